@@ -2,6 +2,10 @@
 # sanitizer tests and the fuzzers.
 set(CORE_SOURCES
     src/engine/Prompts.cpp
+    src/set/CommandLine.cpp
+    src/set/Profile.cpp
+    src/set/SetFile.cpp
+    src/set/Text.cpp
 )
 
 # Win32 code: platform, widget layer, windows and the engine's display.
@@ -15,4 +19,7 @@ set(APP_SOURCES
 
 # Fuzz targets in fuzz/, by file name without extension.
 set(FUZZ_TARGETS
+    commandline
+    profile
+    setfile
 )

@@ -1,0 +1,144 @@
+#include "set/CommandLine.h"
+
+#include "set/Text.h"
+
+namespace tresorix {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+constexpr std::string_view kHklmRun = "/HKLMRUN";
+
+} // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine)
+{
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    while (i < commandLine.size()) {
+        if (isBlank(commandLine[i])) {
+            ++i;
+            continue;
+        }
+        std::string argument;
+        bool quoted = false;
+        for (; i < commandLine.size() && (quoted || !isBlank(commandLine[i])); ++i) {
+            if (commandLine[i] == '"')
+                quoted = !quoted;
+            else
+                argument += commandLine[i];
+        }
+        if (!argument.empty())
+            arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+std::vector<std::string> CommandLineArguments(std::string_view commandLine)
+{
+    std::vector<std::string> arguments = SplitCommandLine(commandLine);
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
+    return arguments;
+}
+
+CommandLineInfo ReadCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLineInfo info;
+    for (const std::string& argument : arguments) {
+        if (argument.starts_with('/')) {
+            info.switches += argument;
+            info.switches += ' ';
+        } else if (!info.fileTaken) {
+            info.fileName = argument;
+            info.fileTaken = true;
+        }
+    }
+    info.switches = UpperCaseUmlaut(info.switches);
+    return info;
+}
+
+bool SwitchChecksAutoStart(std::string_view switches)
+{
+    return contains(switches, "/START ");
+}
+
+bool SwitchChecksAutoClose(std::string_view switches)
+{
+    return contains(switches, "/CLOSE ");
+}
+
+bool StartsBackupAtShow(std::string_view switches, bool autoStartChecked)
+{
+    return autoStartChecked && contains(switches, "/START") && !contains(switches, "/NOSTART");
+}
+
+bool HasHklmRun(std::string_view switches)
+{
+    return contains(switches, kHklmRun);
+}
+
+void RemoveHklmRun(std::string& switches)
+{
+    size_t at = switches.find(kHklmRun);
+    if (at != std::string::npos)
+        switches.erase(at, kHklmRun.size());
+}
+
+bool StartedByAutoRun(const std::vector<std::string>& arguments)
+{
+    return !arguments.empty() && arguments.front() == kHklmRun;
+}
+
+std::string CommandPath(std::string_view programPath)
+{
+    if (programPath.find_first_of(" \t") == std::string_view::npos)
+        return std::string(programPath);
+    return "\"" + std::string(programPath) + "\"";
+}
+
+std::string AutoRunCommand(std::string_view programPath, bool autoStart, bool autoClose,
+                           std::string_view fileName)
+{
+    std::string command = CommandPath(programPath);
+    command += " /HKLMRUN";
+    if (autoStart)
+        command += " /START";
+    if (autoClose)
+        command += " /CLOSE";
+    command += " \"";
+    command += fileName;
+    command += '"';
+    return command;
+}
+
+bool AutoRunStartsProgram(std::string_view value, std::string_view programPath)
+{
+    return value.starts_with(programPath) || value.starts_with(CommandPath(programPath));
+}
+
+std::string OpenCommand(std::string_view programPath)
+{
+    return CommandPath(programPath) + " \"%1\"";
+}
+
+std::string FileTypeExtension(std::string_view extension)
+{
+    return extension.starts_with('.') ? std::string(extension) : "." + std::string(extension);
+}
+
+std::string FileTypeClass(std::string_view extension)
+{
+    return FileTypeExtension(extension).substr(1) + "file";
+}
+
+} // namespace tresorix

@@ -1,0 +1,54 @@
+// The set file (.tsi): its bytes written from a backup set and read back.
+// Opening, replacing and the questions around a load belong to the main
+// window; these functions only turn bytes into a set and back.
+#pragma once
+
+#include "set/Text.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tresorix {
+
+// What a set file holds, as the loader takes it over.
+struct SetFileContent {
+    std::optional<std::string> defaultTarget; // present when the file has the line
+    std::optional<int> mode;                  // present only for a digit 0 to 3
+    std::vector<BackupEntry> entries;         // subdirs as list text, " ja" or ""
+};
+
+// The 32 comment lines that begin every written set file, each ending in CR LF.
+std::string WriteSetHeader();
+
+// The whole file as bytes: header, default target, mode and five lines per
+// entry; code page 1252 unless some text needs the UTF-8 form.
+std::string WriteSetFile(std::string_view defaultTarget, int mode,
+                         const std::vector<BackupEntry>& entries);
+
+// Reads a set file's bytes. Never fails: any text is taken as a source,
+// mask or target.
+SetFileContent ReadSetFile(std::string_view bytes);
+
+// Lines of a set file as the loader sees them. Lines end at CR; one LF right
+// after it belongs to the line end; a byte 1A ends the file.
+class SetLineReader {
+public:
+    explicit SetLineReader(std::string_view text);
+    bool atEnd() const { return pos_ >= text_.size(); }
+    std::string_view readRawLine();
+    // The next line that is neither empty nor a comment, stripped of blanks;
+    // at the end of the file the last line read, whatever it was.
+    std::string ReadSetLine();
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// A name without directory part (no backslash, no colon) is put into the
+// program's directory.
+std::string QualifyFileName(std::string_view fileName, std::string_view programDir);
+
+} // namespace tresorix

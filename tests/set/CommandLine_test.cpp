@@ -1,0 +1,90 @@
+#include "set/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace tresorix {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLine, SplitsAtBlanksOutsideQuotes)
+{
+    EXPECT_EQ(SplitCommandLine("  a\tb  \"c d\"e \"\" f\"g h\"  "),
+              (Args{"a", "b", "c de", "fg h"}));
+    EXPECT_EQ(SplitCommandLine("\"unclosed quote"), (Args{"unclosed quote"}));
+    EXPECT_TRUE(SplitCommandLine("").empty());
+    EXPECT_EQ(CommandLineArguments("\"C:\\Program Files\\T\\tresorix.exe\" /start x.tsi"),
+              (Args{"/start", "x.tsi"}));
+    EXPECT_TRUE(CommandLineArguments("tresorix.exe").empty());
+}
+
+TEST(CommandLine, SwitchStringAndFileName)
+{
+    CommandLineInfo info = ReadCommandLine({"/start", "a.tsi", "/Nostart", "b.tsi", "/ü"});
+    EXPECT_EQ(info.switches, "/START /NOSTART /Ü ");
+    EXPECT_EQ(info.fileName, "a.tsi");
+    EXPECT_TRUE(info.fileTaken);
+
+    EXPECT_FALSE(ReadCommandLine({}).fileTaken);
+}
+
+TEST(CommandLine, StartCloseAndNostart)
+{
+    std::string start = ReadCommandLine({"/start"}).switches;
+    EXPECT_TRUE(SwitchChecksAutoStart(start));
+    EXPECT_FALSE(SwitchChecksAutoClose(start));
+    EXPECT_TRUE(StartsBackupAtShow(start, true));
+    EXPECT_FALSE(StartsBackupAtShow(start, false));
+
+    // /STARTX does not check AutoStart but counts as /START when it is.
+    std::string startx = ReadCommandLine({"/STARTX"}).switches;
+    EXPECT_FALSE(SwitchChecksAutoStart(startx));
+    EXPECT_TRUE(StartsBackupAtShow(startx, true));
+
+    std::string both = ReadCommandLine({"/START", "/NOSTART", "/close"}).switches;
+    EXPECT_TRUE(SwitchChecksAutoStart(both));
+    EXPECT_TRUE(SwitchChecksAutoClose(both));
+    EXPECT_FALSE(StartsBackupAtShow(both, true));
+    EXPECT_FALSE(StartsBackupAtShow(ReadCommandLine({"/NOSTART"}).switches, true));
+}
+
+TEST(CommandLine, HklmRun)
+{
+    std::string switches = ReadCommandLine({"/START", "/hklmrun", "/HKLMRUN"}).switches;
+    EXPECT_TRUE(HasHklmRun(switches));
+    RemoveHklmRun(switches);
+    EXPECT_EQ(switches, "/START  /HKLMRUN ");
+    RemoveHklmRun(switches);
+    EXPECT_FALSE(HasHklmRun(switches));
+
+    EXPECT_TRUE(StartedByAutoRun({"/HKLMRUN", "x"}));
+    EXPECT_FALSE(StartedByAutoRun({"/hklmrun"}));
+    EXPECT_FALSE(StartedByAutoRun({"x", "/HKLMRUN"}));
+    EXPECT_FALSE(StartedByAutoRun({}));
+}
+
+TEST(AutoRun, CommandReadsBackAsTheSameStart)
+{
+    EXPECT_EQ(AutoRunCommand("C:\\TOOLS\\TRESORIX.EXE", true, true, "C:\\SETS\\A.TSI"),
+              "C:\\TOOLS\\TRESORIX.EXE /HKLMRUN /START /CLOSE \"C:\\SETS\\A.TSI\"");
+
+    // A program path with blanks is quoted, or its second half would be
+    // taken for the set file.
+    const std::string program = "C:\\Program Files\\Tresorix\\tresorix.exe";
+    std::string command = AutoRunCommand(program, true, false, "D:\\Meine Sets\\a.tsi");
+    EXPECT_EQ(SplitCommandLine(command),
+              (Args{program, "/HKLMRUN", "/START", "D:\\Meine Sets\\a.tsi"}));
+    EXPECT_TRUE(AutoRunStartsProgram(command, program));
+    EXPECT_FALSE(AutoRunStartsProgram("C:\\OTHER.EXE /HKLMRUN", "C:\\T.EXE"));
+    EXPECT_FALSE(AutoRunStartsProgram("c:\\t.exe /HKLMRUN", "C:\\T.EXE"));
+}
+
+TEST(FileType, KeysAndOpenCommand)
+{
+    EXPECT_EQ(FileTypeExtension("tsi"), ".tsi");
+    EXPECT_EQ(FileTypeClass(".tsi"), "tsifile");
+    EXPECT_EQ(CommandLineArguments(OpenCommand("C:\\A B\\T.EXE")), (Args{"%1"}));
+}
+
+} // namespace
+} // namespace tresorix

@@ -1,0 +1,148 @@
+#include "set/SetFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tresorix {
+namespace {
+
+BackupEntry entry(std::string source, bool subdirs, std::string masks, std::string target)
+{
+    return {std::move(source), SubdirText(subdirs), std::move(masks), std::move(target)};
+}
+
+TEST(SetFileWriter, HeaderIsByteExactInCp1252)
+{
+    std::string bytes = WriteSetFile("", 0, {});
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 34);
+    for (const char* line : {"\n; Sie enth\xE4lt eine Liste der zu sichernden Dateien.\r\n",
+                             "\n;   ja   -> alle Unterverzeichnisse einschlie\xDF" "en\r\n",
+                             "\n;   Beispiel:  *.htm;*.html;*.shtml\r\n",
+                             "\n;              C:\\BACKUP\\<Lw><Quellpfad>\r\n;\r\n"
+                             "STANDARDZIEL=\r\nBACKUPMODE=0\r\n"})
+        EXPECT_NE(bytes.find(line), std::string::npos) << line;
+}
+
+TEST(SetFileWriter, EntriesFollowTheTwoValueLines)
+{
+    std::string bytes = WriteSetFile("c:\\backup", -1,
+                                     {entry("C:\\DATA", true, "*.*", "<Standardziel><Quellpfad>"),
+                                      entry(" D:\\X ", false, "a.txt", "")});
+    std::string header = EncodeFileText(WriteSetHeader());
+    EXPECT_EQ(bytes.substr(header.size()),
+              "STANDARDZIEL=c:\\backup\r\nBACKUPMODE=-1\r\n"
+              "###\r\nC:\\DATA\r\nja\r\n*.*\r\n<Standardziel><Quellpfad>\r\n"
+              "###\r\n D:\\X \r\nnein\r\na.txt\r\n\r\n");
+}
+
+TEST(SetFileWriter, WrittenSetReadsBack)
+{
+    std::vector<BackupEntry> entries = {
+        entry("C:\\Daten\\Größe", true, "*.htm;*.html", "C:\\BACKUP\\<Lw><Quellpfad>"),
+        entry("D:\\", false, "brief.doc", "<Standardziel>"),
+    };
+    SetFileContent content = ReadSetFile(WriteSetFile("e:\\sicher", 3, entries));
+    EXPECT_EQ(content.defaultTarget, "e:\\sicher");
+    EXPECT_EQ(content.mode, 3);
+    EXPECT_EQ(content.entries, entries);
+
+    // A name outside code page 1252 switches the whole file to UTF-8.
+    entries[1].source = "D:\\Ωmega";
+    std::string bytes = WriteSetFile("e:\\sicher", 0, entries);
+    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF; Diese"));
+    EXPECT_EQ(ReadSetFile(bytes).entries, entries);
+}
+
+std::vector<BackupEntry> entriesOf(std::string text)
+{
+    return ReadSetFile(text).entries;
+}
+
+TEST(SetFileReader, EntriesAndSeparators)
+{
+    using Entries = std::vector<BackupEntry>;
+    // No header and no separator needed for the first entry; blanks,
+    // comments and empty lines between its lines are passed over.
+    EXPECT_EQ(entriesOf("  C:\\A  \r\n; x\r\n\r\n  ja\r\n#\r\n*.c\r\nD:\\T\r\n"),
+              (Entries{entry("C:\\A", true, "*.c", "D:\\T")}));
+    // Without an exact "###" after an entry the following ones are lost.
+    EXPECT_EQ(entriesOf("A\r\nja\r\n*\r\nT\r\nB\r\nnein\r\n*\r\nU\r\n").size(), 1u);
+    EXPECT_EQ(entriesOf("###\r\nA\r\nja\r\n*\r\nT\r\n### \r\nB\r\nja\r\n*\r\nT\r\n"
+                        "###\r\nC\r\nnein\r\n*\r\nT\r\n").at(1).source, "C");
+
+    // A source on the last line is not added; missing fields come out
+    // empty, the first of them taking a comment that stands last.
+    EXPECT_TRUE(entriesOf("STANDARDZIEL=x\r\n###\r\nC:\\A\r\n").empty());
+    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n"), (Entries{entry("C:\\A", true, "", "")}));
+    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n###"), (Entries{entry("C:\\A", true, "###", "")}));
+}
+
+TEST(SetFileReader, DefaultTargetAndModeLines)
+{
+    auto read = [](std::string text) { return ReadSetFile(text + "A\r\nja\r\n*\r\nT\r\n"); };
+
+    SetFileContent mixed = read("  standardZiel=  d:\\ziel \r\n\r\n# x\r\nBackupMode=2\r\n");
+    EXPECT_EQ(mixed.defaultTarget, "  d:\\ziel");
+    EXPECT_EQ(mixed.mode, 2);
+
+    SetFileContent seven = read("STANDARDZIEL=\r\nBACKUPMODE=7\r\n");
+    EXPECT_EQ(seven.defaultTarget, "");
+    EXPECT_FALSE(seven.mode);
+    EXPECT_EQ(seven.entries.at(0).source, "A");
+
+    EXPECT_EQ(read("BACKUPMODE=12\r\n").mode, 1);
+    EXPECT_EQ(read("BACKUPMODE=\r\n").entries.at(0).source, "BACKUPMODE=");
+
+    SetFileContent swapped = read("BACKUPMODE=1\r\nSTANDARDZIEL=x\r\n");
+    EXPECT_FALSE(swapped.defaultTarget);
+    EXPECT_EQ(swapped.entries.at(0).source, "STANDARDZIEL=x");
+}
+
+TEST(SetFileReader, LineEndsAndEndOfFile)
+{
+    // CR alone and LF alone end a line as CR LF does.
+    EXPECT_EQ(entriesOf("A\rja\r*\rT\r").size(), 1u);
+    SetFileContent lf = ReadSetFile("STANDARDZIEL=c:\\x\nBACKUPMODE=1\n###\nC:\\A\nja\n*.*\nT\n");
+    EXPECT_EQ(lf.defaultTarget, "c:\\x");
+    EXPECT_EQ(lf.mode, 1);
+    ASSERT_EQ(lf.entries.size(), 1u);
+    EXPECT_EQ(lf.entries[0], (BackupEntry{"C:\\A", " ja", "*.*", "T"}));
+    // An empty line between CR LF pairs stays one empty line.
+    EXPECT_EQ(entriesOf("A\r\n\r\nja\r\n*\r\nT\r\n").size(), 1u);
+
+    SetFileContent eof = ReadSetFile("STANDARDZIEL=a\x1A\r\nBACKUPMODE=1\r\n");
+    EXPECT_EQ(eof.defaultTarget, "a");
+    EXPECT_FALSE(eof.mode);
+    EXPECT_TRUE(entriesOf("").empty());
+}
+
+TEST(SetFileReader, BadBytesNeverBreakIt)
+{
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += static_cast<char>((i * 7919) & 0xFF);
+    ReadSetFile(binary);
+    const char withNul[] = "A\0B\r\nja\r\n\0\r\nT\r\nX";
+    EXPECT_EQ(ReadSetFile(std::string(withNul, sizeof withNul - 1)).entries.at(0).source,
+              std::string("A\0B", 3));
+
+    // Megabyte lines and many short ones stay linear.
+    std::string longLine(1 << 20, ' ');
+    longLine += "x";
+    EXPECT_EQ(ReadSetFile("STANDARDZIEL=" + longLine).defaultTarget->size(), longLine.size());
+    std::string many;
+    for (int i = 0; i < 50000; ++i)
+        many += "###\r\nA\r\nja\r\n*\r\nT\r\n";
+    EXPECT_EQ(ReadSetFile(many + "###\r\n").entries.size(), 50000u);
+}
+
+TEST(SetFileName, QualifyPutsBareNamesBesideTheProgram)
+{
+    EXPECT_EQ(QualifyFileName("A.TSI", "C:\\TOOLS"), "C:\\TOOLS\\A.TSI");
+    EXPECT_EQ(QualifyFileName("sets\\A.TSI", "C:\\TOOLS\\"), "sets\\A.TSI");
+    EXPECT_EQ(QualifyFileName("D:A.TSI", "C:\\TOOLS\\"), "D:A.TSI");
+}
+
+} // namespace
+} // namespace tresorix
