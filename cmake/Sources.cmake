@@ -1,6 +1,11 @@
 # Portable core: includes no Windows header; also built natively for the
 # sanitizer tests and the fuzzers.
 set(CORE_SOURCES
+    src/engine/Backup.cpp
+    src/engine/FileHelpers.cpp
+    src/engine/FileList.cpp
+    src/engine/Format.cpp
+    src/engine/Mask.cpp
     src/engine/Prompts.cpp
     src/set/CommandLine.cpp
     src/set/Profile.cpp
@@ -11,6 +16,13 @@ set(CORE_SOURCES
 # Win32 code: platform, widget layer, windows and the engine's display.
 set(WIN_SOURCES
     src/platform/TextConv.cpp
+    src/platform/Win32FileSystem.cpp
+    src/ui/Controls.cpp
+    src/ui/Form.cpp
+    src/ui/Gauge.cpp
+    src/ui/MessageDialog.cpp
+    src/ui/ProcessMessages.cpp
+    src/ui/Window.cpp
 )
 
 set(APP_SOURCES

@@ -17,6 +17,12 @@ wine_prefix_init() {
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f </dev/null >/dev/null 2>&1
         wineserver -w </dev/null >/dev/null 2>&1 || true
     fi
+    # Debian's Wine does not look for its own fonts in /usr/share/wine/fonts;
+    # without Tahoma every form falls back to another face.
+    local f
+    for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        [ -f "$WINEPREFIX/drive_c/windows/Fonts/$f" ] || cp "/usr/share/wine/fonts/$f" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    done
 }
 
 # Starts Xvfb on a free display unless one is given; sets XVFB_PID.

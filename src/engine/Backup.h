@@ -1,0 +1,102 @@
+// The backup run: every entry and mask through the directory walk, every
+// matching file through the transfer with its conflict rules and prompts.
+// Runs on the user-interface thread; the view's pump lets events through at
+// fixed points, and the answer word is the only way back into the run.
+#pragma once
+
+#include "engine/FileList.h"
+#include "platform/FileSystem.h"
+#include "set/Text.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tresorix {
+
+struct RunState {
+    // The last prompt's result; 2 cancels the run and then stays 2.
+    uint16_t answer = 0;
+    uint64_t checkedFiles = 0, checkedBytes = 0, savedFiles = 0, savedBytes = 0;
+    // Target directories this run created, upper-cased, ending in "\".
+    std::vector<std::string> MdListe;
+    bool skipSameDirPrompt = false;
+    bool skipRecursionPrompt = false;
+
+    bool cancelled() const { return answer == 2; }
+    // Stores a prompt result or a reset; a cancel is never overwritten.
+    void store(uint16_t result)
+    {
+        if (answer != 2)
+            answer = result;
+    }
+};
+
+// What a run shows. The progress window and the main window implement it;
+// a null view serves benchmarks.
+class RunView {
+public:
+    virtual ~RunView() = default;
+    virtual void setFile(const std::string& name) {}               // LbFile
+    virtual void setSource(const std::string& text) {}             // LbQuelle
+    virtual void setTarget(const std::string& directory) {}        // LbZiel
+    virtual void setFileProgress(int percent) {}                   // FileProg
+    virtual void setDirProgress(int percent) {}                    // DirProg
+    virtual void setChecked(uint64_t files, uint64_t bytes) {}     // LbFileCtr, lbCheckedBytes
+    virtual void setSaved(uint64_t files, uint64_t bytes) {}       // LbCopyFileCtr, lbBUpBytes, panel 0
+    virtual void setStatusText(const std::string& text) {}         // status bar panel 1
+    virtual void bringToFront() {}
+    // Lets pending window messages through; handlers may set the answer.
+    virtual void processMessages() {}
+    // Paints what the view holds now: before a prompt, at a directory's end.
+    virtual void flush() {}
+};
+
+// The directory that a target text names for a source directory (ending in "\").
+std::string ResolveTarget(const std::string& text, const std::string& source, const std::string& stdZiel);
+
+// When both times are known to the packed format they decide; the comparison
+// is that of two-second steps, so times beyond 2107 compare too.
+bool SourceIsNewer(const FileEntry& source, const FileEntry& target);
+
+struct RunSettings {
+    std::vector<BackupEntry> entries;
+    std::string stdZiel;       // the default target's selected item
+    int mode = 0;              // BackUpMode; -1 when no button is selected
+    bool showSummary = true;   // false with AutoClose or when started by autostart
+};
+
+enum class RunOutcome { finished, cancelled, sourceFailed };
+
+class BackupRun {
+public:
+    BackupRun(FileSystem& fs, RunView& view, RunState& state) : fs_(fs), view_(view), state_(state) {}
+
+    RunOutcome BackUpStart(const RunSettings& settings);
+
+    void BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
+                         bool recurse);
+    // True when the same file is to be handed over again (a medium was changed).
+    bool BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
+                    uint64_t dirDone, uint64_t dirCount);
+
+    void setMode(int mode) { mode_ = mode; }
+
+private:
+    bool ensureTargetDirectory(const std::string& target, uint16_t& fileState);
+    void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState);
+    void checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState);
+    bool copyFile(OpenFile& in, const std::string& sourceFile, const std::string& targetFile,
+                  const FileEntry& file);
+    uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
+
+    FileSystem& fs_;
+    RunView& view_;
+    RunState& state_;
+    int mode_ = 0;
+    MatchingFileList fileList_;
+    bool sourceFailed_ = false;
+    uint32_t tempCounter_ = 0;
+};
+
+}  // namespace tresorix

@@ -1,0 +1,32 @@
+// File-system probes and changes shared by the run and the dialogs. None of
+// them reports failure other than by its result.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tresorix {
+
+// Clears the read-only bit and deletes the file; true when it is gone.
+// Hidden and system files are deleted too. A file that cannot be deleted
+// keeps its read-only bit.
+bool DeleteFileForced(FileSystem& fs, const std::string& path);
+
+// False only when the drive named by the first character of `text` reports
+// that it is not ready (21).
+bool DriveReady(FileSystem& fs, std::string_view text);
+
+// Whether the directory exists; `code` is 0 then, else the listing's error
+// (21 when the drive is not ready).
+bool DirectoryPresent(FileSystem& fs, const std::string& path, uint32_t& code);
+
+// Creates every missing level of the directory path below its root. 0 when
+// the directory exists afterwards; 82 for a path with "<" or ">" (an
+// unresolved placeholder); 21 when the drive is not ready; otherwise the
+// error of the level that could not be created (the levels above it exist).
+uint32_t ForceDirectory(FileSystem& fs, const std::string& path);
+
+}  // namespace tresorix

@@ -1,0 +1,113 @@
+#include "engine/FileList.h"
+
+#include "engine/Format.h"
+#include "engine/Mask.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace tresorix {
+namespace {
+
+bool isDriveOnly(const std::string& path)
+{
+    return path.size() == 2 && path[1] == ':';
+}
+
+// Reads the names of `directory` that match any piece of `masks`.
+uint32_t readNames(FileSystem& fs, const std::string& directory, std::string_view masks,
+                   std::vector<std::string>& names)
+{
+    std::vector<std::string_view> pieces;
+    for (size_t start = 0;;) {
+        size_t end = masks.find(';', start);
+        pieces.push_back(masks.substr(start, end - start));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = fs.list(directory, error);
+    if (!listing) {
+        // Only an empty root lists nothing at all; anything else is a
+        // directory that cannot be entered.
+        uint32_t attributes = 0;
+        if (error != 18 && error != errFileNotFound)
+            return error;
+        if (uint32_t missing = fs.getAttributes(directory, attributes))
+            return missing;
+        return attributes & attrDirectory ? 0 : uint32_t(errPathNotFound);
+    }
+    FileEntry entry;
+    while (listing->next(entry)) {
+        if (entry.attributes & (attrDirectory | attrVolumeLabel))
+            continue;
+        for (std::string_view piece : pieces)
+            if (MatchesMask(entry.name, piece))
+                names.push_back(entry.name);
+    }
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
+    return 0;
+}
+
+}  // namespace
+
+void MatchingFileList::select(size_t index)
+{
+    if (index >= names_.size())
+        index = npos;
+    if (index == selected_)
+        return;
+    selected_ = index;
+    changed();
+}
+
+void MatchingFileList::changed()
+{
+    if (OnChange)
+        OnChange();
+}
+
+uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string directory, std::string masks)
+{
+    // There are no per-drive working directories here: a drive alone stands
+    // for its root.
+    std::replace(directory.begin(), directory.end(), '/', '\\');
+    if (directory.empty())
+        directory = "C:\\";
+    if (isDriveOnly(directory))
+        directory += '\\';
+
+    size_t lastStart = directory.rfind('\\');
+    lastStart = lastStart == std::string::npos ? 0 : lastStart + 1;
+    if (directory.size() >= 2 && directory[1] == ':')
+        lastStart = std::max<size_t>(lastStart, 2);
+    if (lastStart < directory.size()) {
+        bool pattern = directory.find_first_of("*?", lastStart) != std::string::npos;
+        FileEntry entry;
+        if (pattern || (fs.find(directory, entry) == 0 && !entry.isDirectory())) {
+            directory.resize(lastStart);
+            if (isDriveOnly(directory))
+                directory += '\\';
+        }
+    }
+    if (!directory.empty())
+        directory = AddBackslash(std::move(directory));
+
+    if (list.read_ && EqualsIgnoreCase(directory, list.directory_) && masks == list.mask_)
+        return 0;
+    std::vector<std::string> names;
+    if (uint32_t error = readNames(fs, directory, masks, names))
+        return error;
+    list.names_ = std::move(names);
+    list.directory_ = std::move(directory);
+    list.mask_ = std::move(masks);
+    list.selected_ = MatchingFileList::npos;
+    list.read_ = true;
+    list.changed();
+    return 0;
+}
+
+}  // namespace tresorix

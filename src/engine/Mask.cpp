@@ -1,0 +1,141 @@
+#include "engine/Mask.h"
+
+namespace tresorix {
+namespace {
+
+// Bytes that do not start a valid sequence stand for themselves, above every
+// code point, so that broken names still match only themselves.
+constexpr char32_t kRawByte = 0x110000;
+
+char32_t decode(std::string_view s, size_t& i)
+{
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+    if (c < 0xC2 || c > 0xF4 || i + extra >= s.size()) {
+        ++i;
+        return kRawByte + c;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+        unsigned char d = static_cast<unsigned char>(s[i + k]);
+        if ((d & 0xC0) != 0x80) {
+            ++i;
+            return kRawByte + c;
+        }
+        cp = cp << 6 | (d & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+char32_t fold(char32_t c)
+{
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F))
+        return c - 0x20;
+    if (c == 0xFF)
+        return 0x178;
+    if (c == 0x3C2)  // final sigma
+        return 0x3A3;
+    if (c >= 0x450 && c <= 0x45F)
+        return c - 0x50;
+    // Latin Extended-A pairs upper/lower case letters as even/odd code points,
+    // except in the two ranges where the pairs start at odd ones.
+    if (c >= 0x100 && c <= 0x17F) {
+        bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F)
+            return c;
+        if (oddPairs ? c % 2 == 0 : c % 2 == 1)
+            return c - 1;
+    }
+    return c;
+}
+
+// The plain letter of an upper-case Latin-1 letter with an accent.
+char32_t baseLetter(char32_t c)
+{
+    static const char plain[] = "AAAAAAACEEEEIIIIDNOOOOO\0OUUUUY\0S";
+    if (c >= 0xC0 && c <= 0xDF && plain[c - 0xC0])
+        return char32_t(plain[c - 0xC0]);
+    return c == 0x178 ? 'Y' : c;
+}
+
+bool matchPlain(std::string_view name, std::string_view mask)
+{
+    // Greedy with one resumption point: the last `*` absorbs one more
+    // character whenever the rest fails, which bounds the work to
+    // name length times mask length.
+    size_t n = 0, m = 0;
+    size_t starMask = std::string_view::npos, starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size()) {
+            size_t mNext = m;
+            char32_t mc = decode(mask, mNext);
+            if (mc == '*') {
+                starMask = m = mNext;
+                starName = n;
+                continue;
+            }
+            size_t nNext = n;
+            char32_t nc = decode(name, nNext);
+            if (mc == '?' || fold(mc) == fold(nc)) {
+                m = mNext;
+                n = nNext;
+                continue;
+            }
+        }
+        if (starMask == std::string_view::npos)
+            return false;
+        decode(name, starName);
+        n = starName;
+        m = starMask;
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+}  // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask)
+{
+    if (matchPlain(name, mask))
+        return true;
+    return mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" &&
+           matchPlain(name, mask.substr(0, mask.size() - 2));
+}
+
+int CompareIgnoreCase(std::string_view a, std::string_view b)
+{
+    // Letters with accents sort beside their plain letter first ("Ärger"
+    // between "Apfel" and "Birne"), and only then after it.
+    for (bool plain : {true, false}) {
+        size_t i = 0, j = 0;
+        while (i < a.size() && j < b.size()) {
+            char32_t x = fold(decode(a, i));
+            char32_t y = fold(decode(b, j));
+            if (plain) {
+                x = baseLetter(x);
+                y = baseLetter(y);
+            }
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        if (i < a.size() || j < b.size())
+            return i < a.size() ? 1 : -1;
+    }
+    return 0;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b)
+{
+    return CompareIgnoreCase(a, b) == 0;
+}
+
+}  // namespace tresorix

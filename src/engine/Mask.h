@@ -1,0 +1,21 @@
+// File-name masks and case-blind name comparison, the same on every platform:
+// the system's own pattern matching also matches 8.3 short names (Windows)
+// or lets "*.txt" find "x.txt2" (Wine).
+#pragma once
+
+#include <string_view>
+
+namespace tresorix {
+
+// `*` any run of characters (also none), `?` exactly one character, letters
+// without regard to case. A mask ending in ".*" also matches the name without
+// that ending, so "*.*" matches every name and "brief.*" matches "brief".
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Case-blind comparison of UTF-8 names: A-Z, Latin-1, Latin Extended-A, Greek
+// and Cyrillic letters fold to upper case; other bytes compare as they are.
+// Latin-1 letters with accents sort next to their plain letters.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+int CompareIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace tresorix

@@ -1,0 +1,264 @@
+#include "platform/Win32FileSystem.h"
+
+#include "platform/TextConv.h"
+
+#include <windows.h>
+
+namespace tresorix {
+namespace {
+
+// Local FILETIME ticks of 1 January 1980 and 1 January 2108, the range the
+// packed DOS format can hold.
+constexpr uint64_t kDosFirst = 119600064000000000ull;
+constexpr uint64_t kDosEnd = 159992928000000000ull;
+
+uint64_t ticks(const FILETIME& ft)
+{
+    return uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+}
+
+int32_t packedTime(const FILETIME& utc)
+{
+    FILETIME local;
+    WORD date, time;
+    if (!FileTimeToLocalFileTime(&utc, &local) || ticks(local) < kDosFirst || ticks(local) >= kDosEnd ||
+        !FileTimeToDosDateTime(&local, &date, &time))
+        return 0;
+    return int32_t(uint32_t(date) << 16 | time);
+}
+
+// Most names are ASCII; they need no trip through the code-page functions.
+std::string narrowName(const wchar_t* name)
+{
+    std::string out;
+    for (const wchar_t* p = name; *p; ++p) {
+        if (*p >= 0x80)
+            return Narrow(name);
+        out += char(*p);
+    }
+    return out;
+}
+
+void fillEntry(FileEntry& entry, const WIN32_FIND_DATAW& data)
+{
+    entry.name = narrowName(data.cFileName);
+    entry.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    entry.lastWrite = ticks(data.ftLastWriteTime);
+    entry.dosTime = packedTime(data.ftLastWriteTime);
+    entry.attributes = data.dwFileAttributes;
+}
+
+class Listing : public FileListing {
+public:
+    Listing(HANDLE handle, const WIN32_FIND_DATAW& first) : handle_(handle), data_(first) {}
+    ~Listing() override { FindClose(handle_); }
+
+    bool next(FileEntry& entry) override
+    {
+        if (!havePending_ && !FindNextFileW(handle_, &data_))
+            return false;
+        havePending_ = false;
+        fillEntry(entry, data_);
+        return true;
+    }
+
+private:
+    HANDLE handle_;
+    WIN32_FIND_DATAW data_;
+    bool havePending_ = true;
+};
+
+class File : public OpenFile {
+public:
+    explicit File(HANDLE handle) : handle_(handle) {}
+    ~File() override { close(); }
+
+    uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
+    {
+        DWORD n = 0;
+        BOOL ok = ReadFile(handle_, buffer, size, &n, nullptr);
+        got = n;
+        return ok ? 0 : GetLastError();
+    }
+
+    uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
+    {
+        DWORD n = 0;
+        BOOL ok = WriteFile(handle_, buffer, size, &n, nullptr);
+        put = n;
+        return ok ? 0 : GetLastError();
+    }
+
+    uint32_t close() override
+    {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return 0;
+        BOOL ok = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok ? 0 : GetLastError();
+    }
+
+private:
+    HANDLE handle_;
+};
+
+uint32_t lastError(BOOL ok)
+{
+    return ok ? 0 : GetLastError();
+}
+
+uint32_t openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
+                    HANDLE& handle)
+{
+    handle = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+}
+
+}  // namespace
+
+std::wstring LongPath(const std::string& path)
+{
+    std::wstring wide = Widen(path);
+    if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))
+        return wide;
+    // \\?\ turns off the system's own clean-up of the path (".", "..",
+    // forward slashes, relative names), so that is done here first.
+    wchar_t small[MAX_PATH];
+    DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH, small, nullptr);
+    if (n == 0)
+        return wide;
+    std::wstring full;
+    if (n < MAX_PATH) {
+        full.assign(small, n);
+    } else {
+        full.resize(n);
+        n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+        full.resize(n);
+    }
+    // Device names come back as \\.\CON and must stay as they are.
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\"))
+        return full;
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+std::unique_ptr<FileListing> Win32FileSystem::list(const std::string& directory, uint32_t& error)
+{
+    std::string pattern = directory;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':')
+        pattern += '\\';
+    pattern += '*';
+    std::wstring wide = LongPath(pattern);
+    WIN32_FIND_DATAW data;
+    // Basic information skips the short 8.3 names, and the large fetch asks
+    // for many entries per call; both save time on big directories.
+    HANDLE handle = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)  // before Windows 7
+        handle = FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    error = 0;
+    return std::make_unique<Listing>(handle, data);
+}
+
+uint32_t Win32FileSystem::find(const std::string& path, FileEntry& entry)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
+        return GetLastError();
+    size_t slash = path.find_last_of("\\/");
+    entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
+    entry.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    entry.lastWrite = ticks(data.ftLastWriteTime);
+    entry.dosTime = packedTime(data.ftLastWriteTime);
+    entry.attributes = data.dwFileAttributes;
+    return 0;
+}
+
+uint32_t Win32FileSystem::getAttributes(const std::string& path, uint32_t& attributes)
+{
+    DWORD a = GetFileAttributesW(LongPath(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES)
+        return GetLastError();
+    attributes = a;
+    return 0;
+}
+
+uint32_t Win32FileSystem::setAttributes(const std::string& path, uint32_t attributes)
+{
+    // Bits such as directory, compressed or sparse come with a listing but
+    // cannot be set this way.
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD a = attributes & settable;
+    return lastError(SetFileAttributesW(LongPath(path).c_str(), a ? a : FILE_ATTRIBUTE_NORMAL));
+}
+
+uint32_t Win32FileSystem::deleteFile(const std::string& path)
+{
+    return lastError(DeleteFileW(LongPath(path).c_str()));
+}
+
+uint32_t Win32FileSystem::renameFile(const std::string& from, const std::string& to)
+{
+    return lastError(MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0));
+}
+
+uint32_t Win32FileSystem::createDirectory(const std::string& path)
+{
+    return lastError(CreateDirectoryW(LongPath(path).c_str(), nullptr));
+}
+
+uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    HANDLE h;
+    uint32_t error = openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
+    if (error == 0)
+        file = std::make_unique<File>(h);
+    return error;
+}
+
+uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    HANDLE h;
+    uint32_t error = openHandle(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
+    if (error == 0)
+        file = std::make_unique<File>(h);
+    return error;
+}
+
+uint32_t Win32FileSystem::setLastWriteTime(const std::string& path, uint64_t lastWrite)
+{
+    // Writing attributes is allowed on read-only files; backup semantics
+    // lets the same call stamp a directory.
+    HANDLE h;
+    uint32_t error = openHandle(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
+    if (error)
+        return error;
+    FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
+    error = lastError(SetFileTime(h, nullptr, nullptr, &ft));
+    CloseHandle(h);
+    return error;
+}
+
+uint32_t Win32FileSystem::freeSpace(const std::string& path, uint64_t& bytes)
+{
+    std::string directory = path;
+    if (directory.empty() || directory.back() != '\\')
+        directory += '\\';
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(LongPath(directory).c_str(), &available, nullptr, nullptr))
+        return GetLastError();
+    bytes = available.QuadPart;
+    return 0;
+}
+
+}  // namespace tresorix

@@ -1,0 +1,31 @@
+// The real file system on the Win32 wide-character functions. Paths are made
+// absolute and given the \\?\ prefix, so names outside code page 1252 and
+// paths longer than 260 characters work like any other.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace tresorix {
+
+class Win32FileSystem : public FileSystem {
+public:
+    std::unique_ptr<FileListing> list(const std::string& directory, uint32_t& error) override;
+    // The entry's name is the last component of `path` as given.
+    uint32_t find(const std::string& path, FileEntry& entry) override;
+    uint32_t getAttributes(const std::string& path, uint32_t& attributes) override;
+    uint32_t setAttributes(const std::string& path, uint32_t attributes) override;
+    uint32_t deleteFile(const std::string& path) override;
+    // Never replaces an existing file (183).
+    uint32_t renameFile(const std::string& from, const std::string& to) override;
+    uint32_t createDirectory(const std::string& path) override;
+    uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t setLastWriteTime(const std::string& path, uint64_t lastWrite) override;
+    uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
+};
+
+// The form in which the W functions take `path`: made absolute against the
+// working directory and prefixed with \\?\ (\\?\UNC\ for a share).
+std::wstring LongPath(const std::string& path);
+
+}  // namespace tresorix

@@ -1,0 +1,475 @@
+#include "ui/Form.h"
+
+#include "platform/TextConv.h"
+#include "ui/Gauge.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace tresorix {
+
+namespace {
+
+UiErrorHandler uiErrorHandler;
+
+void reportUiError(const char* what)
+{
+    try {
+        if (uiErrorHandler)
+            uiErrorHandler(what);
+        else
+            OutputDebugStringW(Widen(std::string("Tresorix: ") + what + "\n").c_str());
+    } catch (...) {
+        // The handler itself failed; there is nobody left to tell.
+    }
+}
+
+template <class F>
+auto guarded(F&& f, decltype(f()) fallback) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        reportUiError(e.what());
+    } catch (...) {
+        reportUiError("unknown exception");
+    }
+    return fallback;
+}
+
+int systemDpi()
+{
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int value = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+void initControls()
+{
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX icc{};
+        icc.dwSize = sizeof icc;
+        icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+        InitCommonControlsEx(&icc);
+        RegisterGauge();
+        return true;
+    }();
+    (void)done;
+}
+
+struct KindInfo {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+KindInfo kindInfo(Kind kind)
+{
+    switch (kind) {
+    case Kind::label: return {WC_STATICW, SS_LEFT, 0};
+    case Kind::button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case Kind::edit: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case Kind::checkBox: return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case Kind::radio: return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
+    case Kind::groupBox: return {WC_BUTTONW, BS_GROUPBOX, 0};
+    case Kind::comboBox: return {WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+    case Kind::listView: return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case Kind::progressBar: return {kGaugeClass, 0, WS_EX_STATICEDGE};
+    case Kind::statusBar: return {STATUSCLASSNAMEW, 0, 0};
+    case Kind::icon: return {WC_STATICW, SS_ICON, 0};
+    case Kind::line: return {WC_STATICW, SS_ETCHEDHORZ, 0};
+    }
+    return {WC_STATICW, 0, 0};
+}
+
+unsigned shiftState(const MSG& msg)
+{
+    unsigned shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift |= ssCtrl;
+    // Bit 29 is the context code: set while Alt is down, also for posted keys.
+    if ((msg.lParam & (1 << 29)) || GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
+    return shift;
+}
+
+struct ThreadWindows {
+    HWND except;
+    std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK disableWindow(HWND hwnd, LPARAM lp)
+{
+    auto* windows = reinterpret_cast<ThreadWindows*>(lp);
+    if (hwnd != windows->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, FALSE);
+        windows->disabled.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int ScaleToDpi(int pixels)
+{
+    return MulDiv(pixels, systemDpi(), 96);
+}
+
+HFONT FormFont(bool bold)
+{
+    static HFONT fonts[2] = {};
+    HFONT& font = fonts[bold];
+    if (!font) {
+        LOGFONTW lf{};
+        lf.lfHeight = -MulDiv(8, systemDpi(), 72);
+        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfQuality = DEFAULT_QUALITY;
+        wcscpy(lf.lfFaceName, L"Tahoma");
+        font = CreateFontIndirectW(&lf);
+    }
+    return font;
+}
+
+UiErrorHandler SetUiErrorHandler(UiErrorHandler handler)
+{
+    return std::exchange(uiErrorHandler, std::move(handler));
+}
+
+Form::~Form()
+{
+    destroy();
+}
+
+bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND owner)
+{
+    initControls();
+    destroy();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, info.className, &wc)) {
+        wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = proc;
+        // Room for the dialog manager's data: DefDlgProc gives the form Tab
+        // order, the default button and focus restore on activation.
+        wc.cbWndExtra = DLGWINDOWEXTRA;
+        wc.hInstance = instance;
+        // The program's icon, except on dialog frames: there Wine would
+        // draw it in the caption, where Windows draws none.
+        if (!(info.exStyle & WS_EX_DLGMODALFRAME))
+            wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
+        wc.lpszClassName = info.className;
+        if (!RegisterClassExW(&wc))
+            return false;
+    }
+
+    RECT r{0, 0, ScaleToDpi(info.clientWidth), ScaleToDpi(info.clientHeight)};
+    AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
+    CreateWindowExW(info.exStyle, info.className, Widen(info.caption).c_str(), info.style & ~WS_VISIBLE,
+                    CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
+    if (!hwnd_)
+        return false;
+
+    rows_.assign(layout.begin(), layout.end());
+    controls_.assign(rows_.size(), nullptr);
+    for (int i = 0; i < int(rows_.size()); ++i)
+        createControl(i);
+    if (defaultRow_ >= 0)
+        send(DM_SETDEFID, kFirstControlId + defaultRow_);
+    return true;
+}
+
+void Form::createControl(int index)
+{
+    const ControlRow& row = rows_[size_t(index)];
+    KindInfo kind = kindInfo(row.kind);
+    DWORD style = WS_CHILD | kind.style | row.style;
+    if (!(row.flags & rowHidden))
+        style |= WS_VISIBLE;
+    if (row.flags & rowDisabled)
+        style |= WS_DISABLED;
+    if (row.flags & rowGroup)
+        style |= WS_GROUP | (row.kind == Kind::radio ? WS_TABSTOP : 0);
+    bool fits = row.kind == Kind::label && (row.width == 0 || row.height == 0);
+    if (fits)
+        style = (style & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP;
+    int height = ScaleToDpi(row.height);
+    if (row.kind == Kind::comboBox)
+        height += ScaleToDpi(200);  // a combo box's height includes its drop-down list
+
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(row.caption ? row.caption : "").c_str(), style,
+                                ScaleToDpi(row.left), ScaleToDpi(row.top), ScaleToDpi(row.width), height, hwnd_,
+                                HMENU(INT_PTR(kFirstControlId + index)), GetModuleHandleW(nullptr), nullptr);
+    controls_[size_t(index)] = hwnd;
+    if (!hwnd)
+        return;
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(FormFont(row.flags & rowBold)), FALSE);
+    if (fits)
+        fitLabel(index);
+    if (row.flags & rowDefault)
+        defaultRow_ = index;
+    if (row.flags & rowCancel)
+        cancelRow_ = index;
+    if (row.hint && *row.hint) {
+        if (!hints_) {
+            hints_ = ToolTip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
+                                            nullptr));
+            hints_.setMaxWidth(ScaleToDpi(400));
+        }
+        hints_.addTool(hwnd_, hwnd, row.hint);
+    }
+}
+
+void Form::fitLabel(int index)
+{
+    const ControlRow& row = rows_[size_t(index)];
+    HWND label = controls_[size_t(index)];
+    std::wstring text = Widen(Window(label).text());
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, FormFont(row.flags & rowBold));
+    RECT r{};
+    UINT format = DT_CALCRECT | DT_EXPANDTABS | ((row.style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+    // An empty label keeps the height of a line, so it lines up once filled.
+    DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, format);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    int w = row.width ? ScaleToDpi(row.width) : (text.empty() ? 0 : r.right);
+    int h = row.height ? ScaleToDpi(row.height) : r.bottom;
+    Window(label).setSize(w, h);
+}
+
+void Form::setCaption(int index, std::string_view text)
+{
+    Window c(control(index));
+    if (!c)
+        return;
+    c.setText(text);
+    const ControlRow& row = rows_[size_t(index)];
+    if (row.kind == Kind::label && (row.width == 0 || row.height == 0))
+        fitLabel(index);
+}
+
+int Form::rowOf(HWND c) const
+{
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i] == c)
+            return int(i);
+    return -1;
+}
+
+int Form::findRow(std::string_view name) const
+{
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].name && name == rows_[i].name)
+            return int(i);
+    return -1;
+}
+
+void Form::click(int index)
+{
+    HWND c = control(index);
+    if (c && IsWindowEnabled(c))
+        command(index, BN_CLICKED);
+}
+
+void Form::command(int index, int code)
+{
+    uint16_t result = rows_[size_t(index)].modalResult;
+    if (code == BN_CLICKED && result != mrNone && modal_)
+        modalResult_ = result;
+    onCommand(index, code);
+}
+
+void Form::centerOnScreen() const
+{
+    // The screen the user works on: the owner's, or before a modal run has
+    // set the owner, the active window's.
+    HWND nearby = GetWindow(hwnd_, GW_OWNER);
+    if (!nearby)
+        nearby = GetActiveWindow();
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(nearby ? nearby : hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+    RECT r = rect();
+    int x = (mi.rcMonitor.left + mi.rcMonitor.right - (r.right - r.left)) / 2;
+    int y = (mi.rcMonitor.top + mi.rcMonitor.bottom - (r.bottom - r.top)) / 2;
+    // Never under a taskbar at the top or left, never with the caption off screen.
+    setPos(std::max(x, int(mi.rcWork.left)), std::max(y, int(mi.rcWork.top)));
+}
+
+uint16_t Form::showModal()
+{
+    if (!hwnd_ || modal_)
+        return mrCancel;
+    HWND owner = GetActiveWindow();
+    if (owner == hwnd_)
+        owner = nullptr;
+    // For a top-level window this slot is its owner, which keeps the form above
+    // it and out of the taskbar.
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
+    ThreadWindows windows{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), disableWindow, LPARAM(&windows));
+
+    modal_ = true;
+    modalResult_ = mrNone;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    HWND first = defaultRow_ >= 0 && IsWindowEnabled(control(defaultRow_)) ? control(defaultRow_)
+                                                                            : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    // Through the dialog manager, so the default button's border follows.
+    if (first)
+        send(WM_NEXTDLGCTL, WPARAM(first), TRUE);
+
+    MSG msg;
+    while (hwnd_ && modalResult_ == mrNone) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        DispatchFormMessage(msg);
+    }
+    modal_ = false;
+    uint16_t result = modalResult_ == mrNone ? uint16_t(mrCancel) : modalResult_;
+
+    // Enabled again before the form hides: otherwise Windows activates some
+    // other program's window instead of the owner.
+    for (HWND h : windows.disabled)
+        if (IsWindow(h))
+            EnableWindow(h, TRUE);
+    if (hwnd_)
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (owner && IsWindow(owner))
+        SetActiveWindow(owner);
+    return result;
+}
+
+Form* Form::fromHandle(HWND hwnd)
+{
+    if (!hwnd || ULONG_PTR(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != ULONG_PTR(&Form::proc))
+        return nullptr;
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool Form::previewKey(const MSG& msg)
+{
+    if (!keyPreview_ || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN))
+        return false;
+    return guarded([&] { return onKeyDown(UINT(msg.wParam), shiftState(msg)); }, false);
+}
+
+void Form::destroy()
+{
+    if (HWND h = hwnd_) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        detach();
+        DestroyWindow(h);
+    }
+}
+
+void Form::detach()
+{
+    hwnd_ = nullptr;
+    controls_.clear();
+    hints_ = ToolTip();
+    defaultRow_ = cancelRow_ = -1;
+}
+
+LRESULT CALLBACK Form::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    Form* form;
+    if (msg == WM_NCCREATE) {
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(form));
+    } else {
+        form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!form)
+        return DefDlgProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        // Destroyed from outside, e.g. with its owner: the object lives on
+        // without a window.
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->detach();
+        return DefDlgProcW(hwnd, msg, wp, lp);
+    }
+    return guarded([&] { return form->handleMessage(msg, wp, lp); }, LRESULT(0));
+}
+
+LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    if (onMessage(msg, wp, lp, result))
+        return result;
+    switch (msg) {
+    case WM_COMMAND: {
+        int id = LOWORD(wp);
+        // The dialog manager's Enter and Escape. Enter on a focused button
+        // arrives as that button's own click.
+        if (id == IDOK || id == IDCANCEL) {
+            int target = id == IDOK ? defaultRow_ : cancelRow_;
+            if (target >= 0)
+                click(target);
+            return 0;
+        }
+        int index = id - kFirstControlId;
+        if (lp && index >= 0 && size_t(index) < controls_.size())
+            command(index, HIWORD(wp));
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        int index = rowOf(header->hwndFrom);
+        return index >= 0 ? onNotify(index, *header) : 0;
+    }
+    case WM_SIZE:
+        for (size_t i = 0; i < controls_.size(); ++i)
+            if (rows_[i].kind == Kind::statusBar)
+                StatusBar(controls_[i]).parentResized();
+        onResize(LOWORD(lp), HIWORD(lp));
+        return 0;
+    case WM_CLOSE:
+        // Not to DefDlgProc: it would press IDCANCEL, and a box without a
+        // Cancel button could not be closed.
+        if (onCloseQuery()) {
+            if (modal_)
+                modalResult_ = mrCancel;
+            else
+                onClose();
+        }
+        return 0;
+    }
+    return DefDlgProcW(hwnd_, msg, wp, lp);
+}
+
+void DispatchFormMessage(MSG& msg)
+{
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (Form* form = Form::fromHandle(root)) {
+        if (form->previewKey(msg))
+            return;
+        // The form may be gone after its key handler.
+        if (IsWindow(root) && IsDialogMessageW(root, &msg))
+            return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+}  // namespace tresorix

@@ -1,0 +1,153 @@
+// Forms: a top-level window owned by a C++ object, its controls created from
+// a layout table, its own modal loop.
+//
+//     class TProgress : public Form {
+//         enum Row { Label1, LbFile, FileProg, BtnCancel };   // table order
+//         static constexpr ControlRow kLayout[] = {
+//             {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
+//             {"LbFile", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, 0, SS_NOPREFIX},
+//             {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
+//             {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
+//         };
+//         void onCommand(int row, int code) override { if (row == BtnCancel) ... }
+//     };
+//     create({L"TProgress", " Backup wird ausgeführt ...", 429, 150}, kLayout);
+//
+// Rectangles are pixels at 96 dpi and are scaled by the system dpi. The
+// table's texts must live as long as the form (static tables do).
+#pragma once
+
+#include "engine/Prompts.h"
+#include "ui/Controls.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tresorix {
+
+enum class Kind { label, button, edit, checkBox, radio, groupBox, comboBox, listView, progressBar, statusBar, icon, line };
+
+// ControlRow::flags
+enum : unsigned {
+    rowBold = 1u << 0,
+    rowHidden = 1u << 1,
+    rowDisabled = 1u << 2,
+    rowDefault = 1u << 3,  // Enter presses it (unless the focus is on another button)
+    rowCancel = 1u << 4,   // Escape presses it
+    rowGroup = 1u << 5,    // starts a group: the arrow keys move among radios up to the next one
+};
+
+struct ControlRow {
+    const char* name;
+    Kind kind;
+    const char* caption;  // UTF-8
+    const char* hint;     // tooltip text, or nullptr
+    // A label with width 0 is as wide as its text, with height 0 as high.
+    int left, top, width, height;
+    unsigned flags = 0;
+    uint16_t modalResult = 0;  // a button that ends a modal run with this result
+    DWORD style = 0;           // extra style bits of its kind: SS_NOPREFIX, LVS_..., ES_...
+};
+
+struct FormInfo {
+    const wchar_t* className;  // one per form; tests find windows by it
+    std::string caption;
+    int clientWidth, clientHeight;  // pixels at 96 dpi
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    DWORD exStyle = WS_EX_DLGMODALFRAME;
+};
+
+// Key modifiers passed to Form::onKeyDown.
+enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+
+// Pixels at 96 dpi to pixels at the system dpi.
+int ScaleToDpi(int pixels);
+// The forms' font, an 8-point Tahoma, and its bold variant; shared, never freed.
+HFONT FormFont(bool bold = false);
+
+// An exception that reaches a window procedure or a key preview is stopped
+// there and handed to this handler (by default the debugger output).
+using UiErrorHandler = std::function<void(const std::string& what)>;
+UiErrorHandler SetUiErrorHandler(UiErrorHandler handler);
+
+class Form : public Window {
+public:
+    Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    // Creates the window hidden, with its controls in table order (which is
+    // also the tab order). Row i gets the control id kFirstControlId + i.
+    bool create(const FormInfo& info, std::span<const ControlRow> layout, HWND owner = nullptr);
+    // Clears the object pointer first: no message of the dying window reaches
+    // a half-destroyed object.
+    void destroy();
+
+    static constexpr int kFirstControlId = 1000;
+    HWND control(int row) const { return row >= 0 && size_t(row) < controls_.size() ? controls_[row] : nullptr; }
+    int rowOf(HWND control) const;
+    int findRow(std::string_view name) const;
+    const ControlRow& row(int index) const { return rows_[size_t(index)]; }
+    // Sets a control's text; a label that sizes itself is measured again.
+    void setCaption(int row, std::string_view text);
+    // As if the user clicked the button; nothing when it is disabled.
+    void click(int row);
+
+    void centerOnScreen() const;
+
+    // Owner = the thread's active window. Every other visible window of the
+    // thread is disabled until the result is set: by a button's modalResult,
+    // setModalResult or closing the form (mrCancel). A WM_QUIT ends the run
+    // with mrCancel and is posted again for the outer loop.
+    uint16_t showModal();
+    bool modal() const { return modal_; }
+    void setModalResult(uint16_t result) { modalResult_ = result; }
+    uint16_t modalResult() const { return modalResult_; }
+
+    // The form behind a top-level window, or nullptr for any other window.
+    static Form* fromHandle(HWND hwnd);
+    // Key preview: true when the form took the key away from the control.
+    bool previewKey(const MSG& msg);
+
+protected:
+    void setKeyPreview(bool on) { keyPreview_ = on; }
+
+    virtual void onCommand(int row, int code) {}
+    virtual LRESULT onNotify(int row, NMHDR& header) { return 0; }
+    // With key preview, every WM_KEYDOWN/WM_SYSKEYDOWN for the form's windows
+    // comes here first; return true to consume it.
+    virtual bool onKeyDown(UINT key, unsigned shift) { return false; }
+    virtual bool onCloseQuery() { return true; }
+    // Closing a form that is not modal hides it.
+    virtual void onClose() { show(false); }
+    virtual void onResize(int width, int height) {}
+    // Any other message; set result and return true when handled.
+    virtual bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void createControl(int index);
+    void fitLabel(int row);
+    void command(int row, int code);
+    void detach();
+
+    std::vector<ControlRow> rows_;
+    std::vector<HWND> controls_;
+    ToolTip hints_;
+    int defaultRow_ = -1, cancelRow_ = -1;
+    bool keyPreview_ = false;
+    bool modal_ = false;
+    uint16_t modalResult_ = mrNone;
+};
+
+// Every pump hands its messages here: key preview and the dialog keys (Tab,
+// Enter, Escape, mnemonics) for forms, then the usual dispatch.
+void DispatchFormMessage(MSG& msg);
+
+}  // namespace tresorix

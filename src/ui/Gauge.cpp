@@ -1,0 +1,185 @@
+#include "ui/Gauge.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cwchar>
+#include <new>
+
+namespace tresorix {
+
+namespace {
+
+struct Gauge {
+    int min = 0, max = 100, pos = 0;
+    COLORREF bar = CLR_DEFAULT, back = CLR_DEFAULT, text = CLR_DEFAULT;
+    HFONT font = nullptr;
+
+    int64_t span() const { return std::max<int64_t>(int64_t(max) - min, 1); }
+    int percent() const { return int(100 * (int64_t(pos) - min) / span()); }
+    int filled(int width) const { return int(width * (int64_t(pos) - min) / span()); }
+};
+
+COLORREF pick(COLORREF c, int sysColor)
+{
+    return c == CLR_DEFAULT ? GetSysColor(sysColor) : c;
+}
+
+void paint(HWND hwnd, const Gauge& g, HDC target)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int w = client.right, h = client.bottom;
+    if (w <= 0 || h <= 0)
+        return;
+    // Drawn off screen: the bar, then the text twice, each clipped to its
+    // side, would flicker on the screen.
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+
+    int split = g.filled(w);
+    RECT done{0, 0, split, h}, rest{split, 0, w, h};
+    SetBkColor(dc, pick(g.bar, COLOR_HIGHLIGHT));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &done, nullptr, 0, nullptr);
+    SetBkColor(dc, pick(g.back, COLOR_WINDOW));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
+
+    wchar_t label[16];
+    swprintf(label, 16, L"%d%%", g.percent());
+    HGDIOBJ oldFont = SelectObject(dc, g.font ? HGDIOBJ(g.font) : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    const struct {
+        RECT clip;
+        COLORREF color;
+    } parts[] = {{done, pick(g.text, COLOR_HIGHLIGHTTEXT)}, {rest, pick(g.text, COLOR_WINDOWTEXT)}};
+    for (const auto& part : parts) {
+        int saved = SaveDC(dc);
+        IntersectClipRect(dc, part.clip.left, part.clip.top, part.clip.right, part.clip.bottom);
+        SetTextColor(dc, part.color);
+        DrawTextW(dc, label, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        RestoreDC(dc, saved);
+    }
+
+    BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+// Repaints only when what is shown changes; a run sets the position far more
+// often than the bar moves by a pixel.
+void update(HWND hwnd, Gauge& g, int min, int max, int pos)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int oldPercent = g.percent(), oldFilled = g.filled(client.right);
+    g.min = min;
+    g.max = max;
+    g.pos = std::clamp(pos, min, std::max(min, max));
+    if (g.percent() != oldPercent || g.filled(client.right) != oldFilled)
+        InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+COLORREF setColor(HWND hwnd, COLORREF& slot, COLORREF value)
+{
+    COLORREF old = slot;
+    slot = value;
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return old;
+}
+
+LRESULT CALLBACK gaugeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto* g = reinterpret_cast<Gauge*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        g = new (std::nothrow) Gauge;
+        if (!g)
+            return FALSE;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(g));
+    }
+    if (!g)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+
+    switch (msg) {
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        delete g;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        paint(hwnd, *g, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paint(hwnd, *g, HDC(wp));
+        return 0;
+    case WM_SETFONT:
+        g->font = HFONT(wp);
+        if (lp)
+            InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return LRESULT(g->font);
+    case PBM_SETRANGE:
+    case PBM_SETRANGE32: {
+        LRESULT old = MAKELONG(g->min, g->max);
+        if (msg == PBM_SETRANGE)
+            update(hwnd, *g, LOWORD(lp), HIWORD(lp), g->pos);
+        else
+            update(hwnd, *g, int(wp), int(lp), g->pos);
+        return old;
+    }
+    case PBM_GETRANGE:
+        if (lp) {
+            auto* range = reinterpret_cast<PBRANGE*>(lp);
+            range->iLow = g->min;
+            range->iHigh = g->max;
+        }
+        return wp ? g->min : g->max;
+    case PBM_SETPOS: {
+        int old = g->pos;
+        update(hwnd, *g, g->min, g->max, int(wp));
+        return old;
+    }
+    case PBM_DELTAPOS: {
+        int old = g->pos;
+        update(hwnd, *g, g->min, g->max, int(int64_t(g->pos) + int(wp)));
+        return old;
+    }
+    case PBM_GETPOS:
+        return g->pos;
+    case PBM_SETBARCOLOR:
+        return setColor(hwnd, g->bar, COLORREF(lp));
+    case PBM_SETBKCOLOR:
+        return setColor(hwnd, g->back, COLORREF(lp));
+    case GBM_SETTEXTCOLOR:
+        return setColor(hwnd, g->text, COLORREF(lp));
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+void RegisterGauge()
+{
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = gaugeProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kGaugeClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+}  // namespace tresorix

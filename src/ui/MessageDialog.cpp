@@ -1,0 +1,124 @@
+#include "ui/MessageDialog.h"
+
+#include "platform/TextConv.h"
+#include "ui/Form.h"
+#include "ui/ProcessMessages.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tresorix {
+
+namespace {
+
+// Pixels at 96 dpi: the usual dialog measures for an 8-point font.
+constexpr int kMargin = 11;
+constexpr int kIconSize = 32;
+constexpr int kIconGap = 12;  // icon to text
+constexpr int kTextRight = 16;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kButtonGap = 6;
+constexpr int kButtonsTop = 16;  // text or icon to the buttons
+
+// Back from screen pixels to the 96-dpi pixels of a layout, rounding up so
+// that the scaled rectangle still holds what was measured.
+int unscale(int pixels)
+{
+    int dpi = ScaleToDpi(96);
+    return (pixels * 96 + dpi - 1) / dpi;
+}
+
+class MessageForm : public Form {
+public:
+    MessageForm(PromptKind kind, const std::string& text, ButtonSet buttons) : kind_(kind), text_(text)
+    {
+        for (const ButtonInfo& b : kButtons)
+            if (buttons & b.button)
+                buttons_.push_back(b);
+    }
+
+    bool build()
+    {
+        std::wstring text = Widen(text_);
+        SIZE textSize = measure(text);
+        int textW = unscale(textSize.cx) + 1, textH = unscale(textSize.cy) + 1;
+        int buttonsW = int(buttons_.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
+        int contentH = std::max(kIconSize, textH);
+        int clientW = std::max(kMargin + kIconSize + kIconGap + textW + kTextRight, buttonsW + 2 * kMargin);
+        int buttonsTop = kMargin + contentH + kButtonsTop;
+        int clientH = buttonsTop + kButtonHeight + kMargin;
+
+        Button def = DefaultButton(buttonMask()), esc = EscapeButton(buttonMask());
+        std::vector<ControlRow> rows;
+        rows.push_back({"Icon", Kind::icon, nullptr, nullptr, kMargin, kMargin, kIconSize, kIconSize});
+        // A short text stands in the middle of the icon's height.
+        int textTop = kMargin + (contentH - textH) / 2;
+        rows.push_back({"Text", Kind::label, text_.c_str(), nullptr, kMargin + kIconSize + kIconGap, textTop, textW, textH,
+                        0, 0, SS_NOPREFIX | SS_EDITCONTROL});
+        int x = (clientW - buttonsW) / 2;
+        for (const ButtonInfo& b : buttons_) {
+            unsigned flags = rows.size() == 2 ? unsigned(rowGroup) : 0u;
+            if (b.button == def)
+                flags |= rowDefault;
+            if (b.button == esc)
+                flags |= rowCancel;
+            rows.push_back({"Button", Kind::button, b.caption, nullptr, x, buttonsTop, kButtonWidth, kButtonHeight,
+                            flags, b.result});
+            x += kButtonWidth + kButtonGap;
+        }
+
+        const char* title = kind_ == PromptKind::confirm ? "Bestätigung" : "Information";
+        if (!create({kMessageDialogClass, title, clientW, clientH}, rows))
+            return false;
+        HICON icon = LoadIconW(nullptr, kind_ == PromptKind::confirm ? IDI_QUESTION : IDI_INFORMATION);
+        Window(control(0)).send(STM_SETICON, WPARAM(icon));
+        return true;
+    }
+
+private:
+    ButtonSet buttonMask() const
+    {
+        ButtonSet set = 0;
+        for (const ButtonInfo& b : buttons_)
+            set |= b.button;
+        return set;
+    }
+
+    // Wrapped at half the screen's width; DT_EDITCONTROL breaks a long path
+    // too, the same way the label's SS_EDITCONTROL draws it.
+    SIZE measure(const std::wstring& text) const
+    {
+        RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, FormFont());
+        DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return {r.right - r.left, r.bottom - r.top};
+    }
+
+    PromptKind kind_;
+    std::string text_;
+    std::vector<ButtonInfo> buttons_;
+};
+
+}  // namespace
+
+uint16_t ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons)
+{
+    MessageForm form(kind, text, buttons);
+    if (!form.build())
+        return mrCancel;
+    form.centerOnScreen();
+    return form.showModal();
+}
+
+void InstallMessageDialog()
+{
+    SetPromptHandler(ShowMessageDialog);
+    SetAfterPromptHook(ProcessMessages);
+}
+
+}  // namespace tresorix

@@ -1,0 +1,368 @@
+// The backup run on real files under Wine, with faults injected where real
+// files cannot produce them.
+#include "engine/Backup.h"
+#include "engine/Format.h"
+#include "platform/Win32FileSystem.h"
+#include "support/FaultFileSystem.h"
+#include "support/ScriptedAnswerer.h"
+#include "support/win/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+namespace tresorix {
+namespace {
+
+using test::Fault;
+using test::FaultOp;
+using test::ScriptedAnswerer;
+using test::TempTree;
+
+class RecordingView : public RunView {
+public:
+    void setStatusText(const std::string& text) override { status.push_back(text); }
+    void setSaved(uint64_t files, uint64_t bytes) override { saved = files; }
+    void setFileProgress(int percent) override { lastFileProgress = percent; }
+    void processMessages() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump(pumps);
+    }
+
+    std::vector<std::string> status;
+    uint64_t saved = 0;
+    int lastFileProgress = -1;
+    int pumps = 0;
+    std::function<void(int)> onPump;
+};
+
+const uint64_t kOld = test::FileTimeOf(2020, 5, 1, 10, 0, 0);
+const uint64_t kNew = test::FileTimeOf(2024, 5, 1, 10, 0, 0);
+
+class BackupTest : public ::testing::Test {
+protected:
+    std::string src() const { return tree.path("src\\"); }
+    std::string dst() const { return tree.path("dst\\"); }
+
+    // Runs one entry over src\ into dst\.
+    RunOutcome runEntry(const std::string& masks, int mode = 0, bool subdirs = true, std::string target = {})
+    {
+        RunSettings settings;
+        settings.entries.push_back({src(), subdirs ? " ja" : "", masks, target.empty() ? dst() : target});
+        settings.mode = mode;
+        settings.showSummary = false;
+        return run.BackUpStart(settings);
+    }
+
+    FileEntry entryOf(const std::string& path)
+    {
+        FileEntry e;
+        EXPECT_EQ(real.find(path, e), 0u) << path;
+        return e;
+    }
+
+    TempTree tree;
+    Win32FileSystem real;
+    test::FaultFileSystem fs{real};
+    RecordingView view;
+    RunState state;
+    BackupRun run{fs, view, state};
+};
+
+TEST_F(BackupTest, ConflictModesDecideOverAnExistingTarget)
+{
+    tree.write("src\\newer.txt", "new", kNew);
+    tree.write("src\\equal.txt", "src", kNew + 10'000'000);  // one second later: same two-second step
+    tree.write("src\\older.txt", "old", kOld);
+    tree.write("dst\\newer.txt", "was", kOld);
+    tree.write("dst\\equal.txt", "was", kNew);
+    tree.write("dst\\older.txt", "was", kNew);
+
+    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + "newer.txt"), "new");
+    EXPECT_EQ(test::ReadAll(dst() + "equal.txt"), "was");
+    EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "was");
+    EXPECT_EQ(state.checkedFiles, 3u);
+    EXPECT_EQ(state.savedFiles, 1u);
+    EXPECT_EQ(view.status.back(), "Backup beendet.   3 Bytes von 9 Bytes wurden gesichert.");
+
+    // No mode selected behaves as the default.
+    tree.write("src\\older.txt", "old", kOld);
+    EXPECT_EQ(runEntry("older.txt", -1), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "was");
+
+    EXPECT_EQ(runEntry("*.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 3u);
+    EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "old");
+
+    tree.write("src\\older.txt", "changed", kNew);
+    EXPECT_EQ(runEntry("*.txt", 2), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 0u);
+    EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "old");
+}
+
+TEST_F(BackupTest, AskModeOverwritesOnYesSkipsOnNoAndStopsOnCancel)
+{
+    tree.write("src\\a.txt", "A-new", kNew);
+    tree.write("src\\b.txt", "B-new", kNew);
+    tree.write("src\\c.txt", "C-new", kNew);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        tree.write(std::string("dst\\") + name, "x", kOld);
+    ScriptedAnswerer answers;
+    answers.then(mrYes, "Zieldatei  " + dst() + "a.txt  überschreiben ?\r\nQuelldatei:  " +
+                            FormatDosDateTime(entryOf(src() + "a.txt").dosTime) + "     5 bytes\r\nZieldatei:    " +
+                            FormatDosDateTime(entryOf(dst() + "a.txt").dosTime) + "     1 bytes");
+    EXPECT_EQ(runEntry("a.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + "a.txt"), "A-new");
+
+    answers.then(mrNo);
+    EXPECT_EQ(runEntry("b.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + "b.txt"), "x");
+
+    answers.then(mrCancel, "Zieldatei  " + dst() + "c.txt");
+    EXPECT_EQ(runEntry("c.txt;a.txt", 3), RunOutcome::cancelled);
+    EXPECT_EQ(test::ReadAll(dst() + "c.txt"), "x");
+    EXPECT_EQ(state.checkedFiles, 1u);
+    EXPECT_EQ(view.status.back(), "Backup wurde durch Nutzer abgebrochen.");
+}
+
+TEST_F(BackupTest, CopiesKeepBytesTimeAndAttributes)
+{
+    std::string bytes;
+    for (int i = 0; i < 200000; ++i)
+        bytes += char('a' + i % 26);
+    tree.write("src\\big.bin", bytes, kOld);
+    tree.write("src\\ro.txt", "read-only", kOld, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    tree.write("src\\hs.txt", "hidden", kOld, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    tree.write("src\\empty.txt", "", kNew);
+    tree.write("dst\\ro.txt", "older read-only target", kOld - 100'000'000, FILE_ATTRIBUTE_READONLY);
+    uint32_t sourceAttributes = test::Attributes(src() + "ro.txt");
+
+    EXPECT_EQ(runEntry("*.*", 0), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 4u);
+    EXPECT_EQ(test::ReadAll(dst() + "big.bin"), bytes);
+    EXPECT_EQ(test::LastWrite(dst() + "big.bin"), kOld);
+    EXPECT_EQ(test::ReadAll(dst() + "ro.txt"), "read-only");
+    EXPECT_EQ(test::Attributes(dst() + "ro.txt") & 0x27, uint32_t(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(test::Attributes(dst() + "hs.txt") & 0x27,
+              uint32_t(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(test::ReadAll(dst() + "empty.txt"), "");
+    EXPECT_EQ(test::LastWrite(dst() + "empty.txt"), kNew);
+    // The source is only read.
+    EXPECT_EQ(test::Attributes(src() + "ro.txt"), sourceAttributes);
+    EXPECT_EQ(test::LastWrite(src() + "big.bin"), kOld);
+    // No temporary file is left behind.
+    EXPECT_EQ(test::ListNames(dst()), "big.bin empty.txt hs.txt ro.txt");
+}
+
+TEST_F(BackupTest, DirectoryInPlaceOfTheTargetFileAsksToRetryTheDeletion)
+{
+    tree.write("src\\doc.txt", "text", kNew);
+    tree.mkdir("dst\\doc.txt");
+    ScriptedAnswerer answers;
+    answers.then(mrYes, "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + dst() +
+                            "doc.txt\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?")
+        .then(mrNo);
+    EXPECT_EQ(runEntry("doc.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(answers.asked().size(), 2u);
+    EXPECT_EQ(state.savedFiles, 0u);
+    EXPECT_EQ(state.checkedFiles, 1u);
+    EXPECT_TRUE(test::IsDirectory(dst() + "doc.txt"));
+}
+
+TEST_F(BackupTest, UnusualFilesAreCopied)
+{
+    const std::string unicodeName = "\xce\xb1\xce\xb2\xce\xb3-\xe6\x96\x87\xe4\xbb\xb6.txt";  // Greek and CJK
+    tree.write("src\\" + unicodeName, "unicode", kOld);
+    std::string deep = "src\\";
+    for (int i = 0; i < 12; ++i)
+        deep += "a-rather-long-directory-name-" + std::to_string(i) + "\\";
+    tree.write(deep + "deep.txt", "deep", kOld);
+    ASSERT_GT((tree.root() + deep).size(), 300u);
+
+    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + unicodeName), "unicode");
+    EXPECT_EQ(test::ReadAll(tree.path("dst\\" + deep.substr(4) + "deep.txt")), "deep");
+    EXPECT_EQ(state.savedFiles, 2u);
+}
+
+TEST_F(BackupTest, TargetLevelsCreatedAreRecordedAndGuardAgainstRecursion)
+{
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+    // Target inside the source tree, two levels missing.
+    ScriptedAnswerer answers;
+    std::string target = src() + "Sich\\Neu\\";
+    answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.\r\nQuellverzeichnis: " +
+                           src() + "Sich\\\r\nZielverzeichnis:    " + target + "Sich\\\r\n");
+    answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv");
+    EXPECT_EQ(runEntry("*.txt", 0, true, target), RunOutcome::finished);
+    EXPECT_EQ(state.MdListe, (std::vector<std::string>{UpperCaseUmlaut(src() + "Sich\\"),
+                                                        UpperCaseUmlaut(target), UpperCaseUmlaut(target + "sub\\")}));
+    EXPECT_EQ(test::ReadAll(target + "a.txt"), "a");
+    EXPECT_EQ(test::ReadAll(target + "sub\\b.txt"), "b");
+    EXPECT_EQ(state.savedFiles, 2u);
+}
+
+TEST_F(BackupTest, SameSourceAndTargetIsSkippedAndAllSilencesIt)
+{
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\x\\b.txt", "b", kOld);
+    tree.write("src\\y\\c.txt", "c", kOld);
+    {
+        ScriptedAnswerer answers;
+        answers.then(mrOk, "Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.\r\nQuellverzeichnis: " +
+                               src() + "\r\nZielverzeichnis:    " + UpperCaseUmlaut(src()) +
+                               "\r\nDieses Verzeichnis wird übersprungen.");
+        answers.then(mrAll, "Fehler: Zielverzeichnis und Quellverzeichnis");
+        EXPECT_EQ(runEntry("*.txt", 1, true, UpperCaseUmlaut(src())), RunOutcome::finished);
+    }
+    EXPECT_EQ(state.checkedFiles, 0u);
+    EXPECT_TRUE(state.skipSameDirPrompt);
+    EXPECT_EQ(test::ListNames(src()), "a.txt x\\ y\\");
+}
+
+TEST_F(BackupTest, TooLittleSpaceAsksForAnotherMediumAndHandsTheFileOverAgain)
+{
+    tree.write("src\\f.bin", std::string(1000, 'x'), kOld);
+    fs.setFreeSpace(999);
+    ScriptedAnswerer answers;
+    answers.thenDo(mrOk, [&] { fs.setFreeSpace(1000); });
+    EXPECT_EQ(runEntry("f.bin"), RunOutcome::finished);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked()[0].text, "Nicht genug Platz auf Ziellaufwerk " + dst().substr(0, 2) + " \r\nBitte wechseln!");
+    EXPECT_EQ(state.checkedFiles, 1u);  // counted once although handed over twice
+    EXPECT_EQ(state.savedFiles, 1u);
+    EXPECT_EQ(test::ReadAll(dst() + "f.bin"), std::string(1000, 'x'));
+}
+
+TEST_F(BackupTest, DriveNotReadyForTheFreeSpaceAsksAndNoCopiesAnyway)
+{
+    tree.write("src\\f.bin", "data", kOld);
+    tree.mkdir("dst");
+    fs.inject({FaultOp::freeSpace, "", errDriveNotReady});
+    fs.inject({FaultOp::list, dst().substr(0, 3), errDriveNotReady, 0, -1, true});
+    ScriptedAnswerer answers;
+    answers.then(mrYes, "Konnte freien Platz auf Ziellaufwerk " + dst().substr(0, 2) +
+                            " nicht ermitteln.\r\nLaufwerk ist nicht bereit.\r\nErneut versuchen ?");
+    answers.then(mrNo);
+    EXPECT_EQ(runEntry("f.bin"), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 1u);
+}
+
+TEST_F(BackupTest, FailedCopiesLeaveNoFileUnderTheRealName)
+{
+    tree.write("src\\short.bin", std::string(200000, 's'), kOld);
+    tree.write("src\\broken.bin", std::string(200000, 'b'), kOld);
+    tree.write("src\\fine.bin", "fine", kOld);
+    fs.inject({FaultOp::shortWrite, "", 0, 70000});
+    fs.inject({FaultOp::read, "broken.bin", 30, 65536});
+    ScriptedAnswerer answers;
+    // Listing order decides which comes first; both texts are checked below.
+    answers.then(mrOk).then(mrOk);
+    EXPECT_EQ(runEntry("short.bin;broken.bin"), RunOutcome::finished);
+    fs.clear();
+    EXPECT_EQ(runEntry("fine.bin"), RunOutcome::finished);
+
+    std::vector<std::string> texts;
+    for (const auto& p : answers.asked())
+        texts.push_back(p.text);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "Fehler: Von der Datei \"" + dst() + "short.bin\" konnten 61072 bytes nicht geschrieben werden.");
+    EXPECT_EQ(texts[1], "Fehler: Konnte Datei \"" + src() + "broken.bin\" nicht kopieren.");
+    EXPECT_EQ(test::ListNames(dst()), "fine.bin");
+}
+
+TEST_F(BackupTest, LockedSourceIsRetriedSkippedOrCancels)
+{
+    tree.write("src\\locked.txt", "locked", kOld);
+    tree.write("src\\later.txt", "later", kOld);
+    fs.inject({FaultOp::openRead, "locked.txt", 32, 0, 2});
+    ScriptedAnswerer answers;
+    answers.then(mrRetry, "Fehler: Zugriff auf Quelldatei \"" + src() +
+                              "locked.txt\" verweigert.\r\nSchließen Sie die zugehörige Anwendung und klicken Sie "
+                              "auf \"Wiederholen\"\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.");
+    answers.then(mrRetry);  // the lock is gone on the third try
+    EXPECT_EQ(runEntry("locked.txt"), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(dst() + "locked.txt"), "locked");
+
+    fs.inject({FaultOp::openRead, "locked.txt", 32});
+    tree.write("src\\locked.txt", "changed", kNew);
+    answers.then(mrCancel);
+    EXPECT_EQ(runEntry("locked.txt;later.txt"), RunOutcome::cancelled);
+    EXPECT_FALSE(test::Exists(dst() + "later.txt"));
+    EXPECT_EQ(test::ReadAll(dst() + "locked.txt"), "locked");
+}
+
+TEST_F(BackupTest, CancelFromTheProgressWindowStopsAtTheNextPump)
+{
+    for (int i = 0; i < 5; ++i)
+        tree.write("src\\f" + std::to_string(i) + ".txt", "data", kOld);
+    tree.write("src\\sub\\g.txt", "data", kOld);
+    // The second file's hand-over pump sees the cancel.
+    view.onPump = [&](int) {
+        if (state.savedFiles == 1)
+            state.answer = mrCancel;
+    };
+    RunSettings settings;
+    settings.entries.push_back({src(), " ja", "*.txt;*.doc", dst()});
+    settings.entries.push_back({src(), " ja", "*.*", tree.path("other\\")});
+    settings.showSummary = false;
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::cancelled);
+    EXPECT_EQ(state.savedFiles, 1u);
+    EXPECT_EQ(test::ListNames(dst()).find("~"), std::string::npos);
+    EXPECT_FALSE(test::Exists(dst() + "sub"));
+    EXPECT_FALSE(test::Exists(tree.path("other")));
+    EXPECT_EQ(view.status.back(), "Backup wurde durch Nutzer abgebrochen.");
+}
+
+TEST_F(BackupTest, MasksAreSplitAtSemicolons)
+{
+    tree.write("src\\a.doc", "d", kOld);
+    tree.write("src\\b.xls", "x", kOld);
+    tree.write("src\\c.txt", "t", kOld);
+    tree.write("src\\sub\\d.doc", "d", kOld);
+    EXPECT_EQ(runEntry("*.doc; *.xls;"), RunOutcome::finished);
+    EXPECT_EQ(test::ListNames(dst()), "a.doc b.xls sub\\");
+    EXPECT_EQ(state.checkedFiles, 3u);
+
+    // An empty mask finds nothing but still walks the subdirectories.
+    test::RemoveTree(dst());
+    EXPECT_EQ(runEntry(";;*.txt"), RunOutcome::finished);
+    EXPECT_EQ(test::ListNames(dst()), "c.txt");
+}
+
+TEST_F(BackupTest, SourceThatCannotBeEnteredEndsTheRunWithoutResult)
+{
+    tree.write("src\\a.txt", "a", kOld);
+    RunSettings settings;
+    settings.entries.push_back({tree.path("missing"), "", "*.*", dst()});
+    settings.entries.push_back({src(), "", "*.*", dst()});
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis \"" + tree.path("missing\\") + "\" wechseln.");
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::sourceFailed);
+    EXPECT_TRUE(view.status.empty());
+    EXPECT_FALSE(test::Exists(dst()));
+}
+
+TEST_F(BackupTest, SummaryBoxTellsWhatWasSaved)
+{
+    tree.write("src\\a.txt", std::string(1536, 'a'), kOld);
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Backup beendet.\r\n1 Dateien wurden gesichert.\r\n\r\ngeprüft :     1,500 KBytes  (1 536 Bytes)"
+                       "    \r\ngesichert :  1,500 KBytes  (1 536 Bytes)");
+    RunSettings settings;
+    settings.entries.push_back({src(), "", "*.*", "<Standardziel><Quellpfad>"});
+    settings.stdZiel = tree.path("std");
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(answers.asked().at(0).text.size(), answers.asked().at(0).text.rfind("Bytes)") + 6);
+    EXPECT_EQ(test::ReadAll(ResolveTarget("<Standardziel><Quellpfad>", src(), settings.stdZiel) + "a.txt"),
+              std::string(1536, 'a'));
+}
+
+}  // namespace
+}  // namespace tresorix

@@ -1,0 +1,85 @@
+#include "engine/Mask.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tresorix {
+namespace {
+
+TEST(MatchesMask, StarAndQuestionMark)
+{
+    EXPECT_TRUE(MatchesMask("brief.doc", "*.doc"));
+    EXPECT_TRUE(MatchesMask(".doc", "*.doc"));
+    EXPECT_FALSE(MatchesMask("x.html", "*.htm"));  // no 8.3 short-name match
+    EXPECT_FALSE(MatchesMask("x.txt2", "*.txt"));
+    EXPECT_TRUE(MatchesMask("x.html", "*.htm*"));
+    EXPECT_TRUE(MatchesMask("a.b.c", "*.c"));
+    EXPECT_TRUE(MatchesMask("abc", "a?c"));
+    EXPECT_FALSE(MatchesMask("ac", "a?c"));
+    EXPECT_TRUE(MatchesMask("report-2024-final.txt", "report*2024*"));
+    EXPECT_TRUE(MatchesMask("Brief.Doc", "BRIEF.DOC"));
+    EXPECT_FALSE(MatchesMask("brief.doc", "brief"));
+}
+
+TEST(MatchesMask, TrailingDotStarAlsoMatchesNamesWithoutDot)
+{
+    EXPECT_TRUE(MatchesMask("README", "*.*"));
+    EXPECT_TRUE(MatchesMask("brief", "brief.*"));
+    EXPECT_TRUE(MatchesMask("brief.txt", "brief.*"));
+    EXPECT_FALSE(MatchesMask("briefe", "brief.*"));
+}
+
+TEST(MatchesMask, BlanksAndEmptyMasksAreTakenLiterally)
+{
+    EXPECT_FALSE(MatchesMask("a.txt", " *.txt"));
+    EXPECT_TRUE(MatchesMask(" a.txt", " *.txt"));
+    EXPECT_FALSE(MatchesMask("a.txt", "*.txt "));
+    EXPECT_FALSE(MatchesMask("a.txt", ""));
+}
+
+TEST(MatchesMask, LettersOutsideAsciiIgnoreCaseAndCountAsOneCharacter)
+{
+    EXPECT_TRUE(MatchesMask("ÄRGER.TXT", "ärger.txt"));
+    EXPECT_TRUE(MatchesMask("öl.txt", "?l.txt"));
+    EXPECT_FALSE(MatchesMask("öl.txt", "??l.txt"));
+    EXPECT_TRUE(MatchesMask("日本.doc", "??.doc"));
+    EXPECT_TRUE(MatchesMask("😀.png", "?.png"));
+    EXPECT_TRUE(MatchesMask("ΩΜΕΓΑ.txt", "ωμεγα.*"));
+    EXPECT_TRUE(MatchesMask("Москва", "москва"));
+    EXPECT_TRUE(MatchesMask("ŁÓDŹ", "łódź"));
+    EXPECT_FALSE(MatchesMask("ß", "SS"));
+}
+
+TEST(MatchesMask, BrokenUtf8MatchesOnlyItself)
+{
+    const std::string broken = "a\xC3z\xFF";
+    EXPECT_TRUE(MatchesMask(broken, broken));
+    EXPECT_TRUE(MatchesMask(broken, "a?z?"));
+    EXPECT_FALSE(MatchesMask("\xC3", "\xE3"));
+    EXPECT_TRUE(MatchesMask("x\xE2\x82", "x*"));  // cut short at the end
+}
+
+TEST(MatchesMask, ManyStarsAgainstALongNameFinish)
+{
+    std::string name(5000, 'a');
+    EXPECT_FALSE(MatchesMask(name, "*a*a*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(MatchesMask(name + "b", "*a*a*a*a*a*a*a*a*a*a*b"));
+}
+
+TEST(CompareIgnoreCase, FoldsCaseAndSortsAccentsBesideTheirLetters)
+{
+    EXPECT_EQ(CompareIgnoreCase("apfel", "APFEL"), 0);
+    EXPECT_LT(CompareIgnoreCase("a", "B"), 0);
+    EXPECT_LT(CompareIgnoreCase("ab", "ABC"), 0);
+    EXPECT_LT(CompareIgnoreCase("Apfel", "ärger"), 0);
+    EXPECT_LT(CompareIgnoreCase("Ärger", "birne"), 0);
+    EXPECT_LT(CompareIgnoreCase("arger", "Ärger"), 0);
+    EXPECT_LT(CompareIgnoreCase("Ärger", "argerlich"), 0);
+    EXPECT_TRUE(EqualsIgnoreCase("C:\\Daten\\Öl\\", "c:\\DATEN\\öL\\"));
+    EXPECT_FALSE(EqualsIgnoreCase("Öl", "Ol"));
+    EXPECT_FALSE(EqualsIgnoreCase("C:\\Daten", "C:\\Daten\\"));
+}
+
+}  // namespace
+}  // namespace tresorix

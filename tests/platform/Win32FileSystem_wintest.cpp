@@ -1,0 +1,194 @@
+#include "platform/Win32FileSystem.h"
+#include "support/win/TempTree.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+
+namespace tresorix {
+namespace {
+
+class Win32FileSystemTest : public testing::Test {
+protected:
+    void write(const std::string& path, const std::string& data)
+    {
+        std::unique_ptr<OpenFile> file;
+        ASSERT_EQ(fs.createWrite(path, file), 0u) << path;
+        uint32_t put = 0;
+        ASSERT_EQ(file->write(data.data(), uint32_t(data.size()), put), 0u);
+        ASSERT_EQ(put, data.size());
+        ASSERT_EQ(file->close(), 0u);
+    }
+
+    std::string read(const std::string& path)
+    {
+        std::unique_ptr<OpenFile> file;
+        EXPECT_EQ(fs.openRead(path, file), 0u) << path;
+        std::string data;
+        char buffer[7];
+        uint32_t got = 0;
+        while (file && file->read(buffer, sizeof buffer, got) == 0 && got > 0)
+            data.append(buffer, got);
+        return data;
+    }
+
+    std::map<std::string, FileEntry> listAll(const std::string& directory)
+    {
+        std::map<std::string, FileEntry> entries;
+        uint32_t error = 1;
+        auto listing = fs.list(directory, error);
+        EXPECT_EQ(error, 0u) << directory;
+        FileEntry entry;
+        while (listing && listing->next(entry))
+            entries[entry.name] = entry;
+        return entries;
+    }
+
+    test::TempTree temp;
+    const std::string& dir = temp.root();
+    Win32FileSystem fs;
+};
+
+TEST_F(Win32FileSystemTest, NamesOutsideCodePage1252)
+{
+    const std::string name = "Ωμέγα 日本 Привет.txt";
+    write(dir + name, "unicode");
+    auto entries = listAll(dir);
+    EXPECT_EQ(entries.size(), 3u);  // with "." and ".."
+    EXPECT_EQ(entries[name].size, 7u);
+    EXPECT_EQ(read(dir + name), "unicode");
+    FileEntry entry;
+    ASSERT_EQ(fs.find(dir + name, entry), 0u);
+    EXPECT_EQ(entry.name, name);
+}
+
+TEST_F(Win32FileSystemTest, PathsLongerThan260CharactersAndDottedParts)
+{
+    std::string path = dir;
+    while (path.size() < 300) {
+        path += std::string(40, 'x') + "\\";
+        ASSERT_EQ(fs.createDirectory(path.substr(0, path.size() - 1)), 0u) << path.size();
+    }
+    const std::string name = std::string(100, 'f') + ".dat";
+    write(path + name, "deep");
+    EXPECT_EQ(read(path + "..\\" + path.substr(path.size() - 41) + "./" + name), "deep");
+    EXPECT_EQ(listAll(path).count(name), 1u);
+    uint32_t attributes = 0;
+    EXPECT_EQ(fs.setAttributes(path + name, attrReadOnly), 0u);
+    EXPECT_EQ(fs.getAttributes(path + name, attributes), 0u);
+    EXPECT_TRUE(attributes & attrReadOnly);
+    EXPECT_EQ(fs.setLastWriteTime(path + name, 132682340970000000ull), 0u);
+    EXPECT_EQ(fs.setAttributes(path + name, 0), 0u);
+    EXPECT_EQ(fs.renameFile(path + name, path + "renamed"), 0u);
+    EXPECT_EQ(fs.deleteFile(path + "renamed"), 0u);
+    uint64_t free = 0;
+    EXPECT_EQ(fs.freeSpace(path, free), 0u);
+}
+
+TEST_F(Win32FileSystemTest, Attributes)
+{
+    write(dir + "h.txt", "");
+    ASSERT_EQ(fs.setAttributes(dir + "h.txt", attrHidden | attrSystem | attrReadOnly), 0u);
+    ASSERT_EQ(fs.createDirectory(dir + "sub"), 0u);
+    auto entries = listAll(dir);
+    EXPECT_EQ(entries["h.txt"].attributes & 7, attrHidden | attrSystem | attrReadOnly);
+    EXPECT_TRUE(entries["sub"].isDirectory());
+    // Listings report bits that cannot be written back; they must not fail.
+    ASSERT_EQ(fs.setAttributes(dir + "h.txt", attrArchive | attrDirectory | 0x800), 0u);
+    uint32_t attributes = 0;
+    ASSERT_EQ(fs.getAttributes(dir + "h.txt", attributes), 0u);
+    EXPECT_EQ(attributes & 7, 0u);
+}
+
+TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
+{
+    std::unique_ptr<OpenFile> file;
+    uint32_t error = 0;
+    EXPECT_EQ(fs.openRead(dir + "missing.txt", file), uint32_t(errFileNotFound));
+    EXPECT_EQ(fs.openRead(dir + "missing\\x.txt", file), uint32_t(errPathNotFound));
+    EXPECT_EQ(fs.list(dir + "missing", error), nullptr);
+    EXPECT_EQ(error, uint32_t(errPathNotFound));
+    EXPECT_EQ(fs.createDirectory(dir + "d"), 0u);
+    EXPECT_EQ(fs.createDirectory(dir + "d"), uint32_t(errAlreadyExists));
+    EXPECT_EQ(fs.deleteFile(dir + "missing.txt"), uint32_t(errFileNotFound));
+    uint64_t free = 0;
+    EXPECT_NE(fs.freeSpace("\\\\nosuchserver\\share\\", free), 0u);
+
+    write(dir + "one", "1");
+    write(dir + "two", "2");
+    EXPECT_NE(fs.renameFile(dir + "one", dir + "two"), 0u);
+    EXPECT_EQ(read(dir + "two"), "2");
+
+    // Others may go on reading and writing a file the backup reads.
+    ASSERT_EQ(fs.openRead(dir + "one", file), 0u);
+    std::unique_ptr<OpenFile> second;
+    EXPECT_EQ(fs.openRead(dir + "one", second), 0u);
+    HANDLE other = CreateFileW(LongPath(dir + "one").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(other, INVALID_HANDLE_VALUE);
+    CloseHandle(other);
+    EXPECT_EQ(file->close(), 0u);
+    EXPECT_EQ(file->close(), 0u);
+}
+
+TEST_F(Win32FileSystemTest, LastWriteTimeAndPackedLocalTime)
+{
+    write(dir + "t.txt", "t");
+    const uint64_t when = 132682340970000000ull;  // 15 June 2021 12:34:57 UTC, an odd second
+    ASSERT_EQ(fs.setLastWriteTime(dir + "t.txt", when), 0u);
+    FileEntry entry;
+    ASSERT_EQ(fs.find(dir + "t.txt", entry), 0u);
+    EXPECT_EQ(entry.lastWrite, when);
+    EXPECT_EQ(listAll(dir)["t.txt"].dosTime, entry.dosTime);
+
+    FILETIME utc{DWORD(when), DWORD(when >> 32)}, local;
+    SYSTEMTIME st;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &st);
+    uint32_t packed = uint32_t(entry.dosTime);
+    EXPECT_EQ(packed >> 25, st.wYear - 1980u);
+    EXPECT_EQ(packed >> 21 & 15, st.wMonth);
+    EXPECT_EQ(packed >> 16 & 31, st.wDay);
+    EXPECT_EQ(packed >> 11 & 31, st.wHour);
+    EXPECT_EQ(packed >> 5 & 63, st.wMinute);
+    EXPECT_EQ(packed & 31, st.wSecond / 2u);
+
+    // 1 July 1975 and 1 July 2110 cannot be packed.
+    for (uint64_t outside : {118178784000000000ull, 160780896000000000ull}) {
+        ASSERT_EQ(fs.setLastWriteTime(dir + "t.txt", outside), 0u);
+        EXPECT_EQ(listAll(dir)["t.txt"].dosTime, 0);
+        EXPECT_EQ(listAll(dir)["t.txt"].lastWrite, outside);
+    }
+}
+
+TEST_F(Win32FileSystemTest, DriveRoot)
+{
+    const std::string root = dir.substr(0, 3);
+    FileEntry entry;
+    ASSERT_EQ(fs.find(root, entry), 0u);
+    EXPECT_TRUE(entry.isDirectory());
+    uint64_t free = 0;
+    ASSERT_EQ(fs.freeSpace(root, free), 0u);
+    EXPECT_GT(free, 0u);
+    EXPECT_EQ(fs.freeSpace(root.substr(0, 2), free), 0u);
+}
+
+TEST_F(Win32FileSystemTest, SizesBeyondFourGigabytes)
+{
+    HANDLE h = CreateFileW(LongPath(dir + "big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = (int64_t(5) << 30) + 3;
+    bool sized = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    if (!sized)
+        GTEST_SKIP() << "no room for a sparse file";
+    EXPECT_EQ(listAll(dir)["big.bin"].size, uint64_t(size.QuadPart));
+    FileEntry entry;
+    ASSERT_EQ(fs.find(dir + "big.bin", entry), 0u);
+    EXPECT_EQ(entry.size, uint64_t(size.QuadPart));
+}
+
+}  // namespace
+}  // namespace tresorix

@@ -1,0 +1,203 @@
+#include "support/FaultFileSystem.h"
+
+#include <algorithm>
+
+namespace tresorix::test {
+
+class FaultFile : public OpenFile {
+public:
+    FaultFile(FaultFileSystem& fs, std::unique_ptr<OpenFile> real, std::string path)
+        : fs_(fs), real_(std::move(real)), path_(std::move(path))
+    {
+    }
+
+    uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
+    {
+        ++fs_.calls_[int(FaultOp::read)];
+        got = 0;
+        if (Fault* f = fs_.match(FaultOp::read, path_)) {
+            if (moved_ >= f->after) {
+                FaultFileSystem::spend(*f);
+                return f->error;
+            }
+            // Cut the block so that exactly `after` bytes arrive before the error.
+            size = uint32_t(std::min<uint64_t>(size, f->after - moved_));
+        }
+        uint32_t error = real_->read(buffer, size, got);
+        moved_ += got;
+        return error;
+    }
+
+    uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
+    {
+        ++fs_.calls_[int(FaultOp::write)];
+        put = 0;
+        Fault* f = fs_.match(FaultOp::write, path_);
+        if (!f)
+            f = fs_.match(FaultOp::shortWrite, path_);
+        if (!f || moved_ + size <= f->after) {
+            uint32_t error = real_->write(buffer, size, put);
+            moved_ += put;
+            return error;
+        }
+        uint32_t error = 0;
+        if (moved_ < f->after)
+            error = real_->write(buffer, uint32_t(f->after - moved_), put);
+        moved_ += put;
+        FaultFileSystem::spend(*f);
+        if (error)
+            return error;
+        return f->op == FaultOp::write ? f->error : 0;
+    }
+
+    uint32_t close() override { return real_->close(); }
+
+private:
+    FaultFileSystem& fs_;
+    std::unique_ptr<OpenFile> real_;
+    std::string path_;
+    uint64_t moved_ = 0;
+};
+
+void FaultFileSystem::driveNotReady(const std::string& pathPart)
+{
+    for (int op = 0; op < int(FaultOp::read); ++op)
+        inject({FaultOp(op), pathPart, errDriveNotReady});
+}
+
+void FaultFileSystem::clear()
+{
+    faults_.clear();
+    freeSpace_.reset();
+    std::fill(std::begin(calls_), std::end(calls_), 0);
+}
+
+namespace {
+
+// Paths compare without regard to ASCII case, as Windows compares them.
+bool pathMatches(const std::string& path, const Fault& fault)
+{
+    auto same = [](char a, char b) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+        return lower(a) == lower(b);
+    };
+    if (fault.exact)
+        return std::equal(path.begin(), path.end(), fault.path.begin(), fault.path.end(), same);
+    return std::search(path.begin(), path.end(), fault.path.begin(), fault.path.end(), same) != path.end();
+}
+
+}  // namespace
+
+Fault* FaultFileSystem::match(FaultOp op, const std::string& path)
+{
+    for (Fault& f : faults_)
+        if (f.op == op && f.times != 0 && pathMatches(path, f))
+            return &f;
+    return nullptr;
+}
+
+void FaultFileSystem::spend(Fault& fault)
+{
+    if (fault.times > 0)
+        --fault.times;
+}
+
+uint32_t FaultFileSystem::fail(FaultOp op, const std::string& path)
+{
+    ++calls_[int(op)];
+    Fault* f = match(op, path);
+    if (!f)
+        return 0;
+    spend(*f);
+    return f->error;
+}
+
+std::unique_ptr<FileListing> FaultFileSystem::list(const std::string& directory, uint32_t& error)
+{
+    error = fail(FaultOp::list, directory);
+    return error ? nullptr : real_.list(directory, error);
+}
+
+uint32_t FaultFileSystem::find(const std::string& path, FileEntry& entry)
+{
+    if (uint32_t error = fail(FaultOp::find, path))
+        return error;
+    return real_.find(path, entry);
+}
+
+uint32_t FaultFileSystem::getAttributes(const std::string& path, uint32_t& attributes)
+{
+    if (uint32_t error = fail(FaultOp::getAttributes, path))
+        return error;
+    return real_.getAttributes(path, attributes);
+}
+
+uint32_t FaultFileSystem::setAttributes(const std::string& path, uint32_t attributes)
+{
+    if (uint32_t error = fail(FaultOp::setAttributes, path))
+        return error;
+    return real_.setAttributes(path, attributes);
+}
+
+uint32_t FaultFileSystem::deleteFile(const std::string& path)
+{
+    if (uint32_t error = fail(FaultOp::deleteFile, path))
+        return error;
+    return real_.deleteFile(path);
+}
+
+uint32_t FaultFileSystem::renameFile(const std::string& from, const std::string& to)
+{
+    if (uint32_t error = fail(FaultOp::renameFile, from))
+        return error;
+    return real_.renameFile(from, to);
+}
+
+uint32_t FaultFileSystem::createDirectory(const std::string& path)
+{
+    if (uint32_t error = fail(FaultOp::createDirectory, path))
+        return error;
+    return real_.createDirectory(path);
+}
+
+uint32_t FaultFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    if (uint32_t error = fail(FaultOp::openRead, path))
+        return error;
+    std::unique_ptr<OpenFile> real;
+    uint32_t error = real_.openRead(path, real);
+    if (error == 0)
+        file = std::make_unique<FaultFile>(*this, std::move(real), path);
+    return error;
+}
+
+uint32_t FaultFileSystem::createWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    if (uint32_t error = fail(FaultOp::createWrite, path))
+        return error;
+    std::unique_ptr<OpenFile> real;
+    uint32_t error = real_.createWrite(path, real);
+    if (error == 0)
+        file = std::make_unique<FaultFile>(*this, std::move(real), path);
+    return error;
+}
+
+uint32_t FaultFileSystem::setLastWriteTime(const std::string& path, uint64_t lastWrite)
+{
+    if (uint32_t error = fail(FaultOp::setLastWriteTime, path))
+        return error;
+    return real_.setLastWriteTime(path, lastWrite);
+}
+
+uint32_t FaultFileSystem::freeSpace(const std::string& path, uint64_t& bytes)
+{
+    if (uint32_t error = fail(FaultOp::freeSpace, path))
+        return error;
+    if (freeSpace_) {
+        bytes = *freeSpace_;
+        return 0;
+    }
+    return real_.freeSpace(path, bytes);
+}
+
+}  // namespace tresorix::test

@@ -1,0 +1,91 @@
+// A file system that passes every call through to another one and fails the
+// calls it was told to fail: for faults that real files cannot produce here
+// (drive not ready, locked files, full or failing media).
+//
+//   FaultFileSystem fs(real);
+//   fs.inject({FaultOp::openRead, "a.txt", errAccessDenied, 0, 2});  // twice
+//   fs.inject({FaultOp::shortWrite, "\\target\\", 0, 1000});         // medium full
+//   fs.setFreeSpace(5000);
+//   fs.driveNotReady("Q:");
+//
+// The first fault injected for a call and path that is not spent yet wins.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tresorix::test {
+
+enum class FaultOp {
+    // Calls on paths.
+    list,
+    find,
+    getAttributes,
+    setAttributes,
+    deleteFile,
+    renameFile,       // matched against the source path
+    createDirectory,
+    openRead,
+    createWrite,
+    setLastWriteTime,
+    freeSpace,
+    // Calls on open files.
+    read,             // on files opened for reading, once `after` bytes have come
+    write,            // on files created for writing, once `after` bytes have gone
+    shortWrite,       // as write, but reports success with fewer bytes put
+    count_
+};
+
+struct Fault {
+    FaultOp op;
+    std::string path;       // part of the path, any case; empty matches every path
+    uint32_t error = 0;     // reported error (shortWrite: none)
+    uint64_t after = 0;     // read, write, shortWrite: bytes that get through first
+    int times = -1;         // calls that fail before the fault is spent; -1 for ever
+    bool exact = false;     // `path` must be the whole path (any case), e.g. only "C:\\"
+};
+
+class FaultFileSystem : public FileSystem {
+public:
+    explicit FaultFileSystem(FileSystem& real) : real_(real) {}
+
+    void inject(Fault fault) { faults_.push_back(std::move(fault)); }
+    // Every call on a path containing `pathPart` fails with 21, as on a drive
+    // without its medium.
+    void driveNotReady(const std::string& pathPart);
+    // Reported instead of the real free space, whatever the path.
+    void setFreeSpace(uint64_t bytes) { freeSpace_ = bytes; }
+    void clear();
+    // How often each call was made, faulty or not (read and write per block).
+    int calls(FaultOp op) const { return calls_[int(op)]; }
+
+    std::unique_ptr<FileListing> list(const std::string& directory, uint32_t& error) override;
+    uint32_t find(const std::string& path, FileEntry& entry) override;
+    uint32_t getAttributes(const std::string& path, uint32_t& attributes) override;
+    uint32_t setAttributes(const std::string& path, uint32_t attributes) override;
+    uint32_t deleteFile(const std::string& path) override;
+    uint32_t renameFile(const std::string& from, const std::string& to) override;
+    uint32_t createDirectory(const std::string& path) override;
+    uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t setLastWriteTime(const std::string& path, uint64_t lastWrite) override;
+    uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
+
+private:
+    friend class FaultFile;
+    // The first fault of `op` for `path` that is not spent yet.
+    Fault* match(FaultOp op, const std::string& path);
+    static void spend(Fault& fault);
+    // Counts the call; the error of a matching fault, else 0.
+    uint32_t fail(FaultOp op, const std::string& path);
+
+    FileSystem& real_;
+    std::vector<Fault> faults_;
+    std::optional<uint64_t> freeSpace_;
+    int calls_[int(FaultOp::count_)] = {};
+};
+
+}  // namespace tresorix::test
