@@ -13,6 +13,7 @@ namespace tresorix {
 namespace {
 
 constexpr uint32_t kBufferSize = 65536;
+constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | attrArchive;
 
 enum : uint16_t { stateGoOn = 0, stateSkip = 5, stateDirFailed = 82, stateChangeMedium = 253 };
 
@@ -94,6 +95,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_ = RunState{};
     sourceFailed_ = false;
+    freeKnown_ = false;
     mode_ = settings.mode;
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
@@ -271,6 +273,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         view_.processMessages();
         // A cancel that came in now must not leave an empty copy behind.
         if (!state_.cancelled() && copyFile(*in, sourceFile, targetFile, file)) {
+            spent(file.size);
             ++state_.savedFiles;
             state_.savedBytes += file.size;
         }
@@ -364,14 +367,32 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
     } while (!removed && !state_.cancelled() && fileState != stateSkip);
 }
 
+// Asking the volume for every file costs a round trip to the system, so the
+// last answer is kept and reduced by what the run writes, generously rounded
+// up for clusters and directory entries. Only a fresh answer says "too little".
+bool BackupRun::roomFor(const std::string& root, uint64_t size)
+{
+    if (freeKnown_ && freeRoot_ == root && size <= freeBytes_)
+        return true;
+    freeKnown_ = fs_.freeSpace(root, freeBytes_) == 0;
+    freeRoot_ = root;
+    return freeKnown_ && size <= freeBytes_;
+}
+
+void BackupRun::spent(uint64_t size)
+{
+    constexpr uint64_t slack = 65536;
+    uint64_t used = (size + slack - 1) / slack * slack + slack;
+    freeBytes_ = used < freeBytes_ ? freeBytes_ - used : 0;
+}
+
 void BackupRun::checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState)
 {
     const std::string root = volumeRoot(target);
     for (;;) {
         state_.store(0);
         fileState = stateGoOn;
-        uint64_t free = 0;
-        bool tooSmall = fs_.freeSpace(root, free) != 0 || file.size > free;
+        bool tooSmall = !roomFor(root, file.size);
         if (tooSmall) {
             if (DriveReady(fs_, target)) {
                 state_.store(ask(true,
@@ -438,11 +459,13 @@ bool BackupRun::copyFile(OpenFile& in, const std::string& sourceFile, const std:
         view_.bringToFront();
     }
 
+    if (!failed && shortBy == 0)
+        out->setLastWriteTime(file.lastWrite);
     failed = out->close() != 0 || failed;
     if (!failed && shortBy == 0) {
-        fs_.setLastWriteTime(tempFile, file.lastWrite);
         failed = fs_.renameFile(tempFile, targetFile) != 0;
-        if (!failed)
+        // A new file has the archive bit and nothing else already.
+        if (!failed && (file.attributes & kCopiedAttributes) != attrArchive)
             fs_.setAttributes(targetFile, file.attributes);
     }
     if (shortBy != 0) {

@@ -88,6 +88,8 @@ private:
     void checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState);
     bool copyFile(OpenFile& in, const std::string& sourceFile, const std::string& targetFile,
                   const FileEntry& file);
+    bool roomFor(const std::string& root, uint64_t size);
+    void spent(uint64_t size);
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
 
     FileSystem& fs_;
@@ -97,6 +99,9 @@ private:
     MatchingFileList fileList_;
     bool sourceFailed_ = false;
     uint32_t tempCounter_ = 0;
+    bool freeKnown_ = false;
+    std::string freeRoot_;
+    uint64_t freeBytes_ = 0;
 };
 
 }  // namespace tresorix

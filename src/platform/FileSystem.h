@@ -51,6 +51,8 @@ public:
     virtual ~OpenFile() = default;
     virtual uint32_t read(void* buffer, uint32_t size, uint32_t& got) = 0;
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
+    // On the open handle: one open per copied file fewer than by path.
+    virtual uint32_t setLastWriteTime(uint64_t lastWrite) = 0;
     // Closing reports errors the system could only detect at the end
     // (delayed write failures on network shares).
     virtual uint32_t close() = 0;
@@ -77,7 +79,6 @@ public:
     virtual uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
     // Creates or truncates.
     virtual uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
-    virtual uint32_t setLastWriteTime(const std::string& path, uint64_t lastWrite) = 0;
 
     // Free bytes available to the caller on the volume holding `path`
     // (a drive root "X:\" or a share "\\server\share\").

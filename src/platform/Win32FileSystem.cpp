@@ -89,6 +89,12 @@ public:
         return ok ? 0 : GetLastError();
     }
 
+    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    {
+        FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
+        return SetFileTime(handle_, nullptr, nullptr, &ft) ? 0 : GetLastError();
+    }
+
     uint32_t close() override
     {
         if (handle_ == INVALID_HANDLE_VALUE)
@@ -231,21 +237,6 @@ uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<O
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
     if (error == 0)
         file = std::make_unique<File>(h);
-    return error;
-}
-
-uint32_t Win32FileSystem::setLastWriteTime(const std::string& path, uint64_t lastWrite)
-{
-    // Writing attributes is allowed on read-only files; backup semantics
-    // lets the same call stamp a directory.
-    HANDLE h;
-    uint32_t error = openHandle(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
-    if (error)
-        return error;
-    FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
-    error = lastError(SetFileTime(h, nullptr, nullptr, &ft));
-    CloseHandle(h);
     return error;
 }
 

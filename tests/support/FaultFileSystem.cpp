@@ -50,6 +50,13 @@ public:
         return f->op == FaultOp::write ? f->error : 0;
     }
 
+    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    {
+        if (uint32_t error = fs_.fail(FaultOp::setLastWriteTime, path_))
+            return error;
+        return real_->setLastWriteTime(lastWrite);
+    }
+
     uint32_t close() override { return real_->close(); }
 
 private:
@@ -180,13 +187,6 @@ uint32_t FaultFileSystem::createWrite(const std::string& path, std::unique_ptr<O
     if (error == 0)
         file = std::make_unique<FaultFile>(*this, std::move(real), path);
     return error;
-}
-
-uint32_t FaultFileSystem::setLastWriteTime(const std::string& path, uint64_t lastWrite)
-{
-    if (uint32_t error = fail(FaultOp::setLastWriteTime, path))
-        return error;
-    return real_.setLastWriteTime(path, lastWrite);
 }
 
 uint32_t FaultFileSystem::freeSpace(const std::string& path, uint64_t& bytes)

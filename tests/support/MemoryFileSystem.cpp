@@ -21,7 +21,10 @@ private:
 
 class MemoryFile : public OpenFile {
 public:
-    MemoryFile(std::string& data, bool writing) : data_(data), writing_(writing) {}
+    MemoryFile(std::string& data, uint64_t& lastWrite, bool writing)
+        : data_(data), lastWrite_(lastWrite), writing_(writing)
+    {
+    }
     uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
     {
         got = 0;
@@ -40,10 +43,18 @@ public:
         put = size;
         return 0;
     }
+    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    {
+        if (!writing_)
+            return errAccessDenied;
+        lastWrite_ = lastWrite;
+        return 0;
+    }
     uint32_t close() override { return 0; }
 
 private:
     std::string& data_;
+    uint64_t& lastWrite_;
     bool writing_;
     size_t at_ = 0;
 };
@@ -229,7 +240,7 @@ uint32_t MemoryFileSystem::openRead(const std::string& path, std::unique_ptr<Ope
     Node* n = node(path);
     if (!n || n->entry.isDirectory())
         return n ? errAccessDenied : errFileNotFound;
-    file = std::make_unique<MemoryFile>(n->data, false);
+    file = std::make_unique<MemoryFile>(n->data, n->entry.lastWrite, false);
     return 0;
 }
 
@@ -246,16 +257,7 @@ uint32_t MemoryFileSystem::createWrite(const std::string& path, std::unique_ptr<
         n = node(path);
     }
     n->data.clear();
-    file = std::make_unique<MemoryFile>(n->data, true);
-    return 0;
-}
-
-uint32_t MemoryFileSystem::setLastWriteTime(const std::string& path, uint64_t lastWrite)
-{
-    Node* n = node(path);
-    if (!n)
-        return errFileNotFound;
-    n->entry.lastWrite = lastWrite;
+    file = std::make_unique<MemoryFile>(n->data, n->entry.lastWrite, true);
     return 0;
 }
 

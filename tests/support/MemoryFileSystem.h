@@ -31,7 +31,6 @@ public:
     uint32_t createDirectory(const std::string& path) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
-    uint32_t setLastWriteTime(const std::string& path, uint64_t lastWrite) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
 
     uint64_t free = uint64_t(1) << 30;

@@ -1,0 +1,290 @@
+#include "engine/ProgressWindow.h"
+
+#include "engine/Format.h"
+#include "engine/Prompts.h"
+#include "ui/ProcessMessages.h"
+
+#include <iterator>
+#include <utility>
+
+namespace tresorix {
+
+namespace {
+
+// Labels that show names take them literally: "&" in a file name is no mnemonic.
+constexpr DWORD kName = SS_NOPREFIX;
+
+constexpr ControlRow kLayout[] = {
+    {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
+    {"LbFile", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, 0, kName},
+    {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
+    {"Label2", Kind::label, "von:", nullptr, 8, 48, 0, 0},
+    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 0, 0, 0, 0, kName},
+    {"DirProg", Kind::progressBar, "", nullptr, 8, 64, 409, 17, rowBold},
+    {"Label3", Kind::label, "nach:", nullptr, 8, 88, 0, 0},
+    {"LbZiel", Kind::label, "", nullptr, 56, 88, 0, 0, 0, 0, kName},
+    {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 0, 0},
+    {"LbFileCtr", Kind::label, "", nullptr, 120, 112, 0, 0, 0, 0, kName},
+    {"lbCheckedBytes", Kind::label, "", nullptr, 208, 112, 0, 0, 0, 0, kName},
+    {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 0, 0},
+    {"LbCopyFileCtr", Kind::label, "", nullptr, 120, 128, 0, 0, 0, 0, kName},
+    {"lbBUpBytes", Kind::label, "", nullptr, 208, 128, 0, 0, 0, 0, kName},
+    {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
+    {"BtnStart", Kind::button, "(versteckt)", nullptr, 344, 96, 75, 20, rowHidden | rowDisabled},
+};
+static_assert(std::size(kLayout) == TProgress::kRowCount);
+
+constexpr TProgress::Row kBars[] = {TProgress::FileProg, TProgress::DirProg};
+constexpr TProgress::Row kValueLabels[] = {
+    TProgress::LbFile,         TProgress::LbQuelle,      TProgress::LbZiel,     TProgress::LbFileCtr,
+    TProgress::lbCheckedBytes, TProgress::LbCopyFileCtr, TProgress::lbBUpBytes,
+};
+
+}  // namespace
+
+TProgress::TProgress(HWND owner) : ticks_([] { return uint32_t(GetTickCount()); })
+{
+    // A single border and a caption without any title-bar button.
+    FormInfo info{kProgressClass, " Backup wird ausgeführt ...", 429, 150, WS_POPUP | WS_CAPTION, 0};
+    if (!create(info, kLayout, owner))
+        return;
+    setKeyPreview(true);
+    ProgressBar dir(control(DirProg));
+    dir.setTextColor(RGB(255, 255, 255));
+    // White on the default white background would vanish below 50 %.
+    dir.setBackColor(GetSysColor(COLOR_BTNSHADOW));
+    for (Row bar : kBars)
+        shownPos_[bar] = ProgressBar(control(bar)).pos();
+    centerOnScreen();
+}
+
+void TProgress::setTickSource(std::function<uint32_t()> ticks)
+{
+    ticks_ = std::move(ticks);
+}
+
+RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainStatus,
+                                    std::function<void(bool)> setStatus)
+{
+    if (running_)
+        return RunOutcome::cancelled;
+    running_ = true;
+    mainStatus_ = &mainStatus;
+    setStatus_ = std::move(setStatus);
+    updateNow_ = checkRaiseNow_ = true;
+
+    auto finish = [this] {
+        flush();
+        if (setStatus_)
+            setStatus_(true);
+        show(false);
+        running_ = false;
+        mainStatus_ = nullptr;
+        setStatus_ = nullptr;
+    };
+    try {
+        if (setStatus_)
+            setStatus_(false);
+        show(true);
+        BackupRun run(fs_, *this, state_);
+        RunOutcome outcome = run.BackUpStart(settings);
+        finish();
+        return outcome;
+    } catch (...) {
+        finish();
+        throw;
+    }
+}
+
+void TProgress::BtnCancelClick()
+{
+    if (!Window(control(BtnCancel)).enabled())
+        return;
+    if (AskConfirm("Backup abbrechen ?", btnYes | btnNo) != mrYes)
+        return;
+    // Set outright, not stored: whatever the last prompt gave, the run ends.
+    state_.answer = mrCancel;
+    if (setStatus_)
+        setStatus_(true);
+    show(false);
+}
+
+void TProgress::onCommand(int row, int code)
+{
+    if (row == BtnCancel && code == BN_CLICKED)
+        BtnCancelClick();
+}
+
+bool TProgress::onKeyDown(UINT key, unsigned shift)
+{
+    if (key != VK_ESCAPE)
+        return false;
+    // Taken here, so the dialog manager does not press the cancel button too.
+    BtnCancelClick();
+    return true;
+}
+
+bool TProgress::onCloseQuery()
+{
+    // Alt+F4 still reaches a window without title-bar buttons. Hiding the
+    // window would leave a locked main window and a run nobody sees; ask
+    // as the cancel button does instead.
+    if (running_)
+        BtnCancelClick();
+    return false;
+}
+
+void TProgress::setLabel(Row row, std::string text)
+{
+    if (wantedText_[row] != text) {
+        wantedText_[row] = std::move(text);
+        dirty_ = true;
+    }
+}
+
+void TProgress::setBar(Row row, int percent)
+{
+    if (wantedPos_[row] != percent) {
+        wantedPos_[row] = percent;
+        dirty_ = true;
+    }
+}
+
+void TProgress::setFile(const std::string& name)
+{
+    setLabel(LbFile, name);
+    updateIfDue();
+}
+
+void TProgress::setSource(const std::string& text)
+{
+    setLabel(LbQuelle, text);
+    updateIfDue();
+}
+
+void TProgress::setTarget(const std::string& directory)
+{
+    setLabel(LbZiel, directory);
+    updateIfDue();
+}
+
+void TProgress::setFileProgress(int percent)
+{
+    setBar(FileProg, percent);
+    updateIfDue();
+}
+
+void TProgress::setDirProgress(int percent)
+{
+    setBar(DirProg, percent);
+    updateIfDue();
+}
+
+void TProgress::setChecked(uint64_t files, uint64_t bytes)
+{
+    setLabel(LbFileCtr, std::to_string(files));
+    setLabel(lbCheckedBytes, FormatBytes(bytes));
+    updateIfDue();
+}
+
+void TProgress::setSaved(uint64_t files, uint64_t bytes)
+{
+    setLabel(LbCopyFileCtr, std::to_string(files));
+    setLabel(lbBUpBytes, FormatBytes(bytes));
+    savedFiles_ = files;
+    savedBytes_ = bytes;
+    savedPending_ = dirty_ = true;
+    updateIfDue();
+}
+
+void TProgress::setStatusText(const std::string& text)
+{
+    statusText_ = text;
+    statusPending_ = dirty_ = true;
+    updateIfDue();
+}
+
+void TProgress::updateIfDue()
+{
+    if (!dirty_)
+        return;
+    uint32_t now = ticks_();
+    // Unsigned difference: right across the wrap of the tick count too.
+    if (updateNow_ || now - lastUpdate_ >= kPaintInterval)
+        apply();
+}
+
+void TProgress::apply()
+{
+    lastUpdate_ = ticks_();
+    updateNow_ = false;
+    dirty_ = false;
+    // Only what changed: each call is a round trip to the Wine server, and a
+    // label that sizes itself is measured again.
+    for (Row row : kValueLabels)
+        if (shownText_[row] != wantedText_[row]) {
+            setCaption(row, wantedText_[row]);
+            shownText_[row] = wantedText_[row];
+        }
+    for (Row bar : kBars)
+        if (shownPos_[bar] != wantedPos_[bar]) {
+            ProgressBar(control(bar)).setPos(wantedPos_[bar]);
+            shownPos_[bar] = wantedPos_[bar];
+        }
+    if (mainStatus_) {
+        if (std::exchange(savedPending_, false))
+            mainStatus_->setSaved(savedFiles_, savedBytes_);
+        if (std::exchange(statusPending_, false))
+            mainStatus_->setStatusText(statusText_);
+    }
+}
+
+void TProgress::processMessages()
+{
+    // The pump paints what has been set, so the controls get it first.
+    updateIfDue();
+    ProcessMessages();
+}
+
+void TProgress::flush()
+{
+    apply();
+    // Paints only what is invalid, this window's controls included.
+    if (handle())
+        RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (mainStatus_)
+        mainStatus_->flush();
+}
+
+bool TProgress::onTop() const
+{
+    // Above us may be only hidden windows, topmost ones (tooltips) and our
+    // own prompts.
+    for (HWND h = GetWindow(handle(), GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV)) {
+        if (!IsWindowVisible(h) || (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+            continue;
+        if (GetWindow(h, GW_OWNER) == handle())
+            continue;
+        return false;
+    }
+    return true;
+}
+
+void TProgress::bringToFront()
+{
+    // Called for every block copied; looking at the z-order costs server
+    // round trips too, so it is paced like the painting.
+    if (!handle() || !visible())
+        return;
+    uint32_t now = ticks_();
+    if (!checkRaiseNow_ && now - lastRaiseCheck_ < kPaintInterval)
+        return;
+    checkRaiseNow_ = false;
+    lastRaiseCheck_ = now;
+    // Not activated: raising must not take the keyboard from whatever the
+    // user is typing into.
+    if (!onTop())
+        SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+}  // namespace tresorix

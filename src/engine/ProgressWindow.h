@@ -1,0 +1,104 @@
+// The progress window: shows a running backup and lets the user cancel it.
+// It is the run's view; the main window's status bar gets its two values
+// (saved files, status text) through the view the main window hands in.
+#pragma once
+
+#include "engine/Backup.h"
+#include "platform/Win32FileSystem.h"
+#include "ui/Form.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tresorix {
+
+inline constexpr wchar_t kProgressClass[] = L"TProgress";
+
+class TProgress : public Form, public RunView {
+public:
+    // Layout rows, in table (and tab) order.
+    enum Row {
+        Label1, LbFile, FileProg,
+        Label2, LbQuelle, DirProg,
+        Label3, LbZiel,
+        Label4, LbFileCtr, lbCheckedBytes,
+        Label5, LbCopyFileCtr, lbBUpBytes,
+        BtnCancel, BtnStart,
+        kRowCount
+    };
+
+    // Created hidden and centred. With the main window as owner the progress
+    // window stays above it and out of the taskbar.
+    explicit TProgress(HWND owner = nullptr);
+
+    // One whole run: locks the main window through setStatus(false), shows
+    // this window (not modal), runs every entry, then shows the final values,
+    // unlocks (setStatus(true)) and hides, also after a failed source
+    // directory or an exception. mainStatus receives setSaved, setStatusText
+    // and flush. A call while a run is going does nothing and gives cancelled.
+    RunOutcome BtnStartClick(const RunSettings& settings, RunView& mainStatus,
+                             std::function<void(bool)> setStatus);
+    // "Backup abbrechen ?" Yes/No; Yes cancels the run (answer 2), unlocks the
+    // main window and hides this one at once.
+    void BtnCancelClick();
+
+    // The run's state: the main window sets answer to 0 before a start and to
+    // 2 from its close query; the counters stay readable after the run.
+    RunState& state() { return state_; }
+    const RunState& state() const { return state_; }
+    bool running() const { return running_; }
+
+    // RunView. The values are kept at once; the controls get them at most
+    // once per kPaintInterval, and all of them on flush.
+    void setFile(const std::string& name) override;
+    void setSource(const std::string& text) override;
+    void setTarget(const std::string& directory) override;
+    void setFileProgress(int percent) override;
+    void setDirProgress(int percent) override;
+    void setChecked(uint64_t files, uint64_t bytes) override;
+    void setSaved(uint64_t files, uint64_t bytes) override;
+    void setStatusText(const std::string& text) override;
+    void bringToFront() override;
+    void processMessages() override;
+    void flush() override;
+
+    // Milliseconds between two updates of the controls: some two dozen a
+    // second look smooth and leave the time to the copying.
+    static constexpr uint32_t kPaintInterval = 40;
+    // The clock of that pacing (GetTickCount); tests freeze it.
+    void setTickSource(std::function<uint32_t()> ticks);
+
+protected:
+    void onCommand(int row, int code) override;
+    bool onKeyDown(UINT key, unsigned shift) override;
+    bool onCloseQuery() override;
+
+private:
+    void setLabel(Row row, std::string text);
+    void setBar(Row row, int percent);
+    void updateIfDue();
+    void apply();
+    bool onTop() const;
+
+    Win32FileSystem fs_;
+    RunState state_;
+    bool running_ = false;
+    RunView* mainStatus_ = nullptr;
+    std::function<void(bool)> setStatus_;
+
+    // What the run gave (wanted) and what the controls show (shown).
+    std::array<std::string, kRowCount> wantedText_, shownText_;
+    std::array<int, kRowCount> wantedPos_{}, shownPos_{};
+    bool dirty_ = false;
+    bool savedPending_ = false, statusPending_ = false;
+    uint64_t savedFiles_ = 0, savedBytes_ = 0;
+    std::string statusText_;
+
+    std::function<uint32_t()> ticks_;
+    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0;
+    bool updateNow_ = true, checkRaiseNow_ = true;
+};
+
+}  // namespace tresorix
