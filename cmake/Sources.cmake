@@ -15,8 +15,11 @@ set(CORE_SOURCES
 
 # Win32 code: platform, widget layer, windows and the engine's display.
 set(WIN_SOURCES
+    src/engine/ProgressWindow.cpp
     src/platform/TextConv.cpp
     src/platform/Win32FileSystem.cpp
+    src/set/AutoRun.cpp
+    src/set/FileIO.cpp
     src/ui/Controls.cpp
     src/ui/Form.cpp
     src/ui/Gauge.cpp

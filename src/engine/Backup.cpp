@@ -193,34 +193,31 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         view_.setDirProgress(0);
         view_.setSource(source + mask);
         uint64_t dirDone = 0;
-        if (dirCount > 0) {
-            uint32_t listError = 0;
-            std::unique_ptr<FileListing> listing = fs_.list(source, listError);
-            FileEntry entry;
-            while (listing && !state_.cancelled() && listing->next(entry)) {
-                if (entry.isDirectory() || (entry.attributes & attrVolumeLabel) || !MatchesMask(entry.name, mask))
-                    continue;
-                bool again = false;
-                do {
+        // The subdirectories' walks refill the list.
+        const std::vector<FileEntry> files = fileList_.entries();
+        for (const FileEntry& entry : files) {
+            bool again = false;
+            do {
+                view_.processMessages();
+                if (state_.cancelled())
+                    return;
+                view_.setTarget(target);
+                state_.store(0);
+                view_.setStatusText(source + entry.name);
+                view_.setFile(entry.name);
+                if (!again) {
+                    ++state_.checkedFiles;
+                    state_.checkedBytes += entry.size;
+                    ++dirDone;
+                    view_.setChecked(state_.checkedFiles, state_.checkedBytes);
+                    view_.setFileProgress(0);
+                    view_.bringToFront();
                     view_.processMessages();
-                    if (state_.cancelled())
-                        return;
-                    view_.setTarget(target);
-                    state_.store(0);
-                    view_.setStatusText(source + entry.name);
-                    view_.setFile(entry.name);
-                    if (!again) {
-                        ++state_.checkedFiles;
-                        state_.checkedBytes += entry.size;
-                        ++dirDone;
-                        view_.setChecked(state_.checkedFiles, state_.checkedBytes);
-                        view_.setFileProgress(0);
-                        view_.bringToFront();
-                        view_.processMessages();
-                    }
-                    again = BackupFile(source, target, entry, dirDone, dirCount);
-                } while (again);
-            }
+                }
+                again = BackupFile(source, target, entry, dirDone, dirCount);
+            } while (again);
+            if (state_.cancelled())
+                break;
         }
         view_.flush();
     }

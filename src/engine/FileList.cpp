@@ -14,9 +14,9 @@ bool isDriveOnly(const std::string& path)
     return path.size() == 2 && path[1] == ':';
 }
 
-// Reads the names of `directory` that match any piece of `masks`.
-uint32_t readNames(FileSystem& fs, const std::string& directory, std::string_view masks,
-                   std::vector<std::string>& names)
+// Reads the files of `directory` that match any piece of `masks`.
+uint32_t readEntries(FileSystem& fs, const std::string& directory, std::string_view masks,
+                     std::vector<FileEntry>& entries)
 {
     std::vector<std::string_view> pieces;
     for (size_t start = 0;;) {
@@ -45,10 +45,11 @@ uint32_t readNames(FileSystem& fs, const std::string& directory, std::string_vie
             continue;
         for (std::string_view piece : pieces)
             if (MatchesMask(entry.name, piece))
-                names.push_back(entry.name);
+                entries.push_back(entry);
     }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const std::string& a, const std::string& b) { return CompareIgnoreCase(a, b) < 0; });
+    std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
+        return CompareIgnoreCase(a.name, b.name) < 0;
+    });
     return 0;
 }
 
@@ -98,10 +99,13 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
 
     if (list.read_ && EqualsIgnoreCase(directory, list.directory_) && masks == list.mask_)
         return 0;
-    std::vector<std::string> names;
-    if (uint32_t error = readNames(fs, directory, masks, names))
+    std::vector<FileEntry> entries;
+    if (uint32_t error = readEntries(fs, directory, masks, entries))
         return error;
-    list.names_ = std::move(names);
+    list.names_.clear();
+    for (const FileEntry& entry : entries)
+        list.names_.push_back(entry.name);
+    list.entries_ = std::move(entries);
     list.directory_ = std::move(directory);
     list.mask_ = std::move(masks);
     list.selected_ = MatchingFileList::npos;

@@ -19,6 +19,9 @@ public:
     // there once for each of them.
     const std::vector<std::string>& names() const { return names_; }
     size_t count() const { return names_.size(); }
+    // The same files as listed, with size, time and attributes: the backup
+    // walk copies from here instead of listing the directory again.
+    const std::vector<FileEntry>& entries() const { return entries_; }
     // Ends in a backslash; empty before the first fill and for the working
     // directory.
     const std::string& directory() const { return directory_; }
@@ -37,6 +40,7 @@ private:
     void changed();
 
     std::vector<std::string> names_;
+    std::vector<FileEntry> entries_;
     std::string directory_;
     std::string mask_ = "*.*";
     size_t selected_ = npos;

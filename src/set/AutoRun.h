@@ -1,0 +1,23 @@
+// The autostart value under the Run key and the set-file type. Machine-wide
+// first; where that key cannot be written, the current user's key instead.
+#pragma once
+
+#include <string>
+
+namespace tresorix {
+
+// Whether an autostart value "Tresorix" exists (machine-wide or per user)
+// whose text begins with `programPath` (as many characters, compared exactly).
+bool AutoRunMatches(const std::string& programPath);
+// Writes the value with `command` when `enabled`, else deletes it; false only
+// when nothing could be written or deleted where it had to be.
+bool UpdateAutoRun(bool enabled, const std::string& command);
+// Writes ".tsi" -> class, class -> description, class\shell\open\command ->
+// command. On failure gives false and the name of the value that could not
+// be set (empty for a default value).
+bool RegisterFileType(std::string extension, const std::string& description, const std::string& command,
+                      std::string& failedValue);
+// The screen's logical pixels per inch are exactly 120.
+bool IsLargeFonts();
+
+}  // namespace tresorix

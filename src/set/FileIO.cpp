@@ -1,0 +1,161 @@
+#include "set/FileIO.h"
+
+#include "platform/TextConv.h"
+#include "platform/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace tresorix {
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool close()
+    {
+        bool ok = true;
+        if (valid())
+            ok = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// WriteFile takes at most 4 GiB minus one per call; a set file is far smaller,
+// but the loop costs nothing.
+uint32_t writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 0x10000000u ? 0x10000000u : DWORD(bytes.size());
+        DWORD put = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &put, nullptr))
+            return GetLastError();
+        // Wine on a full disk reports success with fewer bytes written.
+        if (put == 0)
+            return ERROR_DISK_FULL;
+        bytes.remove_prefix(put);
+    }
+    return 0;
+}
+
+// A fresh name beside the target: its own name with a marker, so that a
+// left-over from a crash is recognisable as belonging to it.
+std::string tempNameFor(const std::string& path, unsigned attempt)
+{
+    return path + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+}
+
+}  // namespace
+
+uint32_t ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
+        return GetLastError();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size))
+        return GetLastError();
+    if (uint64_t(size.QuadPart) >= uint64_t(bytes.max_size()) || size.QuadPart > 0x7fffffff)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    bytes.resize(size_t(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr)) {
+            uint32_t error = GetLastError();
+            bytes.clear();
+            return error;
+        }
+        if (got == 0)
+            break;  // shrank while we read it
+        done += got;
+    }
+    bytes.resize(done);
+    return 0;
+}
+
+uint32_t ReplaceFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::wstring target = LongPath(path);
+    DWORD old = GetFileAttributesW(target.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES) {
+        if (old & FILE_ATTRIBUTE_DIRECTORY)
+            return ERROR_ACCESS_DENIED;
+        // Windows refuses to replace a read-only file; Wine, where read-only
+        // is the Unix write permission, would rename over it regardless.
+        if (old & FILE_ATTRIBUTE_READONLY)
+            return ERROR_ACCESS_DENIED;
+    }
+
+    std::wstring temp;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (unsigned attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = LongPath(tempNameFor(path, attempt));
+        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE) {
+            uint32_t error = GetLastError();
+            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
+                return error;
+        }
+    }
+
+    Handle file(created);
+    uint32_t error = writeAll(file.get(), bytes);
+    if (error == 0 && !FlushFileBuffers(file.get()))
+        error = GetLastError();
+    if (!file.close() && error == 0)
+        error = GetLastError();
+    // A hidden or system file stays so; the new file would otherwise come
+    // with plain attributes.
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (error == 0 && old != INVALID_FILE_ATTRIBUTES && (old & kept) &&
+        !SetFileAttributesW(temp.c_str(), old & (kept | FILE_ATTRIBUTE_ARCHIVE)))
+        error = GetLastError();
+    if (error == 0 &&
+        !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != 0) {
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(temp.c_str());
+    }
+    return error;
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ProgramPath()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (n == 0)
+            return {};
+        // A full buffer means the path was cut (XP does not even say so).
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return Narrow(buffer);
+        }
+        if (buffer.size() >= 32768)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace tresorix

@@ -1,0 +1,233 @@
+// The progress window around real runs: what it shows at the end, how it
+// locks and unlocks the main window, how the user cancels, and the pacing.
+#include "engine/ProgressWindow.h"
+
+#include "engine/Format.h"
+#include "support/ScriptedAnswerer.h"
+#include "support/win/TempTree.h"
+#include "ui/DriveUi.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tresorix {
+namespace {
+
+using test::ScriptedAnswerer;
+
+// The main window's side: its two status-bar values.
+class MainStatus : public RunView {
+public:
+    void setSaved(uint64_t files, uint64_t bytes) override { saved = {files, bytes}; }
+    void setStatusText(const std::string& text) override { status.push_back(text); }
+    std::pair<uint64_t, uint64_t> saved;
+    std::vector<std::string> status;
+};
+
+// Lets a test act at the run's event-processing points and counts raises.
+class HookedProgress : public TProgress {
+public:
+    void processMessages() override
+    {
+        if (onPump)
+            onPump();
+        TProgress::processMessages();
+    }
+    std::function<void()> onPump;
+    int raises = 0;
+
+protected:
+    bool onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) override
+    {
+        if (msg == WM_WINDOWPOSCHANGING && !(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOZORDER))
+            ++raises;
+        return false;
+    }
+};
+
+class ProgressTest : public ::testing::Test {
+protected:
+    std::string src() const { return tree.path("src\\"); }
+    std::string dst() const { return tree.path("dst\\"); }
+
+    RunOutcome run(std::string source = {})
+    {
+        RunSettings settings;
+        settings.entries.push_back({source.empty() ? src() : source, "ja", "*.txt", dst()});
+        settings.showSummary = false;
+        return progress.BtnStartClick(settings, main, [this](bool on) { locks.push_back(on); });
+    }
+    std::string text(TProgress::Row row) const { return Window(progress.control(row)).text(); }
+    int pos(TProgress::Row row) const { return ProgressBar(progress.control(row)).pos(); }
+    void postCancelClick() const
+    {
+        HWND button = progress.control(TProgress::BtnCancel);
+        progress.post(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), LPARAM(button));
+    }
+
+    test::TempTree tree;
+    HookedProgress progress;
+    MainStatus main;
+    std::vector<bool> locks;
+};
+
+TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
+{
+    tree.write("src\\a.txt", std::string(100, 'a'));
+    tree.write("src\\b.txt", std::string(2000, 'b'), test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    tree.write("src\\skip.doc", "x");
+    tree.write("src\\sub\\c & d.txt", std::string(5000, 'c'));
+    tree.write("dst\\b.txt", "newer", test::FileTimeOf(2024, 1, 1, 0, 0, 0));
+    // A frozen clock lets almost nothing through while the run goes on, so
+    // what shows at the end comes from the final flush.
+    progress.setTickSource([] { return 5u; });
+    bool shownAndLocked = false;
+    progress.onPump = [&] { shownAndLocked = progress.visible() && locks == std::vector<bool>{false}; };
+
+    EXPECT_EQ(run(), RunOutcome::finished);
+    EXPECT_TRUE(shownAndLocked);
+    EXPECT_EQ(text(TProgress::LbFileCtr), "3");
+    EXPECT_EQ(text(TProgress::lbCheckedBytes), FormatBytes(7100));
+    EXPECT_EQ(text(TProgress::LbCopyFileCtr), "2");
+    EXPECT_EQ(text(TProgress::lbBUpBytes), FormatBytes(5100));
+    EXPECT_EQ(text(TProgress::LbFile), "c & d.txt");
+    EXPECT_EQ(text(TProgress::LbQuelle), src() + "sub\\*.txt");
+    EXPECT_EQ(text(TProgress::LbZiel), dst() + "sub\\");
+    EXPECT_EQ(pos(TProgress::FileProg), 100);
+    EXPECT_EQ(pos(TProgress::DirProg), 100);
+    EXPECT_EQ(main.saved, std::make_pair(uint64_t(2), uint64_t(5100)));
+    ASSERT_FALSE(main.status.empty());
+    EXPECT_EQ(main.status.back(),
+              "Backup beendet.   " + FormatBytes(5100) + " von " + FormatBytes(7100) + " wurden gesichert.");
+    EXPECT_EQ(locks, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(progress.visible());
+    EXPECT_FALSE(progress.running());
+}
+
+TEST_F(ProgressTest, FailedSourceDirectoryStillUnlocksAndHides)
+{
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis");
+    EXPECT_EQ(run(tree.path("fehlt\\")), RunOutcome::sourceFailed);
+    EXPECT_EQ(locks, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(progress.visible());
+    EXPECT_TRUE(main.status.empty()) << "no result line";
+}
+
+TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
+{
+    for (const char* dir : {"1", "2", "3"})
+        tree.write(std::string("src\\") + dir + "\\f.txt", dir);
+    ScriptedAnswerer answers;
+    answers.then(mrNo, "Backup abbrechen ?");
+    bool posted = false;
+    progress.onPump = [&] {
+        if (!std::exchange(posted, true))
+            postCancelClick();
+    };
+    EXPECT_EQ(run(), RunOutcome::finished);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked()[0].text, "Backup abbrechen ?");
+    EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnYes | btnNo));
+    EXPECT_EQ(progress.state().savedFiles, 3u);
+
+    // Yes after the first copy: the main window is unlocked at once (the
+    // middle "true"), and the directories not yet begun are never started.
+    test::RemoveTree(dst());
+    locks.clear();
+    answers.then(mrYes, "Backup abbrechen ?");
+    posted = false;
+    progress.onPump = [&] {
+        if (progress.state().savedFiles == 1 && !std::exchange(posted, true))
+            postCancelClick();
+    };
+    EXPECT_EQ(run(), RunOutcome::cancelled);
+    EXPECT_EQ(progress.state().answer, mrCancel);
+    int copies = 0;
+    for (const char* dir : {"1", "2", "3"})
+        copies += test::Exists(dst() + dir + "\\f.txt");
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(main.status.back(), "Backup wurde durch Nutzer abgebrochen.");
+    EXPECT_EQ(locks, (std::vector<bool>{false, true, true}));
+}
+
+TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
+{
+    tree.write("src\\a.txt", "a");
+    tree.write("src\\b\\b.txt", "b");
+    bool posted = false;
+    // Posted to the button: the key preview must take it before the dialog
+    // manager turns it into a second press of BtnCancel, an unplanned prompt.
+    progress.onPump = [&] {
+        if (!std::exchange(posted, true))
+            test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
+    };
+    {
+        ScriptedAnswerer answers;
+        answers.then(mrNo, "Backup abbrechen ?");
+        EXPECT_EQ(run(), RunOutcome::finished);
+        EXPECT_EQ(progress.state().savedFiles, 2u);
+    }
+    posted = false;
+    ScriptedAnswerer answers;
+    answers.then(mrYes, "Backup abbrechen ?");
+    EXPECT_EQ(run(), RunOutcome::cancelled);
+    EXPECT_EQ(progress.state().savedFiles, 0u);
+}
+
+TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)
+{
+    uint32_t now = 0xFFFFFFF0u;  // the tick count wraps on the way
+    progress.setTickSource([&] { return now; });
+    progress.setFile("a.txt");  // the first change after creation goes through
+    progress.setFile("b.txt");
+    progress.setChecked(5, 2048);
+    now += TProgress::kPaintInterval - 1;
+    progress.setFileProgress(30);
+    EXPECT_EQ(text(TProgress::LbFile), "a.txt");
+    EXPECT_EQ(text(TProgress::LbFileCtr), "");
+
+    now += 1;
+    progress.setDirProgress(10);
+    EXPECT_EQ(text(TProgress::LbFile), "b.txt");
+    EXPECT_EQ(text(TProgress::lbCheckedBytes), FormatBytes(2048));
+    EXPECT_EQ(pos(TProgress::FileProg), 30);
+
+    progress.setTarget("D:\\ZIEL\\");
+    EXPECT_EQ(text(TProgress::LbZiel), "");
+    progress.flush();
+    EXPECT_EQ(text(TProgress::LbZiel), "D:\\ZIEL\\");
+}
+
+TEST_F(ProgressTest, BringToFrontRaisesOnlyAWindowThatIsCovered)
+{
+    uint32_t now = 0;
+    progress.setTickSource([&] { return now; });
+    progress.show(true);
+    HWND cover = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    progress.raises = 0;
+    progress.bringToFront();
+    EXPECT_EQ(progress.raises, 1);
+    // On top now: looked at again after each interval, and left alone.
+    for (int i = 0; i < 3; ++i) {
+        now += TProgress::kPaintInterval;
+        progress.bringToFront();
+    }
+    EXPECT_EQ(progress.raises, 1);
+
+    // Hidden by a cancel, it stays hidden.
+    progress.show(false);
+    now += TProgress::kPaintInterval;
+    progress.bringToFront();
+    EXPECT_FALSE(progress.visible());
+    DestroyWindow(cover);
+}
+
+}  // namespace
+}  // namespace tresorix

@@ -1,0 +1,157 @@
+// The autostart value and the set-file type in the test prefix's real
+// registry. Every test removes what it wrote.
+#include "set/AutoRun.h"
+
+#include "platform/TextConv.h"
+#include "set/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace tresorix {
+namespace {
+
+constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::optional<std::string> readValue(HKEY root, const std::wstring& path, const wchar_t* name)
+{
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return Narrow(data);
+}
+
+// A predefined root as a user without administrator rights sees it: it
+// points at a volatile key, under which no lasting key can be created.
+class Unwritable {
+public:
+    explicit Unwritable(HKEY root) : root_(root)
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &volatile_, nullptr);
+        EXPECT_EQ(RegOverridePredefKey(root, volatile_), ERROR_SUCCESS);
+    }
+    ~Unwritable()
+    {
+        RegOverridePredefKey(root_, nullptr);
+        RegCloseKey(volatile_);
+        RegDeleteKeyW(HKEY_CURRENT_USER, name_.c_str());
+    }
+
+private:
+    HKEY root_, volatile_ = nullptr;
+    std::wstring name_ = L"Software\\TresorixTest" + std::to_wstring(uintptr_t(root_) & 0xff);
+};
+
+class AutoRunValue : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRun, L"Tresorix");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"Tresorix");
+    }
+    std::optional<std::string> machine() const { return readValue(HKEY_LOCAL_MACHINE, kRun, L"Tresorix"); }
+    std::optional<std::string> user() const { return readValue(HKEY_CURRENT_USER, kRun, L"Tresorix"); }
+};
+
+TEST_F(AutoRunValue, WrittenMachineWideReadBackAndDeleted)
+{
+    const std::string program = "C:\\Programme\\Tresorix\\TRESORIX.EXE";
+    const std::string command = AutoRunCommand(program, true, true, "C:\\SETS\\Übung.TSI");
+    EXPECT_TRUE(UpdateAutoRun(true, command));
+    EXPECT_EQ(machine(), command);
+    EXPECT_EQ(user(), std::nullopt);
+    EXPECT_TRUE(AutoRunMatches(program));
+    EXPECT_FALSE(AutoRunMatches("C:\\Programme\\Tresorix\\ANDERS.EXE"));
+    EXPECT_FALSE(AutoRunMatches("c:\\programme\\tresorix\\tresorix.exe")) << "compared exactly";
+
+    EXPECT_TRUE(UpdateAutoRun(false, ""));
+    EXPECT_EQ(machine(), std::nullopt);
+    EXPECT_FALSE(AutoRunMatches(program));
+    EXPECT_TRUE(UpdateAutoRun(false, "")) << "nothing left to delete is no failure";
+}
+
+TEST_F(AutoRunValue, UserKeyServesWhenTheMachineKeyIsClosed)
+{
+    const std::string program = "C:\\Mit Blank\\TRESORIX.EXE";
+    const std::string command = AutoRunCommand(program, false, false, "A.TSI");
+    {
+        Unwritable closed(HKEY_LOCAL_MACHINE);
+        EXPECT_TRUE(UpdateAutoRun(true, command));
+    }
+    EXPECT_EQ(machine(), std::nullopt);
+    EXPECT_EQ(user(), command);
+    EXPECT_TRUE(AutoRunMatches(program));
+
+    // Once written machine-wide, the per-user value goes: Windows runs both
+    // keys and would start the program twice.
+    EXPECT_TRUE(UpdateAutoRun(true, command));
+    EXPECT_EQ(machine(), command);
+    EXPECT_EQ(user(), std::nullopt);
+
+    // Switched off: gone from both keys.
+    {
+        Unwritable closed(HKEY_LOCAL_MACHINE);
+        EXPECT_TRUE(UpdateAutoRun(true, command));
+    }
+    EXPECT_TRUE(UpdateAutoRun(false, ""));
+    EXPECT_EQ(machine(), std::nullopt);
+    EXPECT_EQ(user(), std::nullopt);
+
+    Unwritable machineClosed(HKEY_LOCAL_MACHINE), userClosed(HKEY_CURRENT_USER);
+    EXPECT_FALSE(UpdateAutoRun(true, command));
+}
+
+class SetFileType : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (const wchar_t* key : {L".trxtest", L"trxtestfile"}) {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+            RegDeleteKeyW(HKEY_CLASSES_ROOT, key);
+            RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + key).c_str());
+            RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + key).c_str());
+        }
+    }
+    // The three default values under one root, joined by "|".
+    static std::string defaults(HKEY root, const std::wstring& prefix)
+    {
+        std::string out;
+        for (const wchar_t* key : {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command"}) {
+            if (!out.empty())
+                out += '|';
+            out += readValue(root, prefix + key, nullptr).value_or("<none>");
+        }
+        return out;
+    }
+};
+
+TEST_F(SetFileType, ThreeKeysMachineWideElsePerUser)
+{
+    const std::string command = OpenCommand("C:\\Programme\\Tresorix\\TRESORIX.EXE");
+    std::string failed = "x";
+    EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
+    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Tresorix Sicherungs-Set|" + command);
+    EXPECT_TRUE(RegisterFileType(".trxtest", "Neu", command, failed)) << "again at the next start";
+    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Neu|" + command);
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>");
+
+    {
+        Unwritable closed(HKEY_CLASSES_ROOT);
+        EXPECT_TRUE(RegisterFileType("trxtest", "Benutzer", command, failed));
+    }
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Benutzer|" + command);
+
+    // Neither: the failure names the value, here a default value.
+    Unwritable machineClosed(HKEY_CLASSES_ROOT), userClosed(HKEY_CURRENT_USER);
+    EXPECT_FALSE(RegisterFileType("trxtest", "Beschreibung", command, failed));
+    EXPECT_EQ(failed, "");
+}
+
+}  // namespace
+}  // namespace tresorix
