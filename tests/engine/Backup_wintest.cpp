@@ -2,6 +2,7 @@
 // files cannot produce them.
 #include "engine/Backup.h"
 #include "engine/Format.h"
+#include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
 #include "support/FaultFileSystem.h"
 #include "support/ScriptedAnswerer.h"
@@ -362,6 +363,63 @@ TEST_F(BackupTest, SummaryBoxTellsWhatWasSaved)
     EXPECT_EQ(answers.asked().at(0).text.size(), answers.asked().at(0).text.rfind("Bytes)") + 6);
     EXPECT_EQ(test::ReadAll(ResolveTarget("<Standardziel><Quellpfad>", src(), settings.stdZiel) + "a.txt"),
               std::string(1536, 'a'));
+}
+
+}  // namespace
+}  // namespace tresorix
+
+namespace tresorix {
+namespace {
+
+TEST_F(BackupTest, TargetThatCannotBeMadeAsksWithTheRealCause)
+{
+    tree.write("src\\a.txt", "a", kOld);
+    // The second level cannot be made: No goes on, and creating the copy
+    // then fails and is asked about; Yes retries it once the fault is spent.
+    fs.inject({FaultOp::createDirectory, "Neu", errAccessDenied});
+    fs.inject({FaultOp::createWrite, "", errAccessDenied, 0, 2});
+    ScriptedAnswerer answers;
+    const std::string level = dst() + "Neu\\";
+    answers.then(mrYes, "Konnte Verzeichnis \"" + level + "\" nicht anlegen bzw. überprüfen.\r\nFehlermeldung: " +
+                            ErrorText(5) + "\r\nErneut versuchen ?");
+    answers.then(mrNo);
+    answers.then(mrYes, "Konnte Zieldatei \"" + level + "a.txt\" nicht anlegen.\r\nFehler: " + ErrorText(5) +
+                            "\r\nErneut versuchen ?");
+    answers.then(mrNo, "Konnte Zieldatei");
+    EXPECT_EQ(runEntry("a.txt", 0, false, level), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 0u);
+    EXPECT_EQ(state.MdListe, std::vector<std::string>{UpperCaseUmlaut(dst())});
+}
+
+TEST_F(BackupTest, FilesOfTwoGibibytesAndMoreAreCopiedAndCounted)
+{
+    // A sparse source: only its last bytes are written.
+    const uint64_t size = (uint64_t(1) << 31) + 12345;
+    auto tailOf = [&](const std::string& path, bool write) {
+        HANDLE h = CreateFileW((L"\\\\?\\" + Widen(path)).c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0,
+                               nullptr, write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE) << path;
+        LARGE_INTEGER at;
+        at.QuadPart = int64_t(size) - 4;
+        SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+        char tail[5] = "tail";
+        DWORD n = 0;
+        if (write)
+            WriteFile(h, tail, 4, &n, nullptr);
+        else
+            ReadFile(h, tail, 4, &n, nullptr);
+        CloseHandle(h);
+        return std::string(tail, n);
+    };
+    tree.mkdir("src");
+    tailOf(src() + "big.bin", true);
+
+    EXPECT_EQ(runEntry("big.bin"), RunOutcome::finished);
+    EXPECT_EQ(state.checkedBytes, size);
+    EXPECT_EQ(state.savedBytes, size);
+    EXPECT_EQ(entryOf(dst() + "big.bin").size, size);
+    EXPECT_EQ(tailOf(dst() + "big.bin", false), "tail");
+    EXPECT_EQ(view.lastFileProgress, 100);
 }
 
 }  // namespace
