@@ -16,6 +16,11 @@ set(CORE_SOURCES
 # Win32 code: platform, widget layer, windows and the engine's display.
 set(WIN_SOURCES
     src/engine/ProgressWindow.cpp
+    src/mainwindow/MainForm.cpp
+    src/mainwindow/MainFormCommands.cpp
+    src/mainwindow/MainFormSetFile.cpp
+    src/mainwindow/Startup.cpp
+    src/mainwindow/TargetBox.cpp
     src/platform/TextConv.cpp
     src/platform/Win32FileSystem.cpp
     src/set/AutoRun.cpp
@@ -24,7 +29,9 @@ set(WIN_SOURCES
     src/ui/Form.cpp
     src/ui/Gauge.cpp
     src/ui/MessageDialog.cpp
+    src/ui/Pictures.cpp
     src/ui/ProcessMessages.cpp
+    src/ui/ToolButton.cpp
     src/ui/Window.cpp
 )
 

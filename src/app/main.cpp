@@ -1,37 +1,45 @@
-// Program main: creates the windows in their order and runs the loop.
-#include <windows.h>
+// Program main: creates the seven windows in their order, links them, shows
+// the main window and runs the message loop.
+#include "dialogs/DirWahl.h"
+#include "dialogs/FilterForm.h"
+#include "dialogs/InfoForm.h"
+#include "dialogs/MdForm.h"
+#include "dialogs/ZielWahl.h"
+#include "engine/ProgressWindow.h"
+#include "mainwindow/MainForm.h"
+#include "platform/TextConv.h"
+#include "set/CommandLine.h"
+#include "set/FileIO.h"
+#include "ui/MessageDialog.h"
+#include "ui/ProcessMessages.h"
 
-namespace {
+#include <shobjidl.h>
 
-LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
+    using namespace tresorix;
 
-}  // namespace
+    // The name the shell shows and groups the program's windows under.
+    SetCurrentProcessExplicitAppUserModelID(L"Tresorix");
+    InstallMessageDialog();
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
-{
-    WNDCLASSEXW wc{sizeof wc};
-    wc.lpfnWndProc = frameProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"TmForm";
-    RegisterClassExW(&wc);
-    HWND main = CreateWindowExW(0, wc.lpszClassName, L" Tresorix", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-    ShowWindow(main, show);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+    TmForm mForm;
+    mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
+    TDirWahl dirWahl;
+    TZielwahl zielwahl;
+    TmdForm mdForm;
+    TProgress progress(mForm.handle());
+    TFilterForm filterForm;
+    Tinfo info;
+
+    // The progress window owns the run state; the main window's close query
+    // cancels a running backup through it.
+    mForm.setRunState(progress.state());
+    mForm.startRun = [&](const RunSettings& settings) {
+        return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
+    };
+    mForm.closed = [] { PostQuitMessage(0); };
+
+    mForm.FormShow();
+    return RunMessageLoop();
 }

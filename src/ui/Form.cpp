@@ -2,6 +2,7 @@
 
 #include "platform/TextConv.h"
 #include "ui/Gauge.h"
+#include "ui/ToolButton.h"
 
 #include <algorithm>
 #include <exception>
@@ -57,6 +58,7 @@ void initControls()
         icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
         InitCommonControlsEx(&icc);
         RegisterGauge();
+        RegisterToolButton();
         return true;
     }();
     (void)done;
@@ -83,6 +85,7 @@ KindInfo kindInfo(Kind kind)
     case Kind::statusBar: return {STATUSCLASSNAMEW, 0, 0};
     case Kind::icon: return {WC_STATICW, SS_ICON, 0};
     case Kind::line: return {WC_STATICW, SS_ETCHEDHORZ, 0};
+    case Kind::toolButton: return {kToolButtonClass, 0, 0};
     }
     return {WC_STATICW, 0, 0};
 }

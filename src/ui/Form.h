@@ -29,7 +29,7 @@
 
 namespace tresorix {
 
-enum class Kind { label, button, edit, checkBox, radio, groupBox, comboBox, listView, progressBar, statusBar, icon, line };
+enum class Kind { label, button, edit, checkBox, radio, groupBox, comboBox, listView, progressBar, statusBar, icon, line, toolButton };
 
 // ControlRow::flags
 enum : unsigned {
@@ -97,6 +97,8 @@ public:
     void setCaption(int row, std::string_view text);
     // As if the user clicked the button; nothing when it is disabled.
     void click(int row);
+    // The form's tooltip window; empty while no row has a hint.
+    ToolTip hints() const { return hints_; }
 
     void centerOnScreen() const;
 

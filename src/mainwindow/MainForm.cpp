@@ -1,0 +1,550 @@
+#include "mainwindow/MainForm.h"
+
+#include "mainwindow/TargetBox.h"
+#include "platform/TextConv.h"
+#include "set/CommandLine.h"
+#include "ui/Pictures.h"
+#include "ui/ToolButton.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace tresorix {
+
+namespace {
+
+constexpr COLORREF kTeal = RGB(0, 128, 128);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// Toolbar buttons and separators share this top; the separators are
+// etched lines, SS_ETCHEDHORZ | SS_ETCHEDVERT making an upright one.
+constexpr int kToolTop = 3;
+constexpr int kToolLineTop = 30;
+constexpr int kStdZielTop = 36;
+constexpr int kListeTop = 64;
+constexpr int kMargin = 4;
+
+constexpr const char* kStdZielHint = "Hierhin werden alle Dateien kopiert, die das Standardziel haben.";
+
+constexpr ControlRow kLayout[] = {
+    {"BtnFileOpen", Kind::toolButton, "", "Einträge aus einer Tresorix-Datei (*.tsi) einlesen (Strg+O)", 4, kToolTop, 32, 24},
+    {"BtnFileSave", Kind::toolButton, "", "Einträge speichern (Strg+S)", 36, kToolTop, 32, 24},
+    {"BtnFileSaveAs", Kind::toolButton, "", "Einträge in einer neuen Datei speichern (speichern unter ...) (Strg+U)", 68, kToolTop, 32, 24},
+    {"Bevel1", Kind::line, "", nullptr, 103, kToolTop + 1, 2, 22, 0, 0, SS_ETCHEDVERT},
+    {"BtnNeu", Kind::toolButton, "", "neuen Eintrag hinzufügen (Einfg)", 108, kToolTop, 32, 24},
+    {"BtnBearbeiten", Kind::toolButton, "", "markierten Eintrag bearbeiten (Strg+B)", 140, kToolTop, 32, 24},
+    {"BtnEntfernen", Kind::toolButton, "", "markierten Eintrag entfernen (Entf)", 172, kToolTop, 32, 24},
+    {"BtnAllesLoeschen", Kind::toolButton, "", "alle Einträge löschen (Strg+Entf)", 204, kToolTop, 32, 24},
+    {"Bevel2", Kind::line, "", nullptr, 239, kToolTop + 1, 2, 22, 0, 0, SS_ETCHEDVERT},
+    {"BtnStart", Kind::toolButton, "", "Datensicherung starten (Strg+D)", 244, kToolTop, 32, 24},
+    {"Bevel3", Kind::line, "", nullptr, 279, kToolTop + 1, 2, 22, 0, 0, SS_ETCHEDVERT},
+    {"BtnConnect", Kind::toolButton, "", "Netzlaufwerk verbinden (Strg+V)", 284, kToolTop, 32, 24},
+    {"BtnDisconnect", Kind::toolButton, "", "Netzlaufwerk trennen (Strg+T)", 316, kToolTop, 32, 24},
+    {"Bevel4", Kind::line, "", nullptr, 351, kToolTop + 1, 2, 22, 0, 0, SS_ETCHEDVERT},
+    {"BtnInfo", Kind::toolButton, "", "Programminformation anzeigen (Strg+I)", 356, kToolTop, 32, 24},
+    {"Bevel5", Kind::line, "", nullptr, 391, kToolTop + 1, 2, 22, 0, 0, SS_ETCHEDVERT},
+    {"BtnEnde", Kind::toolButton, "", "Programm beenden (Alt+X)", 396, kToolTop, 32, 24},
+    {"ToolLine", Kind::line, "", nullptr, 0, kToolLineTop, 541, 2},
+    {"BtnStdZiel", Kind::button, " &Standardziel :",
+     "Klicken Sie hier, um das Standardziel für die Datensicherung auszuwählen", kMargin, kStdZielTop, 108, 24},
+    {"StdZielBox", Kind::comboBox, "", kStdZielHint, 116, kStdZielTop + 1, 421, 21},
+    {"Liste", Kind::listView, "", nullptr, kMargin, kListeTop, 533, 150, 0, 0, LVS_SINGLESEL},
+    {"BackUpMode", Kind::groupBox, " wenn die Zieldatei bereits vorhanden ist ... ", nullptr, kMargin, 220, 241, 92},
+    {"Mode0", Kind::radio, "&nur Dateien mit neuerem Datum sichern", nullptr, 14, 238, 225, 17, rowGroup},
+    {"Mode1", Kind::radio, "Zieldatei &immer überschreiben", nullptr, 14, 256, 225, 17},
+    {"Mode2", Kind::radio, "&Datei überspringen", nullptr, 14, 274, 225, 17},
+    {"Mode3", Kind::radio, "nach&fragen ", nullptr, 14, 292, 225, 17},
+    {"WinAutoLoad", Kind::checkBox, "Tresorix  bei jedem &Windows-Start laden ...", nullptr, 261, 226, 260, 17, rowGroup},
+    {"AutoStart", Kind::checkBox, "... &und Datensicherung automatisch starten", nullptr, 261, 244, 260, 17},
+    {"AutoClose", Kind::checkBox, "Programm nach dem Sichern automatisch &beenden", nullptr, 261, 262, 260, 17},
+    {"Label1", Kind::label, "Tresorix", "prüfen, ob neue Programmversion verfügbar ist", 279, 284, 80, 24, 0, 0,
+     SS_NOTIFY | SS_NOPREFIX},
+    {"Label2", Kind::label, " !", "prüfen, ob neue Programmversion verfügbar ist", 359, 284, 20, 24, 0, 0,
+     SS_NOTIFY | SS_NOPREFIX},
+    // Measures AutoClose's caption: the three check boxes are that wide.
+    {"LbBlindLabel", Kind::label, "", nullptr, 0, 0, 0, 0, rowHidden},
+    {"StatusBar", Kind::statusBar, "", nullptr, 0, 0, 0, 0, 0, 0, SBARS_SIZEGRIP},
+};
+static_assert(std::size(kLayout) == TmForm::kRowCount);
+
+struct ColumnInfo {
+    const char* header;
+    int minimum;
+};
+constexpr ColumnInfo kColumns[] = {
+    {"Quellverzeichnis", 200},
+    {"Uv", 32},
+    {"Datei  bzw. Filter", 120},
+    {"Ziel", 146},
+};
+
+HFONT logoFont(bool italic)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -ScaleToDpi(19);
+    lf.lfWeight = FW_BOLD;
+    lf.lfItalic = italic;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    return CreateFontIndirectW(&lf);
+}
+
+SIZE textSize(HWND window, HFONT font, const std::string& text)
+{
+    std::wstring wide = Widen(text);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size;
+}
+
+}  // namespace
+
+TmForm::TmForm()
+{
+    create({kMainFormClass, " Tresorix", 541, 329, WS_OVERLAPPEDWINDOW, WS_EX_APPWINDOW}, kLayout);
+    if (!handle())
+        return;
+    setUpControls();
+    // The design size is the whole window's.
+    setSize(ScaleToDpi(557), ScaleToDpi(367));
+    setKeyPreview(true);
+    chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
+    networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
+    openWebPage = [this](const std::string& address) {
+        ShellExecuteW(handle(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOW);
+    };
+    layoutControls();
+    setStatusParts();
+    WriteStatusBar(0, 0, {});
+    WriteStatusBar(1, 0, {});
+    WriteStatusBar(2, 0, {});
+}
+
+TmForm::~TmForm()
+{
+    destroy();
+    for (HICON icon : stdZielIcons_)
+        if (icon)
+            DestroyIcon(icon);
+    if (logoFont_)
+        DeleteObject(logoFont_);
+    if (logoItalicFont_)
+        DeleteObject(logoItalicFont_);
+}
+
+void TmForm::setUpControls()
+{
+    static constexpr std::pair<Row, const ToolPicture*> kPictures[] = {
+        {BtnFileOpen, &kPictureFolderOpen}, {BtnFileSave, &kPictureDisk},
+        {BtnFileSaveAs, &kPictureDiskPen},  {BtnNeu, &kPicturePagePlus},
+        {BtnBearbeiten, &kPicturePagePencil}, {BtnEntfernen, &kPicturePageMinus},
+        {BtnAllesLoeschen, &kPicturePageCross}, {BtnStart, &kPicturePlay},
+        {BtnConnect, &kPictureConnect},     {BtnDisconnect, &kPictureDisconnect},
+        {BtnInfo, &kPictureInfo},           {BtnEnde, &kPictureExit},
+    };
+    for (auto [row, picture] : kPictures)
+        ToolButton(control(row)).setPicture(*picture);
+
+    // A standard button shows an icon beside its caption; the greyed one is
+    // swapped in by SetStatus, as not every theme greys an icon itself.
+    stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false);
+    stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
+    Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
+
+    ListView list = liste();
+    list.setExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < 4; ++i)
+        list.addColumn(i, kColumns[i].header, settings_.columns[size_t(i)]);
+
+    ComboBox box = stdZielBox();
+    box.send(CB_SETMINVISIBLE, 9);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    // The hint must also show over the edit field, which covers the box.
+    if (GetComboBoxInfo(box, &info) && info.hwndItem)
+        hints().addTool(handle(), info.hwndItem, kStdZielHint);
+    SubclassStdZielEdit(*this);
+
+    hints().send(TTM_SETDELAYTIME, TTDT_AUTOPOP, 10000);
+
+    logoFont_ = logoFont(false);
+    logoItalicFont_ = logoFont(true);
+    Window(control(Label1)).setFont(logoFont_);
+    Window(control(Label2)).setFont(logoItalicFont_);
+
+    setMode(0);
+    CheckBox(control(AutoStart)).setChecked(true);
+    Window(control(AutoStart)).enable(false);
+    layoutCheckBoxes();
+}
+
+// Check boxes as wide as AutoClose's caption plus 20 pixels, left of them
+// the conflict mode's width plus 20.
+void TmForm::layoutCheckBoxes()
+{
+    setCaption(LbBlindLabel, Window(control(AutoClose)).text());
+    RECT r = Window(control(LbBlindLabel)).rect();
+    checkWidth_ = (r.right - r.left) + ScaleToDpi(20);
+}
+
+void TmForm::layoutControls()
+{
+    RECT client = clientRect();
+    int w = client.right, h = client.bottom;
+    auto s = ScaleToDpi;
+    RECT bar = Window(control(StatusBar)).rect();
+    int barHeight = bar.bottom - bar.top;
+
+    Window(control(ToolLine)).move(0, s(kToolLineTop), w, s(2));
+    Window(control(StdZielBox)).move(s(116), s(kStdZielTop + 1), std::max(w - s(116) - s(kMargin), s(60)), s(21 + 200));
+
+    int groupTop = h - barHeight - s(kMargin) - s(modeHeight_);
+    Window(control(Liste)).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
+                                std::max(groupTop - s(kMargin) - s(kListeTop), s(40)));
+    Window(control(BackUpMode)).move(s(kMargin), groupTop, s(modeWidth_), s(modeHeight_));
+    int step = (modeHeight_ - 22) / 4;
+    for (int i = 0; i < 4; ++i)
+        Window(control(Mode0 + i)).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeWidth_ - 16), s(17));
+
+    int checkLeft = s(modeWidth_ + 20);
+    for (int i = 0; i < 3; ++i)
+        Window(control(WinAutoLoad + i)).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
+
+    SIZE name = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
+    SIZE mark = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
+    int logoTop = groupTop + s(modeHeight_) - name.cy - s(2);
+    int logoLeft = checkLeft + s(18);
+    Window(control(Label1)).move(logoLeft, logoTop, name.cx, name.cy);
+    Window(control(Label2)).move(logoLeft + name.cx, logoTop, mark.cx + s(2), mark.cy);
+    clampColumns();
+}
+
+int TmForm::minimumWidth() const
+{
+    RECT r = Window(control(AutoClose)).rect();
+    return r.right + ScaleToDpi(20);
+}
+
+void TmForm::setStatusParts()
+{
+    RECT r = rect();
+    int p0 = ScaleToDpi(panel0Width_), p2 = ScaleToDpi(panel2Width_);
+    int p1 = std::max(int(r.right - r.left) - p0 - p2, 0);
+    const int edges[] = {p0, p0 + p1, -1};
+    ::tresorix::StatusBar(control(StatusBar)).setParts(edges);
+}
+
+void TmForm::onResize(int width, int height)
+{
+    // The first WM_SIZE comes while the window is being created, before
+    // its controls exist.
+    if (!control(StatusBar) || IsIconic(handle()))
+        return;
+    layoutControls();
+    FormResize();
+}
+
+void TmForm::FormResize()
+{
+    setStatusParts();
+    if (IsZoomed(handle()) || IsIconic(handle()))
+        return;
+    RECT r = rect();
+    int width = r.right - r.left;
+    int wanted = minimumWidth();
+    int screen = GetSystemMetrics(SM_CXSCREEN);
+    if (screen < wanted)
+        wanted = screen;
+    if (width < wanted)
+        setSize(wanted, r.bottom - r.top);
+}
+
+// Minimum widths for the first three columns; the last one fills the rest
+// of the list, never narrower than its own minimum.
+void TmForm::clampColumns()
+{
+    clampPending_ = false;
+    ListView list = liste();
+    int used = 0;
+    for (int i = 0; i < 3; ++i) {
+        int width = list.columnWidth(i);
+        if (width < kColumns[i].minimum) {
+            width = kColumns[i].minimum;
+            list.setColumnWidth(i, width);
+        }
+        used += width;
+    }
+    RECT inner = list.clientRect();
+    int last = std::max(int(inner.right) - used, kColumns[3].minimum);
+    if (list.columnWidth(3) != last)
+        list.setColumnWidth(3, last);
+}
+
+void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
+{
+    ::tresorix::StatusBar bar(control(StatusBar));
+    switch (panel) {
+    case 0:
+        bar.setText(0, std::to_string(number) + " Dateien gesichert");
+        break;
+    case 1:
+        if (!text.empty()) {
+            bar.setText(1, text);
+        } else {
+            int n = liste().count();
+            bar.setText(1, n == 1 ? std::string("1 Eintrag") : std::to_string(n) + " Einträge");
+        }
+        break;
+    case 2:
+        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
+        Window(control(BtnFileSave)).enable(modified_);
+        break;
+    }
+}
+
+void TmForm::SetModified(bool flag)
+{
+    modified_ = flag;
+    WriteStatusBar(2, 0, {});
+    RemoveHklmRun(switches_);
+}
+
+void TmForm::SetStatus(bool enabled)
+{
+    static constexpr Row kLocked[] = {
+        BackUpMode, Mode0,      Mode1,         Mode2,  Mode3,        BtnStdZiel,   BtnConnect,    BtnDisconnect,
+        BtnNeu,     BtnInfo,    BtnEnde,       BtnBearbeiten, BtnStart, BtnEntfernen, BtnFileOpen, BtnAllesLoeschen,
+        BtnFileSaveAs, StdZielBox, Liste,
+    };
+    for (Row row : kLocked)
+        Window(control(row)).enable(enabled);
+    Window(control(BtnFileSave)).enable(enabled && modified_);
+    Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
+}
+
+void TmForm::setSaved(uint64_t files, uint64_t bytes)
+{
+    WriteStatusBar(0, files, {});
+}
+
+void TmForm::setStatusText(const std::string& text)
+{
+    WriteStatusBar(1, 0, text);
+}
+
+std::vector<BackupEntry> TmForm::entries() const
+{
+    ListView list = liste();
+    std::vector<BackupEntry> result;
+    int n = list.count();
+    result.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        result.push_back({list.itemText(i, 0), list.itemText(i, 1), list.itemText(i, 2), list.itemText(i, 3)});
+    return result;
+}
+
+void TmForm::addEntry(const BackupEntry& entry)
+{
+    ListView list = liste();
+    int row = list.insert(list.count(), entry.source);
+    list.setItemText(row, 1, entry.subdirs);
+    list.setItemText(row, 2, entry.masks);
+    list.setItemText(row, 3, entry.target);
+}
+
+int TmForm::mode() const
+{
+    for (int i = 0; i < 4; ++i)
+        if (RadioButton(control(Mode0 + i)).checked())
+            return i;
+    return -1;
+}
+
+void TmForm::setMode(int value)
+{
+    for (int i = 0; i < 4; ++i)
+        RadioButton(control(Mode0 + i)).setChecked(i == value);
+    lastMode_ = value;
+}
+
+std::string TmForm::stdZiel() const
+{
+    return SelectedTarget(stdZielBox());
+}
+
+void TmForm::setChecked(Row row, bool on)
+{
+    CheckBox box(control(row));
+    if (box.checked() == on)
+        return;
+    box.setChecked(on);
+    AutoSettingsClick();
+}
+
+void TmForm::BackUpModeClick()
+{
+    SetModified(true);
+}
+
+void TmForm::AutoSettingsClick()
+{
+    SetModified(true);
+    Window(control(AutoStart)).enable(checked(WinAutoLoad));
+}
+
+void TmForm::setLogoColor(COLORREF color)
+{
+    if (logoColor_ == color)
+        return;
+    logoColor_ = color;
+    Window(control(Label1)).invalidate();
+    Window(control(Label2)).invalidate();
+}
+
+void TmForm::onCommand(int row, int code)
+{
+    switch (row) {
+    case StdZielBox:
+        if (code == CBN_SETFOCUS)
+            StdZielBoxEnter();
+        else if (code == CBN_KILLFOCUS)
+            StdZielBoxExit();
+        else if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)
+            StdZielBoxChange();
+        return;
+    case Label1:
+    case Label2:
+        if (code == STN_CLICKED && openWebPage)
+            openWebPage(kWebPage);
+        return;
+    }
+    if (code != BN_CLICKED)
+        return;
+    switch (row) {
+    case BtnFileOpen: BtnFileOpenClick(); break;
+    case BtnFileSave: BtnFileSaveClick(); break;
+    case BtnFileSaveAs: BtnFileSaveAsClick(); break;
+    case BtnNeu: ListeBearbeiten(true); break;
+    case BtnBearbeiten: ListeBearbeiten(false); break;
+    case BtnEntfernen: BtnEntfernenClick(); break;
+    case BtnAllesLoeschen: BtnAllesLoeschenClick(); break;
+    case BtnStart: BtnStartClick(); break;
+    case BtnConnect: BtnConnectClick(); break;
+    case BtnDisconnect: BtnDisconnectClick(); break;
+    case BtnInfo: BtnInfoClick(); break;
+    case BtnEnde: BtnEndeClick(); break;
+    case BtnStdZiel: BtnStdZielClick(); break;
+    case Mode0:
+    case Mode1:
+    case Mode2:
+    case Mode3:
+        // A radio reports every click, also on the button already selected.
+        if (mode() != lastMode_) {
+            lastMode_ = mode();
+            BackUpModeClick();
+        }
+        break;
+    case WinAutoLoad:
+    case AutoStart:
+    case AutoClose: AutoSettingsClick(); break;
+    }
+}
+
+LRESULT TmForm::onNotify(int row, NMHDR& header)
+{
+    if (row != Liste)
+        return 0;
+    switch (header.code) {
+    case LVN_ITEMCHANGED:
+    case LVN_INSERTITEM:
+        ListeChange();
+        break;
+    case LVN_DELETEALLITEMS:
+        return TRUE;  // no LVN_DELETEITEM per row
+    case NM_DBLCLK:
+        ListeBearbeiten(false);
+        break;
+    }
+    return 0;
+}
+
+bool TmForm::onKeyDown(UINT key, unsigned shift)
+{
+    FormKeyDown(key, shift);
+    return false;  // the focused control still gets the key
+}
+
+bool TmForm::onCloseQuery()
+{
+    return FormCloseQuery();
+}
+
+void TmForm::onClose()
+{
+    FormClose();
+    show(false);
+    if (closed)
+        closed();
+}
+
+bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_CTLCOLORSTATIC:
+        if (HWND(lp) == control(Label1) || HWND(lp) == control(Label2)) {
+            HDC dc = HDC(wp);
+            SetTextColor(dc, logoColor_);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            result = LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+            return true;
+        }
+        return false;
+    case WM_SETCURSOR:
+        // A label passes the cursor question up to us: that is the moment
+        // the mouse is over it (Label1MouseMove).
+        if (HWND(wp) == control(Label1) || HWND(wp) == control(Label2)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            setLogoColor(kWhite);
+            result = TRUE;
+            return true;
+        }
+        return false;
+    case WM_MOUSEMOVE:  // FormMouseMove: over the window's free area
+        setLogoColor(kTeal);
+        return false;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize.y = ScaleToDpi(350);
+        return false;
+    case WM_NOTIFY: {
+        // The list's header reports a changed column width: clamp it once
+        // the header is done with it.
+        auto* nm = reinterpret_cast<NMHDR*>(lp);
+        HWND header = HWND(liste().send(LVM_GETHEADER));
+        if (nm->hwndFrom == header && !clampPending_ &&
+            (nm->code == HDN_ENDTRACKW || nm->code == HDN_ENDTRACKA || nm->code == HDN_ITEMCHANGEDW ||
+             nm->code == HDN_ITEMCHANGEDA)) {
+            clampPending_ = true;
+            post(kClampColumns);
+        }
+        return false;
+    }
+    case kClampColumns:
+        clampColumns();
+        return true;
+    case kFocusStdZielButton: {
+        Window button(control(BtnStdZiel));
+        if (button.enabled() && button.visible() && GetActiveWindow() == handle())
+            button.focus();
+        return true;
+    }
+    }
+    return false;
+}
+
+}  // namespace tresorix

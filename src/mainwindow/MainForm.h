@@ -1,0 +1,238 @@
+// The main window TmForm: the entry list, the default target, the conflict
+// mode and the automation switches are the live backup set; the toolbar and
+// the keyboard carry the commands; start-up and close read and write the
+// settings file.
+//
+// The other windows reach it through the members below, which program main
+// wires: startRun runs the progress window's TProgress::BtnStartClick with
+// this window as the status view and SetStatus as the lock, and setRunState
+// hands in the run state that window owns, so that the close query's
+// answer 2 reaches a running backup.
+#pragma once
+
+#include "engine/Backup.h"
+#include "set/Profile.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tresorix {
+
+inline constexpr wchar_t kMainFormClass[] = L"TmForm";
+inline constexpr char kSetFileFilter[] = "Tresorix-Dateien (*.tsi)|*.tsi";
+inline constexpr char kWebPage[] = "https://tresorix.example/";
+
+// What start-up takes from outside the window.
+struct StartupInfo {
+    std::string programPath;             // full path of tresorix.exe
+    std::vector<std::string> arguments;  // the command line after the program's name
+};
+
+// The system's dialogs behind the default links: the open or save dialog
+// for set files, starting in `directory`, and the network drive dialogs.
+std::optional<std::string> ShowSetFileDialog(HWND owner, const std::string& directory, bool save);
+void ShowNetworkDialog(HWND owner, bool connect);
+
+// The commands the keyboard reaches (FormKeyDown).
+enum class MainCommand {
+    none,
+    ende,
+    bearbeiten,
+    start,
+    info,
+    fileOpen,
+    fileSave,
+    disconnect,
+    fileSaveAs,
+    connect,
+    allesLoeschen,
+    entfernen,
+    neu,
+};
+// The command of a key with its modifiers (ssAlt, ssCtrl; Shift is never
+// looked at).
+MainCommand KeyCommand(unsigned key, unsigned shift);
+
+class TmForm : public Form, public RunView {
+public:
+    enum Row {
+        BtnFileOpen, BtnFileSave, BtnFileSaveAs, Bevel1,
+        BtnNeu, BtnBearbeiten, BtnEntfernen, BtnAllesLoeschen, Bevel2,
+        BtnStart, Bevel3,
+        BtnConnect, BtnDisconnect, Bevel4,
+        BtnInfo, Bevel5,
+        BtnEnde, ToolLine,
+        BtnStdZiel, StdZielBox, Liste,
+        BackUpMode, Mode0, Mode1, Mode2, Mode3,
+        WinAutoLoad, AutoStart, AutoClose,
+        Label1, Label2, LbBlindLabel,
+        StatusBar,
+        kRowCount
+    };
+
+    // The window as designed, hidden; FormCreate then applies the settings,
+    // the registry and the command line.
+    TmForm();
+    ~TmForm() override;
+
+    // --- Links to the other windows and to the system. Program main sets
+    // the first ones; the others have working defaults, which tests replace.
+
+    // One whole run in the progress window; empty: the start command stops
+    // after its checks.
+    std::function<RunOutcome(const RunSettings&)> startRun;
+    // Entry editing in the source dialog; true for a new entry.
+    std::function<void(bool newEntry)> editEntry;
+    // The program information dialog, modal.
+    std::function<void()> showInfo;
+    // The target dialog of BtnStdZiel, after the typed target was taken.
+    std::function<void()> pickStdZiel;
+    // The open (false) or save (true) dialog for set files; nothing when
+    // cancelled.
+    std::function<std::optional<std::string>(bool save)> chooseSetFile;
+    // The system's dialog to connect (true) or disconnect a network drive.
+    std::function<void(bool connect)> networkDialog;
+    std::function<void(const std::string& address)> openWebPage;
+    // After FormClose: program main ends its message loop here.
+    std::function<void()> closed;
+
+    void setRunState(RunState& state) { runState_ = &state; }
+    RunState& runState() { return *runState_; }
+
+    // The program's master filter list (FILTER section); the source dialog
+    // takes it and appends to it.
+    std::string StoredFilterList;
+
+    // --- Start-up and close.
+    void FormCreate(const StartupInfo& startup);
+    void FormShow();
+    // Runs after the close query allowed closing; then the window hides.
+    void FormClose();
+
+    // --- Status bar, modified flag, lock.
+    void WriteStatusBar(int panel, uint64_t number, const std::string& text);
+    void SetModified(bool flag);
+    void SetStatus(bool enabled);
+    // 6 Yes, 7 No, 2 Cancel, or 0 when there was nothing to ask.
+    uint16_t AskSave();
+
+    // --- Commands; each does nothing while its button is disabled
+    // (BtnInfoClick excepted).
+    void BtnFileOpenClick();
+    void BtnFileSaveClick();
+    void BtnFileSaveAsClick();
+    void ListeBearbeiten(bool newEntry);
+    void BtnEntfernenClick();
+    void BtnAllesLoeschenClick();
+    void BtnStartClick();
+    void BtnConnectClick();
+    void BtnDisconnectClick();
+    void BtnInfoClick();
+    void BtnEndeClick();
+    void BtnStdZielClick();
+
+    // --- Events.
+    void FormKeyDown(unsigned key, unsigned shift);
+    bool FormCloseQuery();
+    void FormResize();
+    void ListeChange();
+    void BackUpModeClick();
+    void AutoSettingsClick();
+    void StdZielBoxEnter();
+    void StdZielBoxChange();
+    void StdZielBoxKeyUp(unsigned key);
+    void StdZielBoxExit();
+
+    // --- The set file. 0 on success, 2 on failure.
+    int SaveSetFile(const std::string& fileName);
+    int LoadSetFile(const std::string& fileName);
+    void UpdateAutoRun();
+
+    // --- The live set and window state.
+    std::vector<BackupEntry> entries() const;
+    void addEntry(const BackupEntry& entry);
+    int mode() const;  // -1 when no button is selected
+    void setMode(int mode);
+    std::string stdZiel() const;  // the selected item of StdZielBox, or ""
+    ComboBox stdZielBox() const { return ComboBox(control(StdZielBox)); }
+    ListView liste() const { return ListView(control(Liste)); }
+    int currentEntry() const { return currentEntry_; }
+    bool modified() const { return modified_; }
+    const std::string& fileName() const { return fileName_; }
+    void setFileName(std::string name) { fileName_ = std::move(name); }
+    const std::string& switches() const { return switches_; }
+    bool checked(Row row) const { return CheckBox(control(row)).checked(); }
+    // As a click on the box would, when the state changes (AutoSettingsClick).
+    void setChecked(Row row, bool on);
+    bool isEnabled(Row row) const { return Window(control(row)).enabled(); }
+    std::string panelText(int panel) const { return ::tresorix::StatusBar(control(StatusBar)).panelText(panel); }
+    // The narrowest the window may be: AutoClose's right edge plus 20 pixels.
+    int minimumWidth() const;
+    const std::string& programDirectory() const { return programDir_; }
+
+    // RunView: the run's two status-bar values.
+    void setSaved(uint64_t files, uint64_t bytes) override;
+    void setStatusText(const std::string& text) override;
+
+protected:
+    void onCommand(int row, int code) override;
+    LRESULT onNotify(int row, NMHDR& header) override;
+    bool onKeyDown(UINT key, unsigned shift) override;
+    bool onCloseQuery() override;
+    void onClose() override;
+    void onResize(int width, int height) override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    // Private messages, posted to run after the handler that asks for them.
+    static constexpr UINT kFocusStdZielButton = WM_APP + 1;
+    static constexpr UINT kClampColumns = WM_APP + 2;
+
+    void setUpControls();
+    void layoutControls();
+    void layoutCheckBoxes();
+    void setStatusParts();
+    void clampColumns();
+    void setLogoColor(COLORREF color);
+    void runCommand(MainCommand command);
+    void closeWindow();
+    std::optional<std::string> setFileDialog(bool save);
+    // Saves under the current name, or asks for one; ignores the buttons'
+    // state. 0 saved, 2 failed, 1 the dialog was cancelled.
+    int saveSet();
+    int saveSetAs();
+    void applySettings(const Settings& settings);
+    Settings currentSettings() const;
+
+    RunState ownRunState_;
+    RunState* runState_ = &ownRunState_;
+
+    bool modified_ = false;
+    std::string fileName_{"NONAME.TSI"};
+    int currentEntry_ = -1;
+    std::string switches_;
+    std::vector<std::string> arguments_;
+    std::string programPath_, programDir_;
+    Settings settings_;  // as read at start-up; FormClose writes it back changed
+    int lastMode_ = 0;
+
+    // Design pixels, changed by start-up for large fonts.
+    int panel0Width_ = 140, panel2Width_ = 100;
+    int modeWidth_ = 241, modeHeight_ = 92;
+    int checkWidth_ = 0;  // the check boxes' width, from LbBlindLabel
+
+    HFONT logoFont_ = nullptr, logoItalicFont_ = nullptr;
+    COLORREF logoColor_ = RGB(0, 128, 128);
+    HICON stdZielIcons_[2] = {};
+    bool clampPending_ = false;
+    bool filling_ = false;  // rows are being added in bulk: one ListeChange at the end
+    bool showMaximized_ = false;
+};
+
+}  // namespace tresorix

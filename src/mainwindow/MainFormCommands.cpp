@@ -1,0 +1,314 @@
+// The main window's commands, its keyboard table, the save question and the
+// close query.
+#include "mainwindow/MainForm.h"
+
+#include "engine/Format.h"
+#include "engine/Prompts.h"
+#include "mainwindow/TargetBox.h"
+#include "platform/TextConv.h"
+#include "set/CommandLine.h"
+#include "set/Text.h"
+#include "ui/ProcessMessages.h"
+
+#include <commdlg.h>
+#include <winnetwk.h>
+
+#include <vector>
+
+namespace tresorix {
+
+namespace {
+
+constexpr unsigned kKeyDelete = 46, kKeyInsert = 45, kKeyReturn = 13;
+constexpr unsigned kKeyNumMinus = 109, kKeyNumPlus = 107;
+
+}  // namespace
+
+MainCommand KeyCommand(unsigned key, unsigned shift)
+{
+    bool ctrl = shift & ssCtrl, alt = shift & ssAlt;
+    if (alt && key == 'X')
+        return MainCommand::ende;
+    if (ctrl) {
+        switch (key) {
+        case 'B': return MainCommand::bearbeiten;
+        case 'D': return MainCommand::start;
+        case 'I': return MainCommand::info;
+        case 'O': return MainCommand::fileOpen;
+        case 'S': return MainCommand::fileSave;
+        case 'T': return MainCommand::disconnect;
+        case 'U': return MainCommand::fileSaveAs;
+        case 'V': return MainCommand::connect;
+        case kKeyDelete: return MainCommand::allesLoeschen;
+        }
+        return MainCommand::none;
+    }
+    if (key == kKeyDelete || key == kKeyNumMinus)
+        return MainCommand::entfernen;
+    if (key == kKeyInsert || key == kKeyNumPlus)
+        return MainCommand::neu;
+    if (alt && key == kKeyReturn)
+        return MainCommand::bearbeiten;
+    return MainCommand::none;
+}
+
+void TmForm::FormKeyDown(unsigned key, unsigned shift)
+{
+    runCommand(KeyCommand(key, shift));
+}
+
+void TmForm::runCommand(MainCommand command)
+{
+    switch (command) {
+    case MainCommand::none: break;
+    case MainCommand::ende: BtnEndeClick(); break;
+    case MainCommand::bearbeiten: ListeBearbeiten(false); break;
+    case MainCommand::start: BtnStartClick(); break;
+    case MainCommand::info: BtnInfoClick(); break;
+    case MainCommand::fileOpen: BtnFileOpenClick(); break;
+    case MainCommand::fileSave: BtnFileSaveClick(); break;
+    case MainCommand::disconnect: BtnDisconnectClick(); break;
+    case MainCommand::fileSaveAs: BtnFileSaveAsClick(); break;
+    case MainCommand::connect: BtnConnectClick(); break;
+    case MainCommand::allesLoeschen: BtnAllesLoeschenClick(); break;
+    case MainCommand::entfernen: BtnEntfernenClick(); break;
+    case MainCommand::neu: ListeBearbeiten(true); break;
+    }
+}
+
+uint16_t TmForm::AskSave()
+{
+    if (!modified_ || liste().count() == 0)
+        return 0;
+    uint16_t answer = AskConfirm(
+        "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
+        btnYes | btnNo | btnCancel);
+    // Saved also while a run has the save button disabled: the user said
+    // Yes, and the run works on its own copy of the entries. A write that
+    // failed keeps the window and the set as they are, like Cancel.
+    if (answer == mrYes && saveSet() == 2)
+        return mrCancel;
+    return answer;
+}
+
+int TmForm::saveSet()
+{
+    if (fileName_.empty() || IsNonameFile(fileName_))
+        return saveSetAs();
+    return SaveSetFile(fileName_) == 0 ? 0 : 2;
+}
+
+int TmForm::saveSetAs()
+{
+    std::optional<std::string> file = setFileDialog(true);
+    if (!file)
+        return 1;
+    ProcessMessages();
+    return SaveSetFile(*file) == 0 ? 0 : 2;
+}
+
+void TmForm::BtnFileOpenClick()
+{
+    if (!isEnabled(BtnFileOpen))
+        return;
+    std::optional<std::string> file = setFileDialog(false);
+    if (!file)
+        return;
+    ProcessMessages();
+    LoadSetFile(*file);
+}
+
+void TmForm::BtnFileSaveClick()
+{
+    if (!isEnabled(BtnFileSave))
+        return;
+    if (fileName_.empty() || IsNonameFile(fileName_))
+        BtnFileSaveAsClick();
+    else
+        SaveSetFile(fileName_);
+}
+
+void TmForm::BtnFileSaveAsClick()
+{
+    if (!isEnabled(BtnFileSaveAs))
+        return;
+    saveSetAs();
+}
+
+std::optional<std::string> TmForm::setFileDialog(bool save)
+{
+    if (chooseSetFile)
+        return chooseSetFile(save);
+    return std::nullopt;
+}
+
+void TmForm::ListeBearbeiten(bool newEntry)
+{
+    if (!isEnabled(BtnNeu) || !isEnabled(BtnBearbeiten))
+        return;
+    liste().focus();
+    if (editEntry)
+        editEntry(newEntry);
+}
+
+void TmForm::BtnEntfernenClick()
+{
+    ListView list = liste();
+    if (!isEnabled(BtnEntfernen) || currentEntry_ < 0 || currentEntry_ >= list.count())
+        return;
+    std::string text = "Eintrag  \"" + AddBackslash(list.itemText(currentEntry_, 0)) +
+                       list.itemText(currentEntry_, 2) + "\"  aus der Liste entfernen ?";
+    if (AskConfirm(text, btnOK | btnCancel) != mrOk)
+        return;
+    list.remove(currentEntry_);
+    currentEntry_ = list.selected();
+    SetModified(true);
+    WriteStatusBar(1, 0, {});
+}
+
+void TmForm::BtnAllesLoeschenClick()
+{
+    ListView list = liste();
+    if (!isEnabled(BtnAllesLoeschen) || list.count() == 0)
+        return;
+    if (AskConfirm("Alle aktuellen Einträge aus der Liste entfernen ?", btnOK | btnCancel) != mrOk)
+        return;
+    ProcessMessages();
+    if (AskSave() == mrCancel)
+        return;
+    list.setRedraw(false);
+    list.clear();
+    list.setRedraw(true);
+    list.invalidate();
+    currentEntry_ = -1;
+    SetModified(false);
+    WriteStatusBar(1, 0, {});
+    fileName_ = kNonameFile;
+    setText(WindowTitle(fileName_, false));
+}
+
+void TmForm::BtnStartClick()
+{
+    if (!isEnabled(BtnStart))
+        return;
+    liste().focus();
+    if (liste().count() == 0) {
+        AskInfo("Bitte legen Sie zuerst einen Eintrag an.", btnOK);
+        return;
+    }
+    runState().answer = 0;
+    ComboBox box = stdZielBox();
+    AddTargetToBox(box, box.text(), false);
+    if (!startRun)
+        return;
+
+    RunSettings settings;
+    settings.entries = entries();
+    settings.stdZiel = stdZiel();
+    settings.mode = mode();
+    settings.showSummary = !checked(AutoClose) && !StartedByAutoRun(arguments_);
+    RunOutcome outcome = startRun(settings);
+
+    // A source directory that could not be entered ended the run with an
+    // error box; the window stays so that the user can read it and act.
+    if (checked(AutoClose) && runState().answer != mrCancel && outcome == RunOutcome::finished)
+        closeWindow();
+}
+
+void TmForm::BtnConnectClick()
+{
+    if (isEnabled(BtnConnect) && networkDialog)
+        networkDialog(true);
+}
+
+void TmForm::BtnDisconnectClick()
+{
+    if (isEnabled(BtnDisconnect) && networkDialog)
+        networkDialog(false);
+}
+
+void TmForm::BtnInfoClick()
+{
+    // No test of the button: Strg+I works during a run too.
+    if (showInfo)
+        showInfo();
+}
+
+void TmForm::BtnEndeClick()
+{
+    if (isEnabled(BtnEnde))
+        closeWindow();
+}
+
+void TmForm::closeWindow()
+{
+    send(WM_CLOSE);
+}
+
+bool TmForm::FormCloseQuery()
+{
+    if (!isEnabled(BtnEnde)) {
+        uint16_t answer = AskConfirm(
+            "Die Datensicherung ist noch nicht abgeschlossen.\r\nSoll das Programm dennoch beendet werden ?",
+            btnYes | btnNo);
+        if (answer != mrYes)
+            return false;
+    }
+    if (AskSave() == mrCancel)
+        return false;
+    runState().answer = mrCancel;
+    return true;
+}
+
+void TmForm::ListeChange()
+{
+    // During a run panel 1 belongs to the run's texts.
+    if (!isEnabled(BtnEnde) || filling_)
+        return;
+    currentEntry_ = liste().selected();
+    WriteStatusBar(1, 0, {});
+}
+
+// The system's dialogs, the defaults of the links.
+
+std::optional<std::string> ShowSetFileDialog(HWND owner, const std::string& directory, bool save)
+{
+    std::wstring filter = Widen(kSetFileFilter);
+    for (wchar_t& c : filter)
+        if (c == L'|')
+            c = L'\0';
+    filter.push_back(L'\0');  // with the string's own: the double zero that ends the list
+    std::vector<wchar_t> file(32768, L'\0');
+    std::wstring initial = Widen(directory);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = DWORD(file.size());
+    ofn.lpstrInitialDir = initial.c_str();
+    // The dialog appends this after a dot: "tsi", not "*.tsi".
+    ofn.lpstrDefExt = L"tsi";
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING;
+    if (save)
+        ofn.Flags |= OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT;
+    else
+        ofn.Flags |= OFN_FILEMUSTEXIST;
+    BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    if (!chosen)
+        return std::nullopt;
+    return Narrow(file.data());
+}
+
+void ShowNetworkDialog(HWND owner, bool connect)
+{
+    // Both dialogs report their own errors; the result tells nothing more.
+    if (connect)
+        WNetConnectionDialog(owner, RESOURCETYPE_DISK);
+    else
+        WNetDisconnectDialog(owner, RESOURCETYPE_DISK);
+}
+
+}  // namespace tresorix

@@ -1,0 +1,168 @@
+// Start-up and close of the main window: the settings file, the autostart
+// value, the command line and the set-file type.
+#include "mainwindow/MainForm.h"
+
+#include "engine/Prompts.h"
+#include "mainwindow/TargetBox.h"
+#include "set/AutoRun.h"
+#include "set/CommandLine.h"
+#include "set/FileIO.h"
+#include "set/Text.h"
+#include "ui/ProcessMessages.h"
+
+namespace tresorix {
+
+void TmForm::FormCreate(const StartupInfo& startup)
+{
+    programPath_ = startup.programPath;
+    size_t slash = programPath_.find_last_of("\\:");
+    programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
+    arguments_ = startup.arguments;
+
+    // 1. Caption, hint time (set with the controls), the answer word.
+    setText(WindowTitle({}, false));
+    runState().answer = 0;
+
+    // 2. At 120 dpi the captions grow more than the layout scales.
+    if (IsLargeFonts()) {
+        panel0Width_ += 25;
+        panel2Width_ += 25;
+        modeWidth_ += 50;
+        modeHeight_ -= 5;
+        RECT r = rect();
+        setSize(r.right - r.left, r.bottom - r.top + ScaleToDpi(5));
+    }
+
+    // 3. The check boxes stand right of the conflict mode, as wide as the
+    // widest caption.
+    layoutCheckBoxes();
+    layoutControls();
+    setStatusParts();
+
+    // 4. Autostart: checked when the value starts this very program.
+    setChecked(WinAutoLoad, AutoRunMatches(programPath_));
+
+    // 5. The settings file; a missing one gives the defaults.
+    std::string bytes;
+    ReadFileBytes(SettingsFileName(programPath_), bytes);
+    settings_ = ReadSettings(Profile(bytes), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    applySettings(settings_);
+
+    // 6. The command line.
+    CommandLineInfo commandLine = ReadCommandLine(arguments_);
+    switches_ = commandLine.switches;
+    if (commandLine.fileTaken)
+        fileName_ = commandLine.fileName;
+    if (!arguments_.empty()) {
+        if (SwitchChecksAutoStart(switches_))
+            setChecked(AutoStart, true);
+        if (SwitchChecksAutoClose(switches_))
+            setChecked(AutoClose, true);
+    }
+
+    // 7. and 8. The clicks above have marked the set modified.
+    Window(control(AutoStart)).enable(checked(WinAutoLoad));
+    modified_ = false;
+
+    // 9. and 10.
+    if (fileName_.empty())
+        fileName_ = kStandardFile;
+    if (settings_.fileAutoLoad || commandLine.fileTaken)
+        LoadSetFile(fileName_);
+
+    // 11. and 12.
+    if (stdZielBox().count() == 0)
+        AddTargetToBox(stdZielBox(), "c:\\backup", false);
+    WriteStatusBar(0, 0, {});
+    WriteStatusBar(1, 0, {});
+    WriteStatusBar(2, 0, {});
+
+    // 13.
+    std::string failedValue;
+    if (!RegisterFileType(".tsi", "Tresorix Sicherungs-Set", OpenCommand(programPath_), failedValue))
+        AskInfo("Konnte Daten für '" + failedValue + "' nicht setzen", btnOK);
+}
+
+void TmForm::applySettings(const Settings& s)
+{
+    SetWindowPos(handle(), nullptr, s.left, s.top, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    showMaximized_ = s.maximized;
+    ComboBox box = stdZielBox();
+    for (const std::string& target : s.backupDirList)
+        AddTargetToBox(box, target, false);
+    for (int i = 0; i < 4; ++i)
+        liste().setColumnWidth(i, s.columns[size_t(i)]);
+    clampColumns();
+    setMode(s.backupMode);
+    if (!s.backupDir.empty())
+        AddTargetToBox(box, s.backupDir, false);
+    fileName_ = s.fileName;
+    setChecked(AutoStart, s.autoStart);
+    setChecked(AutoClose, s.autoClose);
+    StoredFilterList = s.filterList;
+}
+
+void TmForm::FormShow()
+{
+    ProcessMessages();
+    ShowWindow(handle(), showMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+    SetForegroundWindow(handle());
+    liste().focus();
+    if (StartsBackupAtShow(switches_, checked(AutoStart)))
+        BtnStartClick();
+}
+
+Settings TmForm::currentSettings() const
+{
+    Settings s = settings_;
+    RECT r = rect();
+    s.left = r.left;
+    s.top = r.top;
+    s.width = r.right - r.left;
+    s.height = r.bottom - r.top;
+    s.maximized = IsZoomed(handle());
+    ComboBox box = stdZielBox();
+    s.backupDirList.clear();
+    for (int i = 0; i < box.count(); ++i)
+        s.backupDirList.push_back(box.item(i));
+    for (int i = 0; i < 4; ++i)
+        s.columns[size_t(i)] = liste().columnWidth(i);
+    s.backupMode = mode();
+    s.backupDir = stdZiel();
+    s.fileName = fileName_;
+    s.autoStart = checked(AutoStart);
+    s.autoClose = checked(AutoClose);
+    s.filterList = StoredFilterList;
+    return s;
+}
+
+void TmForm::FormClose()
+{
+    // A window that never went through FormCreate has no program to
+    // register and no settings file.
+    if (programPath_.empty())
+        return;
+    UpdateAutoRun();
+    liste().focus();
+
+    std::string path = SettingsFileName(programPath_);
+    std::string bytes;
+    ReadFileBytes(path, bytes);  // keeps what else the file holds
+    Profile profile(bytes);
+    bool normal = !IsZoomed(handle()) && !IsIconic(handle());
+    WriteSettings(profile, currentSettings(), normal, !HasHklmRun(switches_));
+    // Written under another name and then swapped in: a failed write
+    // leaves the old settings whole. The program closes all the same.
+    if (ReplaceFileBytes(path, profile.bytes()) != 0)
+        AskInfo("nach " + path + " kann nicht geschrieben werden", btnOK);
+}
+
+void TmForm::UpdateAutoRun()
+{
+    if (programPath_.empty())
+        return;
+    ::tresorix::UpdateAutoRun(checked(WinAutoLoad),
+                              AutoRunCommand(programPath_, checked(AutoStart), checked(AutoClose), fileName_));
+}
+
+}  // namespace tresorix

@@ -1,0 +1,554 @@
+#include "mainwindow/MainForm.h"
+
+#include "set/SetFile.h"
+#include "support/ScriptedAnswerer.h"
+#include "support/win/TempTree.h"
+#include "ui/DriveUi.h"
+#include "ui/ProcessMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tresorix {
+namespace {
+
+using test::postKey;
+using test::ScriptedAnswerer;
+using test::TempTree;
+
+const std::string kSaveQuestion = "Die aktuellen Einträge wurden noch nicht gespeichert.";
+const std::string kRunningQuestion = "Die Datensicherung ist noch nicht abgeschlossen.";
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        form.chooseSetFile = [this](bool save) {
+            fileDialogs.push_back(save);
+            return chosenFile;
+        };
+        form.networkDialog = [this](bool connect) { networkDialogs.push_back(connect); };
+        form.openWebPage = [this](const std::string& address) { pages.push_back(address); };
+        form.editEntry = [this](bool newEntry) { edits.push_back(newEntry); };
+        form.showInfo = [this] { ++infos; };
+        form.closed = [this] { ++closings; };
+        form.show(true);
+        SetForegroundWindow(form.handle());
+        form.liste().focus();
+    }
+
+    void add(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            form.addEntry({"C:\\Daten" + std::to_string(form.liste().count()), " ja", "*.doc", "<Standardziel>"});
+    }
+    void select(int row)
+    {
+        form.liste().select(row);
+        ProcessMessages();
+    }
+    void pressWithCtrl(HWND target, UINT key)
+    {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        postKey(target, key);
+        ProcessMessages();
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
+    }
+    HWND boxEdit() const
+    {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(form.stdZielBox(), &info);
+        return info.hwndItem;
+    }
+    void mouseClick(HWND target)
+    {
+        RECT r = Window(target).rect();
+        POINT p{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+        ClientToScreen(target, &p);
+        SetCursorPos(p.x, p.y);
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, in, sizeof in[0]);
+        ProcessMessages();
+    }
+    std::string writeSet(const std::string& name, const std::string& target, int mode,
+                         const std::vector<BackupEntry>& entries)
+    {
+        std::string path = tree.path(name);
+        tree.write(name, WriteSetFile(target, mode, entries));
+        return path;
+    }
+
+    TempTree tree;
+    TmForm form;
+    std::optional<std::string> chosenFile;
+    std::vector<bool> fileDialogs, networkDialogs, edits;
+    std::vector<std::string> pages;
+    int infos = 0, closings = 0;
+};
+
+TEST(MainFormKeys, TableRowsInTheirOrderAndKeysThatDoNothing)
+{
+    using C = MainCommand;
+    struct Row {
+        unsigned key, shift;
+        MainCommand command;
+    };
+    const Row rows[] = {
+        {'X', ssAlt, C::ende},
+        {'X', ssAlt | ssCtrl, C::ende},  // Alt+X before every Strg row
+        {'B', ssCtrl, C::bearbeiten},
+        {'D', ssCtrl, C::start},
+        {'I', ssCtrl | ssShift, C::info},  // Shift is never looked at
+        {'O', ssCtrl, C::fileOpen},
+        {'S', ssCtrl, C::fileSave},
+        {'T', ssCtrl, C::disconnect},
+        {'U', ssCtrl, C::fileSaveAs},
+        {'V', ssCtrl, C::connect},
+        {VK_DELETE, ssCtrl, C::allesLoeschen},
+        {VK_DELETE, 0, C::entfernen},
+        {VK_DELETE, ssAlt | ssShift, C::entfernen},
+        {VK_SUBTRACT, 0, C::entfernen},
+        {VK_INSERT, 0, C::neu},
+        {VK_ADD, 0, C::neu},
+        {VK_RETURN, ssAlt, C::bearbeiten},
+        // Nothing:
+        {VK_RETURN, 0, C::none},
+        {VK_RETURN, ssAlt | ssCtrl, C::none},
+        {VK_OEM_PLUS, 0, C::none},
+        {VK_OEM_MINUS, 0, C::none},
+        {VK_SUBTRACT, ssCtrl, C::none},
+        {VK_INSERT, ssCtrl, C::none},
+        {'X', 0, C::none},
+        {'X', ssCtrl, C::none},
+        {'B', 0, C::none},
+        {'A', ssCtrl, C::none},
+        {VK_ESCAPE, 0, C::none},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(KeyCommand(r.key, r.shift), r.command) << "key " << r.key << " shift " << r.shift;
+}
+
+TEST_F(MainWindow, KeysReachTheCommandsExceptWhileTypingATarget)
+{
+    add(2);
+    select(1);
+    HWND list = form.liste();
+    ScriptedAnswerer answers;
+    answers.then(mrCancel, "Eintrag  \"C:\\Daten1\\*.doc\"  aus der Liste entfernen ?")
+        .then(mrCancel, "Alle aktuellen Einträge");
+    postKey(list, VK_SUBTRACT);
+    ProcessMessages();
+    postKey(list, VK_OEM_MINUS);
+    postKey(list, VK_OEM_PLUS);
+    postKey(list, VK_RETURN);
+    postKey(list, VK_ADD);
+    PostMessageW(list, WM_SYSKEYDOWN, VK_RETURN, LPARAM(1u << 29));
+    ProcessMessages();
+    pressWithCtrl(list, VK_DELETE);
+    pressWithCtrl(list, 'U');
+    EXPECT_EQ(edits, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fileDialogs, std::vector<bool>{true});
+    EXPECT_EQ(form.liste().count(), 2);
+
+    // In the default-target box Entf edits the text, and no shortcut fires.
+    HWND edit = boxEdit();
+    SetFocus(edit);
+    form.stdZielBox().setText("D:\\Ziel");
+    postKey(edit, VK_HOME);
+    postKey(edit, VK_DELETE);
+    postKey(edit, VK_INSERT);
+    ProcessMessages();
+    EXPECT_EQ(form.stdZielBox().text(), ":\\Ziel");
+    EXPECT_EQ(edits.size(), 2u);
+    EXPECT_EQ(answers.asked().size(), 2u);
+    EXPECT_EQ(form.panelText(2), "Geändert") << "every released key marks the set";
+
+    // Leaving the box takes the typed target and hands the focus on.
+    form.liste().focus();
+    ProcessMessages();
+    EXPECT_EQ(form.stdZiel(), ":\\Ziel");
+    EXPECT_EQ(GetFocus(), form.control(TmForm::BtnStdZiel));
+    postKey(GetFocus(), VK_INSERT);
+    ProcessMessages();
+    EXPECT_EQ(edits.size(), 3u) << "the preview is back";
+
+    // Alt+X closes through the close query.
+    answers.then(mrNo, kSaveQuestion);
+    PostMessageW(list, WM_SYSKEYDOWN, 'X', LPARAM(1u << 29));
+    ProcessMessages();
+    EXPECT_EQ(closings, 1);
+    EXPECT_FALSE(form.visible());
+}
+
+TEST_F(MainWindow, ToolbarButtonsLeaveTheFocusInTheTargetBox)
+{
+    SetFocus(boxEdit());
+    form.stdZielBox().setText("E:\\Halb getippt");
+    mouseClick(form.control(TmForm::BtnInfo));
+    EXPECT_EQ(infos, 1);
+    EXPECT_EQ(GetFocus(), boxEdit());
+    EXPECT_EQ(form.stdZielBox().count(), 0) << "the edit is not over yet";
+
+    // A disabled one does not react.
+    form.SetStatus(false);
+    mouseClick(form.control(TmForm::BtnNeu));
+    EXPECT_TRUE(edits.empty());
+}
+
+TEST_F(MainWindow, StatusBarCountsEntriesAndShowsTheModifiedFlag)
+{
+    EXPECT_EQ(form.panelText(1), "0 Einträge");
+    add(1);
+    EXPECT_EQ(form.panelText(1), "1 Eintrag");
+    add(1);
+    EXPECT_EQ(form.panelText(1), "2 Einträge");
+
+    form.WriteStatusBar(0, 0, {});
+    EXPECT_EQ(form.panelText(0), "0 Dateien gesichert");
+    form.setSaved(12, 4096);
+    EXPECT_EQ(form.panelText(0), "12 Dateien gesichert");
+
+    form.SetModified(true);
+    EXPECT_EQ(form.panelText(2), "Geändert");
+    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    form.SetModified(false);
+    EXPECT_EQ(form.panelText(2), "Nicht geändert");
+    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+
+    // Locked for a run: the commands, not the check boxes; the run's text
+    // stays in panel 1 while the list changes.
+    form.SetStatus(false);
+    for (auto row : {TmForm::BtnFileOpen, TmForm::BtnNeu, TmForm::BtnStart, TmForm::BtnEnde, TmForm::BtnStdZiel,
+                     TmForm::StdZielBox, TmForm::Liste, TmForm::Mode2, TmForm::BackUpMode})
+        EXPECT_FALSE(form.isEnabled(row)) << row;
+    EXPECT_TRUE(form.isEnabled(TmForm::AutoClose));
+    form.setStatusText("C:\\Daten\\a.doc");
+    add(1);
+    EXPECT_EQ(form.panelText(1), "C:\\Daten\\a.doc");
+    // A check box clicked during the run makes Strg+S live again.
+    PushButton(form.control(TmForm::AutoClose)).click();
+    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    form.SetStatus(true);
+    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    form.SetModified(false);
+    form.SetStatus(true);
+    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+}
+
+TEST_F(MainWindow, SaveFollowsTheModifiedFlagAndAsksForANameForNoname)
+{
+    add(1);
+    std::string file = tree.path("set.tsi");
+    form.setFileName(file);
+    form.BtnFileSaveClick();  // not modified: dead
+    EXPECT_FALSE(test::Exists(file));
+
+    for (std::string name : {"NONAME.TSI", "C:\\x\\noname.tsi", ""}) {
+        form.setFileName(name);
+        form.SetModified(true);
+        form.BtnFileSaveClick();
+    }
+    EXPECT_EQ(fileDialogs, (std::vector<bool>{true, true, true})) << "Save As, nothing written";
+
+    chosenFile = file;
+    form.setMode(2);
+    form.BtnFileSaveClick();
+    SetFileContent saved = ReadSetFile(test::ReadAll(file));
+    EXPECT_EQ(saved.entries, form.entries());
+    EXPECT_EQ(saved.mode, 2);
+    EXPECT_EQ(form.fileName(), file);
+    EXPECT_EQ(form.text(), " Tresorix  -  set.tsi");
+    EXPECT_FALSE(form.modified());
+
+    // A failed write says so and changes nothing.
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Konnte Datei \"" + tree.path("fehlt\\b.tsi") + "\" nicht speichern.");
+    form.SetModified(true);
+    EXPECT_EQ(form.SaveSetFile(tree.path("fehlt\\b.tsi")), 2);
+    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.fileName(), file);
+}
+
+TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
+{
+    ScriptedAnswerer answers;
+    // Modified without entries: no question.
+    form.SetModified(true);
+    form.send(WM_CLOSE);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(form.runState().answer, mrCancel);
+
+    // Modified with entries: Cancel keeps everything.
+    form.show(true);
+    form.runState().answer = 0;
+    add(1);
+    answers.then(mrCancel, kSaveQuestion);
+    form.send(WM_CLOSE);
+    EXPECT_EQ(closings, 1);
+    EXPECT_TRUE(form.visible());
+    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.runState().answer, 0);
+
+    // A backup running: No goes on; Yes, then Yes to saving, saves even
+    // though the run has the save button locked.
+    form.SetStatus(false);
+    answers.then(mrNo, kRunningQuestion);
+    form.send(WM_CLOSE);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(form.runState().answer, 0);
+
+    std::string file = tree.path("laufend.tsi");
+    form.setFileName(file);
+    answers.then(mrYes, kRunningQuestion).then(mrYes, kSaveQuestion);
+    form.send(WM_CLOSE);
+    EXPECT_EQ(closings, 2);
+    EXPECT_EQ(form.runState().answer, mrCancel);
+    EXPECT_EQ(ReadSetFile(test::ReadAll(file)).entries.size(), 1u);
+
+    // A save that fails keeps the window open.
+    form.SetStatus(true);
+    form.show(true);
+    form.SetModified(true);
+    form.setFileName(tree.path("fehlt\\x.tsi"));
+    answers.then(mrYes, kSaveQuestion).then(mrOk, "Konnte Datei");
+    form.send(WM_CLOSE);
+    EXPECT_EQ(closings, 2);
+    EXPECT_TRUE(form.visible());
+}
+
+TEST_F(MainWindow, AskSaveAsksOnlyForModifiedEntriesAndReturnsTheAnswer)
+{
+    ScriptedAnswerer answers;
+    EXPECT_EQ(form.AskSave(), 0);
+    form.SetModified(true);
+    EXPECT_EQ(form.AskSave(), 0) << "no entries";
+    add(1);
+    answers.then(mrNo, kSaveQuestion).then(mrCancel, kSaveQuestion).then(mrYes, kSaveQuestion);
+    EXPECT_EQ(form.AskSave(), mrNo);
+    EXPECT_EQ(form.AskSave(), mrCancel);
+    // Yes with a cancelled Save As still goes on.
+    EXPECT_EQ(form.AskSave(), mrYes);
+    EXPECT_EQ(fileDialogs, std::vector<bool>{true});
+    EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnYes | btnNo | btnCancel));
+}
+
+TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
+{
+    std::vector<BackupEntry> fromFile{{"E:\\Neu", " ja", "*.txt", "F:\\Ziel"}};
+    std::string file = writeSet("neu.tsi", "G:\\Standard", 3, fromFile);
+    form.setFileName("C:\\alt.tsi");
+    add(2);
+    ScriptedAnswerer answers;
+
+    answers.then(mrNo, "Aktuelle Einträge aus der Liste entfernen ?");
+    form.setSaved(5, 0);
+    EXPECT_EQ(form.LoadSetFile(file), 0);
+    EXPECT_EQ(form.liste().count(), 3);
+    EXPECT_EQ(form.entries().back(), fromFile[0]);
+    EXPECT_EQ(form.fileName(), "C:\\alt.tsi");
+    EXPECT_EQ(form.text(), " Tresorix  -  alt.tsi");
+    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.stdZiel(), "G:\\Standard");
+    EXPECT_EQ(form.mode(), 3);
+    EXPECT_EQ(form.panelText(0), "0 Dateien gesichert");
+    EXPECT_EQ(form.panelText(1), "3 Einträge");
+
+    // Modified: first the save question; Cancel ends the load.
+    answers.then(mrCancel, kSaveQuestion);
+    form.LoadSetFile(file);
+    EXPECT_EQ(form.liste().count(), 3);
+
+    answers.then(mrNo, kSaveQuestion).then(mrYes, "Aktuelle Einträge");
+    form.setMode(0);
+    form.LoadSetFile(file);
+    EXPECT_EQ(form.entries(), fromFile);
+    EXPECT_EQ(form.fileName(), file);
+    EXPECT_EQ(form.text(), " Tresorix  -  neu.tsi");
+    EXPECT_FALSE(form.modified());
+    EXPECT_EQ(form.mode(), 3);
+
+    // A missing file is reported, except the one that stands for none.
+    answers.then(mrOk, "Datei nicht gefunden!\r\n" + tree.path("weg.tsi"));
+    EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), 2);
+    EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), 0);
+    EXPECT_EQ(form.entries(), fromFile);
+}
+
+TEST_F(MainWindow, RemoveCommandsAskFirstAndResetTheSet)
+{
+    ScriptedAnswerer answers;
+    add(2);
+    form.BtnEntfernenClick();  // nothing selected: silently nothing
+    select(0);
+    form.SetModified(false);
+    answers.then(mrOk, "Eintrag  \"C:\\Daten0\\*.doc\"  aus der Liste entfernen ?");
+    form.BtnEntfernenClick();
+    EXPECT_EQ(form.liste().count(), 1);
+    EXPECT_EQ(form.currentEntry(), -1);
+    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.panelText(1), "1 Eintrag");
+
+    // OK, then Cancel at the save question: the list stays.
+    answers.then(mrOk, "Alle aktuellen Einträge aus der Liste entfernen ?").then(mrCancel, kSaveQuestion);
+    form.BtnAllesLoeschenClick();
+    EXPECT_EQ(form.liste().count(), 1);
+
+    form.setFileName(tree.path("x.tsi"));
+    form.setText(" Tresorix  -  x.tsi");
+    answers.then(mrOk, "Alle aktuellen").then(mrNo, kSaveQuestion);
+    form.BtnAllesLoeschenClick();
+    EXPECT_EQ(form.liste().count(), 0);
+    EXPECT_EQ(form.text(), " Tresorix");
+    EXPECT_EQ(form.fileName(), "NONAME.TSI");
+    EXPECT_EQ(form.panelText(1), "0 Einträge");
+    EXPECT_EQ(form.panelText(2), "Nicht geändert");
+    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+    form.BtnAllesLoeschenClick();  // empty: no question
+}
+
+TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
+{
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Bitte legen Sie zuerst einen Eintrag an.");
+    std::optional<RunSettings> given;
+    RunOutcome outcome = RunOutcome::finished;
+    std::function<void()> duringRun;
+    form.startRun = [&](const RunSettings& settings) {
+        given = settings;
+        form.SetStatus(false);
+        if (duringRun)
+            duringRun();
+        form.SetStatus(true);
+        return outcome;
+    };
+    form.BtnStartClick();
+    EXPECT_FALSE(given);
+
+    add(2);
+    form.setMode(1);
+    form.stdZielBox().setText("  E:\\Getippt ");
+    form.runState().answer = 7;
+    form.BtnStartClick();
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->entries, form.entries());
+    EXPECT_EQ(given->stdZiel, "E:\\Getippt");
+    EXPECT_EQ(given->mode, 1);
+    EXPECT_TRUE(given->showSummary);
+    EXPECT_EQ(form.runState().answer, 0);
+    EXPECT_EQ(closings, 0);
+
+    // AutoClose: no summary; a cancelled run or a failed source keeps the window.
+    form.setChecked(TmForm::AutoClose, true);
+    form.SetModified(false);
+    for (RunOutcome o : {RunOutcome::cancelled, RunOutcome::sourceFailed}) {
+        outcome = o;
+        form.BtnStartClick();
+        EXPECT_FALSE(given->showSummary);
+        EXPECT_EQ(closings, 0);
+    }
+
+    // Closing the window during the run: answer 2 stops it, and the
+    // window closes once, not again for AutoClose.
+    outcome = RunOutcome::cancelled;
+    duringRun = [&] {
+        form.post(WM_CLOSE);
+        ProcessMessages();
+    };
+    answers.then(mrYes, kRunningQuestion);
+    form.BtnStartClick();
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(form.runState().answer, mrCancel);
+
+    outcome = RunOutcome::finished;
+    duringRun = nullptr;
+    form.show(true);
+    form.SetModified(true);
+    answers.then(mrNo, kSaveQuestion);
+    form.BtnStartClick();
+    EXPECT_EQ(closings, 2);
+}
+
+TEST_F(MainWindow, OtherCommandsTestTheirButtonsExceptInfo)
+{
+    form.BtnConnectClick();
+    form.BtnDisconnectClick();
+    form.send(WM_COMMAND, MAKEWPARAM(TmForm::kFirstControlId + TmForm::Label2, STN_CLICKED),
+              LPARAM(form.control(TmForm::Label2)));
+    form.SetStatus(false);
+    form.BtnConnectClick();
+    form.BtnFileOpenClick();
+    form.ListeBearbeiten(true);
+    form.BtnEndeClick();
+    form.BtnInfoClick();
+    EXPECT_EQ(networkDialogs, (std::vector<bool>{true, false}));
+    EXPECT_EQ(pages, std::vector<std::string>{kWebPage});
+    EXPECT_TRUE(fileDialogs.empty());
+    EXPECT_TRUE(edits.empty());
+    EXPECT_EQ(closings, 0);
+    EXPECT_EQ(infos, 1);
+}
+
+TEST_F(MainWindow, ModeAndCheckBoxClicksMarkTheSet)
+{
+    PushButton(form.control(TmForm::Mode3)).click();
+    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.mode(), 3);
+    form.SetModified(false);
+    PushButton(form.control(TmForm::Mode3)).click();
+    EXPECT_FALSE(form.modified()) << "the mode did not change";
+    PushButton(form.control(TmForm::WinAutoLoad)).click();
+    EXPECT_TRUE(form.modified());
+    EXPECT_TRUE(form.isEnabled(TmForm::AutoStart)) << "only while WinAutoLoad is ticked";
+    PushButton(form.control(TmForm::WinAutoLoad)).click();
+    EXPECT_FALSE(form.isEnabled(TmForm::AutoStart));
+}
+
+TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
+{
+    RECT box = Window(form.control(TmForm::AutoClose)).rect();
+    EXPECT_EQ(form.minimumWidth(), box.right + ScaleToDpi(20));
+    form.setSize(200, 400);
+    RECT r = form.rect();
+    EXPECT_EQ(r.right - r.left, form.minimumWidth());
+    EXPECT_EQ(r.bottom - r.top, 400);
+
+    // The user drags the first column's divider far to the left.
+    form.setSize(ScaleToDpi(557), ScaleToDpi(367));
+    HWND header = HWND(form.liste().send(LVM_GETHEADER));
+    RECT item{};
+    SendMessageW(header, HDM_GETITEMRECT, 0, LPARAM(&item));
+    POINT divider{item.right - 1, (item.top + item.bottom) / 2};
+    ClientToScreen(header, &divider);
+    SetCursorPos(divider.x, divider.y);
+    INPUT steps[3] = {};
+    for (INPUT& in : steps)
+        in.type = INPUT_MOUSE;
+    steps[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    steps[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+    steps[1].mi.dx = -150;
+    steps[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& in : steps) {
+        SendInput(1, &in, sizeof in);
+        ProcessMessages();
+    }
+    EXPECT_EQ(form.liste().columnWidth(0), 200);
+    int sum = 0;
+    for (int i = 0; i < 4; ++i)
+        sum += form.liste().columnWidth(i);
+    EXPECT_EQ(sum, std::max(int(form.liste().clientRect().right), 200 + 32 + 170 + 146)) << "the last one fills";
+}
+
+}  // namespace
+}  // namespace tresorix

@@ -1,0 +1,155 @@
+#include "mainwindow/MainForm.h"
+
+#include "set/Profile.h"
+#include "set/SetFile.h"
+#include "support/ScriptedAnswerer.h"
+#include "support/win/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tresorix {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempTree;
+
+class Startup : public ::testing::Test {
+protected:
+    std::unique_ptr<TmForm> start(std::vector<std::string> arguments)
+    {
+        auto form = std::make_unique<TmForm>();
+        form->startRun = [this](const RunSettings& settings) {
+            runs.push_back(settings);
+            return RunOutcome::finished;
+        };
+        form->closed = [this] { ++closings; };
+        form->FormCreate({program, std::move(arguments)});
+        return form;
+    }
+    Profile settings() const { return Profile(test::ReadAll(ini)); }
+
+    TempTree tree;
+    std::string program = tree.path("tresorix.exe");
+    std::string ini = tree.path("tresorix.INI");
+    std::string setFile = tree.path("daten.tsi");
+    std::vector<RunSettings> runs;
+    int closings = 0;
+};
+
+TEST_F(Startup, FirstStartTakesTheDefaultsSilently)
+{
+    ScriptedAnswerer noPrompts;
+    auto form = start({});
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    RECT r = form->rect();
+    EXPECT_EQ(r.left, sw / 16);
+    EXPECT_EQ(r.top, sh / 16);
+    EXPECT_EQ(r.right - r.left, std::lround(0.9 * sw));
+    EXPECT_EQ(r.bottom - r.top, std::lround(0.8 * sh));
+    EXPECT_EQ(form->text(), " Tresorix");
+    EXPECT_EQ(form->mode(), 0);
+    EXPECT_EQ(form->stdZielBox().count(), 1);
+    EXPECT_EQ(form->stdZiel(), "c:\\backup");
+    EXPECT_EQ(form->fileName(), "NONAME.TSI");
+    EXPECT_FALSE(form->checked(TmForm::AutoStart));
+    EXPECT_FALSE(form->isEnabled(TmForm::AutoStart));
+    EXPECT_FALSE(form->modified());
+    EXPECT_EQ(form->panelText(0), "0 Dateien gesichert");
+    EXPECT_EQ(form->panelText(1), "0 Einträge");
+    EXPECT_EQ(form->panelText(2), "Nicht geändert");
+}
+
+TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
+{
+    tree.write("daten.tsi", WriteSetFile("D:\\Zwei", 2, {{"C:\\Daten", " ja", "*.doc", "<Standardziel>"}}));
+    {
+        auto form = start({});
+        form->setFileName(setFile);
+        form->stdZielBox().add("D:\\Eins");
+        form->stdZielBox().add("D:\\Zwei");
+        form->stdZielBox().select(2);
+        form->setMode(2);
+        form->setChecked(TmForm::AutoClose, true);
+        form->setChecked(TmForm::WinAutoLoad, true);
+        form->StoredFilterList = "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc";
+        form->liste().setColumnWidth(0, 250);
+        SetWindowPos(form->handle(), nullptr, 100, 50, 700, 500, SWP_NOZORDER);
+        form->send(WM_CLOSE);
+        EXPECT_EQ(closings, 1);
+    }
+    Profile p = settings();
+    EXPECT_EQ(p.readString("STANDARDS", "FILENAME", ""), setFile);
+    EXPECT_EQ(p.readString("STANDARDS", "BACKUPDIR", ""), "D:\\Zwei");
+    EXPECT_EQ(p.readString("BACKUPDIRLIST", "3", ""), "D:\\Zwei");
+    EXPECT_EQ(p.readInteger("STANDARDS", "AUTOCLOSE", -1), 1);
+    EXPECT_EQ(p.readString("FILTER", "2", ""), "Texte|*.txt;*.doc");
+    EXPECT_EQ(p.readInteger("COLUMNS", "1", 0), 250);
+    EXPECT_EQ(p.readInteger("WINDOW", "LEFT", 0), 100);
+
+    auto form = start({});
+    EXPECT_TRUE(form->checked(TmForm::WinAutoLoad)) << "the autostart value was written at close";
+    EXPECT_TRUE(form->checked(TmForm::AutoClose));
+    EXPECT_EQ(form->entries().size(), 1u) << "FILEAUTOLOAD 1 loads the last set";
+    EXPECT_EQ(form->fileName(), setFile);
+    EXPECT_EQ(form->text(), " Tresorix  -  daten.tsi");
+    EXPECT_EQ(form->stdZielBox().count(), 3);
+    EXPECT_EQ(form->stdZiel(), "D:\\Zwei");
+    EXPECT_EQ(form->mode(), 2);
+    EXPECT_FALSE(form->modified());
+    EXPECT_EQ(form->StoredFilterList, "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
+    RECT r = form->rect();
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.right - r.left, 700);
+
+    form->setChecked(TmForm::WinAutoLoad, false);
+    form->FormClose();
+    EXPECT_FALSE(start({})->checked(TmForm::WinAutoLoad));
+}
+
+TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
+{
+    tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
+    auto form = start({"/start", "/close", setFile, "zweite.tsi"});
+    EXPECT_TRUE(form->checked(TmForm::AutoStart));
+    EXPECT_TRUE(form->checked(TmForm::AutoClose));
+    EXPECT_EQ(form->fileName(), setFile);
+    EXPECT_FALSE(form->modified());
+    form->FormShow();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].stdZiel, "D:\\Ziel");
+    EXPECT_FALSE(runs[0].showSummary);
+    EXPECT_EQ(closings, 1);
+
+    // /NOSTART checks AutoStart but starts nothing.
+    auto quiet = start({"/START", "/NOSTART", setFile});
+    EXPECT_TRUE(quiet->checked(TmForm::AutoStart));
+    quiet->FormShow();
+    EXPECT_EQ(runs.size(), 1u);
+}
+
+TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)
+{
+    tree.write("tresorix.INI", "[STANDARDS]\r\nFILEAUTOLOAD=0\r\nAUTOSTART=1\r\n");
+    auto form = start({"/HKLMRUN", "/START"});
+    EXPECT_EQ(form->switches(), "/HKLMRUN /START ");
+    tree.write("tresorix.INI", "[STANDARDS]\r\nAUTOSTART=7\r\nAUTOCLOSE=7\r\n");
+    form->setMode(3);
+    form->FormClose();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "AUTOSTART", 0), 7);
+    EXPECT_EQ(settings().readInteger("STANDARDS", "BACKUPMODE", 0), 3);
+
+    form->SetModified(true);
+    EXPECT_EQ(form->switches(), " /START ");
+    form->FormClose();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "AUTOSTART", 0), 1);
+    EXPECT_EQ(settings().readInteger("STANDARDS", "AUTOCLOSE", 7), 0);
+}
+
+}  // namespace
+}  // namespace tresorix
