@@ -25,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
-    TDirWahl dirWahl;
+    TDirWahl dirWahl(mForm.StoredFilterList);
     TZielwahl zielwahl;
     TmdForm mdForm;
     TProgress progress(mForm.handle());
