@@ -1,11 +1,13 @@
 #include "ui/Gauge.h"
 
+#include "ui/OwnerDrawn.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cwchar>
-#include <new>
+#include <optional>
 
 namespace tresorix {
 
@@ -91,35 +93,9 @@ COLORREF setColor(HWND hwnd, COLORREF& slot, COLORREF value)
     return old;
 }
 
-LRESULT CALLBACK gaugeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+std::optional<LRESULT> gaugeMessage(HWND hwnd, Gauge* g, UINT msg, WPARAM wp, LPARAM lp)
 {
-    auto* g = reinterpret_cast<Gauge*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        g = new (std::nothrow) Gauge;
-        if (!g)
-            return FALSE;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(g));
-    }
-    if (!g)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-
     switch (msg) {
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete g;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        paint(hwnd, *g, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(hwnd, *g, HDC(wp));
-        return 0;
     case WM_SETFONT:
         g->font = HFONT(wp);
         if (lp)
@@ -162,7 +138,7 @@ LRESULT CALLBACK gaugeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case GBM_SETTEXTCOLOR:
         return setColor(hwnd, g->text, COLORREF(lp));
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -173,7 +149,7 @@ void RegisterGauge()
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = gaugeProc;
+        wc.lpfnWndProc = OwnerDrawnProc<Gauge, paint, gaugeMessage>;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kGaugeClass;

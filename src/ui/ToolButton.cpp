@@ -1,10 +1,11 @@
 #include "ui/ToolButton.h"
 
 #include "ui/Form.h"
+#include "ui/OwnerDrawn.h"
 
 #include <array>
 #include <cstdint>
-#include <new>
+#include <optional>
 
 namespace tresorix {
 
@@ -113,35 +114,9 @@ bool cursorInside(HWND hwnd)
     return PtInRect(&r, p);
 }
 
-LRESULT CALLBACK toolButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+std::optional<LRESULT> toolButtonMessage(HWND hwnd, ButtonState* s, UINT msg, WPARAM wp, LPARAM lp)
 {
-    auto* s = reinterpret_cast<ButtonState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        s = new (std::nothrow) ButtonState;
-        if (!s)
-            return FALSE;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(s));
-    }
-    if (!s)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-
     switch (msg) {
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete s;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        paint(hwnd, *s, dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(hwnd, *s, HDC(wp));
-        return 0;
     case TBM_SETPICTURE:
         s->picture = reinterpret_cast<const ToolPicture*>(lp);
         InvalidateRect(hwnd, nullptr, FALSE);
@@ -207,7 +182,7 @@ LRESULT CALLBACK toolButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         notifyClick(hwnd);
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -217,7 +192,7 @@ void RegisterToolButton()
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = toolButtonProc;
+        wc.lpfnWndProc = OwnerDrawnProc<ButtonState, paint, toolButtonMessage>;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.lpszClassName = kToolButtonClass;
