@@ -46,7 +46,7 @@ display_stop() {
 # the process that starts them; start the server and those services with
 # every stream closed, so that CTest does not wait for them.
 wineserver_start() {
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1 || true  # already running
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 wineserver_stop() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
