@@ -12,8 +12,11 @@ mkdir -p "$work"
 
 . scripts/wine-env.sh "$top/build/win"
 wine_prefix_init
+# The program's windows need a display: a virtual one of the run's own.
+export TRESORIX_OWN_DISPLAY=1
+display_start
 wineserver_start
-trap wineserver_stop EXIT
+trap 'wineserver_stop; display_stop' EXIT
 
 driver=$top/build/win/bench_driver.exe
 g++ -O2 -std=c++20 bench/gentree.cpp -o "$work/gentree"

@@ -71,7 +71,7 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
     running_ = true;
     mainStatus_ = &mainStatus;
     setStatus_ = std::move(setStatus);
-    updateNow_ = checkRaiseNow_ = true;
+    updateNow_ = checkRaiseNow_ = pumpNow_ = true;
 
     auto finish = [this] {
         flush();
@@ -243,15 +243,23 @@ void TProgress::processMessages()
 {
     // The pump paints what has been set, so the controls get it first.
     updateIfDue();
+    // Under Wine every look at the queue is a round trip to the server and
+    // the X display, dearer than copying a small file; a hundred looks a
+    // second keep the window as quick to answer as one look per file.
+    uint32_t now = ticks_();
+    if (!pumpNow_ && now - lastPump_ < kPumpInterval)
+        return;
+    pumpNow_ = false;
+    lastPump_ = now;
     ProcessMessages();
 }
 
 void TProgress::flush()
 {
+    // The controls get the final values and are invalidated; the next pump
+    // or the prompt's own loop paints them. Forcing the paint here would cost
+    // a repaint at every directory's end.
     apply();
-    // Paints only what is invalid, this window's controls included.
-    if (handle())
-        RedrawWindow(handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (mainStatus_)
         mainStatus_->flush();
 }

@@ -67,6 +67,8 @@ public:
     // Milliseconds between two updates of the controls: some two dozen a
     // second look smooth and leave the time to the copying.
     static constexpr uint32_t kPaintInterval = 40;
+    // Milliseconds between two looks at the message queue during a run.
+    static constexpr uint32_t kPumpInterval = 10;
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
@@ -97,8 +99,8 @@ private:
     std::string statusText_;
 
     std::function<uint32_t()> ticks_;
-    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0;
-    bool updateNow_ = true, checkRaiseNow_ = true;
+    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0;
+    bool updateNow_ = true, checkRaiseNow_ = true, pumpNow_ = true;
 };
 
 }  // namespace tresorix

@@ -39,18 +39,25 @@ public:
     }
     std::function<void()> onPump;
     int raises = 0;
+    int appMessages = 0;
 
 protected:
     bool onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) override
     {
         if (msg == WM_WINDOWPOSCHANGING && !(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOZORDER))
             ++raises;
+        if (msg == WM_APP)
+            ++appMessages;
         return false;
     }
 };
 
 class ProgressTest : public ::testing::Test {
 protected:
+    // A clock that moves on at every look makes every paint and every
+    // pump due, so each event-processing point really processes events.
+    ProgressTest() { progress.setTickSource([this] { return clock += TProgress::kPaintInterval; }); }
+
     std::string src() const { return tree.path("src\\"); }
     std::string dst() const { return tree.path("dst\\"); }
 
@@ -70,6 +77,7 @@ protected:
     }
 
     test::TempTree tree;
+    uint32_t clock = 0;
     HookedProgress progress;
     MainStatus main;
     std::vector<bool> locks;
@@ -201,6 +209,22 @@ TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)
     EXPECT_EQ(text(TProgress::LbZiel), "");
     progress.flush();
     EXPECT_EQ(text(TProgress::LbZiel), "D:\\ZIEL\\");
+}
+
+TEST_F(ProgressTest, TheQueueIsLookedAtAtMostEveryPumpInterval)
+{
+    uint32_t now = 1000;
+    progress.setTickSource([&] { return now; });
+    progress.post(WM_APP, 0, 0);
+    progress.processMessages();  // the first look of a run is never held back
+    EXPECT_EQ(progress.appMessages, 1);
+    progress.post(WM_APP, 0, 0);
+    now += TProgress::kPumpInterval - 1;
+    progress.processMessages();
+    EXPECT_EQ(progress.appMessages, 1);
+    now += 1;
+    progress.processMessages();
+    EXPECT_EQ(progress.appMessages, 2);
 }
 
 TEST_F(ProgressTest, BringToFrontRaisesOnlyAWindowThatIsCovered)
