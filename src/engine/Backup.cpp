@@ -2,7 +2,6 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
-#include "engine/Mask.h"
 #include "engine/Prompts.h"
 
 #include <algorithm>
@@ -243,7 +242,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
 
     // 1. The source, shared so that nobody is locked out while we read.
     std::unique_ptr<OpenFile> in;
-    for (;;) {
+    while (!state_.cancelled()) {
         state_.store(0);
         fileState = stateGoOn;
         if (fs_.openRead(sourceFile, in) == 0)
@@ -282,11 +281,11 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     return fileState == stateChangeMedium;
 }
 
-bool BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileState)
+void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileState)
 {
     uint32_t code = 0;
     if (DirectoryPresent(fs_, target, code))
-        return true;
+        return;
     std::string prefix;
     fileState = stateGoOn;
     while ((prefix != target || fileState == stateDirFailed) && !state_.cancelled() && state_.answer != mrNo) {
@@ -312,7 +311,6 @@ bool BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
     // No: go on as if the directory were there; creating the copy will tell.
     if (state_.answer == mrNo)
         fileState = stateGoOn;
-    return fileState == stateGoOn;
 }
 
 void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState)

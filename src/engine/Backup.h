@@ -83,7 +83,7 @@ public:
     void setMode(int mode) { mode_ = mode; }
 
 private:
-    bool ensureTargetDirectory(const std::string& target, uint16_t& fileState);
+    void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
     void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState);
     void checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState);
     bool copyFile(OpenFile& in, const std::string& sourceFile, const std::string& targetFile,
