@@ -11,24 +11,28 @@ namespace tresorix {
 
 namespace {
 
-// Labels that show names take them literally: "&" in a file name is no mnemonic.
-constexpr DWORD kName = SS_NOPREFIX;
+// Labels that show names take them literally: "&" in a file name is no
+// mnemonic; a long one is cut at the edge, not wrapped.
+constexpr DWORD kName = SS_NOPREFIX | SS_LEFTNOWORDWRAP;
 
+// The labels that change during a run reach up to their right-hand neighbour
+// instead of sizing themselves to each new text: they show the same, and
+// measuring every text costs Wine's GDI more than copying a small file.
 constexpr ControlRow kLayout[] = {
     {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
-    {"LbFile", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, 0, kName},
+    {"LbFile", Kind::label, "", nullptr, 56, 8, 365, 13, rowBold, 0, kName},
     {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
     {"Label2", Kind::label, "von:", nullptr, 8, 48, 0, 0},
-    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 0, 0, 0, 0, kName},
+    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 365, 13, 0, 0, kName},
     {"DirProg", Kind::progressBar, "", nullptr, 8, 64, 409, 17, rowBold},
     {"Label3", Kind::label, "nach:", nullptr, 8, 88, 0, 0},
-    {"LbZiel", Kind::label, "", nullptr, 56, 88, 0, 0, 0, 0, kName},
+    {"LbZiel", Kind::label, "", nullptr, 56, 88, 365, 13, 0, 0, kName},
     {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 0, 0},
-    {"LbFileCtr", Kind::label, "", nullptr, 120, 112, 0, 0, 0, 0, kName},
-    {"lbCheckedBytes", Kind::label, "", nullptr, 208, 112, 0, 0, 0, 0, kName},
+    {"LbFileCtr", Kind::label, "", nullptr, 120, 112, 84, 13, 0, 0, kName},
+    {"lbCheckedBytes", Kind::label, "", nullptr, 208, 112, 126, 13, 0, 0, kName},
     {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 0, 0},
-    {"LbCopyFileCtr", Kind::label, "", nullptr, 120, 128, 0, 0, 0, 0, kName},
-    {"lbBUpBytes", Kind::label, "", nullptr, 208, 128, 0, 0, 0, 0, kName},
+    {"LbCopyFileCtr", Kind::label, "", nullptr, 120, 128, 84, 13, 0, 0, kName},
+    {"lbBUpBytes", Kind::label, "", nullptr, 208, 128, 126, 13, 0, 0, kName},
     {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
     {"BtnStart", Kind::button, "(versteckt)", nullptr, 344, 96, 75, 20, rowHidden | rowDisabled},
 };
