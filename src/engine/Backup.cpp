@@ -159,26 +159,11 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
 
     std::string upperSource = UpperCaseUmlaut(source);
     if (UpperCaseUmlaut(target) == upperSource) {
-        if (!state_.skipSameDirPrompt) {
-            state_.store(ask(false,
-                             "Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.\r\nQuellverzeichnis: " +
-                                 source + "\r\nZielverzeichnis:    " + target +
-                                 "\r\nDieses Verzeichnis wird übersprungen.",
-                             btnOK | btnCancel | btnAll));
-            if (state_.answer == mrAll)
-                state_.skipSameDirPrompt = true;
-        }
+        skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
+                      state_.skipSameDirPrompt);
     } else if (listedInMdListe(state_.MdListe, upperSource)) {
-        if (!state_.skipRecursionPrompt) {
-            state_.store(ask(false,
-                             "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.\r\n"
-                             "Quellverzeichnis: " +
-                                 source + "\r\nZielverzeichnis:    " + target +
-                                 "\r\nDieses Verzeichnis wird übersprungen.",
-                             btnOK | btnCancel | btnAll));
-            if (state_.answer == mrAll)
-                state_.skipRecursionPrompt = true;
-        }
+        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
+                      state_.skipRecursionPrompt);
     } else {
         uint32_t error = FillFileList(fs_, fileList_, source, mask);
         if (error != 0) {
@@ -230,6 +215,20 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         if (entry.isDirectory() && entry.name != "." && entry.name != "..")
             BackupDirectory(source + entry.name + "\\", mask, target + entry.name + "\\", recurse);
     }
+}
+
+// Tells why a directory's files are skipped, unless All silenced that reason.
+void BackupRun::skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
+                              bool& silenced)
+{
+    if (silenced)
+        return;
+    state_.store(ask(false,
+                     reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
+                         "\r\nDieses Verzeichnis wird übersprungen.",
+                     btnOK | btnCancel | btnAll));
+    if (state_.answer == mrAll)
+        silenced = true;
 }
 
 bool BackupRun::BackupFile(const std::string& source, const std::string& target, const FileEntry& file,

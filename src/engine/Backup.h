@@ -83,6 +83,8 @@ public:
     void setMode(int mode) { mode_ = mode; }
 
 private:
+    void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
+                       bool& silenced);
     void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
     void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState);
     void checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState);

@@ -145,17 +145,7 @@ std::optional<LRESULT> gaugeMessage(HWND hwnd, Gauge* g, UINT msg, WPARAM wp, LP
 
 void RegisterGauge()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = OwnerDrawnProc<Gauge, paint, gaugeMessage>;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kGaugeClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    RegisterOwnerDrawn<Gauge, paint, gaugeMessage>(kGaugeClass, CS_HREDRAW | CS_VREDRAW);
 }
 
 }  // namespace tresorix

@@ -49,4 +49,22 @@ LRESULT CALLBACK OwnerDrawnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// Registers such a control's window class once per process.
+template <class State, void (*Paint)(HWND, const State&, HDC),
+          std::optional<LRESULT> (*Handle)(HWND, State*, UINT, WPARAM, LPARAM)>
+void RegisterOwnerDrawn(const wchar_t* className, UINT classStyle)
+{
+    static const bool registered = [&] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = classStyle;
+        wc.lpfnWndProc = OwnerDrawnProc<State, Paint, Handle>;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = className;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+}
+
 }  // namespace tresorix

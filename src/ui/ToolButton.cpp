@@ -189,16 +189,7 @@ std::optional<LRESULT> toolButtonMessage(HWND hwnd, ButtonState* s, UINT msg, WP
 
 void RegisterToolButton()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = OwnerDrawnProc<ButtonState, paint, toolButtonMessage>;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kToolButtonClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    RegisterOwnerDrawn<ButtonState, paint, toolButtonMessage>(kToolButtonClass, 0);
 }
 
 void DrawToolPicture(HDC dc, int x, int y, int size, const ToolPicture& picture, bool greyed, COLORREF background)

@@ -18,6 +18,16 @@ public:
     std::vector<std::string> asked;
 };
 
+RunOutcome runEntry(test::MemoryFileSystem& fs, RunState& state, BackupEntry entry)
+{
+    RunView view;
+    BackupRun run(fs, view, state);
+    RunSettings settings;
+    settings.entries.push_back(std::move(entry));
+    settings.showSummary = false;
+    return run.BackUpStart(settings);
+}
+
 TEST(BackupRunInMemory, NetworkTargetAsksTheShareForItsFreeSpace)
 {
     SharesFileSystem fs;
@@ -25,13 +35,9 @@ TEST(BackupRunInMemory, NetworkTargetAsksTheShareForItsFreeSpace)
     fs.addFile("C:\\Daten\\a.txt", "aaa");
     fs.addFile("C:\\Daten\\b.txt", "bbbb");
     fs.addDirectory("\\\\nas\\backup");
-    RunView view;
     RunState state;
-    BackupRun run(fs, view, state);
-    RunSettings settings;
-    settings.entries.push_back({"C:\\Daten", "", "*.txt", "\\\\nas\\backup\\<Lw><Quellpfad>"});
-    settings.showSummary = false;
-    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(runEntry(fs, state, {"C:\\Daten", "", "*.txt", "\\\\nas\\backup\\<Lw><Quellpfad>"}),
+              RunOutcome::finished);
     EXPECT_EQ(fs.contents("\\\\nas\\backup\\C\\Daten\\b.txt"), "bbbb");
     EXPECT_EQ(state.savedFiles, 2u);
     ASSERT_FALSE(fs.asked.empty());
@@ -48,13 +54,8 @@ TEST(BackupRunInMemory, FreeSpaceIsAskedAgainBeforeItCanRunShort)
     for (int i = 0; i < 3; ++i)
         fs.addFile("C:\\Q\\f" + std::to_string(i), std::string(1000, 'x'));
     fs.free = 3 * 70000;  // room for the three, but not by the run's generous reckoning
-    RunView view;
     RunState state;
-    BackupRun run(fs, view, state);
-    RunSettings settings;
-    settings.entries.push_back({"C:\\Q", "", "*", "D:\\Z"});
-    settings.showSummary = false;
-    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Z"}), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 3u);
     EXPECT_EQ(fs.asked.size(), 2u);
 }
