@@ -6,16 +6,16 @@ set(CORE_SOURCES
     src/engine/FileList.cpp
     src/engine/Format.cpp
     src/engine/Mask.cpp
-    src/engine/Prompts.cpp
     src/set/CommandLine.cpp
     src/set/Profile.cpp
     src/set/SetFile.cpp
     src/set/Text.cpp
+    src/ui/Prompts.cpp
 )
 
-# Win32 code: platform, widget layer, windows and the engine's display.
+# Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
-    src/engine/ProgressWindow.cpp
+    src/dialogs/ProgressWindow.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp

@@ -5,7 +5,7 @@
 #include "dialogs/InfoForm.h"
 #include "dialogs/MdForm.h"
 #include "dialogs/ZielWahl.h"
-#include "engine/ProgressWindow.h"
+#include "dialogs/ProgressWindow.h"
 #include "mainwindow/MainForm.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"

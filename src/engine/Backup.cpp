@@ -2,7 +2,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <algorithm>
 #include <memory>

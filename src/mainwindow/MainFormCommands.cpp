@@ -3,7 +3,7 @@
 #include "mainwindow/MainForm.h"
 
 #include "engine/Format.h"
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"

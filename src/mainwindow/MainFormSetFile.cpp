@@ -2,7 +2,7 @@
 #include "mainwindow/MainForm.h"
 
 #include "engine/Format.h"
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"

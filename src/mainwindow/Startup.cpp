@@ -2,7 +2,7 @@
 // value, the command line and the set-file type.
 #include "mainwindow/MainForm.h"
 
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
 #include "set/AutoRun.h"
 #include "set/CommandLine.h"

@@ -2,7 +2,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "mainwindow/MainForm.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"

@@ -17,7 +17,7 @@
 // table's texts must live as long as the form (static tables do).
 #pragma once
 
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "ui/Controls.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // buttons would carry the system's captions and results.
 #pragma once
 
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <string>
 

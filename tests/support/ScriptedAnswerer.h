@@ -2,7 +2,7 @@
 // not planned fails the test and is answered with Cancel, which ends a run.
 #pragma once
 
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <deque>
 #include <string>

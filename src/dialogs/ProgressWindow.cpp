@@ -1,7 +1,7 @@
-#include "engine/ProgressWindow.h"
+#include "dialogs/ProgressWindow.h"
 
 #include "engine/Format.h"
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "ui/ProcessMessages.h"
 
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <utility>
 
@@ -23,7 +23,7 @@ std::function<void()> afterPrompt;
 uint16_t ask(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
     // Without a handler nobody can answer; closing a box otherwise gives 2.
-    uint16_t result = handler ? handler(kind, text, buttons) : mrCancel;
+    uint16_t result = handler ? handler(kind, text, buttons) : uint16_t{mrCancel};
     if (afterPrompt)
         afterPrompt();
     return result;

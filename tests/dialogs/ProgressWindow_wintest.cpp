@@ -1,6 +1,6 @@
 // The progress window around real runs: what it shows at the end, how it
 // locks and unlocks the main window, how the user cancels, and the pacing.
-#include "engine/ProgressWindow.h"
+#include "dialogs/ProgressWindow.h"
 
 #include "engine/Format.h"
 #include "support/ScriptedAnswerer.h"

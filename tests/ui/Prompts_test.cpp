@@ -1,4 +1,4 @@
-#include "engine/Prompts.h"
+#include "ui/Prompts.h"
 #include "support/ScriptedAnswerer.h"
 
 #include <gtest/gtest.h>
