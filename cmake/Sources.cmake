@@ -7,6 +7,7 @@ set(CORE_SOURCES
     src/engine/Format.cpp
     src/engine/Mask.cpp
     src/set/CommandLine.cpp
+    src/set/Filters.cpp
     src/set/Profile.cpp
     src/set/SetFile.cpp
     src/set/Text.cpp
@@ -15,6 +16,8 @@ set(CORE_SOURCES
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
+    src/dialogs/DirWahl.cpp
+    src/dialogs/FilterForm.cpp
     src/dialogs/ProgressWindow.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp

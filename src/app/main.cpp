@@ -7,6 +7,8 @@
 #include "dialogs/ZielWahl.h"
 #include "dialogs/ProgressWindow.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/TargetBox.h"
+#include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
@@ -25,7 +27,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
-    TDirWahl dirWahl(mForm.StoredFilterList);
+    Win32FileSystem fileSystem;
+    TDirWahl dirWahl(mForm.StoredFilterList, fileSystem);
     TZielwahl zielwahl;
     TmdForm mdForm;
     TProgress progress(mForm.handle());
@@ -39,6 +42,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     mForm.closed = [] { PostQuitMessage(0); };
+    dirWahl.filterForm = &filterForm;
+    dirWahl.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
+    dirWahl.standardTarget = [&] { return mForm.stdZiel(); };
 
     mForm.FormShow();
     return RunMessageLoop();
