@@ -19,6 +19,7 @@ set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
     src/dialogs/FilterForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp

@@ -6,6 +6,7 @@
 #include "dialogs/MdForm.h"
 #include "dialogs/ZielWahl.h"
 #include "dialogs/ProgressWindow.h"
+#include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/TargetBox.h"
 #include "platform/Win32FileSystem.h"
@@ -45,6 +46,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     dirWahl.filterForm = &filterForm;
     dirWahl.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
     dirWahl.standardTarget = [&] { return mForm.stdZiel(); };
+    mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, dirWahl, newEntry); };
 
     mForm.FormShow();
     return RunMessageLoop();

@@ -117,6 +117,11 @@ uint16_t TDirWahl::showDialog()
 
 void TDirWahl::FormShow()
 {
+    // IgnoreNextChange is there for a change notification that the controls
+    // raise on their own while the dialog opens. Ours raise none, so the
+    // flag would swallow the user's first real change of directory or
+    // filter, and OK would keep the old file column: it ends here.
+    IgnoreNextChange = false;
     focusTree();
 }
 
@@ -159,7 +164,7 @@ void TDirWahl::chooseFilter(int index)
     FilterComboBoxChange();
 }
 
-std::string TDirWahl::currentMask()
+std::string TDirWahl::currentMask() const
 {
     if (filters_.empty())
         return "*.*";
@@ -191,6 +196,17 @@ void TDirWahl::FilterComboBoxChange()
 }
 
 // --- Directory.
+
+void TDirWahl::presetSource(const std::string& source, const std::string& masks)
+{
+    ListView list(control(FileList));
+    list.setRedraw(false);
+    setFilter(FilterToFront(filter_, masks));
+    setDirectory(source);
+    fillFileList(source, masks);
+    list.setRedraw(true);
+    list.invalidate();
+}
 
 void TDirWahl::setDirectory(const std::string& directory)
 {

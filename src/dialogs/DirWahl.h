@@ -75,7 +75,7 @@ public:
     void chooseFilter(int index);
     // The selected filter's masks; with nothing selected the last filter is
     // selected first; without filters "*.*".
-    std::string currentMask();
+    std::string currentMask() const;
     int filterIndex() const { return ComboBox(control(FilterComboBox)).selected(); }
     const std::vector<Filter>& filters() const { return filters_; }
 
@@ -88,6 +88,10 @@ public:
     // As a click on the file's line.
     void clickFile(size_t index);
     std::string fileCounter() const { return Window(control(LbFileCtr)).text(); }
+
+    // Entry editing: the drive, tree and file list of an entry's source and
+    // file column, the filter that matches the column moved to the front.
+    void presetSource(const std::string& source, const std::string& masks);
 
     // --- The tree's current directory. (Stand-in until the directory tree is built in.)
     std::string directory() const { return directory_; }
