@@ -15,6 +15,7 @@ set(CORE_SOURCES
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
+    src/dialogs/DirectoryOutline.cpp
     src/dialogs/ProgressWindow.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
