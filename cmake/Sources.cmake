@@ -17,6 +17,7 @@ set(CORE_SOURCES
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
+    src/dialogs/DirectoryOutline.cpp
     src/dialogs/FilterForm.cpp
     src/dialogs/ProgressWindow.cpp
     src/mainwindow/EditEntry.cpp
