@@ -21,8 +21,7 @@ constexpr DWORD kFileListStyle = LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_OWNERD
 constexpr ControlRow kLayout[] = {
     {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, 0, CBS_DROPDOWNLIST},
     {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, 0, CBS_DROPDOWNLIST},
-    {"DirView", Kind::label, "", "öffnen und schließen Sie die Ordner durch einen Doppelklick", 8, 66, 209, 196, 0, 0,
-     WS_BORDER},
+    {"DirView", Kind::label, "", nullptr, 8, 66, 209, 196, rowHidden},
     {"BtnNeuerFilter", Kind::button, "&Neuen Filter anlegen", "Hier klicken, um einen neuen Dateifilter anzulegen",
      225, 37, 209, 23},
     {"FileList", Kind::listView, "", nullptr, 225, 66, 209, 196, 0, 0, kFileListStyle},
@@ -99,6 +98,10 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     if (HWND edit = zielEdit())
         SetWindowSubclass(edit, zielEditProc, 1, DWORD_PTR(this));
     fileList_.OnChange = [this] { FileListChange(); };
+    dirView_.setFileSystem(fs_);
+    if (dirView_.create(*this, DirView))
+        hints().addTool(handle(), dirView_.handle(), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
+    dirView_.OnChange = [this] { DirViewChange(); };
 
     setFilter(kPresetFilters);
     if (storedFilterList_.empty())
@@ -129,7 +132,7 @@ void TDirWahl::focusTree()
 {
     // Posted: before a modal run starts, its own choice of the first control
     // would come after ours.
-    post(WM_NEXTDLGCTL, WPARAM(control(DirView)), TRUE);
+    post(WM_NEXTDLGCTL, WPARAM(dirView_.handle()), TRUE);
 }
 
 HWND TDirWahl::zielEdit() const
@@ -201,17 +204,27 @@ void TDirWahl::presetSource(const std::string& source, const std::string& masks)
 {
     ListView list(control(FileList));
     list.setRedraw(false);
+    dirView_.BeginUpdate();
+    setDrive(source.empty() ? 0 : source[0]);
     setFilter(FilterToFront(filter_, masks));
-    setDirectory(source);
+    ShowDirectoryInTree(dirView_, source);
     fillFileList(source, masks);
+    dirView_.EndUpdate();
     list.setRedraw(true);
     list.invalidate();
 }
 
-void TDirWahl::setDirectory(const std::string& directory)
+void TDirWahl::setDrive(char letter)
 {
-    directory_ = directory;
-    DirViewChange();
+    if (letter >= 'A' && letter <= 'Z')
+        letter = char(letter - 'A' + 'a');
+    dirView_.SetDrive(letter);
+}
+
+void TDirWahl::showDirectory(const std::string& path)
+{
+    setDrive(path.empty() ? 0 : path[0]);
+    ShowDirectoryInTree(dirView_, path);
 }
 
 void TDirWahl::DirViewChange()
@@ -394,6 +407,11 @@ void TDirWahl::onCommand(int row, int code)
     default:
         break;
     }
+}
+
+bool TDirWahl::onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+{
+    return msg == WM_NOTIFY && dirView_.handleNotify(lp, result);
 }
 
 LRESULT TDirWahl::onNotify(int row, NMHDR& header)

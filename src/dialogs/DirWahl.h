@@ -4,6 +4,7 @@
 // reads it back.
 #pragma once
 
+#include "dialogs/DirectoryOutline.h"
 #include "dialogs/FilterForm.h"
 #include "engine/FileList.h"
 #include "platform/FileSystem.h"
@@ -93,9 +94,12 @@ public:
     // file column, the filter that matches the column moved to the front.
     void presetSource(const std::string& source, const std::string& masks);
 
-    // --- The tree's current directory. (Stand-in until the directory tree is built in.)
-    std::string directory() const { return directory_; }
-    void setDirectory(const std::string& directory);
+    // --- The directory tree.
+    TDirectoryOutline& dirView() { return dirView_; }
+    // The tree's current directory: the entry's source after OK.
+    const std::string& directory() const { return dirView_.Directory(); }
+    // The tree on the path's drive, preset to the path.
+    void showDirectory(const std::string& path);
 
     // --- Target box and options.
     ComboBox zielBox() const { return ComboBox(control(ZielBox)); }
@@ -121,12 +125,14 @@ public:
 protected:
     void onCommand(int row, int code) override;
     LRESULT onNotify(int row, NMHDR& header) override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void applyMask(const std::string& masks);
     void showFileList();
     void commitTarget();
     void focusTree();
+    void setDrive(char letter);
     HWND zielEdit() const;
 
     std::string& storedFilterList_;
@@ -138,7 +144,7 @@ private:
     std::wstring shownName_;  // the name the list view is drawing
     bool syncingList_ = false;
     bool okDefault_ = true;
-    std::string directory_;
+    TDirectoryOutline dirView_;
 };
 
 }  // namespace tresorix

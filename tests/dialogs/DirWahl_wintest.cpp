@@ -94,7 +94,7 @@ TEST_F(SourceDialog, SettingTheFilterComparesWithoutCaseAndAppliesTheFirstMask)
 {
     for (const char* name : {"a.txt", "b.TXT", "c.doc"})
         tree.write(name, "x");
-    dialog.setDirectory(tree.root());
+    dialog.showDirectory(tree.root());
     dialog.chooseFilter(2);  // Dokumente
     EXPECT_EQ(dialog.fileList().names(), (std::vector<std::string>{"c.doc"}));
 
@@ -131,7 +131,7 @@ TEST_F(SourceDialog, CounterFollowsTheFileList)
 
     std::vector<std::string> counters;
     for (const char* dir : {"leer", "eins", "zwei", "viele"}) {
-        dialog.setDirectory(tree.path(dir));
+        dialog.showDirectory(tree.path(dir));
         counters.push_back(dialog.fileCounter());
         EXPECT_EQ(ListView(dialog.control(TDirWahl::FileList)).count(), int(dialog.fileList().count()));
     }
@@ -142,18 +142,18 @@ TEST_F(SourceDialog, ChangeFlagsFollowTheUser)
 {
     tree.write("a.txt", "x");
     tree.mkdir("sub");
-    dialog.setDirectory(tree.root());
+    dialog.showDirectory(tree.root());
 
     dialog.SelectionChanged = false;
     dialog.IgnoreNextChange = true;
-    dialog.setDirectory(tree.path("sub"));
+    dialog.showDirectory(tree.path("sub"));
     EXPECT_FALSE(dialog.SelectionChanged) << "the first change after presetting is swallowed";
     EXPECT_FALSE(dialog.IgnoreNextChange);
     dialog.chooseFilter(1);
     EXPECT_TRUE(dialog.SelectionChanged);
 
     // A click on a file counts whatever IgnoreNextChange says, and leaves it.
-    dialog.setDirectory(tree.root());
+    dialog.showDirectory(tree.root());
     dialog.SelectionChanged = false;
     dialog.IgnoreNextChange = true;
     dialog.chooseFilter(0);
@@ -169,7 +169,7 @@ TEST_F(SourceDialog, ClicksInTheFileListSelectAndDoubleClickCloses)
 {
     tree.write("a.txt", "x");
     tree.write("b.txt", "x");
-    dialog.setDirectory(tree.root());
+    dialog.showDirectory(tree.root());
     dialog.SelectionChanged = false;
     uint16_t result = mrNone;
     whenIdle([&] {
@@ -194,7 +194,7 @@ TEST_F(SourceDialog, NewFilterGoesFirstInTheSelectorAndLastInTheStoredList)
     tree.write("a.bmp", "x");
     tree.write("b.gif", "x");
     tree.write("c.txt", "x");
-    dialog.setDirectory(tree.root());
+    dialog.showDirectory(tree.root());
     std::string before = stored;
 
     answerFilterForm("  Bilder ", " *.bmp;*.gif; ");

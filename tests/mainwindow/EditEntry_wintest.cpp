@@ -79,7 +79,7 @@ TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
 {
     AddTargetToBox(form.stdZielBox(), "D:\\Alt", false);
     AddTargetToBox(form.stdZielBox(), "D:\\Standard", false);
-    dialog.setDirectory(source);
+    dialog.showDirectory(source);
     std::vector<std::string> targets;
     edit(true, [&] {
         for (int i = 0; i < dialog.zielBox().count(); ++i)
@@ -101,7 +101,7 @@ TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
 
 TEST_F(EntryEditing, NewEntryWithAFileTakesItsNameAndTheOptions)
 {
-    dialog.setDirectory(source);
+    dialog.showDirectory(source);
     edit(true, [&] {
         dialog.clickFile(1);
         dialog.setChecked(TDirWahl::MitSubDirs, true);
@@ -211,7 +211,7 @@ TEST_F(EntryEditing, ChangesInTheDialogDecideTheFileColumn)
 
     // Another directory: the entry's source follows it.
     edit(false, [&] {
-        dialog.setDirectory(source + "\\sub");
+        dialog.showDirectory(source + "\\sub");
         return true;
     });
     EXPECT_EQ(row(0).source, source + "\\sub");
