@@ -113,6 +113,14 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
 
 uint16_t TDirWahl::showDialog()
 {
+    // Before any entry has preset it, the dialog opens where the program
+    // was started.
+    if (!dirView_.Drive()) {
+        wchar_t cwd[MAX_PATH];
+        DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
+        if (length > 0 && length < MAX_PATH)
+            showDirectory(Narrow(std::wstring_view(cwd, length)));
+    }
     centerOnScreen();
     FormShow();
     return showModal();
