@@ -16,7 +16,9 @@ set(CORE_SOURCES
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirectoryOutline.cpp
+    src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/ZielWahl.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
@@ -27,6 +29,7 @@ set(WIN_SOURCES
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
+    src/ui/DriveSelector.cpp
     src/ui/Form.cpp
     src/ui/Gauge.cpp
     src/ui/MessageDialog.cpp

@@ -39,6 +39,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     mForm.closed = [] { PostQuitMessage(0); };
+    zielwahl.setCreateDialog(mdForm);
+    mForm.pickStdZiel = [&](const std::string& proposal) -> std::optional<std::string> {
+        if (zielwahl.Pick(proposal) != mrOk)
+            return std::nullopt;
+        return zielwahl.DirView.Directory();
+    };
+    mForm.showInfo = [&] { info.showModal(); };
 
     mForm.FormShow();
     return RunMessageLoop();
