@@ -19,7 +19,9 @@ set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
     src/dialogs/DirectoryOutline.cpp
     src/dialogs/FilterForm.cpp
+    src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/ZielWahl.cpp
     src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
@@ -31,6 +33,7 @@ set(WIN_SOURCES
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
+    src/ui/DriveSelector.cpp
     src/ui/Form.cpp
     src/ui/Gauge.cpp
     src/ui/MessageDialog.cpp

@@ -43,9 +43,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     mForm.closed = [] { PostQuitMessage(0); };
+    zielwahl.setCreateDialog(mdForm);
+    auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
+        if (zielwahl.Pick(proposal) != mrOk)
+            return std::nullopt;
+        return zielwahl.DirView.Directory();
+    };
+    mForm.pickStdZiel = pickTarget;
+    mForm.showInfo = [&] { info.showModal(); };
     dirWahl.filterForm = &filterForm;
     dirWahl.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
     dirWahl.standardTarget = [&] { return mForm.stdZiel(); };
+    dirWahl.chooseTarget = pickTarget;
     mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, dirWahl, newEntry); };
 
     mForm.FormShow();

@@ -2,6 +2,7 @@
 
 #include "engine/Mask.h"
 #include "set/Text.h"
+#include "ui/Prompts.h"
 #include "ui/ProcessMessages.h"
 
 #include <commctrl.h>
@@ -102,6 +103,8 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     if (dirView_.create(*this, DirView))
         hints().addTool(handle(), dirView_.handle(), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
     dirView_.OnChange = [this] { DirViewChange(); };
+    driveComboBox_.attach(control(DriveComboBox));
+    driveComboBox_.OnChange = [this] { DriveComboBoxChange(); };
 
     setFilter(kPresetFilters);
     if (storedFilterList_.empty())
@@ -224,9 +227,28 @@ void TDirWahl::presetSource(const std::string& source, const std::string& masks)
 
 void TDirWahl::setDrive(char letter)
 {
-    if (letter >= 'A' && letter <= 'Z')
-        letter = char(letter - 'A' + 'a');
-    dirView_.SetDrive(letter);
+    // The drives are listed when they are first needed: at start-up the
+    // volume queries would only cost time.
+    if (driveComboBox_.count() == 0)
+        driveComboBox_.fill();
+    driveComboBox_.SetDrive(letter);
+}
+
+void TDirWahl::DriveComboBoxChange()
+{
+    char previous = dirView_.Drive();
+    char letter = driveComboBox_.Drive();
+    DriveProbeResult = ProbeDrive(fs_, letter);
+    if (DriveProbeResult == errDriveNotReady) {
+        ShowInfo(std::string("Laufwerk ") + char(letter - 'a' + 'A') + ": ist nicht bereit.");
+        // Runs this handler once more, for the drive the tree still shows.
+        driveComboBox_.SetDrive(previous);
+    } else {
+        dirView_.SetDrive(letter);
+        dirView_.Repaint();
+    }
+    if (visible())
+        focusTree();
 }
 
 void TDirWahl::showDirectory(const std::string& path)
@@ -393,6 +415,10 @@ void TDirWahl::onCommand(int row, int code)
     case FilterComboBox:
         if (code == CBN_SELCHANGE)
             chooseFilter(ComboBox(control(FilterComboBox)).selected());
+        break;
+    case DriveComboBox:
+        if (code == CBN_SELCHANGE)
+            driveComboBox_.userChanged();
         break;
     case BtnNeuerFilter:
         if (code == BN_CLICKED)

@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "set/Filters.h"
 #include "ui/Controls.h"
+#include "ui/DriveSelector.h"
 #include "ui/Form.h"
 
 #include <functional>
@@ -94,7 +95,8 @@ public:
     // file column, the filter that matches the column moved to the front.
     void presetSource(const std::string& source, const std::string& masks);
 
-    // --- The directory tree.
+    // --- The drive selector and the directory tree.
+    DriveSelector& driveComboBox() { return driveComboBox_; }
     TDirectoryOutline& dirView() { return dirView_; }
     // The tree's current directory: the entry's source after OK.
     const std::string& directory() const { return dirView_.Directory(); }
@@ -110,6 +112,7 @@ public:
 
     // --- Handlers.
     void FormShow();
+    void DriveComboBoxChange();
     void DirViewChange();
     void FilterComboBoxChange();
     void FileListChange();
@@ -145,6 +148,7 @@ private:
     bool syncingList_ = false;
     bool okDefault_ = true;
     TDirectoryOutline dirView_;
+    DriveSelector driveComboBox_;
 };
 
 }  // namespace tresorix

@@ -6,6 +6,7 @@
 #include "mainwindow/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
+#include "support/FaultFileSystem.h"
 #include "support/ScriptedAnswerer.h"
 #include "support/win/TempTree.h"
 #include "ui/DriveUi.h"
@@ -300,6 +301,40 @@ TEST_F(SourceDialog, TargetButtonProposesTheDefaultTargetAndRestoresTheTypedText
     chosen.reset();
     dialog.BtnZielWahlClick();
     EXPECT_EQ(proposals.back(), "C:\\BACKUP");
+}
+
+TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
+{
+    Win32FileSystem real;
+    test::FaultFileSystem fs(real);
+    fs.driveNotReady("Q:");
+    // An empty medium: its root lists nothing.
+    fs.inject({test::FaultOp::list, "Z:\\", 18, 0, -1, true});
+    std::string stored;
+    TDirWahl dialog(stored, fs);
+    TempTree tree;
+    tree.write("a.txt", "x");
+    dialog.showDirectory(tree.root());
+    char drive = dialog.dirView().Drive();
+    std::string directory = dialog.directory();
+    ASSERT_NE(drive, 0);
+
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Laufwerk Q: ist nicht bereit.");
+    dialog.driveComboBox().SetDrive('q');
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked().front().text, "Laufwerk Q: ist nicht bereit.");
+    EXPECT_EQ(dialog.driveComboBox().Drive(), drive) << "the selector goes back to the tree's drive";
+    EXPECT_EQ(DriveProbeResult, 0) << "the probe of the drive gone back to";
+    EXPECT_EQ(dialog.dirView().Drive(), drive);
+    EXPECT_EQ(dialog.directory(), directory);
+    EXPECT_EQ(dialog.fileCounter(), "1 Datei");
+
+    // Ready, though its root lists nothing: the tree goes there.
+    dialog.driveComboBox().SetDrive('z');
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(dialog.dirView().Drive(), 'z');
+    EXPECT_EQ(dialog.directory(), "z:\\");
 }
 
 }  // namespace
