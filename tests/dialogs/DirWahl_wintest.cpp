@@ -91,6 +91,42 @@ TEST_F(SourceDialog, PresetFiltersBecomeTheStoredListOrGiveWayToIt)
     EXPECT_EQ(other.currentMask(), "*.bmp");
 }
 
+TEST_F(SourceDialog, TabOrderHintsAndFrame)
+{
+    using R = TDirWahl;
+    std::vector<HWND> expected;
+    for (R::Row row : {R::FilterComboBox, R::DriveComboBox})
+        expected.push_back(dialog.control(row));
+    expected.push_back(dialog.dirView().handle());
+    for (R::Row row : {R::BtnNeuerFilter, R::FileList, R::MitSubDirs, R::ZielBox, R::MitLw, R::PfadAnlegen, R::BtnOk,
+                       R::BtnCancel, R::BtnZielWahl})
+        expected.push_back(dialog.control(row));
+    std::vector<HWND> order{expected.front()};
+    while (order.size() < expected.size() + 1)
+        order.push_back(GetNextDlgTabItem(dialog.handle(), order.back(), FALSE));
+    EXPECT_EQ(order.back(), expected.front()) << "round trip";
+    order.pop_back();
+    EXPECT_EQ(order, expected);
+
+    // The tree shows its hint although its place in the table is hidden.
+    wchar_t text[200] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = dialog.handle();
+    tool.uId = UINT_PTR(dialog.dirView().handle());
+    tool.lpszText = text;
+    dialog.hints().send(TTM_GETTEXTW, 200, LPARAM(&tool));
+    EXPECT_EQ(Narrow(text), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
+    EXPECT_EQ(dialog.hints().send(TTM_GETTOOLCOUNT), 6);
+
+    EXPECT_FALSE(dialog.style() & WS_SYSMENU);
+    RECT client = dialog.clientRect();
+    EXPECT_EQ(client.right, ScaleToDpi(442));
+    EXPECT_EQ(client.bottom, ScaleToDpi(389));
+    EXPECT_EQ(dialog.text(), " Verzeichnis- und Dateiauswahl");
+    EXPECT_EQ(dialog.fileCounter(), "0 Dateien");
+}
+
 TEST_F(SourceDialog, SettingTheFilterComparesWithoutCaseAndAppliesTheFirstMask)
 {
     for (const char* name : {"a.txt", "b.TXT", "c.doc"})
