@@ -3,7 +3,6 @@
 #include "engine/Mask.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
-#include "ui/ProcessMessages.h"
 
 #include <commctrl.h>
 
@@ -157,7 +156,7 @@ HWND TDirWahl::zielEdit() const
 
 void TDirWahl::setFilter(const std::string& filterList)
 {
-    if (!filter_.empty() && EqualsIgnoreCase(filterList, filter_))
+    if (EqualsIgnoreCase(filterList, filter_))
         return;
     filter_ = filterList;
     filters_ = ParseFilterList(filter_);

@@ -96,6 +96,7 @@ TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
     EXPECT_EQ(row(0), (BackupEntry{source, "", "*.*", "<Standardziel><Quellpfad>"}));
     EXPECT_EQ(form.liste().selected(), -1) << "the new row is not selected";
     EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.panelText(1), "1 Eintrag");
     EXPECT_EQ(SelectedTarget(form.stdZielBox()), "D:\\Standard") << "nothing flows back into the main box";
 }
 
