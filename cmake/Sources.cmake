@@ -16,6 +16,7 @@ set(CORE_SOURCES
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirectoryOutline.cpp
+    src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
     src/dialogs/ZielWahl.cpp
