@@ -447,16 +447,20 @@ bool TDirectoryOutline::handleNotify(LPARAM lp, LRESULT& result)
     if (!tree_ || header->hwndFrom != tree_)
         return false;
     result = 0;
+    // The A and W forms share the fields used here.
     switch (header->code) {
+    case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW: {
         auto* tv = reinterpret_cast<NMTREEVIEWW*>(lp);
         if (tv->action & TVE_EXPAND)
             readLevel(tv->itemNew.hItem);
         return true;
     }
+    case TVN_SELCHANGEDA:
     case TVN_SELCHANGEDW:
         selectionChanged(reinterpret_cast<NMTREEVIEWW*>(lp)->itemNew.hItem);
         return true;
+    case TVN_GETDISPINFOA:
     case TVN_GETDISPINFOW: {
         auto& item = reinterpret_cast<NMTVDISPINFOW*>(lp)->item;
         if (item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
