@@ -113,7 +113,6 @@ bool TDirectoryOutline::create(Form& form, int placeholder)
         return false;
     SetWindowPos(tree_, place, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Window(tree_).setFont(FormFont(), false);
-    TreeView_SetImageList(tree_, folderPictures(), TVSIL_NORMAL);
     SetWindowSubclass(tree_, treeProc, 1, DWORD_PTR(this));
     return true;
 }
@@ -195,6 +194,9 @@ bool TDirectoryOutline::isOpen(HTREEITEM at) const
 
 HTREEITEM TDirectoryOutline::insert(HTREEITEM parent, const std::string& text)
 {
+    // The shell's pictures load a good part of the shell; not at start-up.
+    if (!TreeView_GetImageList(tree_, TVSIL_NORMAL))
+        TreeView_SetImageList(tree_, folderPictures(), TVSIL_NORMAL);
     std::wstring wide = Widen(text);
     TVINSERTSTRUCTW tvis{};
     tvis.hParent = parent ? parent : TVI_ROOT;
