@@ -19,6 +19,7 @@ set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
     src/dialogs/DirectoryOutline.cpp
     src/dialogs/FilterForm.cpp
+    src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
     src/dialogs/ZielWahl.cpp

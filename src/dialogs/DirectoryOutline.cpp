@@ -194,8 +194,7 @@ bool TDirectoryOutline::isOpen(HTREEITEM at) const
 
 HTREEITEM TDirectoryOutline::insert(HTREEITEM parent, const std::string& text)
 {
-    // The shell's pictures cost more than the rest of start-up: they are
-    // fetched with the first entry, not with the window.
+    // The shell's pictures load a good part of the shell; not at start-up.
     if (!TreeView_GetImageList(tree_, TVSIL_NORMAL))
         TreeView_SetImageList(tree_, folderPictures(), TVSIL_NORMAL);
     std::wstring wide = Widen(text);
@@ -450,16 +449,20 @@ bool TDirectoryOutline::handleNotify(LPARAM lp, LRESULT& result)
     if (!tree_ || header->hwndFrom != tree_)
         return false;
     result = 0;
+    // The A and W forms share the fields used here.
     switch (header->code) {
+    case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW: {
         auto* tv = reinterpret_cast<NMTREEVIEWW*>(lp);
         if (tv->action & TVE_EXPAND)
             readLevel(tv->itemNew.hItem);
         return true;
     }
+    case TVN_SELCHANGEDA:
     case TVN_SELCHANGEDW:
         selectionChanged(reinterpret_cast<NMTREEVIEWW*>(lp)->itemNew.hItem);
         return true;
+    case TVN_GETDISPINFOA:
     case TVN_GETDISPINFOW: {
         auto& item = reinterpret_cast<NMTVDISPINFOW*>(lp)->item;
         if (item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {

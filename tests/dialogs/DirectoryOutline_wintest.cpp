@@ -273,6 +273,49 @@ TEST_F(OutlineTest, KeysOpenCloseAndMove)
     EXPECT_TRUE(SendMessageW(tree, WM_GETDLGCODE, VK_RETURN, LPARAM(&msg)) & DLGC_WANTMESSAGE);
 }
 
+// The mouse through the system: a click on an entry's button and a double-click.
+TEST_F(OutlineTest, MouseOpensThroughTheButtonAndTheDoubleClick)
+{
+    f.show(true);
+    SetForegroundWindow(f.handle());
+    ShowDirectoryInTree(f.tree, temp.root());
+    HWND tree = f.tree.handle();
+    HTREEITEM entry = TreeView_GetNextSibling(tree, TreeView_GetRoot(tree));
+    RECT r{};
+    TreeView_GetItemRect(tree, entry, &r, TRUE);
+    TVHITTESTINFO hit{};
+    hit.pt = {r.left, (r.top + r.bottom) / 2};
+    while (hit.pt.x > 0 && !(hit.flags & TVHT_ONITEMBUTTON)) {
+        --hit.pt.x;
+        TreeView_HitTest(tree, &hit);
+    }
+    ASSERT_TRUE(hit.flags & TVHT_ONITEMBUTTON);
+    auto click = [tree](POINT p, int times) {
+        ClientToScreen(tree, &p);
+        SetCursorPos(p.x, p.y);
+        for (int i = 0; i < times; ++i) {
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, in, sizeof in[0]);
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    };
+    click(hit.pt, 1);
+    EXPECT_TRUE(f.tree.IsOpen(2));
+    EXPECT_EQ(childrenOf(2).size(), 5u) << "read on the way";
+
+    HTREEITEM alpha = TreeView_GetChild(tree, entry);
+    TreeView_GetItemRect(tree, alpha, &r, TRUE);
+    click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 2);
+    EXPECT_EQ(f.tree.Directory(), root + "\\alpha");
+    EXPECT_TRUE(f.tree.IsOpen(3));
+    EXPECT_EQ(f.tree.Text(4), "unten");
+}
+
 TEST_F(OutlineTest, StarStopsAfterABoundedNumberOfEntries)
 {
     for (int i = 0; i < 30; ++i)
