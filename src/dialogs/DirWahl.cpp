@@ -116,11 +116,11 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
 uint16_t TDirWahl::showDialog()
 {
     // Before any entry has preset it, the dialog opens where the program
-    // was started.
+    // was started, when that is on a drive.
     if (!dirView_.Drive()) {
         wchar_t cwd[MAX_PATH];
         DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
-        if (length > 0 && length < MAX_PATH)
+        if (length >= 3 && length < MAX_PATH && cwd[1] == L':')
             showDirectory(Narrow(std::wstring_view(cwd, length)));
     }
     centerOnScreen();
