@@ -118,6 +118,22 @@ TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
     EXPECT_EQ(zielwahl.DirView.Directory(), root);
 }
 
+TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
+{
+    bool focused = false, opened = false;
+    whenIdle([&] {
+        focused = zielwahl.DirView.handle() == GetFocus();
+        test::postKey(zielwahl.DirView.handle(), VK_RETURN);
+        whenIdle([&] {
+            opened = zielwahl.DirView.IsOpen(2);
+            zielwahl.click(TZielwahl::BtnCancel);
+        });
+    });
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrCancel);
+    EXPECT_TRUE(focused);
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
@@ -181,11 +197,13 @@ TEST(DriveProbe, AReadyDriveWithAnEmptyRootCountsAsReady)
 TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
 {
     std::string shownDirectory;
+    bool editFocused = false;
     // The target dialog's idle action opens the create dialog, whose own
     // modal loop runs the next one; OK in the target dialog comes after.
     whenIdle([&] {
         whenIdle([&] {
             shownDirectory = Window(mdForm.control(TmdForm::LbDir)).text();
+            editFocused = mdForm.edit().focused();
             mdForm.edit().setText("  neu  ");
             mdForm.click(TmdForm::BtnErstellen);
         });
@@ -194,6 +212,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
     });
     EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrOk);
     EXPECT_EQ(shownDirectory, root + "\\daten");
+    EXPECT_TRUE(editFocused);
     EXPECT_TRUE(test::IsDirectory(temp.path("daten\\neu")));
     EXPECT_EQ(NewDirectoryPath, root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Count(), 3);
