@@ -198,6 +198,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
 {
     std::string shownDirectory;
     bool editFocused = false;
+    int before = 0;
     // The target dialog's idle action opens the create dialog, whose own
     // modal loop runs the next one; OK in the target dialog comes after.
     whenIdle([&] {
@@ -207,6 +208,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
             mdForm.edit().setText("  neu  ");
             mdForm.click(TmdForm::BtnErstellen);
         });
+        before = changes;
         zielwahl.click(TZielwahl::BtnVerzeichnisAnlegen);
         zielwahl.click(TZielwahl::BtnOk);
     });
@@ -219,6 +221,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
     EXPECT_EQ(zielwahl.DirView.Text(3), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.SelectedIndex(), 2) << "the highlight stays";
+    EXPECT_EQ(changes, before + 1);
 }
 
 TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
