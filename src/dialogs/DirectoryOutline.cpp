@@ -117,6 +117,12 @@ bool TDirectoryOutline::create(Form& form, int placeholder)
     return true;
 }
 
+TDirectoryOutline::~TDirectoryOutline()
+{
+    if (tree_)
+        RemoveWindowSubclass(tree_, treeProc, 1);
+}
+
 // --- Entries and indexes.
 
 // Tree order: the first child, else the next sibling, else the next sibling

@@ -35,6 +35,8 @@ std::string LowerCaseName(const std::string& text);
 class TDirectoryOutline {
 public:
     TDirectoryOutline() = default;
+    // The form destroys the control after this object is gone.
+    ~TDirectoryOutline();
     TDirectoryOutline(const TDirectoryOutline&) = delete;
     TDirectoryOutline& operator=(const TDirectoryOutline&) = delete;
 

@@ -85,19 +85,5 @@ TEST_F(InfoDialog, LinksOpenMailAndWebPageAndTheColoursOutliveAShowing)
     EXPECT_FALSE(info.visible());
 }
 
-TEST(InfoLayout, TextsFromTheBuildAndTheDescribedHints)
-{
-    Tinfo info;
-    EXPECT_EQ(info.text(), " Programminformation");
-    EXPECT_EQ(Window(info.control(Tinfo::Label1)).text(), "Tresorix");
-    EXPECT_EQ(Window(info.control(Tinfo::Label2)).text().rfind("Version ", 0), 0u);
-    EXPECT_STREQ(info.row(Tinfo::Label5).hint, "email senden");
-    EXPECT_STREQ(info.row(Tinfo::Label6).hint, "Homepage besuchen");
-    EXPECT_STREQ(info.row(Tinfo::Image1).hint, "Homepage besuchen");
-    RECT r = info.clientRect();
-    EXPECT_EQ(r.right, ScaleToDpi(249));
-    EXPECT_EQ(r.bottom, ScaleToDpi(217));
-}
-
 }  // namespace
 }  // namespace tresorix

@@ -118,6 +118,22 @@ TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
     EXPECT_EQ(zielwahl.DirView.Directory(), root);
 }
 
+TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
+{
+    bool focused = false, opened = false;
+    whenIdle([&] {
+        focused = zielwahl.DirView.handle() == GetFocus();
+        test::postKey(zielwahl.DirView.handle(), VK_RETURN);
+        whenIdle([&] {
+            opened = zielwahl.DirView.IsOpen(2);
+            zielwahl.click(TZielwahl::BtnCancel);
+        });
+    });
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrCancel);
+    EXPECT_TRUE(focused);
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
@@ -181,25 +197,31 @@ TEST(DriveProbe, AReadyDriveWithAnEmptyRootCountsAsReady)
 TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
 {
     std::string shownDirectory;
+    bool editFocused = false;
+    int before = 0;
     // The target dialog's idle action opens the create dialog, whose own
     // modal loop runs the next one; OK in the target dialog comes after.
     whenIdle([&] {
         whenIdle([&] {
             shownDirectory = Window(mdForm.control(TmdForm::LbDir)).text();
+            editFocused = mdForm.edit().focused();
             mdForm.edit().setText("  neu  ");
             mdForm.click(TmdForm::BtnErstellen);
         });
+        before = changes;
         zielwahl.click(TZielwahl::BtnVerzeichnisAnlegen);
         zielwahl.click(TZielwahl::BtnOk);
     });
     EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrOk);
     EXPECT_EQ(shownDirectory, root + "\\daten");
+    EXPECT_TRUE(editFocused);
     EXPECT_TRUE(test::IsDirectory(temp.path("daten\\neu")));
     EXPECT_EQ(NewDirectoryPath, root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Count(), 3);
     EXPECT_EQ(zielwahl.DirView.Text(3), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.SelectedIndex(), 2) << "the highlight stays";
+    EXPECT_EQ(changes, before + 1);
 }
 
 TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
