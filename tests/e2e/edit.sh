@@ -74,7 +74,10 @@ check "Einfg opens the source dialog" test -n "$dialog"
 keys "$dialog" plus Down shift+Tab shift+Tab Down alt+o
 check "OK closes the source dialog" gone '^ neuen Eintrag anlegen$'
 keys "$main" ctrl+s
-sleep 1
+for _ in $(seq 1 60); do
+    grep -q '^###' "$set_file" && break
+    sleep 0.5
+done
 # The tree gives its directories in lower case.
 source_line=$(win "$work/quelle/daten" | tr 'A-Z' 'a-z')$'\r'
 check "the set file holds the new entry" grep -qxF "$source_line" "$set_file"
@@ -93,7 +96,9 @@ check "other files left out" test ! -e "$work/ziel/$rel/c.doc"
 check "subdirectories left out" test ! -e "$work/ziel/$rel/unter"
 
 # The run's summary, then the program ends.
-summary=$(window 'Tresorix') && keys "$summary" Return
+summary=$(window '^Information$')
+check "the run ends with its summary" test -n "$summary"
+[ -n "$summary" ] && keys "$summary" Return
 keys "$main" alt+x
 for _ in $(seq 1 60); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
 check "the program ends" bash -c "! kill -0 $pid 2>/dev/null"
