@@ -463,10 +463,13 @@ LRESULT TDirWahl::onNotify(int row, NMHDR& header)
     }
     case LVN_ITEMCHANGED: {
         auto& change = reinterpret_cast<NMLISTVIEW&>(header);
-        if (syncingList_ || !(change.uChanged & LVIF_STATE))
+        // Only the selection counts; the focus mark has notifications of its own.
+        if (syncingList_ || !(change.uChanged & LVIF_STATE) || !((change.uOldState ^ change.uNewState) & LVIS_SELECTED))
             return 0;
         int selected = ListView(control(FileList)).selected();
         fileList_.select(selected < 0 ? MatchingFileList::npos : size_t(selected));
+        // Picking a file with the arrow keys is a click as well.
+        FileListClick();
         return 0;
     }
     case NM_CLICK:

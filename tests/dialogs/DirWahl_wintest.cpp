@@ -217,6 +217,20 @@ TEST_F(SourceDialog, ClicksInTheFileListSelectAndDoubleClickCloses)
     EXPECT_EQ(result, mrOk);
     EXPECT_EQ(dialog.selectedFile(), "b.txt");
     EXPECT_TRUE(dialog.SelectionChanged);
+
+    // The arrow keys pick a file as a click does.
+    dialog.chooseFilter(1);
+    ASSERT_EQ(dialog.selectedFile(), "") << "a new reading selects nothing";
+    dialog.SelectionChanged = false;
+    whenIdle([&] {
+        ListView list(dialog.control(TDirWahl::FileList));
+        list.focus();
+        postKey(list, VK_UP);
+        whenIdle([&] { dialog.click(TDirWahl::BtnCancel); });
+    });
+    dialog.showDialog();
+    EXPECT_EQ(dialog.selectedFile(), "a.txt");
+    EXPECT_TRUE(dialog.SelectionChanged);
 }
 
 TEST_F(SourceDialog, NewFilterGoesFirstInTheSelectorAndLastInTheStoredList)
