@@ -49,10 +49,11 @@ public:
     // appended to storedFilterList, which must outlive the dialog.
     TDirWahl(std::string& storedFilterList, FileSystem& fs);
 
-    // Set by the user's changes of directory, filter or file; cleared and
-    // set only by entry editing.
+    // The dialog sets it when the user changes the directory, the filter or
+    // the file; only entry editing clears it.
     bool SelectionChanged = false;
-    // Makes the next directory or filter change leave SelectionChanged alone.
+    // Makes the next directory or filter change leave SelectionChanged
+    // alone; showing the dialog ends it (FormShow).
     bool IgnoreNextChange = false;
 
     // --- Links to the other windows; program main sets them.
