@@ -18,8 +18,9 @@ protected:
         uint32_t put = 0;
         ASSERT_EQ(file->write(data.data(), uint32_t(data.size()), put), 0u);
         ASSERT_EQ(put, data.size());
-        if (lastWrite)
+        if (lastWrite) {
             ASSERT_EQ(file->setLastWriteTime(lastWrite), 0u);
+        }
         ASSERT_EQ(file->close(), 0u);
     }
 
@@ -82,7 +83,7 @@ TEST_F(Win32FileSystemTest, PathsLongerThan260CharactersAndDottedParts)
     EXPECT_EQ(fs.getAttributes(path + name, attributes), 0u);
     EXPECT_TRUE(attributes & attrReadOnly);
     EXPECT_EQ(fs.setAttributes(path + name, 0), 0u);
-    EXPECT_EQ(fs.renameFile(path + name, path + "renamed"), 0u);
+    EXPECT_EQ(fs.renameFile(path + name, path + "renamed", false), 0u);
     EXPECT_EQ(fs.deleteFile(path + "renamed"), 0u);
     uint64_t free = 0;
     EXPECT_EQ(fs.freeSpace(path, free), 0u);
@@ -119,7 +120,7 @@ TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
 
     write(dir + "one", "1");
     write(dir + "two", "2");
-    EXPECT_NE(fs.renameFile(dir + "one", dir + "two"), 0u);
+    EXPECT_NE(fs.renameFile(dir + "one", dir + "two", false), 0u);
     EXPECT_EQ(read(dir + "two"), "2");
 
     // Others may go on reading and writing a file the backup reads.
