@@ -243,13 +243,9 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
 // that leads back to a directory the walk is in already would never end.
 void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target)
 {
-    auto identify = [&](const std::string& directory) {
-        FileId id;
-        return fs_.directoryId(directory, id) == 0 ? std::optional<FileId>(id) : std::nullopt;
-    };
     const bool outermost = walkPath_.empty();
     if (outermost)
-        walkPath_.push_back(identify(source));
+        walkPath_.push_back({source, false, std::nullopt});
     uint32_t listError = 0;
     std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
     FileEntry entry;
@@ -257,15 +253,34 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
-        std::optional<FileId> id = identify(sub);
-        if (walkPath_.size() > kMaxWalkDepth || (id && std::find(walkPath_.begin(), walkPath_.end(), id) != walkPath_.end()))
+        if (walkPath_.size() > kMaxWalkDepth || ((entry.attributes & attrReparsePoint) && onWalkPath(sub)))
             continue;
-        walkPath_.push_back(id);
+        walkPath_.push_back({sub, false, std::nullopt});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath_.pop_back();
     }
     if (outermost)
         walkPath_.pop_back();
+}
+
+// Whether `directory` is one the walk is in, by volume and file identity; a
+// directory whose identity cannot be asked is taken for a new one.
+bool BackupRun::onWalkPath(const std::string& directory)
+{
+    FileId id;
+    if (fs_.directoryId(directory, id) != 0)
+        return false;
+    for (WalkLevel& level : walkPath_) {
+        if (!level.identified) {
+            level.identified = true;
+            FileId own;
+            if (fs_.directoryId(level.directory, own) == 0)
+                level.id = own;
+        }
+        if (level.id == id)
+            return true;
+    }
+    return false;
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
@@ -306,18 +321,17 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (state_.answer == mrOk || state_.cancelled())
             break;
     }
-    // The file may have changed since it was listed; the open handle knows.
-    uint64_t size = file.size;
-    if (goOn())
-        in->size(size);
-
     Existing existing;
     if (goOn())
         ensureTargetDirectory(target, fileState);
     if (goOn())
         resolveConflict(targetFile, file, fileState, existing);
-    if (goOn())
+    // The file may have changed since it was listed; the open handle knows.
+    uint64_t size = file.size;
+    if (goOn()) {
+        in->size(size);
         checkFreeSpace(target, targetFile, size, existing, fileState);
+    }
 
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);

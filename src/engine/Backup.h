@@ -104,6 +104,7 @@ private:
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
     void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target);
+    bool onWalkPath(const std::string& directory);
     void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
     void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
                          Existing& existing);
@@ -121,9 +122,14 @@ private:
     RunState& state_;
     int mode_ = 0;
     bool sourceFailed_ = false;
-    // The directories the walk is in, outermost first; an unknown identity
-    // (the query failed) still counts for the depth.
-    std::vector<std::optional<FileId>> walkPath_;
+    // The directories the walk is in, outermost first. Their identities are
+    // asked only when a link turns up, as only a link can lead back.
+    struct WalkLevel {
+        std::string directory;
+        bool identified = false;
+        std::optional<FileId> id;
+    };
+    std::vector<WalkLevel> walkPath_;
 };
 
 }  // namespace tresorix

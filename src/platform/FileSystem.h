@@ -17,6 +17,7 @@ enum : uint32_t {
     attrVolumeLabel = 0x08,
     attrDirectory = 0x10,
     attrArchive = 0x20,
+    attrReparsePoint = 0x400,  // a junction or link (Wine: a symbolic link)
 };
 
 // Error numbers the program itself tests for.
@@ -43,8 +44,9 @@ struct FileEntry {
 // What tells two names of one directory apart: through a junction or link the
 // same directory may be reached under another path.
 struct FileId {
-    uint32_t volume = 0;
+    uint64_t volume = 0;
     uint64_t index = 0;
+    uint64_t indexHigh = 0;  // file systems with 128-bit identities
     bool operator==(const FileId&) const = default;
 };
 

@@ -254,12 +254,22 @@ uint32_t Win32FileSystem::directoryId(const std::string& path, FileId& id)
     if (uint32_t error = openHandle(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, h))
         return error;
+    // ReFS identities have 128 bits; the older call, all there is before
+    // Windows 8, gives 64 of them.
+    struct {
+        ULONGLONG volume;
+        uint64_t low, high;
+    } identity;
+    const auto fileIdInfo = FILE_INFO_BY_HANDLE_CLASS(18);
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL ok = GetFileInformationByHandle(h, &info);
-    uint32_t error = ok ? 0 : GetLastError();
+    uint32_t error = 0;
+    if (GetFileInformationByHandleEx(h, fileIdInfo, &identity, sizeof identity))
+        id = {identity.volume, identity.low, identity.high};
+    else if (GetFileInformationByHandle(h, &info))
+        id = {info.dwVolumeSerialNumber, uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow, 0};
+    else
+        error = GetLastError();
     CloseHandle(h);
-    if (ok)
-        id = {info.dwVolumeSerialNumber, uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
     return error;
 }
 
