@@ -2,6 +2,7 @@
 // authors, with a mail link and a web link that light up under the mouse.
 #pragma once
 
+#include "dialogs/Version.h"
 #include "ui/Form.h"
 
 #include <functional>
@@ -10,8 +11,8 @@
 namespace tresorix {
 
 inline constexpr wchar_t kInfoClass[] = L"Tinfo";
-inline constexpr char kInfoMail[] = "team@example.org";
-inline constexpr char kInfoWeb[] = "https://www.example.org/";
+inline constexpr char kInfoMail[] = TRESORIX_MAIL;
+inline constexpr char kInfoWeb[] = TRESORIX_WEB;
 inline constexpr COLORREF kLinkColor = RGB(0, 128, 128);
 inline constexpr COLORREF kLinkHighlight = RGB(255, 255, 255);
 

@@ -10,6 +10,7 @@
 // answer 2 reaches a running backup.
 #pragma once
 
+#include "dialogs/Version.h"
 #include "engine/Backup.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
@@ -26,7 +27,7 @@ namespace tresorix {
 
 inline constexpr wchar_t kMainFormClass[] = L"TmForm";
 inline constexpr char kSetFileFilter[] = "Tresorix-Dateien (*.tsi)|*.tsi";
-inline constexpr char kWebPage[] = "https://tresorix.example/";
+inline constexpr char kWebPage[] = TRESORIX_WEB;
 
 // What start-up takes from outside the window.
 struct StartupInfo {
