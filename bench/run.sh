@@ -7,6 +7,8 @@
 #   BENCH_RUNS   runs per measurement, the median is reported (default 3)
 #   BENCH_TREES  which parts to run (default: real doc full large flat start);
 #                e.g. BENCH_TREES=real BENCH_RUNS=1 for a quick look
+#   BENCH_BASELINE=EXE  an earlier tresorix.exe, run beside the current one
+#                (as "old") for a before/after table from one run
 #   BENCH_FLAT_FULL=1  also the full run into one directory of 20,000 files
 #                (minutes: quadratic under Wine for every Windows program)
 set -euo pipefail
@@ -61,6 +63,13 @@ exe_set() {  # SOURCE TARGET: the set the program runs next
         "$(win "$2")" "$(win "$1")" >"$work/prog/bench.tsi"
 }
 exe=(wine "$work/prog/tresorix.exe" "$(win "$work/prog/bench.tsi")" /START /CLOSE)
+old=()
+if [ -n "${BENCH_BASELINE:-}" ]; then
+    mkdir -p "$work/prog-old"
+    cp "$BENCH_BASELINE" "$work/prog-old/tresorix.exe"
+    old=(wine "$work/prog-old/tresorix.exe" "$(win "$work/prog/bench.tsi")" /START /CLOSE)
+fi
+tools="exe trx xcopy cp rsync${old:+ old}"
 
 # Runs a command; appends "seconds peak-kB" to the named result file.
 measure() {
@@ -90,6 +99,10 @@ bench_tree() {  # NAME
     measure $t-cp-same.res cp -au "$src/." "$dst/"
     rm -rf "$dst"; measure $t-rsync-full.res rsync -a "$src/" "$dst/"
     measure $t-rsync-same.res rsync -a "$src/" "$dst/"
+    if [ -n "${old:-}" ]; then
+        rm -rf "$dst"; measure $t-old-full.res "${old[@]}"
+        measure $t-old-same.res "${old[@]}"
+    fi
     rm -rf "$dst"
 }
 
@@ -102,6 +115,7 @@ bench_flat() {  # NAME FULL
     measure $t-exe-same.res "${exe[@]}"
     measure $t-trx-same.res wine "$driver" "$(win "$src")" "$(win "$dst")"
     measure $t-xcopy-same.res wine xcopy /E /I /Y /D "$(win "$src")" "$(win "$dst")"
+    if [ -n "${old:-}" ]; then measure $t-old-same.res "${old[@]}"; fi
     if [ "$2" = 1 ]; then
         rm -rf "$dst"; measure $t-exe-full.res "${exe[@]}"
         rm -rf "$dst"; measure $t-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
@@ -127,6 +141,7 @@ for run in $(seq "$runs"); do
         rm -rf "$dst"; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
         rm -rf "$dst"; measure large-cp-full.res cp -a "$src" "$dst"
         rm -rf "$dst"; measure large-rsync-full.res rsync -a "$src/" "$dst/"
+        if [ -n "${old:-}" ]; then rm -rf "$dst"; measure large-old-full.res "${old[@]}"; fi
         rm -rf "$dst"
     fi
     if has flat; then
@@ -140,6 +155,7 @@ for run in $(seq "$runs"); do
         for _ in 1 2 3; do
             measure start-exe.res "${exe[@]}"
             measure start-xcopy.res wine xcopy /E /I /Y /D "$(win "$work/empty/src")" "$(win "$work/empty/dst")"
+            if [ -n "${old:-}" ]; then measure start-old.res "${old[@]}"; fi
         done
     fi
 done
@@ -159,13 +175,14 @@ echo "medians of $runs runs, seconds and peak MiB"
 for t in real doc full; do
     has $t || continue
     for k in full same; do
-        for tool in exe trx xcopy cp rsync; do show $t-$tool-$k; done
+        for tool in $tools; do show $t-$tool-$k; done
         echo "  $t $k: program/xcopy $(over $t-exe-$k $t-xcopy-$k)  program/engine $(over $t-exe-$k $t-trx-$k)" \
-             " engine/xcopy $(over $t-trx-$k $t-xcopy-$k)  program/cp $(over $t-exe-$k $t-cp-$k)"
+             " engine/xcopy $(over $t-trx-$k $t-xcopy-$k)  program/cp $(over $t-exe-$k $t-cp-$k)" \
+             "${old:+ before/xcopy $(over $t-old-$k $t-xcopy-$k)  before/engine $(over $t-old-$k $t-trx-$k)}"
     done
 done
 if has large; then
-    for tool in exe trx xcopy cp rsync; do show large-$tool-full; done
+    for tool in $tools; do show large-$tool-full; done
     echo "  large: program/xcopy $(over large-exe-full large-xcopy-full)  program/cp $(over large-exe-full large-cp-full)" \
          " program/engine $(over large-exe-full large-trx-full)"
 fi
@@ -175,6 +192,7 @@ if has flat; then
         n=$([ $t = flat1k ] && echo 1000 || echo 20000)
         per() { [ -f "$work/$1.res" ] && echo "scale=3; $(median $1.res 1) * 1000 / $n" | bc -l | sed 's/^\./0./' || echo -; }
         echo "  $n files: program $(per $t-exe-same)  engine $(per $t-trx-same)  xcopy /D $(per $t-xcopy-same)" \
+             "${old:+ before $(per $t-old-same)}" \
              "  program/xcopy $(over $t-exe-same $t-xcopy-same)"
         [ -f "$work/$t-exe-full.res" ] &&
             echo "  $n files, full run (for the record; Wine scans the directory for every new name):" \
@@ -184,6 +202,7 @@ fi
 if has start; then
     show start-exe "start program"
     show start-xcopy "start xcopy"
+    show start-old "start before"
 fi
 
 # Times are those of the program itself, with its windows; memory is the
