@@ -7,6 +7,7 @@ set(CORE_SOURCES
     src/engine/Format.cpp
     src/engine/Mask.cpp
     src/set/CommandLine.cpp
+    src/set/Filters.cpp
     src/set/Profile.cpp
     src/set/SetFile.cpp
     src/set/Text.cpp
@@ -15,7 +16,14 @@ set(CORE_SOURCES
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
+    src/dialogs/DirWahl.cpp
+    src/dialogs/DirectoryOutline.cpp
+    src/dialogs/FilterForm.cpp
+    src/dialogs/InfoForm.cpp
+    src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/ZielWahl.cpp
+    src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
@@ -26,6 +34,7 @@ set(WIN_SOURCES
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
+    src/ui/DriveSelector.cpp
     src/ui/Form.cpp
     src/ui/Gauge.cpp
     src/ui/MessageDialog.cpp

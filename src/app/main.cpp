@@ -6,7 +6,10 @@
 #include "dialogs/MdForm.h"
 #include "dialogs/ZielWahl.h"
 #include "dialogs/ProgressWindow.h"
+#include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/TargetBox.h"
+#include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
@@ -25,7 +28,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
-    TDirWahl dirWahl(mForm.StoredFilterList);
+    Win32FileSystem fileSystem;
+    TDirWahl dirWahl(mForm.StoredFilterList, fileSystem);
     TZielwahl zielwahl;
     TmdForm mdForm;
     TProgress progress(mForm.handle());
@@ -39,6 +43,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     mForm.closed = [] { PostQuitMessage(0); };
+    zielwahl.setCreateDialog(mdForm);
+    auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
+        if (zielwahl.Pick(proposal) != mrOk)
+            return std::nullopt;
+        return zielwahl.DirView.Directory();
+    };
+    mForm.pickStdZiel = pickTarget;
+    mForm.showInfo = [&] { info.showModal(); };
+    dirWahl.filterForm = &filterForm;
+    dirWahl.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
+    dirWahl.standardTarget = [&] { return mForm.stdZiel(); };
+    dirWahl.chooseTarget = pickTarget;
+    mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, dirWahl, newEntry); };
 
     mForm.FormShow();
     return RunMessageLoop();

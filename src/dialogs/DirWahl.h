@@ -1,13 +1,26 @@
-// The source and file selection dialog. So far its window, created in its
-// place among the program's windows, and the filter list it owns; nothing
-// shows it yet.
+// The source and file selection dialog: a drive, a directory of the tree,
+// one file of the file list or a filter of the filter selector, the entry's
+// target and three options. Entry editing presets it, shows it modally and
+// reads it back.
 #pragma once
 
+#include "dialogs/DirectoryOutline.h"
+#include "dialogs/FilterForm.h"
+#include "engine/FileList.h"
+#include "platform/FileSystem.h"
+#include "set/Filters.h"
+#include "ui/Controls.h"
+#include "ui/DriveSelector.h"
 #include "ui/Form.h"
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tresorix {
+
+inline constexpr wchar_t kDirWahlClass[] = L"TDirWahl";
 
 // The filters the dialog offers before the user adds any.
 inline constexpr char kPresetFilters[] =
@@ -18,23 +31,125 @@ inline constexpr char kPresetFilters[] =
     "Windows-Systemdateien (*.SYS;WIN.INI;SYSTEM.INI;*.DAT)|*.SYS;WIN.INI;SYSTEM.INI;*.DAT|"
     "Programmdateien (*.EXE;*.COM)|*.exe;*.com|DLL-Dateien (*.DLL;*.OCX;*.VBX;*.VXD)|*.DLL;*.OCX;*.VBX;*.VXD";
 
+// "0 Dateien", "1 Datei", "2 Dateien".
+std::string FileCounterText(size_t files);
+
 class TDirWahl : public Form {
 public:
+    // Layout rows, in table (and tab) order.
+    enum Row {
+        FilterComboBox, DriveComboBox, DirView, BtnNeuerFilter, FileList, MitSubDirs,
+        ZielBox, MitLw, PfadAnlegen, BtnOk, BtnCancel, BtnZielWahl, LbFileCtr,
+        kRowCount
+    };
+
     // Created after the main window has read the settings: a saved filter
     // list replaces the presets, and without one the presets become the
-    // program's list, so that they are saved at close.
-    explicit TDirWahl(std::string& storedFilterList)
-    {
-        create({L"TDirWahl", "", 300, 200}, {});
-        if (storedFilterList.empty())
-            storedFilterList = kPresetFilters;
-        filter_ = storedFilterList;
-    }
+    // program's list, so that they are saved at close. New filters are
+    // appended to storedFilterList, which must outlive the dialog.
+    TDirWahl(std::string& storedFilterList, FileSystem& fs);
 
+    // The dialog sets it when the user changes the directory, the filter or
+    // the file; only entry editing clears it.
+    bool SelectionChanged = false;
+    // Makes the next directory or filter change leave SelectionChanged
+    // alone; showing the dialog ends it (FormShow).
+    bool IgnoreNextChange = false;
+
+    // --- Links to the other windows; program main sets them.
+    TFilterForm* filterForm = nullptr;
+    // The main window's AddTargetToBox, here always on ZielBox.
+    std::function<void(ComboBox box, const std::string& path, bool checkDirectory)> addTarget;
+    // The selected item of the main window's default-target box.
+    std::function<std::string()> standardTarget;
+    // Opens the target dialog at `proposal`; the chosen directory after OK,
+    // nothing after Cancel or when the dialog could not be shown.
+    std::function<std::optional<std::string>(const std::string& proposal)> chooseTarget;
+
+    // Runs FormShow and the modal loop.
+    uint16_t showDialog();
+
+    // --- The filter selector.
     const std::string& filter() const { return filter_; }
+    // A list that differs ignoring case is read anew, its first filter
+    // selected and applied, and the change handler runs.
+    void setFilter(const std::string& filterList);
+    // As the user's choice of an entry.
+    void chooseFilter(int index);
+    // The selected filter's masks; with nothing selected the last filter is
+    // selected first; without filters "*.*".
+    std::string currentMask() const;
+    int filterIndex() const { return ComboBox(control(FilterComboBox)).selected(); }
+    const std::vector<Filter>& filters() const { return filters_; }
+
+    // --- The file list.
+    const MatchingFileList& fileList() const { return fileList_; }
+    // FillFileList on this dialog's list; 0 or the error that kept it unread.
+    uint32_t fillFileList(const std::string& directory, const std::string& masks);
+    // The selected file's name, or "" when none is.
+    std::string selectedFile() const;
+    // As a click on the file's line.
+    void clickFile(size_t index);
+    std::string fileCounter() const { return Window(control(LbFileCtr)).text(); }
+
+    // Entry editing: the drive, tree and file list of an entry's source and
+    // file column, the filter that matches the column moved to the front.
+    void presetSource(const std::string& source, const std::string& masks);
+
+    // --- The drive selector and the directory tree.
+    DriveSelector& driveComboBox() { return driveComboBox_; }
+    TDirectoryOutline& dirView() { return dirView_; }
+    // The tree's current directory: the entry's source after OK.
+    const std::string& directory() const { return dirView_.Directory(); }
+    // The tree on the path's drive, preset to the path.
+    void showDirectory(const std::string& path);
+
+    // --- Target box and options.
+    ComboBox zielBox() const { return ComboBox(control(ZielBox)); }
+    bool checked(Row row) const { return CheckBox(control(row)).checked(); }
+    void setChecked(Row row, bool on) const { CheckBox(control(row)).setChecked(on); }
+    // True while Enter belongs to the target box instead of OK.
+    bool okIsDefault() const { return okDefault_; }
+
+    // --- Handlers.
+    void FormShow();
+    void DriveComboBoxChange();
+    void DirViewChange();
+    void FilterComboBoxChange();
+    void FileListChange();
+    void FileListClick();
+    void FileListDblClick();
+    void BtnNeuerFilterClick();
+    void ZielBoxEnter();
+    void ZielBoxKeyUp(unsigned key);
+    void ZielBoxExit();
+    void BtnOkClick();
+    void BtnZielWahlClick();
+
+protected:
+    void onCommand(int row, int code) override;
+    LRESULT onNotify(int row, NMHDR& header) override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    void applyMask(const std::string& masks);
+    void showFileList();
+    void commitTarget();
+    void focusTree();
+    void setDrive(char letter);
+    HWND zielEdit() const;
+
+    std::string& storedFilterList_;
+    FileSystem& fs_;
+
     std::string filter_;
+    std::vector<Filter> filters_;
+    MatchingFileList fileList_;
+    std::wstring shownName_;  // the name the list view is drawing
+    bool syncingList_ = false;
+    bool okDefault_ = true;
+    TDirectoryOutline dirView_;
+    DriveSelector driveComboBox_;
 };
 
 }  // namespace tresorix

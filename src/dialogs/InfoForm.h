@@ -1,14 +1,51 @@
-// The program information dialog. So far only its window, created in its place
-// among the program's windows; nothing shows it yet.
+// The program information dialog: name, version, release date, licence and
+// authors, with a mail link and a web link that light up under the mouse.
 #pragma once
 
 #include "ui/Form.h"
 
+#include <functional>
+#include <string>
+
 namespace tresorix {
+
+inline constexpr wchar_t kInfoClass[] = L"Tinfo";
+inline constexpr char kInfoMail[] = "team@example.org";
+inline constexpr char kInfoWeb[] = "https://www.example.org/";
+inline constexpr COLORREF kLinkColor = RGB(0, 128, 128);
+inline constexpr COLORREF kLinkHighlight = RGB(255, 255, 255);
 
 class Tinfo : public Form {
 public:
-    Tinfo() { create({L"Tinfo", "", 300, 200}, {}); }
+    enum Row {
+        Image1, Label1, Label2, Label11, Label3, Label4, Label10, Label7, Label5, Label8, Label6, Label9,
+        BtnSchliessen, kRowCount
+    };
+
+    Tinfo();
+
+    void Label5Click();
+    void Label6Click();
+    void Label5MouseMove();
+    void Label6MouseMove();
+    void FormMouseMove();
+
+    COLORREF mailColor() const { return mailColor_; }
+    COLORREF webColor() const { return webColor_; }
+    // Opens a link through the shell; tests replace it.
+    std::function<void(const std::string& link)> openLink;
+
+protected:
+    void onCommand(int row, int code) override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    static LRESULT CALLBACK linkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    void setLinkColors(COLORREF mail, COLORREF web);
+    void drawPicture(const DRAWITEMSTRUCT& item) const;
+    void setFont(int row, HFONT font);
+
+    COLORREF mailColor_ = kLinkColor, webColor_ = kLinkColor;
 };
 
 }  // namespace tresorix

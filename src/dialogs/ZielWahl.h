@@ -1,14 +1,58 @@
-// The target selection dialog. So far only its window, created in its place
-// among the program's windows; nothing shows it yet.
+// The target selection dialog: a target directory is picked in a directory
+// tree, with a drive selector and a button that creates a new directory.
+// The main window's default-target button and the source dialog's target
+// button both open it through Pick.
 #pragma once
 
+#include "dialogs/DirectoryOutline.h"
+#include "dialogs/MdForm.h"
+#include "platform/FileSystem.h"
+#include "platform/Win32FileSystem.h"
+#include "ui/DriveSelector.h"
 #include "ui/Form.h"
+
+#include <string>
 
 namespace tresorix {
 
+inline constexpr wchar_t kZielwahlClass[] = L"TZielwahl";
+
 class TZielwahl : public Form {
 public:
-    TZielwahl() { create({L"TZielwahl", "", 300, 200}, {}); }
+    // Table (and tab) order.
+    enum Row { DirViewPlace, BtnVerzeichnisAnlegen, BtnOk, BtnCancel, DriveComboBoxRow, GroupBox1, Label1, kRowCount };
+
+    TZielwahl();
+
+    // The create-directory dialog, made after this one.
+    void setCreateDialog(TmdForm& mdForm) { mdForm_ = &mdForm; }
+    // Drives are probed through this file system (the real one by default).
+    void setFileSystem(FileSystem& fs) { fs_ = &fs; }
+
+    // Opens the dialog for a proposed path: DriveProbeResult := 0, the drive
+    // selector set to the path's drive, and while no probe failed the tree
+    // preset to the path and the dialog shown modally. The modal result, or
+    // mrNone when a probe kept the dialog shut; after mrOk the choice is
+    // DirView.Directory().
+    uint16_t Pick(const std::string& proposal);
+
+    void FormShow();
+    void DriveComboBoxChange();
+    void BtnVerzeichnisAnlegenClick();
+
+    TDirectoryOutline DirView;
+    DriveSelector DriveComboBox;
+
+protected:
+    void onCommand(int row, int code) override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    static constexpr UINT kFormShow = WM_APP + 1;
+
+    TmdForm* mdForm_ = nullptr;
+    Win32FileSystem ownFs_;
+    FileSystem* fs_ = &ownFs_;
 };
 
 }  // namespace tresorix

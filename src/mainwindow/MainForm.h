@@ -91,8 +91,9 @@ public:
     std::function<void(bool newEntry)> editEntry;
     // The program information dialog, modal.
     std::function<void()> showInfo;
-    // The target dialog of BtnStdZiel, after the typed target was taken.
-    std::function<void()> pickStdZiel;
+    // The target dialog of BtnStdZiel, preset to the proposed path; the
+    // chosen directory, or nothing when cancelled or kept shut.
+    std::function<std::optional<std::string>(const std::string& proposal)> pickStdZiel;
     // The open (false) or save (true) dialog for set files; nothing when
     // cancelled.
     std::function<std::optional<std::string>(bool save)> chooseSetFile;

@@ -6,6 +6,7 @@
 #include "mainwindow/MainForm.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
+#include "ui/DriveSelector.h"
 
 #include <commctrl.h>
 
@@ -128,10 +129,19 @@ void TmForm::StdZielBoxExit()
 
 void TmForm::BtnStdZielClick()
 {
-    if (!isEnabled(BtnStdZiel))
+    if (!isEnabled(BtnStdZiel) || !pickStdZiel)
         return;
-    if (pickStdZiel)
-        pickStdZiel();
+    DriveProbeResult = 0;
+    ComboBox box = stdZielBox();
+    AddTargetToBox(box, box.text(), true);
+    std::string path = SelectedTarget(box);
+    if (path.empty())
+        path = kFallbackTarget;
+    DriveProbeResult = 0;
+    if (std::optional<std::string> chosen = pickStdZiel(path)) {
+        AddTargetToBox(box, *chosen, true);
+        SetModified(true);
+    }
 }
 
 }  // namespace tresorix

@@ -1,0 +1,486 @@
+#include "dialogs/DirWahl.h"
+
+#include "engine/Mask.h"
+#include "set/Text.h"
+#include "ui/Prompts.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <iterator>
+
+namespace tresorix {
+
+namespace {
+
+// The file list is a one-column report view without a header that draws
+// its names from the matching-file list itself: a directory of thousands of
+// files shows at once, without an insert per name.
+constexpr DWORD kFileListStyle = LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_OWNERDATA;
+
+constexpr ControlRow kLayout[] = {
+    {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"DirView", Kind::label, "", nullptr, 8, 66, 209, 196, rowHidden},
+    {"BtnNeuerFilter", Kind::button, "&Neuen Filter anlegen", "Hier klicken, um einen neuen Dateifilter anzulegen",
+     225, 37, 209, 23},
+    {"FileList", Kind::listView, "", nullptr, 225, 66, 209, 196, 0, 0, kFileListStyle},
+    {"MitSubDirs", Kind::checkBox, " mit &Unterverzeichnissen sichern ",
+     "wenn ausgewählt, werden Dateien in Unterverzeichnissen des Quellverzeichnisses mit verarbeitet", 8, 268, 209,
+     17},
+    {"ZielBox", Kind::comboBox, "", nullptr, 89, 298, 345, 21},
+    {"MitLw", Kind::checkBox, " &Laufwerksbuchstabe übernehmen",
+     "wenn ausgewählt, wird der Laufwerksbuchstabe in den Backup-Pfad übernommen", 8, 330, 260, 17},
+    {"PfadAnlegen", Kind::checkBox, " &Quellpfad in das Zielverzeichnis übernehmen",
+     "wenn ausgewählt, wird der Quellpfad in den Backup-Pfad übernommen", 8, 352, 260, 17},
+    {"BtnOk", Kind::button, "&OK", nullptr, 278, 356, 75, 23, rowDefault, mrOk},
+    {"BtnCancel", Kind::button, "&Abbruch", nullptr, 359, 356, 75, 23, rowCancel, mrCancel},
+    {"BtnZielWahl", Kind::button, "  &Ziel :", "Klicken Sie hier, um das Zielverzeichnis für diesen Eintrag festzulegen",
+     8, 297, 75, 23},
+    {"LbFileCtr", Kind::label, "0 Dateien", nullptr, 225, 269, 0, 0},
+};
+static_assert(std::size(kLayout) == TDirWahl::kRowCount);
+
+// The edit field of ZielBox: Enter stays in the box (it commits the target
+// there instead of closing the dialog), released keys and double-clicks go
+// to the dialog's handlers.
+LRESULT CALLBACK zielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data)
+{
+    auto* form = reinterpret_cast<TDirWahl*>(data);
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, zielEditProc, id);
+        break;
+    case WM_GETDLGCODE:
+        if (wp == VK_RETURN)
+            return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
+        break;
+    case WM_CHAR:
+        if (wp == '\r')
+            return 0;  // a single-line edit would only beep
+        break;
+    case WM_KEYUP:
+    case WM_LBUTTONDBLCLK: {
+        LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+        try {
+            if (msg == WM_KEYUP)
+                form->ZielBoxKeyUp(unsigned(wp));
+            else
+                form->BtnZielWahlClick();
+        } catch (const std::exception& e) {
+            OutputDebugStringA(e.what());
+        } catch (...) {
+            OutputDebugStringA("Tresorix: exception in the target box");
+        }
+        return result;
+    }
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+std::string FileCounterText(size_t files)
+{
+    return std::to_string(files) + (files == 1 ? " Datei" : " Dateien");
+}
+
+TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilterList_(storedFilterList), fs_(fs)
+{
+    if (!create({kDirWahlClass, " Verzeichnis- und Dateiauswahl", 442, 389, WS_POPUP | WS_CAPTION}, kLayout))
+        return;
+    ListView list(control(FileList));
+    list.setExtendedStyle(LVS_EX_FULLROWSELECT);
+    RECT r = list.clientRect();
+    list.addColumn(0, "", r.right - GetSystemMetrics(SM_CXVSCROLL));
+    zielBox().send(CB_SETMINVISIBLE, 9);
+    setChecked(PfadAnlegen, true);
+    if (HWND edit = zielEdit())
+        SetWindowSubclass(edit, zielEditProc, 1, DWORD_PTR(this));
+    fileList_.OnChange = [this] { FileListChange(); };
+    dirView_.setFileSystem(fs_);
+    if (dirView_.create(*this, DirView))
+        hints().addTool(handle(), dirView_.handle(), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
+    dirView_.OnChange = [this] { DirViewChange(); };
+    driveComboBox_.attach(control(DriveComboBox));
+    driveComboBox_.OnChange = [this] { DriveComboBoxChange(); };
+
+    setFilter(kPresetFilters);
+    if (storedFilterList_.empty())
+        storedFilterList_ = filter_;
+    else
+        setFilter(storedFilterList_);
+    centerOnScreen();
+}
+
+uint16_t TDirWahl::showDialog()
+{
+    // Before any entry has preset it, the dialog opens where the program
+    // was started, when that is on a drive.
+    if (!dirView_.Drive()) {
+        wchar_t cwd[MAX_PATH];
+        DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
+        if (length >= 3 && length < MAX_PATH && cwd[1] == L':')
+            showDirectory(Narrow(std::wstring_view(cwd, length)));
+    }
+    centerOnScreen();
+    FormShow();
+    return showModal();
+}
+
+void TDirWahl::FormShow()
+{
+    // IgnoreNextChange is there for a change notification that the controls
+    // raise on their own while the dialog opens. Ours raise none, so the
+    // flag would swallow the user's first real change of directory or
+    // filter, and OK would keep the old file column: it ends here.
+    IgnoreNextChange = false;
+    focusTree();
+}
+
+void TDirWahl::focusTree()
+{
+    // Posted: before a modal run starts, its own choice of the first control
+    // would come after ours.
+    post(WM_NEXTDLGCTL, WPARAM(dirView_.handle()), TRUE);
+}
+
+HWND TDirWahl::zielEdit() const
+{
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    return GetComboBoxInfo(control(ZielBox), &info) ? info.hwndItem : nullptr;
+}
+
+// --- Filter selector.
+
+void TDirWahl::setFilter(const std::string& filterList)
+{
+    if (EqualsIgnoreCase(filterList, filter_))
+        return;
+    filter_ = filterList;
+    filters_ = ParseFilterList(filter_);
+    ComboBox box(control(FilterComboBox));
+    box.setRedraw(false);
+    box.clear();
+    for (const Filter& f : filters_)
+        box.add(f.description);
+    box.setRedraw(true);
+    box.invalidate();
+    chooseFilter(0);
+}
+
+void TDirWahl::chooseFilter(int index)
+{
+    ComboBox(control(FilterComboBox)).select(index);
+    applyMask(currentMask());
+    FilterComboBoxChange();
+}
+
+std::string TDirWahl::currentMask() const
+{
+    if (filters_.empty())
+        return "*.*";
+    ComboBox box(control(FilterComboBox));
+    int index = box.selected();
+    if (index < 0 || size_t(index) >= filters_.size()) {
+        index = int(filters_.size()) - 1;
+        box.select(index);
+    }
+    return filters_[size_t(index)].masks;
+}
+
+void TDirWahl::applyMask(const std::string& masks)
+{
+    // The list keeps its directory; before it has one there is nothing to
+    // read again.
+    if (!fileList_.directory().empty())
+        fillFileList(fileList_.directory(), masks);
+}
+
+void TDirWahl::FilterComboBoxChange()
+{
+    if (IgnoreNextChange)
+        IgnoreNextChange = false;
+    else
+        SelectionChanged = true;
+    if (!directory().empty())
+        fillFileList(directory(), currentMask());
+}
+
+// --- Directory.
+
+void TDirWahl::presetSource(const std::string& source, const std::string& masks)
+{
+    ListView list(control(FileList));
+    list.setRedraw(false);
+    dirView_.BeginUpdate();
+    setDrive(source.empty() ? 0 : source[0]);
+    setFilter(FilterToFront(filter_, masks));
+    ShowDirectoryInTree(dirView_, source);
+    fillFileList(source, masks);
+    dirView_.EndUpdate();
+    list.setRedraw(true);
+    list.invalidate();
+}
+
+void TDirWahl::setDrive(char letter)
+{
+    // The drives are listed when they are first needed: at start-up the
+    // volume queries would only cost time.
+    if (driveComboBox_.count() == 0)
+        driveComboBox_.fill();
+    driveComboBox_.SetDrive(letter);
+}
+
+void TDirWahl::DriveComboBoxChange()
+{
+    char previous = dirView_.Drive();
+    char letter = driveComboBox_.Drive();
+    DriveProbeResult = ProbeDrive(fs_, letter);
+    if (DriveProbeResult == errDriveNotReady) {
+        ShowInfo(std::string("Laufwerk ") + char(letter - 'a' + 'A') + ": ist nicht bereit.");
+        // Runs this handler once more, for the drive the tree still shows.
+        driveComboBox_.SetDrive(previous);
+    } else {
+        dirView_.SetDrive(letter);
+        dirView_.Repaint();
+    }
+    if (visible())
+        focusTree();
+}
+
+void TDirWahl::showDirectory(const std::string& path)
+{
+    setDrive(path.empty() ? 0 : path[0]);
+    ShowDirectoryInTree(dirView_, path);
+}
+
+void TDirWahl::DirViewChange()
+{
+    if (IgnoreNextChange)
+        IgnoreNextChange = false;
+    else
+        SelectionChanged = true;
+    if (!directory().empty())
+        fillFileList(directory(), currentMask());
+}
+
+// --- File list.
+
+uint32_t TDirWahl::fillFileList(const std::string& directory, const std::string& masks)
+{
+    ListView list(control(FileList));
+    list.setRedraw(false);
+    uint32_t error = FillFileList(fs_, fileList_, directory, masks);
+    list.setRedraw(true);
+    list.invalidate();
+    return error;
+}
+
+void TDirWahl::FileListChange()
+{
+    showFileList();
+    setCaption(LbFileCtr, FileCounterText(fileList_.count()));
+}
+
+void TDirWahl::showFileList()
+{
+    ListView list(control(FileList));
+    syncingList_ = true;
+    if (size_t(list.count()) != fileList_.count()) {
+        list.send(LVM_SETITEMCOUNT, fileList_.count(), LVSICF_NOSCROLL);
+        list.invalidate();
+    }
+    int shown = list.selected();
+    size_t wanted = fileList_.selected();
+    if (wanted == MatchingFileList::npos) {
+        if (shown >= 0) {
+            LVITEMW none{};
+            none.stateMask = LVIS_SELECTED;
+            list.send(LVM_SETITEMSTATE, WPARAM(-1), LPARAM(&none));
+        }
+    } else if (size_t(shown) != wanted) {
+        list.select(int(wanted));
+        list.ensureVisible(int(wanted));
+    }
+    list.invalidate(false);
+    syncingList_ = false;
+}
+
+std::string TDirWahl::selectedFile() const
+{
+    size_t index = fileList_.selected();
+    return index < fileList_.count() ? fileList_.names()[index] : std::string();
+}
+
+void TDirWahl::clickFile(size_t index)
+{
+    fileList_.select(index);
+    FileListClick();
+}
+
+void TDirWahl::FileListClick()
+{
+    SelectionChanged = true;
+}
+
+void TDirWahl::FileListDblClick()
+{
+    click(BtnOk);
+}
+
+// --- New filter.
+
+void TDirWahl::BtnNeuerFilterClick()
+{
+    if (filterForm && filterForm->showEmpty() == mrOk) {
+        if (std::optional<Filter> added = MakeNewFilter(filterForm->description(), filterForm->masks())) {
+            std::string pair = added->description + "|" + added->masks;
+            setFilter(pair + "|" + filter_);
+            storedFilterList_ += (storedFilterList_.empty() ? "" : "|") + pair;
+        }
+    }
+    focusTree();
+}
+
+// --- Target box.
+
+void TDirWahl::commitTarget()
+{
+    if (addTarget)
+        addTarget(zielBox(), zielBox().text(), false);
+}
+
+void TDirWahl::ZielBoxEnter()
+{
+    okDefault_ = false;
+    // Only the look: the box keeps Enter for itself (zielEditProc).
+    Window(control(BtnOk)).send(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+}
+
+void TDirWahl::ZielBoxKeyUp(unsigned key)
+{
+    if (key != VK_RETURN)
+        return;
+    commitTarget();
+    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
+}
+
+void TDirWahl::ZielBoxExit()
+{
+    commitTarget();
+    okDefault_ = true;
+    send(DM_SETDEFID, kFirstControlId + BtnOk);
+}
+
+void TDirWahl::BtnOkClick()
+{
+    // The target box's exit runs on the way, so a typed target is in its
+    // list before the dialog closes.
+    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
+    if (modal())
+        setModalResult(mrOk);
+}
+
+void TDirWahl::BtnZielWahlClick()
+{
+    ComboBox box = zielBox();
+    std::string typed = box.text();
+    if (addTarget)
+        addTarget(box, typed, false);
+    int index = box.selected();
+    std::string proposal = index >= 0 ? box.item(index) : std::string("C:\\BACKUP");
+    if (proposal.find(kStdZiel) != std::string::npos)
+        proposal = standardTarget ? standardTarget() : std::string();
+    if (addTarget)
+        addTarget(box, proposal, true);
+    // The box has tidied the proposal (blanks, an empty text): the target
+    // dialog opens where the box now points.
+    index = box.selected();
+    if (index >= 0)
+        proposal = box.item(index);
+
+    std::optional<std::string> chosen = chooseTarget ? chooseTarget(proposal) : std::nullopt;
+    if (addTarget)
+        addTarget(box, chosen ? *chosen : typed, false);
+}
+
+// --- Messages.
+
+void TDirWahl::onCommand(int row, int code)
+{
+    switch (row) {
+    case FilterComboBox:
+        if (code == CBN_SELCHANGE)
+            chooseFilter(ComboBox(control(FilterComboBox)).selected());
+        break;
+    case DriveComboBox:
+        if (code == CBN_SELCHANGE)
+            driveComboBox_.userChanged();
+        break;
+    case BtnNeuerFilter:
+        if (code == BN_CLICKED)
+            BtnNeuerFilterClick();
+        break;
+    case ZielBox:
+        if (code == CBN_SETFOCUS)
+            ZielBoxEnter();
+        else if (code == CBN_KILLFOCUS)
+            ZielBoxExit();
+        break;
+    case BtnOk:
+        if (code == BN_CLICKED)
+            BtnOkClick();
+        break;
+    case BtnZielWahl:
+        if (code == BN_CLICKED)
+            BtnZielWahlClick();
+        break;
+    default:
+        break;
+    }
+}
+
+bool TDirWahl::onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+{
+    return msg == WM_NOTIFY && dirView_.handleNotify(lp, result);
+}
+
+LRESULT TDirWahl::onNotify(int row, NMHDR& header)
+{
+    if (row != FileList)
+        return 0;
+    switch (header.code) {
+    case LVN_GETDISPINFOW: {
+        auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
+        size_t index = size_t(info.item.iItem);
+        if ((info.item.mask & LVIF_TEXT) && index < fileList_.count()) {
+            shownName_ = Widen(fileList_.names()[index]);
+            info.item.pszText = shownName_.data();
+        }
+        return 0;
+    }
+    case LVN_ITEMCHANGED: {
+        auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        // Only the selection counts; the focus mark has notifications of its own.
+        if (syncingList_ || !(change.uChanged & LVIF_STATE) || !((change.uOldState ^ change.uNewState) & LVIS_SELECTED))
+            return 0;
+        int selected = ListView(control(FileList)).selected();
+        fileList_.select(selected < 0 ? MatchingFileList::npos : size_t(selected));
+        // Picking a file with the arrow keys is a click as well.
+        FileListClick();
+        return 0;
+    }
+    case NM_CLICK:
+        FileListClick();
+        return 0;
+    case NM_DBLCLK:
+        if (reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
+            FileListDblClick();
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace tresorix

@@ -1,0 +1,120 @@
+// The directory tree of the two selection dialogs (DirView): the directories
+// of one drive on the system's tree-view control, each level read when it is
+// first opened, names and paths in lower case.
+//
+// The owning form gives the tree a hidden placeholder row of its layout (its
+// rectangle and its place in the tab order) and hands its WM_NOTIFY messages
+// to handleNotify:
+//
+//     DirView.create(*this, DirViewRow);
+//     bool onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) override
+//     { return msg == WM_NOTIFY && DirView.handleNotify(lp, result); }
+//
+// Entries are addressed by an index counted from 1 in tree order (every entry
+// that exists, opened or not); 0 is "none".
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Win32FileSystem.h"
+#include "ui/Form.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+namespace tresorix {
+
+// "*" opens at most this many entries below the selected one, so that a
+// drive with tens of thousands of directories does not freeze the dialog.
+inline constexpr int kOpenAllLimit = 500;
+
+// Lower case by the platform's rules for file names (Ä to ä as well).
+std::string LowerCaseName(const std::string& text);
+
+class TDirectoryOutline {
+public:
+    TDirectoryOutline() = default;
+    // The form destroys the control after this object is gone.
+    ~TDirectoryOutline();
+    TDirectoryOutline(const TDirectoryOutline&) = delete;
+    TDirectoryOutline& operator=(const TDirectoryOutline&) = delete;
+
+    // Creates the tree view in the rectangle of the form's row `placeholder`,
+    // right after it in the tab order.
+    bool create(Form& form, int placeholder);
+    HWND handle() const { return tree_; }
+    // The owner's WM_NOTIFY; true when it came from this tree.
+    bool handleNotify(LPARAM lp, LRESULT& result);
+    // Levels are listed through this file system (the real one by default).
+    void setFileSystem(FileSystem& fs) { fs_ = &fs; }
+
+    // The current drive letter, in the case it was set in; 0 before first use.
+    char Drive() const { return drive_; }
+    void SetDrive(char letter);
+    // The current directory: lower case, no trailing "\" except at a root.
+    const std::string& Directory() const { return directory_; }
+    void SetDirectory(const std::string& path);
+    // Fired whenever the current directory is set anew.
+    std::function<void()> OnChange;
+
+    void Clear();
+    // Appends a top-level entry; its index.
+    int Add(const std::string& text);
+    // As if the user selected the entry.
+    void Select(int index);
+    // Nestable; the tree is redrawn when the last EndUpdate comes.
+    void BeginUpdate();
+    void EndUpdate();
+    void Repaint() const;
+
+    // Opening reads the entry's level once; closing keeps what was read.
+    void Open(int index);
+    void Close(int index);
+    // Opens the entry and the entries below it, at most openAllLimit of them.
+    void OpenAll(int index);
+    int openAllLimit = kOpenAllLimit;
+
+    // What the tree holds, for owners and tests.
+    int Count() const;
+    int SelectedIndex() const;
+    std::string Text(int index) const;
+    std::string FullPath(int index) const;
+    int Level(int index) const;  // 1 for a top-level entry
+    bool IsOpen(int index) const;
+    bool IsRead(int index) const;
+
+private:
+    static LRESULT CALLBACK treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    bool onKey(UINT msg, WPARAM key);
+
+    HTREEITEM nextInOrder(HTREEITEM at) const;
+    HTREEITEM item(int index) const;
+    int indexOf(HTREEITEM item) const;
+    std::string itemText(HTREEITEM item) const;
+    std::string fullPath(HTREEITEM item) const;
+    bool isRead(HTREEITEM item) const;
+    bool isOpen(HTREEITEM item) const;
+    HTREEITEM insert(HTREEITEM parent, const std::string& text);
+    void readLevel(HTREEITEM item);
+    void open(HTREEITEM item);
+    void toggle(HTREEITEM item);
+    void select(HTREEITEM item);
+    void walk(const std::string& path);
+    void selectionChanged(HTREEITEM item);
+    void fireChange() const;
+
+    HWND tree_ = nullptr;
+    Win32FileSystem ownFs_;
+    FileSystem* fs_ = &ownFs_;
+    char drive_ = 0;
+    std::string directory_;
+    int updates_ = 0;
+    bool clearing_ = false;
+};
+
+// Presets the tree to `path` ("x:\..."): the drive root as entry 1, the path
+// itself as entry 2 when it is more than a root, and that entry selected.
+void ShowDirectoryInTree(TDirectoryOutline& tree, const std::string& path);
+
+}  // namespace tresorix

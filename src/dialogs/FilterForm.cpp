@@ -1,0 +1,66 @@
+#include "dialogs/FilterForm.h"
+
+#include "ui/Prompts.h"
+
+#include <iterator>
+
+namespace tresorix {
+
+namespace {
+
+constexpr ControlRow kLayout[] = {
+    {"Label1", Kind::label, "&Beschreibung der Dateien :", nullptr, 8, 12, 0, 0},
+    {"edBeschreibung", Kind::edit, "", nullptr, 140, 8, 316, 21},
+    {"Label2", Kind::label, "&Dateifilter :", nullptr, 8, 40, 0, 0},
+    {"edFilter", Kind::edit, "", nullptr, 140, 36, 316, 21},
+    {"Label3", Kind::label, "mehrere Filter durch Semikolon getrennt, z.B.:   *.doc;*.txt;*.wks", nullptr, 140, 61, 0,
+     0, 0, 0, SS_NOPREFIX},
+    // Not closing by itself: the click handler decides.
+    {"BtnErstellen", Kind::button, "A&nlegen", nullptr, 300, 82, 75, 23, rowDefault},
+    {"BtnCancel", Kind::button, "&Abbruch", nullptr, 381, 82, 75, 23, rowCancel, mrCancel},
+};
+static_assert(std::size(kLayout) == TFilterForm::kRowCount);
+
+}  // namespace
+
+TFilterForm::TFilterForm()
+{
+    FormInfo info{kFilterFormClass, " Filter anlegen", 464, 112, WS_POPUP | WS_CAPTION};
+    if (create(info, kLayout))
+        centerOnScreen();
+}
+
+void TFilterForm::setFields(const std::string& description, const std::string& masks) const
+{
+    Window(control(edBeschreibung)).setText(description);
+    Window(control(edFilter)).setText(masks);
+}
+
+uint16_t TFilterForm::showEmpty()
+{
+    setFields({}, {});
+    centerOnScreen();
+    // The dialog manager would start on the default button.
+    PostMessageW(handle(), WM_NEXTDLGCTL, WPARAM(control(edBeschreibung)), TRUE);
+    return showModal();
+}
+
+void TFilterForm::BtnErstellenClick()
+{
+    for (Row field : {edBeschreibung, edFilter}) {
+        if (Window(control(field)).text().find('|') != std::string::npos) {
+            ShowInfo(kFilterBarRefused);
+            send(WM_NEXTDLGCTL, WPARAM(control(field)), TRUE);
+            return;
+        }
+    }
+    setModalResult(mrOk);
+}
+
+void TFilterForm::onCommand(int row, int code)
+{
+    if (row == BtnErstellen && code == BN_CLICKED)
+        BtnErstellenClick();
+}
+
+}  // namespace tresorix

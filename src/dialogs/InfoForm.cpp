@@ -1,0 +1,240 @@
+#include "dialogs/InfoForm.h"
+
+#include "dialogs/Version.h"
+#include "platform/TextConv.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+
+namespace tresorix {
+
+namespace {
+
+constexpr const char* kWebHint = "Homepage besuchen";
+
+// Every label notifies, so that the mouse over a plain label stays with the
+// label and does not reach the form's background handler.
+constexpr DWORD kText = SS_NOTIFY | SS_NOPREFIX;
+
+constexpr ControlRow kLayout[] = {
+    {"Image1", Kind::label, "", kWebHint, 8, 8, 75, 200, 0, 0, SS_OWNERDRAW | SS_NOTIFY},
+    {"Label1", Kind::label, TRESORIX_NAME, nullptr, 94, 10, 0, 0, rowBold, 0, kText},
+    {"Label2", Kind::label, "Version " TRESORIX_VERSION, nullptr, 94, 42, 0, 0, rowBold, 0, kText},
+    {"Label11", Kind::label, "vom " TRESORIX_RELEASE_DATE, nullptr, 94, 58, 140, 14, 0, 0, kText},
+    {"Label3", Kind::label, "Freeware", nullptr, 94, 78, 0, 0, rowBold, 0, kText},
+    {"Label4", Kind::label, "Autor :", nullptr, 88, 104, 50, 14, 0, 0, kText | SS_RIGHT},
+    {"Label10", Kind::label, "Das Tresorix-Team", nullptr, 142, 104, 0, 0, 0, 0, kText},
+    {"Label7", Kind::label, "mail :", nullptr, 88, 122, 50, 14, 0, 0, kText | SS_RIGHT},
+    {"Label5", Kind::label, kInfoMail, "email senden", 142, 122, 0, 0, 0, 0, kText},
+    {"Label8", Kind::label, "internet :", nullptr, 88, 140, 50, 14, 0, 0, kText | SS_RIGHT},
+    {"Label6", Kind::label, "www.example.org", kWebHint, 142, 140, 0, 0, 0, 0, kText},
+    {"Label9", Kind::label, "Mit Dank an alle Tester.", nullptr, 94, 162, 0, 0, 0, 0, kText},
+    {"BtnSchliessen", Kind::button, "&OK", nullptr, 166, 188, 75, 23, rowDefault | rowCancel, mrOk},
+};
+
+HFONT scaledFont(int points, int weight, bool italic, bool underline, int escapement = 0)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(points, ScaleToDpi(96), 72);
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfEscapement = lf.lfOrientation = escapement;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    return CreateFontIndirectW(&lf);
+}
+
+// Shared by every showing, never freed.
+HFONT titleFont()
+{
+    static HFONT font = scaledFont(14, FW_BOLD, false, false);
+    return font;
+}
+
+HFONT linkFont()
+{
+    static HFONT font = scaledFont(8, FW_NORMAL, false, true);
+    return font;
+}
+
+HFONT bandFont()
+{
+    static HFONT font = scaledFont(20, FW_BOLD, true, false, 900);
+    return font;
+}
+
+void fill(HDC dc, RECT r, COLORREF color)
+{
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace
+
+Tinfo::Tinfo()
+{
+    openLink = [this](const std::string& link) {
+        // Whatever the shell says, there is nothing to tell the user.
+        ShellExecuteW(handle(), L"open", Widen(link).c_str(), nullptr, nullptr, SW_SHOW);
+    };
+    create({kInfoClass, " Programminformation", 249, 217, WS_POPUP | WS_CAPTION}, kLayout);
+    setFont(Label1, titleFont());
+    setFont(Label5, linkFont());
+    setFont(Label6, linkFont());
+    for (int row : {Image1, Label5, Label6})
+        SetWindowSubclass(control(row), linkProc, 1, DWORD_PTR(this));
+    centerOnScreen();
+}
+
+// A label in a font of its own, sized to its text in that font.
+void Tinfo::setFont(int row, HFONT font)
+{
+    Window label(control(row));
+    label.setFont(font);
+    std::wstring text = Widen(label.text());
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r{};
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    label.setSize(r.right, r.bottom);
+}
+
+void Tinfo::Label5Click()
+{
+    openLink(std::string("mailto:") + kInfoMail);
+}
+
+void Tinfo::Label6Click()
+{
+    openLink(kInfoWeb);
+}
+
+void Tinfo::Label5MouseMove()
+{
+    setLinkColors(kLinkHighlight, kLinkColor);
+}
+
+void Tinfo::Label6MouseMove()
+{
+    setLinkColors(kLinkColor, kLinkHighlight);
+}
+
+void Tinfo::FormMouseMove()
+{
+    setLinkColors(kLinkColor, kLinkColor);
+}
+
+void Tinfo::setLinkColors(COLORREF mail, COLORREF web)
+{
+    if (mail != mailColor_) {
+        mailColor_ = mail;
+        Window(control(Label5)).invalidate();
+    }
+    if (web != webColor_) {
+        webColor_ = web;
+        Window(control(Label6)).invalidate();
+    }
+}
+
+void Tinfo::onCommand(int row, int code)
+{
+    if (code != STN_CLICKED)
+        return;
+    if (row == Label5)
+        Label5Click();
+    else if (row == Label6 || row == Image1)
+        Label6Click();
+}
+
+bool Tinfo::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        FormMouseMove();
+        return false;
+    case WM_CTLCOLORSTATIC: {
+        int row = rowOf(HWND(lp));
+        if (row != Label5 && row != Label6)
+            return false;
+        HDC dc = HDC(wp);
+        SetTextColor(dc, row == Label5 ? mailColor_ : webColor_);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        result = LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (rowOf(item->hwndItem) != Image1)
+            return false;
+        drawPicture(*item);
+        result = TRUE;
+        return true;
+    }
+    }
+    return false;
+}
+
+LRESULT CALLBACK Tinfo::linkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data)
+{
+    auto* self = reinterpret_cast<Tinfo*>(data);
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, linkProc, id);
+        break;
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    case WM_MOUSEMOVE:
+        try {
+            if (self->rowOf(hwnd) == Label5)
+                self->Label5MouseMove();
+            else
+                self->Label6MouseMove();
+        } catch (const std::exception& e) {
+            OutputDebugStringA(e.what());
+        }
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A band in the colours of the logo: teal running darker downwards, the
+// icon's red cross on a white tile, the name written upwards.
+void Tinfo::drawPicture(const DRAWITEMSTRUCT& item) const
+{
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    int height = r.bottom - r.top, width = r.right - r.left;
+    for (int y = 0; y < height; y += 2) {
+        int shade = 128 - 72 * y / std::max(height, 1);
+        fill(dc, {r.left, r.top + y, r.right, r.top + y + 2}, RGB(0, shade, shade));
+    }
+
+    int tile = width * 3 / 5, left = r.left + (width - tile) / 2, top = r.top + (width - tile) / 2;
+    fill(dc, {left, top, left + tile, top + tile}, RGB(255, 255, 255));
+    int bar = tile / 4, inset = tile / 6;
+    COLORREF red = RGB(204, 0, 0);
+    fill(dc, {left + (tile - bar) / 2, top + inset, left + (tile + bar) / 2, top + tile - inset}, red);
+    fill(dc, {left + inset, top + (tile - bar) / 2, left + tile - inset, top + (tile + bar) / 2}, red);
+
+    HGDIOBJ old = SelectObject(dc, bandFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    std::wstring name = Widen(TRESORIX_NAME);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, name.c_str(), int(name.size()), &extent);
+    // Written upwards: the text's top lies to the left, its start at the bottom.
+    int x = r.left + (width - extent.cy) / 2;
+    int y = r.bottom - ScaleToDpi(10);
+    TextOutW(dc, x, y, name.c_str(), int(name.size()));
+    SelectObject(dc, old);
+}
+
+}  // namespace tresorix

@@ -1,0 +1,85 @@
+#include "dialogs/MdForm.h"
+
+#include "engine/FileHelpers.h"
+#include "engine/Format.h"
+#include "set/Text.h"
+#include "ui/Prompts.h"
+
+#include <algorithm>
+
+namespace tresorix {
+
+namespace {
+
+// LbDir starts where Label1's text ends; its place is set at creation.
+constexpr ControlRow kLayout[] = {
+    {"Label1", Kind::label, "Erstelle neues Verzeichnis in ", nullptr, 8, 12, 0, 0},
+    {"LbDir", Kind::label, "", nullptr, 160, 12, 214, 14, rowBold, 0, SS_NOPREFIX | SS_PATHELLIPSIS},
+    {"Label2", Kind::label, "&Verzeichnisname: ", nullptr, 8, 39, 0, 0},
+    {"Edit", Kind::edit, "", nullptr, 104, 35, 270, 21},
+    {"BtnErstellen", Kind::button, "&Erstellen", nullptr, 218, 64, 75, 23, rowDefault, mrOk},
+    {"BtnCancel", Kind::button, "&Abbruch", nullptr, 299, 64, 75, 23, rowCancel, mrCancel},
+};
+
+}  // namespace
+
+TmdForm::TmdForm()
+{
+    create({kMdFormClass, " Verzeichnis erstellen", 382, 95, WS_POPUP | WS_CAPTION}, kLayout);
+    RECT label = Window(control(Label1)).rect();
+    RECT dir = Window(control(LbDir)).rect();
+    Window(control(LbDir)).move(label.right, dir.top, dir.right - label.right, dir.bottom - dir.top);
+    RECT prompt = Window(control(Label2)).rect();
+    RECT field = Window(control(Edit)).rect();
+    int left = std::max(int(prompt.right) + ScaleToDpi(4), int(field.left));
+    Window(control(Edit)).move(left, field.top, field.right - left, field.bottom - field.top);
+    centerOnScreen();
+}
+
+void TmdForm::setDirectory(const std::string& directory)
+{
+    setCaption(LbDir, directory);
+}
+
+void TmdForm::BtnErstellenClick()
+{
+    setModalResult(mrNone);
+    std::string name = edit().text();
+    TrimSpaces(name, true, true);
+    if (name.empty())
+        return;
+    if (name.find_first_of("\\:") == std::string::npos)
+        name = AddBackslash(NewDirectoryPath) + name;
+    uint32_t code = ForceDirectory(*fs_, name);
+    if (code == 0) {
+        NewDirectoryPath = name;
+        setModalResult(mrOk);
+        return;
+    }
+    ShowInfo("Konnte Verzeichnis \"" + name + "\" nicht erstellen." + "\r\nFehlermeldung: " + ErrorText(uint16_t(code)));
+}
+
+void TmdForm::onCommand(int row, int code)
+{
+    if (row == BtnErstellen && code == BN_CLICKED)
+        BtnErstellenClick();
+}
+
+bool TmdForm::onMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
+{
+    switch (msg) {
+    case WM_SHOWWINDOW:
+        // Posted: the modal run puts the focus on the default button after
+        // showing the form.
+        if (wp)
+            post(kFocusEdit);
+        return false;
+    case kFocusEdit:
+        send(WM_NEXTDLGCTL, WPARAM(control(Edit)), TRUE);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace tresorix

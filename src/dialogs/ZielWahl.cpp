@@ -1,0 +1,122 @@
+#include "dialogs/ZielWahl.h"
+
+#include "ui/Prompts.h"
+
+namespace tresorix {
+
+namespace {
+
+// The tree takes the place of the hidden first row.
+constexpr ControlRow kLayout[] = {
+    {"DirView", Kind::label, "", nullptr, 8, 37, 255, 193, rowHidden},
+    {"BtnVerzeichnisAnlegen", Kind::button, "&Neues Verzeichnis anlegen", nullptr, 8, 286, 255, 23},
+    {"BtnOk", Kind::button, "&OK", nullptr, 107, 315, 75, 23, rowDefault, mrOk},
+    {"BtnCancel", Kind::button, "&Abbruch", nullptr, 188, 315, 75, 23, rowCancel, mrCancel},
+    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 8, 255, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"GroupBox1", Kind::groupBox, "", nullptr, 8, 234, 255, 46},
+    {"Label1", Kind::label,
+     "Durch Doppelklick auf einen Ordner können Sie weitere Verzeichnisse aufklappen.", nullptr, 16, 249, 239,
+     26},
+};
+
+char upperLetter(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+TZielwahl::TZielwahl()
+{
+    create({kZielwahlClass, " Zielwahl", 271, 346, WS_POPUP | WS_CAPTION}, kLayout);
+    DirView.create(*this, DirViewPlace);
+    DriveComboBox.attach(control(DriveComboBoxRow));
+    DriveComboBox.OnChange = [this] { DriveComboBoxChange(); };
+    centerOnScreen();
+}
+
+uint16_t TZielwahl::Pick(const std::string& proposal)
+{
+    // The drives are listed when they are first needed: at start-up the
+    // volume queries would only cost time.
+    if (DriveComboBox.count() == 0)
+        DriveComboBox.fill();
+    DriveProbeResult = 0;
+    if (!proposal.empty())
+        DriveComboBox.SetDrive(proposal[0]);
+    if (DriveProbeResult == 0)
+        ShowDirectoryInTree(DirView, proposal);
+    if (DriveProbeResult != 0)
+        return mrNone;
+    return showModal();
+}
+
+void TZielwahl::FormShow()
+{
+    DirView.Repaint();
+    send(WM_NEXTDLGCTL, WPARAM(DirView.handle()), TRUE);
+}
+
+void TZielwahl::DriveComboBoxChange()
+{
+    if (DriveProbeResult == 0) {
+        char previous = DirView.Drive();
+        char letter = DriveComboBox.Drive();
+        DriveProbeResult = ProbeDrive(*fs_, letter);
+        if (DriveProbeResult == errDriveNotReady) {
+            std::string text = "Wechsel zu Laufwerk ";
+            text += upperLetter(letter);
+            text += ": ist nicht möglich.\r\nUrsache: Laufwerk ist nicht bereit.";
+            ShowInfo(text);
+            DriveComboBox.SetDrive(previous);
+        } else {
+            DirView.SetDrive(letter);
+            DirView.Repaint();
+        }
+    }
+    if (visible())
+        send(WM_NEXTDLGCTL, WPARAM(DirView.handle()), TRUE);
+}
+
+void TZielwahl::BtnVerzeichnisAnlegenClick()
+{
+    if (!mdForm_)
+        return;
+    mdForm_->edit().setText("");
+    NewDirectoryPath = DirView.Directory();
+    mdForm_->setDirectory(NewDirectoryPath);
+    if (mdForm_->showModal() != mrOk)
+        return;
+    DirView.BeginUpdate();
+    DirView.Add(NewDirectoryPath);
+    DirView.SetDirectory(NewDirectoryPath);
+    DirView.EndUpdate();
+}
+
+void TZielwahl::onCommand(int row, int code)
+{
+    if (row == BtnVerzeichnisAnlegen && code == BN_CLICKED)
+        BtnVerzeichnisAnlegenClick();
+    else if (row == DriveComboBoxRow && code == CBN_SELCHANGE)
+        DriveComboBox.userChanged();
+}
+
+bool TZielwahl::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_NOTIFY:
+        return DirView.handleNotify(lp, result);
+    case WM_SHOWWINDOW:
+        // Posted: the modal run focuses the default button after showing.
+        if (wp)
+            post(kFormShow);
+        return false;
+    case kFormShow:
+        FormShow();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace tresorix

@@ -1,0 +1,52 @@
+// The drive selector of the two selection dialogs, and the result of the
+// last drive probe that both dialogs and the main window share.
+//
+// The selector is a drop-down list row of the form's layout (Kind::comboBox
+// with CBS_DROPDOWNLIST); the form hands its CBN_SELCHANGE to userChanged.
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "ui/Controls.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tresorix {
+
+// The low byte of the last probe's result: 0 the drive's root could be
+// listed, 21 the drive is not ready, else the listing's error. The callers
+// that open the target dialog reset it to 0 and read it afterwards.
+inline uint8_t DriveProbeResult = 0;
+
+// Lists the drive's root. A ready drive whose root holds nothing (a new,
+// empty medium) counts as listed.
+uint8_t ProbeDrive(FileSystem& fs, char letter);
+
+// "c: [System]", "d:", "n: \\server\share": the letter in lower case, a
+// fixed, CD-ROM or RAM drive's volume label, a network drive's connection.
+std::string DriveText(char letter);
+
+class DriveSelector : public ComboBox {
+public:
+    // The selector is a form's control; the object keeps the drive and the
+    // handler, so it is made once and attached when the form is created.
+    void attach(HWND combo) { hwnd_ = combo; }
+
+    // One entry per logical drive, in letter order.
+    void fill() const;
+    // The current drive letter (lower case), 0 before the first.
+    char Drive() const;
+    // Nothing when an entry is selected and it is this drive (any case);
+    // else the drive becomes current, its entry is selected and OnChange fires.
+    void SetDrive(char letter);
+    // The user picked an entry.
+    void userChanged();
+
+    std::function<void()> OnChange;
+
+private:
+    char drive_ = 0;
+};
+
+}  // namespace tresorix
