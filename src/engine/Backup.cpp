@@ -2,6 +2,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
+#include "engine/Mask.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr uint32_t kBufferSize = 65536;
 constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | attrArchive;
+// Temporary names tried for one copy before creating it counts as failed.
+constexpr int kTemporaryNames = 10;
 
 enum : uint16_t { stateGoOn = 0, stateSkip = 5, stateDirFailed = 82, stateChangeMedium = 253 };
 
@@ -53,9 +56,16 @@ std::string volumeName(const std::string& target)
     return root;
 }
 
-bool listedInMdListe(const std::vector<std::string>& list, const std::string& upper)
+// With the matcher's case folding: the system finds "É" under "é" too, and a
+// target that the list missed would be copied into itself level after level.
+bool listedInMdListe(const std::vector<std::string>& list, const std::string& path)
 {
-    return std::find(list.begin(), list.end(), upper) != list.end();
+    return std::any_of(list.begin(), list.end(), [&](const std::string& item) { return EqualsIgnoreCase(item, path); });
+}
+
+bool nameTaken(uint32_t error)
+{
+    return error == errFileExists || error == errAlreadyExists;
 }
 
 }  // namespace
@@ -67,12 +77,30 @@ std::string ResolveTarget(const std::string& text, const std::string& source, co
     replacePlaceholder(result, "<Lw>", std::string("\\") + (source.empty() ? '\\' : source[0]) + "\\");
     size_t firstSlash = source.find('\\');
     std::string path = firstSlash == std::string::npos ? std::string() : source.substr(firstSlash + 1);
-    replacePlaceholder(result, "<Quellpfad>", "\\" + AddBackslash(path));
+    std::string quellpfad(1, '\\');
+    quellpfad += AddBackslash(path);
+    replacePlaceholder(result, "<Quellpfad>", quellpfad);
     result = AddBackslash(result);
     // A doubled backslash at the very start names a share and stays.
     for (size_t pair; (pair = result.find("\\\\", 1)) != std::string::npos;)
         result.erase(pair, 1);
     return result;
+}
+
+std::string TemporaryName(const std::string& targetFile, int attempt)
+{
+    const std::string suffix = ".~tresorix" + (attempt ? std::to_string(attempt + 1) : std::string());
+    size_t nameStart = targetFile.rfind('\\') + 1;
+    std::string name = targetFile.substr(nameStart);
+    // A name holds at most 255 characters; a long one gives way to the suffix,
+    // cut where no UTF-8 sequence is split.
+    size_t room = 255 - suffix.size();
+    if (name.size() > room) {
+        while (room > 0 && (uint8_t(name[room]) & 0xC0) == 0x80)
+            --room;
+        name.resize(room);
+    }
+    return targetFile.substr(0, nameStart) + name + suffix;
 }
 
 bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
@@ -94,7 +122,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_ = RunState{};
     sourceFailed_ = false;
-    freeKnown_ = false;
+    walkPath_.clear();
     mode_ = settings.mode;
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
@@ -165,7 +193,10 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
     } else {
-        uint32_t error = FillFileList(fs_, fileList_, source, mask);
+        // A list of its own: one kept from an earlier walk of the same
+        // directory and mask would not show what changed since.
+        MatchingFileList fileList;
+        uint32_t error = FillFileList(fs_, fileList, source, mask);
         if (error != 0) {
             sourceFailed_ = true;
             view_.flush();
@@ -173,13 +204,11 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                      ErrorText(uint16_t(error)));
             return;
         }
-        uint64_t dirCount = fileList_.count();
+        uint64_t dirCount = fileList.count();
         view_.setDirProgress(0);
         view_.setSource(source + mask);
         uint64_t dirDone = 0;
-        // The subdirectories' walks refill the list.
-        const std::vector<FileEntry> files = fileList_.entries();
-        for (const FileEntry& entry : files) {
+        for (const FileEntry& entry : fileList.entries()) {
             bool again = false;
             do {
                 view_.processMessages();
@@ -206,15 +235,52 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         view_.flush();
     }
 
-    if (!recurse || state_.cancelled())
-        return;
+    if (recurse && !state_.cancelled())
+        walkSubdirectories(source, mask, target);
+}
+
+// Links and junctions are followed, as users keep data behind them, but one
+// that leads back to a directory the walk is in already would never end.
+void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target)
+{
+    const bool outermost = walkPath_.empty();
+    if (outermost)
+        walkPath_.push_back({source, false, std::nullopt});
     uint32_t listError = 0;
     std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
     FileEntry entry;
     while (subdirs && !state_.cancelled() && !sourceFailed_ && subdirs->next(entry)) {
-        if (entry.isDirectory() && entry.name != "." && entry.name != "..")
-            BackupDirectory(source + entry.name + "\\", mask, target + entry.name + "\\", recurse);
+        if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
+            continue;
+        const std::string sub = source + entry.name + "\\";
+        if (walkPath_.size() > kMaxWalkDepth || ((entry.attributes & attrReparsePoint) && onWalkPath(sub)))
+            continue;
+        walkPath_.push_back({sub, false, std::nullopt});
+        BackupDirectory(sub, mask, target + entry.name + "\\", true);
+        walkPath_.pop_back();
     }
+    if (outermost)
+        walkPath_.pop_back();
+}
+
+// Whether `directory` is one the walk is in, by volume and file identity; a
+// directory whose identity cannot be asked is taken for a new one.
+bool BackupRun::onWalkPath(const std::string& directory)
+{
+    FileId id;
+    if (fs_.directoryId(directory, id) != 0)
+        return false;
+    for (WalkLevel& level : walkPath_) {
+        if (!level.identified) {
+            level.identified = true;
+            FileId own;
+            if (fs_.directoryId(level.directory, own) == 0)
+                level.id = own;
+        }
+        if (level.id == id)
+            return true;
+    }
+    return false;
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
@@ -255,22 +321,26 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (state_.answer == mrOk || state_.cancelled())
             break;
     }
-
+    Existing existing;
     if (goOn())
         ensureTargetDirectory(target, fileState);
     if (goOn())
-        resolveConflict(targetFile, file, fileState);
-    if (goOn())
-        checkFreeSpace(target, file, fileState);
+        resolveConflict(targetFile, file, fileState, existing);
+    // The file may have changed since it was listed; the open handle knows.
+    uint64_t size = file.size;
+    if (goOn()) {
+        in->size(size);
+        checkFreeSpace(target, targetFile, size, existing, fileState);
+    }
 
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
         view_.processMessages();
         // A cancel that came in now must not leave an empty copy behind.
-        if (!state_.cancelled() && copyFile(*in, sourceFile, targetFile, file)) {
-            spent(file.size);
+        uint64_t copied = 0;
+        if (!state_.cancelled() && copyFile(*in, size, sourceFile, targetFile, file, existing, copied)) {
             ++state_.savedFiles;
-            state_.savedBytes += file.size;
+            state_.savedBytes += copied;
         }
     }
 
@@ -312,19 +382,25 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
         fileState = stateGoOn;
 }
 
-void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState)
+// Decides whether an existing target is to be replaced. It stays in place
+// until its replacement is complete; whether it can go is asked now, so that
+// the user hears of a locked or protected target at this point.
+void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
+                                Existing& existing)
 {
-    bool removed;
+    bool removable;
     do {
-        removed = true;
+        removable = true;
+        existing = {};
         fileState = stateGoOn;
-        FileEntry existing;
-        if (fs_.find(targetFile, existing) != 0)
+        FileEntry found;
+        if (fs_.find(targetFile, found) != 0)
             break;
-        removed = false;
+        removable = false;
+        bool replace = false;
         switch (mode_) {
         case 1:
-            removed = DeleteFileForced(fs_, targetFile);
+            replace = true;
             break;
         case 2:
             fileState = stateSkip;
@@ -333,22 +409,26 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
             state_.store(ask(true,
                              "Zieldatei  " + targetFile + "  überschreiben ?" + "\r\nQuelldatei:  " +
                                  FormatDosDateTime(file.dosTime) + "     " + std::to_string(file.size) + " bytes" +
-                                 "\r\nZieldatei:    " + FormatDosDateTime(existing.dosTime) + "     " +
-                                 std::to_string(existing.size) + " bytes",
+                                 "\r\nZieldatei:    " + FormatDosDateTime(found.dosTime) + "     " +
+                                 std::to_string(found.size) + " bytes",
                              btnYes | btnNo | btnCancel));
             if (state_.answer == mrYes)
-                removed = DeleteFileForced(fs_, targetFile);
+                replace = true;
             else
                 fileState = stateSkip;
             break;
         default:  // 0, and no mode selected at all
-            if (SourceIsNewer(file, existing))
-                removed = DeleteFileForced(fs_, targetFile);
+            if (SourceIsNewer(file, found))
+                replace = true;
             else
                 fileState = stateSkip;
             break;
         }
-        if (!removed && fileState != stateSkip) {
+        if (replace) {
+            removable = fs_.probeRemovable(targetFile) == 0;
+            existing = {removable, found.size, found.attributes};
+        }
+        if (!removable && fileState != stateSkip) {
             uint16_t result = ask(false,
                                   "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
                                       "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
@@ -358,35 +438,38 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
             else if (result == mrNo)
                 fileState = stateSkip;
         }
-    } while (!removed && !state_.cancelled() && fileState != stateSkip);
+    } while (!removable && !state_.cancelled() && fileState != stateSkip);
 }
 
-// Asking the volume for every file costs a round trip to the system, so the
-// last answer is kept and reduced by what the run writes, generously rounded
-// up for clusters and directory entries. Only a fresh answer says "too little".
-bool BackupRun::roomFor(const std::string& root, uint64_t size)
+// The deepest existing level of the target answers: a volume mounted in a
+// folder has its own free space, which the drive's root does not know of.
+uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
-    if (freeKnown_ && freeRoot_ == root && size <= freeBytes_)
-        return true;
-    freeKnown_ = fs_.freeSpace(root, freeBytes_) == 0;
-    freeRoot_ = root;
-    return freeKnown_ && size <= freeBytes_;
+    const size_t rootSize = volumeRoot(directory).size();
+    for (;;) {
+        uint32_t error = fs_.freeSpace(directory, bytes);
+        if ((error != errFileNotFound && error != errPathNotFound) || directory.size() <= rootSize)
+            return error;
+        directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
+    }
 }
 
-void BackupRun::spent(uint64_t size)
+void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
+                               Existing& existing, uint16_t& fileState)
 {
-    constexpr uint64_t slack = 65536;
-    uint64_t used = (size + slack - 1) / slack * slack + slack;
-    freeBytes_ = used < freeBytes_ ? freeBytes_ - used : 0;
-}
-
-void BackupRun::checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState)
-{
-    const std::string root = volumeRoot(target);
     for (;;) {
         state_.store(0);
         fileState = stateGoOn;
-        bool tooSmall = !roomFor(root, file.size);
+        uint64_t free = 0;
+        bool known = freeSpaceAt(target, free) == 0;
+        bool tooSmall = !known || size > free;
+        // The copy is written beside the old target. When only the old one's
+        // room makes it fit, the old one goes first, for this file alone.
+        if (tooSmall && known && existing.replace && size <= free + existing.size &&
+            DeleteFileForced(fs_, targetFile)) {
+            existing.replace = false;
+            tooSmall = false;
+        }
         if (tooSmall) {
             if (DriveReady(fs_, target)) {
                 state_.store(ask(true,
@@ -408,19 +491,37 @@ void BackupRun::checkFreeSpace(const std::string& target, const FileEntry& file,
     }
 }
 
-// Writes the copy under a temporary name and gives it the real one only when
-// its bytes, time and attributes are complete, so that an interrupted copy is
-// never taken for a finished one.
-bool BackupRun::copyFile(OpenFile& in, const std::string& sourceFile, const std::string& targetFile,
-                         const FileEntry& file)
+// One name and one create in the usual case: CREATE_NEW itself reports a
+// name that is taken, so nothing is looked up beforehand (under Wine every
+// new name costs a scan of the whole directory).
+uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& tempFile,
+                                    std::unique_ptr<OpenFile>& out)
 {
-    const std::string directory = targetFile.substr(0, targetFile.rfind('\\') + 1);
-    const std::string tempFile = directory + "~tresorix" + std::to_string(++tempCounter_) + ".tmp";
+    uint32_t error = 0;
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        tempFile = TemporaryName(targetFile, attempt);
+        error = fs_.createWrite(tempFile, out);
+        // What an interrupted run left under our name goes; a file that
+        // cannot be removed (another run still writing it) is left alone.
+        if (nameTaken(error) && DeleteFileForced(fs_, tempFile))
+            error = fs_.createWrite(tempFile, out);
+        if (!nameTaken(error))
+            return error;
+    }
+    return error;
+}
 
+// Writes the copy under a temporary name and gives it the real one only when
+// its bytes, time and attributes are complete: until then an existing target
+// stays as it was, and an interrupted copy is never taken for a finished one.
+bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
+                         const FileEntry& file, const Existing& existing, uint64_t& copied)
+{
+    std::string tempFile;
     std::unique_ptr<OpenFile> out;
     for (;;) {
         state_.store(0);
-        uint32_t error = fs_.createWrite(tempFile, out);
+        uint32_t error = createTemporary(targetFile, tempFile, out);
         if (error == 0)
             break;
         state_.store(ask(true,
@@ -431,17 +532,19 @@ bool BackupRun::copyFile(OpenFile& in, const std::string& sourceFile, const std:
             return false;
     }
 
+    // To the end of the file, which may lie beyond the size it had when
+    // opened: a copy cut short there would count as complete.
     auto buffer = std::make_unique<char[]>(kBufferSize);
-    uint64_t copied = 0;
+    copied = 0;
     uint32_t shortBy = 0;
     bool failed = false;
-    while (shortBy == 0 && copied < file.size) {
+    for (;;) {
         uint32_t got = 0, put = 0;
         if (in.read(buffer.get(), kBufferSize, got) != 0) {
             failed = true;
             break;
         }
-        if (got == 0)  // the file shrank while we read it
+        if (got == 0)
             break;
         copied += got;
         if (out->write(buffer.get(), got, put) != 0) {
@@ -449,19 +552,17 @@ bool BackupRun::copyFile(OpenFile& in, const std::string& sourceFile, const std:
             break;
         }
         shortBy = got - put;
-        view_.setFileProgress(int(copied * 100 / file.size));
+        if (size)
+            view_.setFileProgress(int(std::min<uint64_t>(copied * 100 / size, 100)));
         view_.bringToFront();
+        // A short read is the end of the file; it saves asking once more.
+        if (shortBy != 0 || (got < kBufferSize && copied >= size))
+            break;
     }
 
     if (!failed && shortBy == 0)
         out->setLastWriteTime(file.lastWrite);
     failed = out->close() != 0 || failed;
-    if (!failed && shortBy == 0) {
-        failed = fs_.renameFile(tempFile, targetFile) != 0;
-        // A new file has the archive bit and nothing else already.
-        if (!failed && (file.attributes & kCopiedAttributes) != attrArchive)
-            fs_.setAttributes(targetFile, file.attributes);
-    }
     if (shortBy != 0) {
         DeleteFileForced(fs_, tempFile);
         ask(false,
@@ -475,7 +576,36 @@ bool BackupRun::copyFile(OpenFile& in, const std::string& sourceFile, const std:
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK);
         return false;
     }
-    return true;
+    // A new file has the archive bit and nothing else already.
+    if ((file.attributes & kCopiedAttributes) != attrArchive)
+        fs_.setAttributes(tempFile, file.attributes);
+    return replaceTarget(tempFile, targetFile, existing);
+}
+
+// The one step in which the old target goes and the new copy takes its name.
+// A failure is asked about like a failed creation; the old target then keeps
+// its bytes and its read-only bit.
+bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing)
+{
+    for (;;) {
+        const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
+        if (readOnly)
+            fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
+        uint32_t error = fs_.renameFile(tempFile, targetFile, existing.replace);
+        if (error == 0)
+            return true;
+        if (readOnly)
+            fs_.setAttributes(targetFile, existing.attributes);
+        state_.store(0);
+        state_.store(ask(true,
+                         "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
+                             ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
+                         btnYes | btnNo | btnCancel));
+        if (state_.cancelled() || state_.answer == mrNo) {
+            DeleteFileForced(fs_, tempFile);
+            return false;
+        }
+    }
 }
 
 }  // namespace tresorix

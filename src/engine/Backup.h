@@ -9,6 +9,8 @@
 #include "set/Text.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,15 @@ std::string ResolveTarget(const std::string& text, const std::string& source, co
 // is that of two-second steps, so times beyond 2107 compare too.
 bool SourceIsNewer(const FileEntry& source, const FileEntry& target);
 
+// The name a copy is written under until it is complete: the target's name
+// with a suffix of ours, so that the leftover of an interrupted run is known
+// again. `attempt` counts the names tried when one is taken by a file that
+// cannot be removed.
+std::string TemporaryName(const std::string& targetFile, int attempt);
+
+// Directory levels a walk goes below its start at most.
+constexpr size_t kMaxWalkDepth = 256;
+
 struct RunSettings {
     std::vector<BackupEntry> entries;
     std::string stdZiel;       // the default target's selected item
@@ -83,27 +94,42 @@ public:
     void setMode(int mode) { mode_ = mode; }
 
 private:
+    // What the conflict step decided about an existing target.
+    struct Existing {
+        bool replace = false;  // the copy replaces it by a rename
+        uint64_t size = 0;
+        uint32_t attributes = 0;
+    };
+
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
+    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target);
+    bool onWalkPath(const std::string& directory);
     void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
-    void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState);
-    void checkFreeSpace(const std::string& target, const FileEntry& file, uint16_t& fileState);
-    bool copyFile(OpenFile& in, const std::string& sourceFile, const std::string& targetFile,
-                  const FileEntry& file);
-    bool roomFor(const std::string& root, uint64_t size);
-    void spent(uint64_t size);
+    void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
+                         Existing& existing);
+    void checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
+                        Existing& existing, uint16_t& fileState);
+    uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
+    bool copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
+                  const FileEntry& file, const Existing& existing, uint64_t& copied);
+    uint32_t createTemporary(const std::string& targetFile, std::string& tempFile, std::unique_ptr<OpenFile>& out);
+    bool replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
 
     FileSystem& fs_;
     RunView& view_;
     RunState& state_;
     int mode_ = 0;
-    MatchingFileList fileList_;
     bool sourceFailed_ = false;
-    uint32_t tempCounter_ = 0;
-    bool freeKnown_ = false;
-    std::string freeRoot_;
-    uint64_t freeBytes_ = 0;
+    // The directories the walk is in, outermost first. Their identities are
+    // asked only when a link turns up, as only a link can lead back.
+    struct WalkLevel {
+        std::string directory;
+        bool identified = false;
+        std::optional<FileId> id;
+    };
+    std::vector<WalkLevel> walkPath_;
 };
 
 }  // namespace tresorix

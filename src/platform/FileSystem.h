@@ -17,6 +17,7 @@ enum : uint32_t {
     attrVolumeLabel = 0x08,
     attrDirectory = 0x10,
     attrArchive = 0x20,
+    attrReparsePoint = 0x400,  // a junction or link (Wine: a symbolic link)
 };
 
 // Error numbers the program itself tests for.
@@ -25,6 +26,7 @@ enum : uint32_t {
     errPathNotFound = 3,
     errAccessDenied = 5,
     errDriveNotReady = 21,
+    errFileExists = 80,
     errEntryNotPossible = 82,
     errDiskFull = 112,
     errAlreadyExists = 183,
@@ -39,6 +41,15 @@ struct FileEntry {
     bool isDirectory() const { return (attributes & attrDirectory) != 0; }
 };
 
+// What tells two names of one directory apart: through a junction or link the
+// same directory may be reached under another path.
+struct FileId {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    uint64_t indexHigh = 0;  // file systems with 128-bit identities
+    bool operator==(const FileId&) const = default;
+};
+
 class FileListing {
 public:
     virtual ~FileListing() = default;
@@ -51,6 +62,8 @@ public:
     virtual ~OpenFile() = default;
     virtual uint32_t read(void* buffer, uint32_t size, uint32_t& got) = 0;
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
+    // The size now, which may differ from what a listing said a moment ago.
+    virtual uint32_t size(uint64_t& bytes) = 0;
     // On the open handle: one open per copied file fewer than by path.
     virtual uint32_t setLastWriteTime(uint64_t lastWrite) = 0;
     // Closing reports errors the system could only detect at the end
@@ -71,17 +84,26 @@ public:
     virtual uint32_t getAttributes(const std::string& path, uint32_t& attributes) = 0;
     virtual uint32_t setAttributes(const std::string& path, uint32_t attributes) = 0;
     virtual uint32_t deleteFile(const std::string& path) = 0;
-    virtual uint32_t renameFile(const std::string& from, const std::string& to) = 0;
+    // With `replace`, an existing file `to` is replaced in one step, and the
+    // rename is on the medium before the call returns; without, an existing
+    // `to` fails the call.
+    virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
     virtual uint32_t createDirectory(const std::string& path) = 0;
+    // 0 when the file could be deleted or replaced now: it is not a directory,
+    // we may change its attributes, and no other program holds it open
+    // without allowing that. Nothing is changed.
+    virtual uint32_t probeRemovable(const std::string& path) = 0;
+    virtual uint32_t directoryId(const std::string& path, FileId& id) = 0;
 
     // Shared for reading and writing by others, as a backup must not lock
     // the user's files.
     virtual uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
-    // Creates or truncates.
+    // Creates a new file; a name that is taken fails with 80 (file exists),
+    // so nothing that is there already is ever truncated.
     virtual uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
 
-    // Free bytes available to the caller on the volume holding `path`
-    // (a drive root "X:\" or a share "\\server\share\").
+    // Free bytes available to the caller on the volume holding the existing
+    // directory `path`; a volume mounted in a folder answers for itself.
     virtual uint32_t freeSpace(const std::string& path, uint64_t& bytes) = 0;
 };
 

@@ -89,6 +89,15 @@ public:
         return ok ? 0 : GetLastError();
     }
 
+    uint32_t size(uint64_t& bytes) override
+    {
+        LARGE_INTEGER n;
+        if (!GetFileSizeEx(handle_, &n))
+            return GetLastError();
+        bytes = uint64_t(n.QuadPart);
+        return 0;
+    }
+
     uint32_t setLastWriteTime(uint64_t lastWrite) override
     {
         FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
@@ -210,14 +219,58 @@ uint32_t Win32FileSystem::deleteFile(const std::string& path)
     return lastError(DeleteFileW(LongPath(path).c_str()));
 }
 
-uint32_t Win32FileSystem::renameFile(const std::string& from, const std::string& to)
+uint32_t Win32FileSystem::renameFile(const std::string& from, const std::string& to, bool replace)
 {
-    return lastError(MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0));
+    DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH : 0;
+    return lastError(MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), flags));
 }
 
 uint32_t Win32FileSystem::createDirectory(const std::string& path)
 {
     return lastError(CreateDirectoryW(LongPath(path).c_str(), nullptr));
+}
+
+uint32_t Win32FileSystem::probeRemovable(const std::string& path)
+{
+    std::wstring wide = LongPath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ERROR_ACCESS_DENIED;
+    // The access a replacing rename needs; a program that holds the file open
+    // without sharing its deletion makes this fail with 32, as it would the rename.
+    HANDLE h = CreateFileW(wide.c_str(), DELETE | FILE_WRITE_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CloseHandle(h);
+    return 0;
+}
+
+uint32_t Win32FileSystem::directoryId(const std::string& path, FileId& id)
+{
+    HANDLE h;
+    if (uint32_t error = openHandle(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, h))
+        return error;
+    // ReFS identities have 128 bits; the older call, all there is before
+    // Windows 8, gives 64 of them.
+    struct {
+        ULONGLONG volume;
+        uint64_t low, high;
+    } identity;
+    const auto fileIdInfo = FILE_INFO_BY_HANDLE_CLASS(18);
+    BY_HANDLE_FILE_INFORMATION info;
+    uint32_t error = 0;
+    if (GetFileInformationByHandleEx(h, fileIdInfo, &identity, sizeof identity))
+        id = {identity.volume, identity.low, identity.high};
+    else if (GetFileInformationByHandle(h, &info))
+        id = {info.dwVolumeSerialNumber, uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow, 0};
+    else
+        error = GetLastError();
+    CloseHandle(h);
+    return error;
 }
 
 uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
@@ -233,7 +286,7 @@ uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<Open
 uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     HANDLE h;
-    uint32_t error = openHandle(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
+    uint32_t error = openHandle(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
     if (error == 0)
         file = std::make_unique<File>(h);

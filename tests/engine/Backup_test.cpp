@@ -1,5 +1,6 @@
 // The run over an in-memory file system: what real files cannot show here.
 #include "engine/Backup.h"
+#include "support/FaultFileSystem.h"
 #include "support/MemoryFileSystem.h"
 #include "support/ScriptedAnswerer.h"
 
@@ -18,7 +19,7 @@ public:
     std::vector<std::string> asked;
 };
 
-RunOutcome runEntry(test::MemoryFileSystem& fs, RunState& state, BackupEntry entry)
+RunOutcome runEntry(FileSystem& fs, RunState& state, BackupEntry entry)
 {
     RunView view;
     BackupRun run(fs, view, state);
@@ -40,24 +41,85 @@ TEST(BackupRunInMemory, NetworkTargetAsksTheShareForItsFreeSpace)
               RunOutcome::finished);
     EXPECT_EQ(fs.contents("\\\\nas\\backup\\C\\Daten\\b.txt"), "bbbb");
     EXPECT_EQ(state.savedFiles, 2u);
-    ASSERT_FALSE(fs.asked.empty());
-    EXPECT_EQ(fs.asked[0], "\\\\nas\\backup\\");
-    // The answer is kept between files while it is plenty.
-    EXPECT_EQ(fs.asked.size(), 1u);
+    // The target directory itself, before every file.
+    EXPECT_EQ(fs.asked, (std::vector<std::string>{"\\\\nas\\backup\\C\\Daten\\", "\\\\nas\\backup\\C\\Daten\\"}));
     EXPECT_EQ(state.MdListe, (std::vector<std::string>{"\\\\NAS\\BACKUP\\C\\", "\\\\NAS\\BACKUP\\C\\DATEN\\"}));
 }
 
-TEST(BackupRunInMemory, FreeSpaceIsAskedAgainBeforeItCanRunShort)
+// A volume mounted in a folder of D: with little room of its own.
+class MountFileSystem : public SharesFileSystem {
+public:
+    uint32_t freeSpace(const std::string& path, uint64_t& bytes) override
+    {
+        uint32_t error = SharesFileSystem::freeSpace(path, bytes);
+        if (error == 0 && path.starts_with("D:\\Mount\\"))
+            bytes = 1500;
+        return error;
+    }
+};
+
+TEST(BackupRunInMemory, FreeSpaceIsThatOfTheTargetDirectoryWhileThePromptNamesTheDrive)
 {
-    SharesFileSystem fs;
+    MountFileSystem fs;
     fs.addDirectory("C:\\Q");
-    for (int i = 0; i < 3; ++i)
-        fs.addFile("C:\\Q\\f" + std::to_string(i), std::string(1000, 'x'));
-    fs.free = 3 * 70000;  // room for the three, but not by the run's generous reckoning
+    fs.addFile("C:\\Q\\a", std::string(1000, 'a'));
+    fs.addFile("C:\\Q\\b", std::string(2000, 'b'));
+    fs.addDirectory("D:\\Mount");
+    test::ScriptedAnswerer answers;
+    answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk D: \r\nBitte wechseln!");
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Z"}), RunOutcome::finished);
-    EXPECT_EQ(state.savedFiles, 3u);
-    EXPECT_EQ(fs.asked.size(), 2u);
+    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Mount\\Z"}), RunOutcome::cancelled);
+    EXPECT_EQ(fs.contents("D:\\Mount\\Z\\a"), std::string(1000, 'a'));
+    EXPECT_FALSE(fs.exists("D:\\Mount\\Z\\b"));
+    EXPECT_EQ(fs.asked, (std::vector<std::string>{"D:\\Mount\\Z\\", "D:\\Mount\\Z\\"}));
+}
+
+TEST(BackupRunInMemory, FreeSpaceOfATargetNotMadeIsThatOfItsDeepestExistingLevel)
+{
+    MountFileSystem memory;
+    memory.addDirectory("C:\\Q");
+    memory.addFile("C:\\Q\\a", std::string(2000, 'a'));
+    memory.addDirectory("D:\\Mount");
+    test::FaultFileSystem fs(memory);
+    fs.inject({test::FaultOp::createDirectory, "Neu", errAccessDenied});
+    test::ScriptedAnswerer answers;
+    answers.then(mrNo, "Konnte Verzeichnis \"D:\\Mount\\Neu\\\" nicht anlegen");
+    answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk D: ");
+    RunState state;
+    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Mount\\Neu"}), RunOutcome::cancelled);
+    EXPECT_EQ(memory.asked, (std::vector<std::string>{"D:\\Mount\\Neu\\", "D:\\Mount\\"}));
+}
+
+TEST(BackupRunInMemory, WalkDepthIsBounded)
+{
+    test::MemoryFileSystem fs;
+    std::string path = "C:\\T";
+    fs.addDirectory(path);
+    for (size_t level = 1; level <= kMaxWalkDepth + 2; ++level) {
+        path += "\\d";
+        fs.addDirectory(path);
+        if (level >= kMaxWalkDepth)
+            fs.addFile(path + "\\f", std::to_string(level));
+    }
+    RunState state;
+    EXPECT_EQ(runEntry(fs, state, {"C:\\T", " ja", "*", "E:\\B"}), RunOutcome::finished);
+    std::string deepest = "E:\\B";
+    for (size_t level = 1; level <= kMaxWalkDepth; ++level)
+        deepest += "\\d";
+    EXPECT_EQ(fs.contents(deepest + "\\f"), std::to_string(kMaxWalkDepth));
+    EXPECT_FALSE(fs.exists(deepest + "\\d"));
+    EXPECT_EQ(state.savedFiles, 1u);
+}
+
+TEST(TemporaryName, IsTheTargetsNameWithOurSuffixAndFitsTheLimitOfAName)
+{
+    EXPECT_EQ(TemporaryName("D:\\B\\brief.doc", 0), "D:\\B\\brief.doc.~tresorix");
+    EXPECT_EQ(TemporaryName("D:\\B\\brief.doc", 1), "D:\\B\\brief.doc.~tresorix2");
+    // 249 bytes of name: room for 245 of them, but the second "é" would be
+    // cut in half there.
+    std::string name = std::string(243, 'x') + "\xc3\xa9" "\xc3\xa9" "\xc3\xa9";
+    std::string temporary = TemporaryName("D:\\" + name, 0);
+    EXPECT_EQ(temporary, "D:\\" + std::string(243, 'x') + "\xc3\xa9" + ".~tresorix");
 }
 
 }  // namespace

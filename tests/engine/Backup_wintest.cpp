@@ -1,12 +1,9 @@
 // The backup run on real files under Wine, with faults injected where real
 // files cannot produce them.
-#include "engine/Backup.h"
+#include "engine/BackupTest.h"
 #include "engine/Format.h"
 #include "platform/TextConv.h"
-#include "platform/Win32FileSystem.h"
-#include "support/FaultFileSystem.h"
 #include "support/ScriptedAnswerer.h"
-#include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -17,62 +14,12 @@
 namespace tresorix {
 namespace {
 
+using test::BackupTest;
+using test::kNew;
+using test::kOld;
 using test::Fault;
 using test::FaultOp;
 using test::ScriptedAnswerer;
-using test::TempTree;
-
-class RecordingView : public RunView {
-public:
-    void setStatusText(const std::string& text) override { status.push_back(text); }
-    void setSaved(uint64_t files, uint64_t bytes) override { saved = files; }
-    void setFileProgress(int percent) override { lastFileProgress = percent; }
-    void processMessages() override
-    {
-        ++pumps;
-        if (onPump)
-            onPump(pumps);
-    }
-
-    std::vector<std::string> status;
-    uint64_t saved = 0;
-    int lastFileProgress = -1;
-    int pumps = 0;
-    std::function<void(int)> onPump;
-};
-
-const uint64_t kOld = test::FileTimeOf(2020, 5, 1, 10, 0, 0);
-const uint64_t kNew = test::FileTimeOf(2024, 5, 1, 10, 0, 0);
-
-class BackupTest : public ::testing::Test {
-protected:
-    std::string src() const { return tree.path("src\\"); }
-    std::string dst() const { return tree.path("dst\\"); }
-
-    // Runs one entry over src\ into dst\.
-    RunOutcome runEntry(const std::string& masks, int mode = 0, bool subdirs = true, std::string target = {})
-    {
-        RunSettings settings;
-        settings.entries.push_back({src(), subdirs ? " ja" : "", masks, target.empty() ? dst() : target});
-        settings.mode = mode;
-        settings.showSummary = false;
-        return run.BackUpStart(settings);
-    }
-
-    FileEntry entryOf(const std::string& path)
-    {
-        FileEntry e;
-        EXPECT_EQ(real.find(path, e), 0u) << path;
-        return e;
-    }
-
-    TempTree tree;
-    Win32FileSystem real;
-    test::FaultFileSystem fs{real};
-    RecordingView view;
-    RunState state;
-    BackupRun run{fs, view, state};
-};
 
 TEST_F(BackupTest, ConflictModesDecideOverAnExistingTarget)
 {

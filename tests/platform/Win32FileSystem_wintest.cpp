@@ -14,12 +14,14 @@ protected:
     void write(const std::string& path, const std::string& data, uint64_t lastWrite = 0)
     {
         std::unique_ptr<OpenFile> file;
+        fs.deleteFile(path);
         ASSERT_EQ(fs.createWrite(path, file), 0u) << path;
         uint32_t put = 0;
         ASSERT_EQ(file->write(data.data(), uint32_t(data.size()), put), 0u);
         ASSERT_EQ(put, data.size());
-        if (lastWrite)
+        if (lastWrite) {
             ASSERT_EQ(file->setLastWriteTime(lastWrite), 0u);
+        }
         ASSERT_EQ(file->close(), 0u);
     }
 
@@ -82,7 +84,7 @@ TEST_F(Win32FileSystemTest, PathsLongerThan260CharactersAndDottedParts)
     EXPECT_EQ(fs.getAttributes(path + name, attributes), 0u);
     EXPECT_TRUE(attributes & attrReadOnly);
     EXPECT_EQ(fs.setAttributes(path + name, 0), 0u);
-    EXPECT_EQ(fs.renameFile(path + name, path + "renamed"), 0u);
+    EXPECT_EQ(fs.renameFile(path + name, path + "renamed", false), 0u);
     EXPECT_EQ(fs.deleteFile(path + "renamed"), 0u);
     uint64_t free = 0;
     EXPECT_EQ(fs.freeSpace(path, free), 0u);
@@ -119,7 +121,7 @@ TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
 
     write(dir + "one", "1");
     write(dir + "two", "2");
-    EXPECT_NE(fs.renameFile(dir + "one", dir + "two"), 0u);
+    EXPECT_NE(fs.renameFile(dir + "one", dir + "two", false), 0u);
     EXPECT_EQ(read(dir + "two"), "2");
 
     // Others may go on reading and writing a file the backup reads.
@@ -132,6 +134,69 @@ TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
     CloseHandle(other);
     EXPECT_EQ(file->close(), 0u);
     EXPECT_EQ(file->close(), 0u);
+}
+
+TEST_F(Win32FileSystemTest, NothingIsTruncatedAndReplacingIsOneStep)
+{
+    write(dir + "old", "old");
+    std::unique_ptr<OpenFile> file;
+    EXPECT_EQ(fs.createWrite(dir + "old", file), uint32_t(errFileExists));
+    EXPECT_EQ(read(dir + "old"), "old");
+
+    write(dir + "new", "new and longer");
+    EXPECT_NE(fs.renameFile(dir + "new", dir + "old", false), 0u);
+    EXPECT_EQ(fs.renameFile(dir + "new", dir + "old", true), 0u);
+    EXPECT_EQ(read(dir + "old"), "new and longer");
+    EXPECT_EQ(listAll(dir).count("new"), 0u);
+
+    // The open handle tells the size of now, not that of the last listing.
+    std::unique_ptr<OpenFile> in;
+    ASSERT_EQ(fs.openRead(dir + "old", in), 0u);
+    uint64_t size = 0;
+    EXPECT_EQ(in->size(size), 0u);
+    EXPECT_EQ(size, 14u);
+    HANDLE other = CreateFileW(LongPath(dir + "old").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD put = 0;
+    WriteFile(other, "grown", 5, &put, nullptr);
+    CloseHandle(other);
+    EXPECT_EQ(in->size(size), 0u);
+    EXPECT_EQ(size, 19u);
+}
+
+TEST_F(Win32FileSystemTest, RemovableIsAskedWithoutChangingAnything)
+{
+    write(dir + "f", "f");
+    EXPECT_EQ(fs.probeRemovable(dir + "f"), 0u);
+    ASSERT_EQ(fs.setAttributes(dir + "f", attrReadOnly), 0u);
+    EXPECT_EQ(fs.probeRemovable(dir + "f"), 0u);
+    uint32_t attributes = 0;
+    EXPECT_EQ(fs.getAttributes(dir + "f", attributes), 0u);
+    EXPECT_TRUE(attributes & attrReadOnly);
+    ASSERT_EQ(fs.setAttributes(dir + "f", 0), 0u);
+
+    // Held by a program that shares reading and writing but not deleting.
+    HANDLE held = CreateFileW(LongPath(dir + "f").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(fs.probeRemovable(dir + "f"), 32u);
+    CloseHandle(held);
+
+    ASSERT_EQ(fs.createDirectory(dir + "d"), 0u);
+    EXPECT_NE(fs.probeRemovable(dir + "d"), 0u);
+    EXPECT_EQ(fs.probeRemovable(dir + "missing"), uint32_t(errFileNotFound));
+}
+
+TEST_F(Win32FileSystemTest, DirectoriesAreKnownUnderEveryName)
+{
+    ASSERT_EQ(fs.createDirectory(dir + "a"), 0u);
+    ASSERT_EQ(fs.createDirectory(dir + "b"), 0u);
+    FileId a, sameA, b;
+    ASSERT_EQ(fs.directoryId(dir + "a", a), 0u);
+    ASSERT_EQ(fs.directoryId(dir + "B\\..\\A\\", sameA), 0u);
+    ASSERT_EQ(fs.directoryId(dir + "b", b), 0u);
+    EXPECT_TRUE(a == sameA);
+    EXPECT_FALSE(a == b);
+    EXPECT_EQ(fs.directoryId(dir + "missing", a), uint32_t(errFileNotFound));
 }
 
 TEST_F(Win32FileSystemTest, LastWriteTimeAndPackedLocalTime)

@@ -50,6 +50,8 @@ public:
         return f->op == FaultOp::write ? f->error : 0;
     }
 
+    uint32_t size(uint64_t& bytes) override { return real_->size(bytes); }
+
     uint32_t setLastWriteTime(uint64_t lastWrite) override
     {
         if (uint32_t error = fs_.fail(FaultOp::setLastWriteTime, path_))
@@ -153,11 +155,25 @@ uint32_t FaultFileSystem::deleteFile(const std::string& path)
     return real_.deleteFile(path);
 }
 
-uint32_t FaultFileSystem::renameFile(const std::string& from, const std::string& to)
+uint32_t FaultFileSystem::renameFile(const std::string& from, const std::string& to, bool replace)
 {
     if (uint32_t error = fail(FaultOp::renameFile, from))
         return error;
-    return real_.renameFile(from, to);
+    return real_.renameFile(from, to, replace);
+}
+
+uint32_t FaultFileSystem::probeRemovable(const std::string& path)
+{
+    if (uint32_t error = fail(FaultOp::probeRemovable, path))
+        return error;
+    return real_.probeRemovable(path);
+}
+
+uint32_t FaultFileSystem::directoryId(const std::string& path, FileId& id)
+{
+    if (uint32_t error = fail(FaultOp::directoryId, path))
+        return error;
+    return real_.directoryId(path, id);
 }
 
 uint32_t FaultFileSystem::createDirectory(const std::string& path)

@@ -28,6 +28,8 @@ enum class FaultOp {
     deleteFile,
     renameFile,       // matched against the source path
     createDirectory,
+    probeRemovable,
+    directoryId,
     openRead,
     createWrite,
     setLastWriteTime,
@@ -67,8 +69,10 @@ public:
     uint32_t getAttributes(const std::string& path, uint32_t& attributes) override;
     uint32_t setAttributes(const std::string& path, uint32_t attributes) override;
     uint32_t deleteFile(const std::string& path) override;
-    uint32_t renameFile(const std::string& from, const std::string& to) override;
+    uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override;
     uint32_t createDirectory(const std::string& path) override;
+    uint32_t probeRemovable(const std::string& path) override;
+    uint32_t directoryId(const std::string& path, FileId& id) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;

@@ -1,5 +1,7 @@
 #include "support/MemoryFileSystem.h"
 
+#include <functional>
+
 namespace tresorix::test {
 namespace {
 
@@ -41,6 +43,11 @@ public:
             return errAccessDenied;
         data_.append(static_cast<const char*>(buffer), size);
         put = size;
+        return 0;
+    }
+    uint32_t size(uint64_t& bytes) override
+    {
+        bytes = data_.size();
         return 0;
     }
     uint32_t setLastWriteTime(uint64_t lastWrite) override
@@ -107,7 +114,7 @@ uint32_t MemoryFileSystem::addNode(const std::string& path, FileEntry entry, std
     while (!trimmed.empty() && trimmed.back() == '\\')
         trimmed.pop_back();
     entry.name = trimmed.substr(trimmed.rfind('\\') + 1);
-    nodes_[k] = Node{entry, std::move(data)};
+    nodes_[k] = Node{entry, std::move(data), nextId_++};
     return 0;
 }
 
@@ -211,13 +218,19 @@ uint32_t MemoryFileSystem::deleteFile(const std::string& path)
     return 0;
 }
 
-uint32_t MemoryFileSystem::renameFile(const std::string& from, const std::string& to)
+uint32_t MemoryFileSystem::renameFile(const std::string& from, const std::string& to, bool replace)
 {
     Node* n = node(from);
     if (!n)
         return errFileNotFound;
     if (n->entry.isDirectory())
         return errAccessDenied;
+    if (Node* old = node(to); old && replace && key(to) != key(from)) {
+        if (old->entry.attributes & (attrDirectory | attrReadOnly))
+            return errAccessDenied;
+        nodes_.erase(key(to));
+        n = node(from);
+    }
     Node moved = *n;
     if (uint32_t error = addNode(to, moved.entry, moved.data))
         return error;
@@ -235,6 +248,27 @@ uint32_t MemoryFileSystem::createDirectory(const std::string& path)
     return error;
 }
 
+uint32_t MemoryFileSystem::probeRemovable(const std::string& path)
+{
+    Node* n = node(path);
+    if (!n)
+        return errFileNotFound;
+    return n->entry.isDirectory() ? uint32_t(errAccessDenied) : 0u;
+}
+
+uint32_t MemoryFileSystem::directoryId(const std::string& path, FileId& id)
+{
+    if (isRoot(key(path))) {
+        id = {1, std::hash<std::string>()(key(path))};
+        return 0;
+    }
+    Node* n = node(path);
+    if (!n)
+        return errFileNotFound;
+    id = {0, n->id};
+    return 0;
+}
+
 uint32_t MemoryFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     Node* n = node(path);
@@ -246,23 +280,21 @@ uint32_t MemoryFileSystem::openRead(const std::string& path, std::unique_ptr<Ope
 
 uint32_t MemoryFileSystem::createWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
+    if (node(path))
+        return errFileExists;
+    FileEntry e;
+    e.attributes = attrArchive;
+    if (uint32_t error = addNode(path, e, {}))
+        return error;
     Node* n = node(path);
-    if (n && (n->entry.attributes & (attrDirectory | attrReadOnly)))
-        return errAccessDenied;
-    if (!n) {
-        FileEntry e;
-        e.attributes = attrArchive;
-        if (uint32_t error = addNode(path, e, {}))
-            return error;
-        n = node(path);
-    }
-    n->data.clear();
     file = std::make_unique<MemoryFile>(n->data, n->entry.lastWrite, true);
     return 0;
 }
 
 uint32_t MemoryFileSystem::freeSpace(const std::string& path, uint64_t& bytes)
 {
+    if (!isRoot(key(path)) && !exists(path))
+        return errPathNotFound;
     bytes = free;
     return 0;
 }

@@ -27,8 +27,11 @@ public:
     uint32_t getAttributes(const std::string& path, uint32_t& attributes) override;
     uint32_t setAttributes(const std::string& path, uint32_t attributes) override;
     uint32_t deleteFile(const std::string& path) override;
-    uint32_t renameFile(const std::string& from, const std::string& to) override;
+    uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override;
     uint32_t createDirectory(const std::string& path) override;
+    uint32_t probeRemovable(const std::string& path) override;
+    // Each node its own; there are no links here.
+    uint32_t directoryId(const std::string& path, FileId& id) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
@@ -39,6 +42,7 @@ private:
     struct Node {
         FileEntry entry;
         std::string data;
+        uint64_t id = 0;
     };
     static std::string key(const std::string& path);
     static std::string parentKey(const std::string& key);
@@ -47,6 +51,7 @@ private:
 
     std::map<std::string, Node> nodes_;  // by upper-cased path without trailing backslash
     std::vector<std::string> created_;
+    uint64_t nextId_ = 1;
 };
 
 }  // namespace tresorix::test

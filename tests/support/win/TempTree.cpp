@@ -169,6 +169,42 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryW(longPath(dir).c_str());
 }
 
+std::string UnixPath(const std::string& path)
+{
+    using Convert = char*(__cdecl*)(const wchar_t*);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = convert ? convert(Widen(path).c_str()) : nullptr;
+    if (!name)
+        return {};
+    std::string out = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return out;
+}
+
+int RunUnixShell(const std::string& command)
+{
+    TempTree scratch;
+    const std::string status = UnixPath(scratch.path("status"));
+    if (status.empty())
+        return -1;
+    scratch.write("run.sh", "(" + command + ") >/dev/null 2>&1\necho $? >'" + status + ".part'\nmv '" + status +
+                                ".part' '" + status + "'\n");
+    // Wine starts a Unix program but hands back no process to wait for: the
+    // script tells its end by the file it leaves last.
+    std::wstring line = L"/bin/sh \"" + Widen(UnixPath(scratch.path("run.sh"))) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    for (int i = 0; i < 6000 && !Exists(scratch.path("status")); ++i)
+        Sleep(10);
+    std::string text = ReadAll(scratch.path("status"));
+    return text.empty() || text[0] < '0' || text[0] > '9' ? -1 : std::stoi(text);
+}
+
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second)
 {
     SYSTEMTIME st{WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), 0};

@@ -39,6 +39,13 @@ void SetAttributes(const std::string& path, uint32_t attributes);
 std::string ListNames(const std::string& directory);
 void RemoveTree(const std::string& path);
 
+// The Unix name of a path under Wine; empty on Windows.
+std::string UnixPath(const std::string& path);
+// Runs a shell command on the Unix side of Wine (to make what Windows calls
+// cannot: symbolic links, mounts) and waits for it. Its exit status, or -1
+// on Windows or when it did not end within a minute.
+int RunUnixShell(const std::string& command);
+
 // FILETIME ticks of a UTC calendar time.
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second);
 
