@@ -75,7 +75,7 @@ int probe(const std::string& directory)
     });
     timeStep("create under a temporary name, rename", n, [&](int i) {
         create(dir + "~tmp.tmp");
-        fs.renameFile(dir + "~tmp.tmp", name("b", i));
+        fs.renameFile(dir + "~tmp.tmp", name("b", i), false);
     });
     timeStep("set attributes by name", n, [&](int i) { fs.setAttributes(name("b", i), attrHidden); });
     timeStep("delete", n, [&](int i) { fs.deleteFile(name("a", i)); });
