@@ -1,15 +1,18 @@
 // Runs one backup of SOURCE into TARGET (subdirectories, every file, mode 0)
 // with the engine and a view that shows nothing, and prints the counts.
-// With --probe DIR it instead times the single file-system calls a backup
-// makes per file in DIR (which it fills and empties again), so that the cost
-// of each step can be set against that of a whole small file.
+// With --probe DIR [FILES] it instead times the single file-system calls a
+// backup makes per file in DIR, which it fills with FILES files (500) and
+// empties again, so that the cost of each step can be set against that of a
+// whole small file.
 #include "engine/Backup.h"
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <functional>
 
@@ -38,10 +41,9 @@ void timeStep(const char* what, int count, const std::function<void(int)>& step)
     std::printf("%-44s %8.3f ms\n", what, (now() - start) * 1000 / count);
 }
 
-int probe(const std::string& directory)
+int probe(const std::string& directory, int n)
 {
     Win32FileSystem fs;
-    const int n = 500;
     const std::string dir = directory.back() == '\\' ? directory : directory + "\\";
     fs.createDirectory(dir);
     auto name = [&](const char* stem, int i) { return dir + stem + std::to_string(i) + ".dat"; };
@@ -67,7 +69,7 @@ int probe(const std::string& directory)
         if (fs.openRead(name("a", i), in) == 0)
             in->close();
     });
-    timeStep("list the directory (500 files)", 20, [&](int) {
+    timeStep("list the directory", 20, [&](int) {
         uint32_t error;
         auto listing = fs.list(dir, error);
         while (listing && listing->next(entry)) {
@@ -90,10 +92,10 @@ int probe(const std::string& directory)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 3 && std::wcscmp(argv[1], L"--probe") == 0)
-        return probe(Narrow(argv[2]));
+    if ((argc == 3 || argc == 4) && std::wcscmp(argv[1], L"--probe") == 0)
+        return probe(Narrow(argv[2]), argc == 4 ? std::max(1, _wtoi(argv[3])) : 500);
     if (argc != 3) {
-        std::fputs("usage: bench_driver SOURCE TARGET\n       bench_driver --probe DIRECTORY\n", stderr);
+        std::fputs("usage: bench_driver SOURCE TARGET\n       bench_driver --probe DIRECTORY [FILES]\n", stderr);
         return 2;
     }
     Win32FileSystem fs;

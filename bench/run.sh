@@ -5,7 +5,8 @@
 # summary. The machine may be busy: only ratios of one run mean anything.
 #
 #   BENCH_RUNS   runs per measurement, the median is reported (default 3)
-#   BENCH_TREES  which parts to run (default: real doc full large flat start);
+#   BENCH_TREES  which parts to run (default: real doc full large flat start
+#                probe);
 #                e.g. BENCH_TREES=real BENCH_RUNS=1 for a quick look
 #   BENCH_BASELINE=EXE  an earlier tresorix.exe, run beside the current one
 #                (as "old") for a before/after table from one run
@@ -16,7 +17,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 work=$top/build/bench
 runs=${BENCH_RUNS:-3}
-trees=" ${BENCH_TREES:-real doc full large flat start} "
+trees=" ${BENCH_TREES:-real doc full large flat start probe} "
 mkdir -p "$work"
 has() { [[ $trees == *" $1 "* ]]; }
 
@@ -203,6 +204,18 @@ if has start; then
     show start-exe "start program"
     show start-xcopy "start xcopy"
     show start-old "start before"
+fi
+
+if has probe; then
+    # What single steps of a copy cost, beside a whole small file: the free
+    # space asked before every file, and the temporary name and rename that
+    # keep an old copy until the new one is complete.
+    for n in 20 500; do
+        echo "single calls in a directory of $n files, milliseconds each:"
+        rm -rf "$work/probe"
+        wine "$driver" --probe "$(win "$work/probe")" $n | sed 's/^/  /'
+    done
+    rm -rf "$work/probe"
 fi
 
 # Times are those of the program itself, with its windows; memory is the
