@@ -43,6 +43,7 @@ make_tree() {
 # Data that nobody here wrote: the system's documentation, links dereferenced
 # and dangling ones dropped (rsync reports those with 23).
 copy_doc() {
+    mkdir -p "$work/doc"
     rsync -rtL /usr/share/doc/ "$work/doc/src/" >/dev/null 2>&1 || [ $? = 23 ]
 }
 has full && make_tree "$work/full" "$work/gentree" "$work/full/src" 10000 0 0

@@ -602,7 +602,9 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
         return false;
     FileEntry copy = file;
     copy.size = copied;
-    copy.attributes = (file.attributes & kCopiedAttributes) ? (file.attributes & kCopiedAttributes) : uint32_t(attrArchive);
+    copy.attributes = file.attributes & kCopiedAttributes;
+    if (copy.attributes == 0)
+        copy.attributes = attrArchive;
     const std::string target = targetFile.substr(0, targetFile.size() - file.name.size());
     noteTarget(target, file.name, &copy);
     return true;
@@ -643,7 +645,7 @@ uint32_t BackupRun::findTarget(const std::string& target, const std::string& nam
     const std::string key = asciiKey(name);
     if (targetListing_.directory == target && !key.empty()) {
         auto it = targetListing_.files.find(key);
-        if (it == targetListing_.files.end() && targetListing_.asciiOnly)
+        if (it == targetListing_.files.end() && targetListing_.missesKnown)
             return errFileNotFound;
         if (it != targetListing_.files.end() && it->second) {
             found = *it->second;
@@ -669,7 +671,10 @@ void BackupRun::listTarget(const std::string& target)
             continue;
         std::string key = asciiKey(entry.name);
         if (key.empty()) {
-            targetListing_.asciiOnly = false;
+            // Of the other letters only the dotless i and the long s have an
+            // ASCII letter as upper case: a system may find "FıLE" under "file".
+            if (entry.name.find("\xC4\xB1") != std::string::npos || entry.name.find("\xC5\xBF") != std::string::npos)
+                targetListing_.missesKnown = false;
             continue;
         }
         auto [it, added] = targetListing_.files.emplace(std::move(key), entry);

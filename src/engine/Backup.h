@@ -142,7 +142,7 @@ private:
         std::string directory;  // empty: none
         // By upper-case ASCII name; no value where two names fold alike.
         std::unordered_map<std::string, std::optional<FileEntry>> files;
-        bool asciiOnly = true;  // then a name it does not hold is not there
+        bool missesKnown = true;  // a name it does not hold is not there
     };
     TargetListing targetListing_;
 };
