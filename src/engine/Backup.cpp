@@ -129,6 +129,8 @@ bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
 uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
 {
     targetListing_ = {};
+    // Nor may a directory of ours stay open while the user changes the medium.
+    dropTargetVolume();
     view_.flush();
     return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
 }
@@ -195,6 +197,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     if (state_.cancelled())
         return;
     targetListing_ = {};
+    dropTargetVolume();
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
@@ -462,12 +465,29 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
 uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
-    for (;;) {
-        uint32_t error = fs_.freeSpace(directory, bytes);
-        if ((error != errFileNotFound && error != errPathNotFound) || directory.size() <= rootSize)
-            return error;
+    uint32_t error = targetFreeSpace(directory, bytes);
+    while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
+        error = fs_.freeSpace(directory, bytes);
     }
+    return error;
+}
+
+// The target directory is held open for the questions of its files.
+uint32_t BackupRun::targetFreeSpace(const std::string& directory, uint64_t& bytes)
+{
+    uint32_t error = 0;
+    if (targetVolumeDirectory_ != directory) {
+        dropTargetVolume();
+        targetVolume_ = fs_.openVolume(directory, error);
+        if (!targetVolume_)
+            return error;
+        targetVolumeDirectory_ = directory;
+    }
+    error = targetVolume_->freeSpace(bytes);
+    if (error != 0)
+        dropTargetVolume();
+    return error;
 }
 
 void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
@@ -656,6 +676,12 @@ uint32_t BackupRun::findTarget(const std::string& target, const std::string& nam
     if (error != 0 && targetListing_.directory != target)
         listTarget(target);
     return error;
+}
+
+void BackupRun::dropTargetVolume()
+{
+    targetVolume_.reset();
+    targetVolumeDirectory_.clear();
 }
 
 void BackupRun::listTarget(const std::string& target)

@@ -119,6 +119,8 @@ private:
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
+    uint32_t targetFreeSpace(const std::string& directory, uint64_t& bytes);
+    void dropTargetVolume();
     void noteTarget(const std::string& target, const std::string& name, const FileEntry* entry);
 
     FileSystem& fs_;
@@ -145,6 +147,10 @@ private:
         bool missesKnown = true;  // a name it does not hold is not there
     };
     TargetListing targetListing_;
+    // The target directory held open for the free-space question, for one
+    // directory visit at most and never across a prompt.
+    std::unique_ptr<OpenVolume> targetVolume_;
+    std::string targetVolumeDirectory_;
 };
 
 }  // namespace tresorix
