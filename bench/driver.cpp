@@ -61,6 +61,9 @@ int probe(const std::string& directory, int n)
     FileEntry entry;
     timeStep("free space of the target directory", n, [&](int) { fs.freeSpace(dir, available); });
     timeStep("free space of the drive root", n, [&](int) { fs.freeSpace(dir.substr(0, 3), available); });
+    uint32_t error = 0;
+    if (std::unique_ptr<OpenVolume> volume = fs.openVolume(dir, error))
+        timeStep("free space of the target directory held open", n, [&](int) { volume->freeSpace(available); });
     timeStep("create, write 100 bytes, stamp, close", n, [&](int i) { create(name("a", i)); });
     timeStep("look up an existing name", n, [&](int i) { fs.find(name("a", i), entry); });
     timeStep("look up a missing name", n, [&](int i) { fs.find(name("x", i), entry); });
