@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Times Tresorix's engine against the peers under the same Wine (xcopy) and
-# against native cp and rsync, on the same generated data in the same run.
-# Prints medians and ratios; the last line is the summary.
+# Times Tresorix (the real program and the engine alone) against the peers
+# under the same Wine (xcopy) and against native cp and rsync, on the same
+# data in the same run. Prints medians and ratios; the last line is the
+# summary. The machine may be busy: only ratios of one run mean anything.
+#
+#   BENCH_RUNS   runs per measurement, the median is reported (default 3)
+#   BENCH_TREES  which parts to run (default: real doc full large flat start
+#                probe);
+#                e.g. BENCH_TREES=real BENCH_RUNS=1 for a quick look
+#   BENCH_BASELINE=EXE  an earlier tresorix.exe, run beside the current one
+#                (as "old") for a before/after table from one run
+#   BENCH_FLAT_FULL=1  also the full run into one directory of 20,000 files
+#                (minutes: quadratic under Wine for every Windows program)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 work=$top/build/bench
-runs=${BENCH_RUNS:-5}
-small=${BENCH_SMALL:-10000}
+runs=${BENCH_RUNS:-3}
+trees=" ${BENCH_TREES:-real doc full large flat start probe} "
 mkdir -p "$work"
+has() { [[ $trees == *" $1 "* ]]; }
 
 . scripts/wine-env.sh "$top/build/win"
 wine_prefix_init
@@ -20,15 +31,29 @@ trap 'wineserver_stop; display_stop' EXIT
 
 driver=$top/build/win/bench_driver.exe
 g++ -O2 -std=c++20 bench/gentree.cpp -o "$work/gentree"
-make_tree() {  # DIR SMALL LARGE LARGE_MIB
-    [ -f "$1/.done" ] && return
-    rm -rf "$1"
-    "$work/gentree" "$1/src" "$2" "$3" "$4"
-    touch "$1/.done"
+# DIR COMMAND...: builds DIR/src once with the command.
+make_tree() {
+    local dir=$1
+    shift
+    [ -f "$dir/.done" ] && return
+    rm -rf "$dir"
+    "$@"
+    touch "$dir/.done"
 }
-make_tree "$work/full" "$small" 0 0
-make_tree "$work/tenth" $((small / 10)) 0 0
-make_tree "$work/large" 0 3 256
+# Data that nobody here wrote: the system's documentation, links dereferenced
+# and dangling ones dropped (rsync reports those with 23).
+copy_doc() {
+    mkdir -p "$work/doc"
+    rsync -rtL /usr/share/doc/ "$work/doc/src/" >/dev/null 2>&1 || [ $? = 23 ]
+}
+has full && make_tree "$work/full" "$work/gentree" "$work/full/src" 10000 0 0
+has full && make_tree "$work/tenth" "$work/gentree" "$work/tenth/src" 1000 0 0
+has large && make_tree "$work/large" "$work/gentree" "$work/large/src" 0 3 256
+has real && make_tree "$work/real" "$work/gentree" --real "$work/real/src" 6000
+has doc && make_tree "$work/doc" copy_doc
+has flat && make_tree "$work/flat1k" "$work/gentree" --flat "$work/flat1k/src" 1000 100
+has flat && make_tree "$work/flat20k" "$work/gentree" --flat "$work/flat20k/src" 20000 100
+has start && mkdir -p "$work/empty/src"
 win() { echo "Z:${1//\//\\}"; }
 
 # The real program runs a set file unattended; it keeps its settings beside
@@ -40,6 +65,13 @@ exe_set() {  # SOURCE TARGET: the set the program runs next
         "$(win "$2")" "$(win "$1")" >"$work/prog/bench.tsi"
 }
 exe=(wine "$work/prog/tresorix.exe" "$(win "$work/prog/bench.tsi")" /START /CLOSE)
+old=()
+if [ -n "${BENCH_BASELINE:-}" ]; then
+    mkdir -p "$work/prog-old"
+    cp "$BENCH_BASELINE" "$work/prog-old/tresorix.exe"
+    old=(wine "$work/prog-old/tresorix.exe" "$(win "$work/prog/bench.tsi")" /START /CLOSE)
+fi
+tools="exe trx xcopy cp rsync${old:+ old}"
 
 # Runs a command; appends "seconds peak-kB" to the named result file.
 measure() {
@@ -53,36 +85,148 @@ measure() {
 median() {  # FILE COLUMN
     sort -n -k"$2","$2" "$work/$1" | awk -v c="$2" '{v[NR]=$c} END {print v[int((NR+1)/2)]}'
 }
+ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+
+# Every tool on one tree, full copy into an empty target and again unchanged.
+bench_tree() {  # NAME
+    local t=$1 src=$work/$1/src dst=$work/$1/dst
+    exe_set "$src" "$dst"
+    rm -rf "$dst"; measure $t-exe-full.res "${exe[@]}"
+    measure $t-exe-same.res "${exe[@]}"
+    rm -rf "$dst"; measure $t-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
+    measure $t-trx-same.res wine "$driver" "$(win "$src")" "$(win "$dst")"
+    rm -rf "$dst"; measure $t-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
+    measure $t-xcopy-same.res wine xcopy /E /I /Y /D "$(win "$src")" "$(win "$dst")"
+    rm -rf "$dst"; measure $t-cp-full.res cp -a "$src" "$dst"
+    measure $t-cp-same.res cp -au "$src/." "$dst/"
+    rm -rf "$dst"; measure $t-rsync-full.res rsync -a "$src/" "$dst/"
+    measure $t-rsync-same.res rsync -a "$src/" "$dst/"
+    if [ -n "${old:-}" ]; then
+        rm -rf "$dst"; measure $t-old-full.res "${old[@]}"
+        measure $t-old-same.res "${old[@]}"
+    fi
+    rm -rf "$dst"
+}
+
+# Unchanged runs over one directory, the target filled beforehand with the
+# same times; the full run only for the record.
+bench_flat() {  # NAME FULL
+    local t=$1 src=$work/$1/src dst=$work/$1/dst
+    rm -rf "$dst"; cp -a "$src" "$dst"
+    exe_set "$src" "$dst"
+    measure $t-exe-same.res "${exe[@]}"
+    measure $t-trx-same.res wine "$driver" "$(win "$src")" "$(win "$dst")"
+    measure $t-xcopy-same.res wine xcopy /E /I /Y /D "$(win "$src")" "$(win "$dst")"
+    if [ -n "${old:-}" ]; then measure $t-old-same.res "${old[@]}"; fi
+    if [ "$2" = 1 ]; then
+        rm -rf "$dst"; measure $t-exe-full.res "${exe[@]}"
+        rm -rf "$dst"; measure $t-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
+    fi
+    rm -rf "$dst"
+}
 
 rm -f "$work"/*.res
-for _ in $(seq "$runs"); do
-    for t in full large; do
-        src=$work/$t/src dst=$work/$t/dst
-        rm -rf "$dst"; measure $t-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-        measure $t-trx-same.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-        exe_set "$src" "$dst"
-        rm -rf "$dst"; measure $t-exe-full.res "${exe[@]}"
-        measure $t-exe-same.res "${exe[@]}"
-        rm -rf "$dst"; measure $t-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
-        measure $t-xcopy-same.res wine xcopy /E /I /Y /D "$(win "$src")" "$(win "$dst")"
-        rm -rf "$dst"; measure $t-cp.res cp -a "$src" "$dst"
-        rm -rf "$dst"; measure $t-rsync.res rsync -a "$src/" "$dst/"
-        rm -rf "$dst"
+for run in $(seq "$runs"); do
+    for t in real doc full; do
+        has $t && bench_tree $t
     done
-    rm -rf "$work/tenth/dst"
-    measure tenth-trx-full.res wine "$driver" "$(win "$work/tenth/src")" "$(win "$work/tenth/dst")"
+    if has full; then
+        rm -rf "$work/tenth/dst"
+        measure tenth-trx-full.res wine "$driver" "$(win "$work/tenth/src")" "$(win "$work/tenth/dst")"
+        rm -rf "$work/tenth/dst"
+    fi
+    if has large; then
+        src=$work/large/src dst=$work/large/dst
+        exe_set "$src" "$dst"
+        rm -rf "$dst"; measure large-exe-full.res "${exe[@]}"
+        rm -rf "$dst"; measure large-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
+        rm -rf "$dst"; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
+        rm -rf "$dst"; measure large-cp-full.res cp -a "$src" "$dst"
+        rm -rf "$dst"; measure large-rsync-full.res rsync -a "$src/" "$dst/"
+        if [ -n "${old:-}" ]; then rm -rf "$dst"; measure large-old-full.res "${old[@]}"; fi
+        rm -rf "$dst"
+    fi
+    if has flat; then
+        # The full runs into one directory only once: they add nothing but minutes.
+        bench_flat flat1k $([ "$run" = 1 ] && echo 1 || echo 0)
+        bench_flat flat20k $([ "$run" = 1 ] && [ "${BENCH_FLAT_FULL:-0}" = 1 ] && echo 1 || echo 0)
+    fi
+    if has start; then
+        # The fixed cost: start to end with nothing to copy.
+        exe_set "$work/empty/src" "$work/empty/dst"
+        for _ in 1 2 3; do
+            measure start-exe.res "${exe[@]}"
+            measure start-xcopy.res wine xcopy /E /I /Y /D "$(win "$work/empty/src")" "$(win "$work/empty/dst")"
+            if [ -n "${old:-}" ]; then measure start-old.res "${old[@]}"; fi
+        done
+    fi
 done
 
-printf '%-34s %10s %10s\n' "median of $runs runs" seconds "peak MiB"
-for r in full-exe-full full-trx-full full-xcopy-full full-exe-same full-trx-same full-xcopy-same full-cp \
-         full-rsync large-exe-full large-trx-full large-xcopy-full large-cp large-rsync tenth-trx-full; do
-    printf '%-34s %10s %10.1f\n' "$r" "$(median $r.res 1)" "$(echo "$(median $r.res 2) / 1024" | bc -l)"
+show() {  # RESULT [LABEL]
+    [ -f "$work/$1.res" ] || return 0
+    printf '%-22s %9s %9.1f\n' "${2:-$1}" "$(median $1.res 1)" "$(echo "$(median $1.res 2) / 1024" | bc -l)"
+}
+# "A / B" of two medians, or "-" when either was not measured.
+over() {
+    [ -f "$work/$1.res" ] && [ -f "$work/$2.res" ] || { echo -; return; }
+    ratio "$(median $1.res 1)" "$(median $2.res 1)"
+}
+
+echo
+echo "medians of $runs runs, seconds and peak MiB"
+for t in real doc full; do
+    has $t || continue
+    for k in full same; do
+        for tool in $tools; do show $t-$tool-$k; done
+        echo "  $t $k: program/xcopy $(over $t-exe-$k $t-xcopy-$k)  program/engine $(over $t-exe-$k $t-trx-$k)" \
+             " engine/xcopy $(over $t-trx-$k $t-xcopy-$k)  program/cp $(over $t-exe-$k $t-cp-$k)" \
+             "${old:+ before/xcopy $(over $t-old-$k $t-xcopy-$k)  before/engine $(over $t-old-$k $t-trx-$k)}"
+    done
 done
-ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+if has large; then
+    for tool in $tools; do show large-$tool-full; done
+    echo "  large: program/xcopy $(over large-exe-full large-xcopy-full)  program/cp $(over large-exe-full large-cp-full)" \
+         " program/engine $(over large-exe-full large-trx-full)"
+fi
+if has flat; then
+    echo "one directory of small files, unchanged, milliseconds per file:"
+    for t in flat1k flat20k; do
+        n=$([ $t = flat1k ] && echo 1000 || echo 20000)
+        per() { [ -f "$work/$1.res" ] && echo "scale=3; $(median $1.res 1) * 1000 / $n" | bc -l | sed 's/^\./0./' || echo -; }
+        echo "  $n files: program $(per $t-exe-same)  engine $(per $t-trx-same)  xcopy /D $(per $t-xcopy-same)" \
+             "${old:+ before $(per $t-old-same)}" \
+             "  program/xcopy $(over $t-exe-same $t-xcopy-same)"
+        [ -f "$work/$t-exe-full.res" ] &&
+            echo "  $n files, full run (for the record; Wine scans the directory for every new name):" \
+                 "program $(median $t-exe-full.res 1) s  xcopy $(median $t-xcopy-full.res 1) s"
+    done
+fi
+if has start; then
+    show start-exe "start program"
+    show start-xcopy "start xcopy"
+    show start-old "start before"
+fi
+
+if has probe; then
+    # What single steps of a copy cost, beside a whole small file: the free
+    # space asked before every file, and the temporary name and rename that
+    # keep an old copy until the new one is complete.
+    for n in 20 500; do
+        echo "single calls in a directory of $n files, milliseconds each:"
+        rm -rf "$work/probe"
+        wine "$driver" --probe "$(win "$work/probe")" $n | sed 's/^/  /'
+    done
+    rm -rf "$work/probe"
+fi
+
 # Times are those of the program itself, with its windows; memory is the
 # engine's alone, since a window's own footprint does not grow with the tree.
-F=$(ratio "$(median full-exe-full.res 1)" "$(median full-xcopy-full.res 1)")
-U=$(ratio "$(median full-exe-same.res 1)" "$(median full-xcopy-same.res 1)")
-L=$(ratio "$(median large-exe-full.res 1)" "$(median large-cp.res 1)")
-M=$(ratio "$(median full-trx-full.res 2)" "$(median tenth-trx-full.res 2)")
-echo "bench: full $F unchanged $U large $L memory $M"
+F=$(over full-exe-full full-xcopy-full)
+U=$(over full-exe-same full-xcopy-same)
+L=$(over large-exe-full large-xcopy-full)
+M=-
+has full && M=$(ratio "$(median full-trx-full.res 2)" "$(median tenth-trx-full.res 2)")
+RF=$(over real-exe-full real-xcopy-full)
+RU=$(over real-exe-same real-xcopy-same)
+S=$(over start-exe start-xcopy)
+echo "bench: full $F unchanged $U large $L memory $M real-full $RF real-unchanged $RU start $S"

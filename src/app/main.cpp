@@ -1,5 +1,6 @@
-// Program main: creates the seven windows in their order, links them, shows
-// the main window and runs the message loop.
+// Program main: creates the main and the progress window, links them with
+// the dialogs (each made when first needed), shows the main window and runs
+// the message loop.
 #include "dialogs/DirWahl.h"
 #include "dialogs/FilterForm.h"
 #include "dialogs/InfoForm.h"
@@ -18,6 +19,35 @@
 
 #include <shobjidl.h>
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// A dialog made when it is first needed. Under Wine each window costs some
+// hundreds of round trips to the server; made at start, the dialogs nobody
+// opens would double the time an unattended backup takes to begin.
+template <class Dialog>
+class OnDemand {
+public:
+    explicit OnDemand(std::function<std::unique_ptr<Dialog>()> make) : make_(std::move(make)) {}
+    Dialog& operator*()
+    {
+        if (!dialog_)
+            dialog_ = make_();
+        return *dialog_;
+    }
+    Dialog* operator->() { return &**this; }
+
+private:
+    std::function<std::unique_ptr<Dialog>()> make_;
+    std::unique_ptr<Dialog> dialog_;
+};
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     using namespace tresorix;
@@ -29,12 +59,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
     Win32FileSystem fileSystem;
-    TDirWahl dirWahl(mForm.StoredFilterList, fileSystem);
-    TZielwahl zielwahl;
-    TmdForm mdForm;
+    // The source dialog's presets are the program's list until the user
+    // changes it, and are saved at close whether the dialog opened or not.
+    if (mForm.StoredFilterList.empty())
+        mForm.StoredFilterList = kPresetFilters;
+    OnDemand<TmdForm> mdForm([] { return std::make_unique<TmdForm>(); });
+    OnDemand<TZielwahl> zielwahl([&] {
+        auto dialog = std::make_unique<TZielwahl>();
+        dialog->setCreateDialog(*mdForm);
+        return dialog;
+    });
     TProgress progress(mForm.handle());
-    TFilterForm filterForm;
-    Tinfo info;
+    OnDemand<TFilterForm> filterForm([] { return std::make_unique<TFilterForm>(); });
+    OnDemand<Tinfo> info([] { return std::make_unique<Tinfo>(); });
 
     // The progress window owns the run state; the main window's close query
     // cancels a running backup through it.
@@ -43,19 +80,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     mForm.closed = [] { PostQuitMessage(0); };
-    zielwahl.setCreateDialog(mdForm);
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
-        if (zielwahl.Pick(proposal) != mrOk)
+        if (zielwahl->Pick(proposal) != mrOk)
             return std::nullopt;
-        return zielwahl.DirView.Directory();
+        return zielwahl->DirView.Directory();
     };
     mForm.pickStdZiel = pickTarget;
-    mForm.showInfo = [&] { info.showModal(); };
-    dirWahl.filterForm = &filterForm;
-    dirWahl.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
-    dirWahl.standardTarget = [&] { return mForm.stdZiel(); };
-    dirWahl.chooseTarget = pickTarget;
-    mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, dirWahl, newEntry); };
+    mForm.showInfo = [&] { info->showModal(); };
+    OnDemand<TDirWahl> dirWahl([&] {
+        auto dialog = std::make_unique<TDirWahl>(mForm.StoredFilterList, fileSystem);
+        dialog->filterForm = &*filterForm;
+        dialog->addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
+        dialog->standardTarget = [&] { return mForm.stdZiel(); };
+        dialog->chooseTarget = pickTarget;
+        return dialog;
+    });
+    mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, *dirWahl, newEntry); };
 
     mForm.FormShow();
     return RunMessageLoop();

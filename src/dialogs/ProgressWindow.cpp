@@ -78,7 +78,8 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
     updateNow_ = checkRaiseNow_ = pumpNow_ = true;
 
     auto finish = [this] {
-        flush();
+        SetPromptHandler(std::move(previousPrompt_));
+        showNow();
         if (setStatus_)
             setStatus_(true);
         show(false);
@@ -86,6 +87,11 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
         mainStatus_ = nullptr;
         setStatus_ = nullptr;
     };
+    // Every prompt of the run shows the latest values behind it.
+    previousPrompt_ = SetPromptHandler([this](PromptKind kind, const std::string& text, ButtonSet buttons) {
+        showNow();
+        return previousPrompt_ ? previousPrompt_(kind, text, buttons) : uint16_t{mrCancel};
+    });
     try {
         if (setStatus_)
             setStatus_(false);
@@ -260,9 +266,20 @@ void TProgress::processMessages()
 
 void TProgress::flush()
 {
-    // The controls get the final values and are invalidated; the next pump
-    // or the prompt's own loop paints them. Forcing the paint here would cost
-    // a repaint at every directory's end.
+    // The run asks for this at every directory's end, and the next
+    // directory's values follow at once: showing each directory's last ones
+    // would cost more than its files. A prompt and the run's end show them
+    // at once (BtnStartClick).
+    if (running_)
+        updateIfDue();
+    else
+        showNow();
+}
+
+void TProgress::showNow()
+{
+    // The controls get the values and are invalidated; the next pump or the
+    // prompt's own loop paints them.
     apply();
     if (mainStatus_)
         mainStatus_->flush();

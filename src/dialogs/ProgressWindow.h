@@ -6,6 +6,7 @@
 #include "engine/Backup.h"
 #include "platform/Win32FileSystem.h"
 #include "ui/Form.h"
+#include "ui/Prompts.h"
 
 #include <array>
 #include <cstdint>
@@ -51,7 +52,8 @@ public:
     bool running() const { return running_; }
 
     // RunView. The values are kept at once; the controls get them at most
-    // once per kPaintInterval, and all of them on flush.
+    // once per kPaintInterval, and all of them before a prompt, at the end
+    // of a run and on a flush outside a run.
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -82,6 +84,7 @@ private:
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
+    void showNow();
     bool onTop() const;
 
     Win32FileSystem fs_;
@@ -89,6 +92,7 @@ private:
     bool running_ = false;
     RunView* mainStatus_ = nullptr;
     std::function<void(bool)> setStatus_;
+    PromptHandler previousPrompt_;
 
     // What the run gave (wanted) and what the controls show (shown).
     std::array<std::string, kRowCount> wantedText_, shownText_;

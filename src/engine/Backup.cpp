@@ -68,6 +68,20 @@ bool nameTaken(uint32_t error)
     return error == errFileExists || error == errAlreadyExists;
 }
 
+// A name's key in a target listing, or empty when it holds more than ASCII:
+// how the system folds the case of other letters is its own affair.
+std::string asciiKey(const std::string& name)
+{
+    std::string key;
+    key.reserve(name.size());
+    for (char c : name) {
+        if (uint8_t(c) >= 0x80)
+            return {};
+        key += c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+    }
+    return key;
+}
+
 }  // namespace
 
 std::string ResolveTarget(const std::string& text, const std::string& source, const std::string& stdZiel)
@@ -114,6 +128,9 @@ bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
 
 uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
 {
+    targetListing_ = {};
+    // Nor may a directory of ours stay open while the user changes the medium.
+    dropTargetVolume();
     view_.flush();
     return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
 }
@@ -179,6 +196,8 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.processMessages();
     if (state_.cancelled())
         return;
+    targetListing_ = {};
+    dropTargetVolume();
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
@@ -394,7 +413,7 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
         existing = {};
         fileState = stateGoOn;
         FileEntry found;
-        if (fs_.find(targetFile, found) != 0)
+        if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0)
             break;
         removable = false;
         bool replace = false;
@@ -446,12 +465,29 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
 uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
-    for (;;) {
-        uint32_t error = fs_.freeSpace(directory, bytes);
-        if ((error != errFileNotFound && error != errPathNotFound) || directory.size() <= rootSize)
-            return error;
+    uint32_t error = targetFreeSpace(directory, bytes);
+    while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
+        error = fs_.freeSpace(directory, bytes);
     }
+    return error;
+}
+
+// The target directory is held open for the questions of its files.
+uint32_t BackupRun::targetFreeSpace(const std::string& directory, uint64_t& bytes)
+{
+    uint32_t error = 0;
+    if (targetVolumeDirectory_ != directory) {
+        dropTargetVolume();
+        targetVolume_ = fs_.openVolume(directory, error);
+        if (!targetVolume_)
+            return error;
+        targetVolumeDirectory_ = directory;
+    }
+    error = targetVolume_->freeSpace(bytes);
+    if (error != 0)
+        dropTargetVolume();
+    return error;
 }
 
 void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
@@ -467,6 +503,7 @@ void BackupRun::checkFreeSpace(const std::string& target, const std::string& tar
         // room makes it fit, the old one goes first, for this file alone.
         if (tooSmall && known && existing.replace && size <= free + existing.size &&
             DeleteFileForced(fs_, targetFile)) {
+            noteTarget(target, targetFile.substr(target.size()), nullptr);
             existing.replace = false;
             tooSmall = false;
         }
@@ -503,8 +540,10 @@ uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& 
         error = fs_.createWrite(tempFile, out);
         // What an interrupted run left under our name goes; a file that
         // cannot be removed (another run still writing it) is left alone.
-        if (nameTaken(error) && DeleteFileForced(fs_, tempFile))
+        if (nameTaken(error) && DeleteFileForced(fs_, tempFile)) {
+            targetListing_ = {};
             error = fs_.createWrite(tempFile, out);
+        }
         if (!nameTaken(error))
             return error;
     }
@@ -579,7 +618,16 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
     // A new file has the archive bit and nothing else already.
     if ((file.attributes & kCopiedAttributes) != attrArchive)
         fs_.setAttributes(tempFile, file.attributes);
-    return replaceTarget(tempFile, targetFile, existing);
+    if (!replaceTarget(tempFile, targetFile, existing))
+        return false;
+    FileEntry copy = file;
+    copy.size = copied;
+    copy.attributes = file.attributes & kCopiedAttributes;
+    if (copy.attributes == 0)
+        copy.attributes = attrArchive;
+    const std::string target = targetFile.substr(0, targetFile.size() - file.name.size());
+    noteTarget(target, file.name, &copy);
+    return true;
 }
 
 // The one step in which the old target goes and the new copy takes its name.
@@ -606,6 +654,76 @@ bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& ta
             return false;
         }
     }
+}
+
+// The conflict check's look at the target: name by name while they are
+// there, from one listing of the directory after the first that is missing.
+// Under Wine a missing name is looked for in the whole directory; a full run
+// would scan the directory once for every file.
+uint32_t BackupRun::findTarget(const std::string& target, const std::string& name, FileEntry& found)
+{
+    const std::string key = asciiKey(name);
+    if (targetListing_.directory == target && !key.empty()) {
+        auto it = targetListing_.files.find(key);
+        if (it == targetListing_.files.end() && targetListing_.missesKnown)
+            return errFileNotFound;
+        if (it != targetListing_.files.end() && it->second) {
+            found = *it->second;
+            return 0;
+        }
+    }
+    uint32_t error = fs_.find(target + name, found);
+    if (error != 0 && targetListing_.directory != target)
+        listTarget(target);
+    return error;
+}
+
+void BackupRun::dropTargetVolume()
+{
+    targetVolume_.reset();
+    targetVolumeDirectory_.clear();
+}
+
+void BackupRun::listTarget(const std::string& target)
+{
+    targetListing_ = {};
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = fs_.list(target, error);
+    if (!listing)
+        return;
+    FileEntry entry;
+    while (listing->next(entry)) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        std::string key = asciiKey(entry.name);
+        if (key.empty()) {
+            // Of the other letters only the dotless i and the long s have an
+            // ASCII letter as upper case: a system may find "FıLE" under "file".
+            if (entry.name.find("\xC4\xB1") != std::string::npos || entry.name.find("\xC5\xBF") != std::string::npos)
+                targetListing_.missesKnown = false;
+            continue;
+        }
+        auto [it, added] = targetListing_.files.emplace(std::move(key), entry);
+        if (!added)
+            it->second.reset();
+    }
+    targetListing_.directory = target;
+}
+
+// What the run itself did to a name in the listed directory: a complete
+// copy under it, or removed (no entry).
+void BackupRun::noteTarget(const std::string& target, const std::string& name, const FileEntry* entry)
+{
+    std::string key = asciiKey(name);
+    if (targetListing_.directory != target || key.empty())
+        return;
+    auto it = targetListing_.files.find(key);
+    if (it != targetListing_.files.end() && !it->second)
+        return;  // which of the two names went is not known
+    if (entry)
+        targetListing_.files[key] = *entry;
+    else
+        targetListing_.files.erase(key);
 }
 
 }  // namespace tresorix

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tresorix {
@@ -116,6 +117,11 @@ private:
     uint32_t createTemporary(const std::string& targetFile, std::string& tempFile, std::unique_ptr<OpenFile>& out);
     bool replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
+    uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
+    void listTarget(const std::string& target);
+    uint32_t targetFreeSpace(const std::string& directory, uint64_t& bytes);
+    void dropTargetVolume();
+    void noteTarget(const std::string& target, const std::string& name, const FileEntry* entry);
 
     FileSystem& fs_;
     RunView& view_;
@@ -130,6 +136,21 @@ private:
         std::optional<FileId> id;
     };
     std::vector<WalkLevel> walkPath_;
+
+    // The target directory as one listing saw it, kept up to date with what
+    // the run writes there. It lives for one directory visit at most and is
+    // dropped at every prompt, as the user may change the target meanwhile.
+    struct TargetListing {
+        std::string directory;  // empty: none
+        // By upper-case ASCII name; no value where two names fold alike.
+        std::unordered_map<std::string, std::optional<FileEntry>> files;
+        bool missesKnown = true;  // a name it does not hold is not there
+    };
+    TargetListing targetListing_;
+    // The target directory held open for the free-space question, for one
+    // directory visit at most and never across a prompt.
+    std::unique_ptr<OpenVolume> targetVolume_;
+    std::string targetVolumeDirectory_;
 };
 
 }  // namespace tresorix

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tresorix {
 
@@ -71,6 +72,14 @@ public:
     virtual uint32_t close() = 0;
 };
 
+// A directory held open to ask its volume for free space: by name the
+// system opens and closes the directory for every question.
+class OpenVolume {
+public:
+    virtual ~OpenVolume() = default;
+    virtual uint32_t freeSpace(uint64_t& bytes) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -105,6 +114,21 @@ public:
     // Free bytes available to the caller on the volume holding the existing
     // directory `path`; a volume mounted in a folder answers for itself.
     virtual uint32_t freeSpace(const std::string& path, uint64_t& bytes) = 0;
+    // The same, asked of a directory held open until the result is dropped;
+    // what another program does meanwhile is seen, but a changed medium is
+    // not, so it is dropped before the user is asked anything. Unless a file
+    // system has a cheaper way, it asks by name.
+    virtual std::unique_ptr<OpenVolume> openVolume(const std::string& directory, uint32_t& error)
+    {
+        struct ByName : OpenVolume {
+            ByName(FileSystem& fs, std::string directory) : fs(fs), directory(std::move(directory)) {}
+            uint32_t freeSpace(uint64_t& bytes) override { return fs.freeSpace(directory, bytes); }
+            FileSystem& fs;
+            std::string directory;
+        };
+        error = 0;
+        return std::make_unique<ByName>(*this, directory);
+    }
 };
 
 }  // namespace tresorix

@@ -3,6 +3,7 @@
 #include "platform/TextConv.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace tresorix {
 namespace {
@@ -303,6 +304,43 @@ uint32_t Win32FileSystem::freeSpace(const std::string& path, uint64_t& bytes)
         return GetLastError();
     bytes = available.QuadPart;
     return 0;
+}
+
+namespace {
+
+class Volume : public OpenVolume {
+public:
+    explicit Volume(HANDLE handle) : handle_(handle) {}
+    ~Volume() override { CloseHandle(handle_); }
+
+    uint32_t freeSpace(uint64_t& bytes) override
+    {
+        // What GetDiskFreeSpaceEx answers, without its open and close: the
+        // units the caller's quota leaves.
+        IO_STATUS_BLOCK io;
+        FILE_FS_FULL_SIZE_INFORMATION info;
+        NTSTATUS status = NtQueryVolumeInformationFile(handle_, &io, &info, sizeof info, FileFsFullSizeInformation);
+        if (!NT_SUCCESS(status))
+            return RtlNtStatusToDosError(status);
+        bytes = uint64_t(info.CallerAvailableAllocationUnits.QuadPart) * info.SectorsPerAllocationUnit *
+                info.BytesPerSector;
+        return 0;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<OpenVolume> Win32FileSystem::openVolume(const std::string& directory, uint32_t& error)
+{
+    HANDLE h;
+    error = openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
+    if (error != 0)
+        return nullptr;
+    return std::make_unique<Volume>(h);
 }
 
 }  // namespace tresorix

@@ -116,6 +116,29 @@ TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
     EXPECT_FALSE(progress.running());
 }
 
+TEST_F(ProgressTest, APromptShowsTheLatestValuesBehindIt)
+{
+    tree.write("src\\a.txt", "a");
+    tree.write("src\\sub\\b.txt", "bb", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    tree.write("dst\\sub\\b.txt", "old", test::FileTimeOf(2019, 1, 1, 0, 0, 0));
+    // Frozen: only the run's start and the prompt put values into the controls.
+    progress.setTickSource([] { return 5u; });
+    std::vector<std::string> seen;
+    ScriptedAnswerer answers;
+    answers.thenDo(mrNo, [&] {
+        seen = {text(TProgress::LbFile), text(TProgress::LbQuelle), text(TProgress::LbFileCtr),
+                text(TProgress::lbCheckedBytes), main.status.empty() ? "" : main.status.back()};
+    });
+    RunSettings settings;
+    settings.entries.push_back({src(), "ja", "*.txt", dst()});
+    settings.mode = 3;
+    settings.showSummary = false;
+    EXPECT_EQ(progress.BtnStartClick(settings, main, [](bool) {}), RunOutcome::finished);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(seen, (std::vector<std::string>{"b.txt", src() + "sub\\*.txt", "2", FormatBytes(3),
+                                              src() + "sub\\b.txt"}));
+}
+
 TEST_F(ProgressTest, FailedSourceDirectoryStillUnlocksAndHides)
 {
     ScriptedAnswerer answers;

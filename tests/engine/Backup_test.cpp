@@ -90,6 +90,49 @@ TEST(BackupRunInMemory, FreeSpaceOfATargetNotMadeIsThatOfItsDeepestExistingLevel
     EXPECT_EQ(memory.asked, (std::vector<std::string>{"D:\\Mount\\Neu\\", "D:\\Mount\\"}));
 }
 
+// A held volume answers for the medium it was opened on, as a handle does.
+class SwappedMediumFileSystem : public test::MemoryFileSystem {
+public:
+    uint32_t freeSpace(const std::string&, uint64_t& bytes) override
+    {
+        bytes = free;
+        return 0;
+    }
+    std::unique_ptr<OpenVolume> openVolume(const std::string&, uint32_t& error) override
+    {
+        struct Held : OpenVolume {
+            explicit Held(uint64_t bytes) : bytes(bytes) {}
+            uint32_t freeSpace(uint64_t& answer) override
+            {
+                answer = bytes;
+                return 0;
+            }
+            uint64_t bytes;
+        };
+        error = 0;
+        return std::make_unique<Held>(free);
+    }
+    uint64_t free = 0;
+};
+
+TEST(BackupRunInMemory, AfterBitteWechselnTheNewMediumIsAskedForItsFreeSpace)
+{
+    SwappedMediumFileSystem fs;
+    fs.addDirectory("C:\\Q");
+    fs.addFile("C:\\Q\\a", std::string(100, 'a'));
+    fs.addFile("C:\\Q\\b", std::string(2000, 'b'));
+    fs.addDirectory("D:\\Z");
+    fs.free = 1000;
+    test::ScriptedAnswerer answers;
+    answers.thenDo(mrOk, [&] { fs.free = 1 << 20; });  // a bigger medium goes in
+    RunState state;
+    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Z"}), RunOutcome::finished);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked()[0].text, "Nicht genug Platz auf Ziellaufwerk D: \r\nBitte wechseln!");
+    EXPECT_EQ(fs.contents("D:\\Z\\b"), std::string(2000, 'b'));
+    EXPECT_EQ(state.savedFiles, 2u);
+}
+
 TEST(BackupRunInMemory, WalkDepthIsBounded)
 {
     test::MemoryFileSystem fs;
