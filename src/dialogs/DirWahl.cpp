@@ -200,12 +200,7 @@ void TDirWahl::applyMask(const std::string& masks)
 
 void TDirWahl::FilterComboBoxChange()
 {
-    if (IgnoreNextChange)
-        IgnoreNextChange = false;
-    else
-        SelectionChanged = true;
-    if (!directory().empty())
-        fillFileList(directory(), currentMask());
+    choiceChanged();
 }
 
 // --- Directory.
@@ -257,6 +252,13 @@ void TDirWahl::showDirectory(const std::string& path)
 }
 
 void TDirWahl::DirViewChange()
+{
+    choiceChanged();
+}
+
+// A new directory or filter: the entry's file column is chosen anew,
+// unless the program itself made this change.
+void TDirWahl::choiceChanged()
 {
     if (IgnoreNextChange)
         IgnoreNextChange = false;

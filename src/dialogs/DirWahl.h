@@ -86,6 +86,7 @@ public:
     const MatchingFileList& fileList() const { return fileList_; }
     // FillFileList on this dialog's list; 0 or the error that kept it unread.
     uint32_t fillFileList(const std::string& directory, const std::string& masks);
+    void choiceChanged();
     // The selected file's name, or "" when none is.
     std::string selectedFile() const;
     // As a click on the file's line.
