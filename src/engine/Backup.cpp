@@ -67,7 +67,7 @@ std::string ResolveTarget(const std::string& text, const std::string& source, co
     replacePlaceholder(result, "<Lw>", std::string("\\") + (source.empty() ? '\\' : source[0]) + "\\");
     size_t firstSlash = source.find('\\');
     std::string path = firstSlash == std::string::npos ? std::string() : source.substr(firstSlash + 1);
-    replacePlaceholder(result, "<Quellpfad>", "\\" + AddBackslash(path));
+    replacePlaceholder(result, "<Quellpfad>", std::string("\\").append(AddBackslash(path)));
     result = AddBackslash(result);
     // A doubled backslash at the very start names a share and stays.
     for (size_t pair; (pair = result.find("\\\\", 1)) != std::string::npos;)

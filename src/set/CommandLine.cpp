@@ -101,9 +101,14 @@ bool StartedByAutoRun(const std::vector<std::string>& arguments)
 
 std::string CommandPath(std::string_view programPath)
 {
-    if (programPath.find_first_of(" \t") == std::string_view::npos)
-        return std::string(programPath);
-    return "\"" + std::string(programPath) + "\"";
+    std::string path;
+    bool blank = programPath.find_first_of(" \t") != std::string_view::npos;
+    if (blank)
+        path += '"';
+    path += programPath;
+    if (blank)
+        path += '"';
+    return path;
 }
 
 std::string AutoRunCommand(std::string_view programPath, bool autoStart, bool autoClose,
@@ -133,7 +138,11 @@ std::string OpenCommand(std::string_view programPath)
 
 std::string FileTypeExtension(std::string_view extension)
 {
-    return extension.starts_with('.') ? std::string(extension) : "." + std::string(extension);
+    std::string dotted;
+    if (!extension.starts_with('.'))
+        dotted += '.';
+    dotted += extension;
+    return dotted;
 }
 
 std::string FileTypeClass(std::string_view extension)

@@ -148,7 +148,9 @@ void Profile::writeString(std::string_view section, std::string_view key, std::s
             last.blankTail.emplace_back();
         found = index_.emplace(fold(section), sections_.size()).first;
         Section& added = sections_.emplace_back();
-        added.lines.push_back("[" + std::string(trimBlanks(section)) + "]");
+        std::string& header = added.lines.emplace_back("[");
+        header += trimBlanks(section);
+        header += ']';
     }
     Section& s = sections_[found->second];
     std::string_view name = trimBlanks(key);

@@ -18,8 +18,9 @@ protected:
         uint32_t put = 0;
         ASSERT_EQ(file->write(data.data(), uint32_t(data.size()), put), 0u);
         ASSERT_EQ(put, data.size());
-        if (lastWrite)
+        if (lastWrite) {
             ASSERT_EQ(file->setLastWriteTime(lastWrite), 0u);
+        }
         ASSERT_EQ(file->close(), 0u);
     }
 
