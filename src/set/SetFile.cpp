@@ -76,6 +76,8 @@ std::string WriteSetFile(std::string_view defaultTarget, int mode,
         appendLine(text, entry.masks);
         appendLine(text, entry.target);
     }
+    // The header's umlauts are single bytes that never form UTF-8, so a
+    // written file always reads back as code page 1252.
     return EncodeFileText(text);
 }
 
@@ -111,7 +113,7 @@ std::string SetLineReader::ReadSetLine()
 SetFileContent ReadSetFile(std::string_view bytes)
 {
     SetFileContent content;
-    std::string text = DecodeFileText(bytes);
+    std::string text = DecodeSetFileText(bytes);
     SetLineReader reader(text);
 
     std::string line = reader.ReadSetLine();

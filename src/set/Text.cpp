@@ -285,6 +285,26 @@ std::string DecodeFileText(std::string_view bytes)
     return Cp1252ToUtf8(bytes);
 }
 
+bool IsMultiByteUtf8(std::string_view bytes)
+{
+    bool multiByte = false;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        char32_t c;
+        if (!decodeUtf8(bytes, pos, c))
+            return false;
+        multiByte |= c >= 0x80;
+    }
+    return multiByte;
+}
+
+std::string DecodeSetFileText(std::string_view bytes)
+{
+    if (!bytes.starts_with(kUtf8Bom) && IsMultiByteUtf8(bytes))
+        return std::string(bytes);
+    return DecodeFileText(bytes);
+}
+
 std::string EncodeFileText(std::string_view text)
 {
     std::string bytes;
