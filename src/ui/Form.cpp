@@ -5,6 +5,7 @@
 #include "ui/ToolButton.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -461,15 +462,57 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
     return DefDlgProcW(hwnd_, msg, wp, lp);
 }
 
+namespace {
+
+// A key handler may run a modal loop (a prompt, a whole backup) before its
+// key goes on; by then the user has let go of Strg or Alt, and the key,
+// translated with the keyboard as it is now, would become a plain letter:
+// Strg+D would press the window's "&D" control. The key goes on as it was
+// pressed, and the keyboard is as it is now again afterwards.
+class KeyboardAsPressed {
+public:
+    explicit KeyboardAsPressed(const BYTE (&pressed)[256])
+    {
+        GetKeyboardState(now_);
+        changed_ = memcmp(now_, pressed, sizeof now_) != 0;
+        if (changed_)
+            SetKeyboardState(const_cast<BYTE*>(pressed));
+    }
+    ~KeyboardAsPressed()
+    {
+        if (changed_)
+            SetKeyboardState(now_);
+    }
+    KeyboardAsPressed(const KeyboardAsPressed&) = delete;
+    KeyboardAsPressed& operator=(const KeyboardAsPressed&) = delete;
+
+private:
+    BYTE now_[256];
+    bool changed_;
+};
+
+}  // namespace
+
 void DispatchFormMessage(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (Form* form = Form::fromHandle(root)) {
+        BYTE pressed[256] = {};
+        bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        if (key)
+            GetKeyboardState(pressed);
         if (form->previewKey(msg))
             return;
         // The form may be gone after its key handler.
-        if (IsWindow(root) && IsDialogMessageW(root, &msg))
+        if (!IsWindow(root))
             return;
+        if (key) {
+            KeyboardAsPressed keyboard(pressed);
+            if (IsDialogMessageW(root, &msg))
+                return;
+        } else if (IsDialogMessageW(root, &msg)) {
+            return;
+        }
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
