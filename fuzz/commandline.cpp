@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view commandLine(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> all = tresorix::SplitCommandLine(commandLine);
-    std::vector<std::string> arguments = tresorix::CommandLineArguments(commandLine);
-    tresorix::CommandLineInfo first = tresorix::ReadCommandLine(arguments);
+    tresorix::CommandLineInfo first = tresorix::ReadCommandLine({all.begin() + (all.empty() ? 0 : 1), all.end()});
     bool autoStart = tresorix::SwitchChecksAutoStart(first.switches);
     bool autoClose = tresorix::SwitchChecksAutoClose(first.switches);
     tresorix::StartsBackupAtShow(first.switches, autoStart);

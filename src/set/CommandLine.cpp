@@ -31,11 +31,18 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine)
         }
         std::string argument;
         bool quoted = false;
-        for (; i < commandLine.size() && (quoted || !isBlank(commandLine[i])); ++i) {
-            if (commandLine[i] == '"')
+        while (i < commandLine.size() && (quoted || !isBlank(commandLine[i]))) {
+            if (commandLine[i] == '"') {
                 quoted = !quoted;
-            else
-                argument += commandLine[i];
+                ++i;
+                continue;
+            }
+            // Up to the next quote, or outside quotes the next blank, at once.
+            size_t end = commandLine.find_first_of(quoted ? "\"" : "\" \t", i);
+            if (end == std::string_view::npos)
+                end = commandLine.size();
+            argument.append(commandLine.substr(i, end - i));
+            i = end;
         }
         if (!argument.empty())
             arguments.push_back(std::move(argument));
