@@ -237,6 +237,31 @@ TEST_F(MainWindow, TargetBoxEditEndsOnlyWithinTheWindow)
     EXPECT_EQ(GetFocus(), form.control(TmForm::BtnStdZiel));
 }
 
+TEST_F(MainWindow, AShortcutIsNoMnemonicAfterItsCommandRan)
+{
+    // Strg+D with the focus on a mode; Strg is let go during the run. The
+    // D that goes on after the run must not select "&Datei überspringen".
+    add(1);
+    HWND radio = form.control(TmForm::Mode1);
+    PushButton(radio).click();
+    SetFocus(radio);
+    form.SetModified(false);
+    int runs = 0;
+    form.startRun = [&](const RunSettings&) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
+        ++runs;
+        return RunOutcome::cancelled;
+    };
+    pressWithCtrl(radio, 'D');
+    ProcessMessages();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(form.mode(), 1);
+    EXPECT_FALSE(form.modified());
+}
+
 TEST_F(MainWindow, SummaryIsDecidedWhenTheRunEnds)
 {
     add(1);
