@@ -38,9 +38,9 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine)
                 continue;
             }
             // Up to the next quote, or outside quotes the next blank, at once.
-            size_t end = commandLine.find_first_of(quoted ? "\"" : "\" \t", i);
-            if (end == std::string_view::npos)
-                end = commandLine.size();
+            size_t end = i;
+            while (end < commandLine.size() && commandLine[end] != '"' && (quoted || !isBlank(commandLine[end])))
+                ++end;
             argument.append(commandLine.substr(i, end - i));
             i = end;
         }

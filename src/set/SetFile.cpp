@@ -90,9 +90,9 @@ std::string_view SetLineReader::readRawLine()
 {
     // A lone LF ends a line too: a set written by hand with a Unix editor
     // would otherwise read as one line and lose every entry.
-    size_t end = text_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos)
-        end = text_.size();
+    size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n')
+        ++end;
     std::string_view line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
