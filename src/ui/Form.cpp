@@ -5,7 +5,6 @@
 #include "ui/ToolButton.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -464,32 +463,13 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 
 namespace {
 
-// A key handler may run a modal loop (a prompt, a whole backup) before its
-// key goes on; by then the user has let go of Strg or Alt, and the key,
-// translated with the keyboard as it is now, would become a plain letter:
-// Strg+D would press the window's "&D" control. The key goes on as it was
-// pressed, and the keyboard is as it is now again afterwards.
-class KeyboardAsPressed {
-public:
-    explicit KeyboardAsPressed(const BYTE (&pressed)[256])
-    {
-        GetKeyboardState(now_);
-        changed_ = memcmp(now_, pressed, sizeof now_) != 0;
-        if (changed_)
-            SetKeyboardState(const_cast<BYTE*>(pressed));
-    }
-    ~KeyboardAsPressed()
-    {
-        if (changed_)
-            SetKeyboardState(now_);
-    }
-    KeyboardAsPressed(const KeyboardAsPressed&) = delete;
-    KeyboardAsPressed& operator=(const KeyboardAsPressed&) = delete;
-
-private:
-    BYTE now_[256];
-    bool changed_;
-};
+bool modifiersChanged(const BYTE (&before)[256], const BYTE (&after)[256])
+{
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
+        if ((before[key] ^ after[key]) & 0x80)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -497,8 +477,8 @@ void DispatchFormMessage(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (Form* form = Form::fromHandle(root)) {
-        BYTE pressed[256] = {};
         bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        BYTE pressed[256] = {}, now[256] = {};
         if (key)
             GetKeyboardState(pressed);
         if (form->previewKey(msg))
@@ -506,13 +486,20 @@ void DispatchFormMessage(MSG& msg)
         // The form may be gone after its key handler.
         if (!IsWindow(root))
             return;
-        if (key) {
-            KeyboardAsPressed keyboard(pressed);
-            if (IsDialogMessageW(root, &msg))
-                return;
-        } else if (IsDialogMessageW(root, &msg)) {
+        // The key handler ran a modal loop (a prompt, a whole backup), and
+        // meanwhile the user let go of Strg or Alt: translated with the
+        // keyboard as it is now, the key would become a plain letter, and
+        // Strg+D would press the window's "&D" control. It goes on as it
+        // was pressed, past the dialog manager, whose keys these are not.
+        if (key && GetKeyboardState(now) && modifiersChanged(pressed, now)) {
+            SetKeyboardState(pressed);
+            TranslateMessage(&msg);
+            SetKeyboardState(now);
+            DispatchMessageW(&msg);
             return;
         }
+        if (IsDialogMessageW(root, &msg))
+            return;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
