@@ -463,10 +463,11 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 
 namespace {
 
-bool modifiersChanged(const BYTE (&before)[256], const BYTE (&after)[256])
+// Strg or Alt was down when the key came and is up now.
+bool modifierReleased(const BYTE (&before)[256], const BYTE (&after)[256])
 {
-    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
-        if ((before[key] ^ after[key]) & 0x80)
+    for (int key : {VK_CONTROL, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
+        if ((before[key] & 0x80) && !(after[key] & 0x80))
             return true;
     return false;
 }
@@ -491,7 +492,7 @@ void DispatchFormMessage(MSG& msg)
         // keyboard as it is now, the key would become a plain letter, and
         // Strg+D would press the window's "&D" control. It goes on as it
         // was pressed, past the dialog manager, whose keys these are not.
-        if (key && GetKeyboardState(now) && modifiersChanged(pressed, now)) {
+        if (key && GetKeyboardState(now) && modifierReleased(pressed, now)) {
             SetKeyboardState(pressed);
             TranslateMessage(&msg);
             SetKeyboardState(now);
