@@ -12,7 +12,7 @@ test: bootstrap
 	@scripts/test.sh
 
 run: bootstrap
-	@scripts/build.sh win
+	@scripts/build.sh --target tresorix win
 	@scripts/run.sh
 
 bench: bootstrap

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts Tresorix under Wine. With a display it simply runs the program.
-# Without one it backs up the bundled demo set unattended ("/START /CLOSE")
-# on a virtual display, saves a screenshot taken during the run and prints
-# what was saved.
+# Without one it backs up the bundled demo set on a virtual display
+# ("/START"), saves a screenshot of the progress window with the summary box
+# the run ends with, answers the box, closes the program and prints what was
+# saved.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -32,14 +33,30 @@ cp demo/demo.tsi "$demo/demo.tsi"
 display_start
 wineserver_start
 trap 'wineserver_stop; display_stop' EXIT
-wine "$run/tresorix.exe" 'C:\TresorixDemo\demo.tsi' /START /CLOSE &
+wine "$run/tresorix.exe" 'C:\TresorixDemo\demo.tsi' /START </dev/null >/dev/null 2>&1 &
 pid=$!
 shot=$top/build/run/screenshot.png
-for _ in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
+# The run ends with its summary box while the progress window still shows
+# the final values; the run waits for the answer, so the picture can wait
+# until two shots in a row are the same: everything is painted.
+box=$(timeout 120 xdotool search --sync --onlyvisible --name '^Information$' 2>/dev/null | head -1 || true)
+if [ -n "$box" ]; then
+    # Both are centred on the screen: the box goes below the progress window.
+    xdotool windowmove "$box" x $(($(xdotool getdisplaygeometry | cut -d' ' -f2) * 3 / 5)) 2>/dev/null || true
+    prev=$run/shot-a.rgb cur=$run/shot-b.rgb
+    import -window root "$prev" 2>/dev/null || true
+    for _ in $(seq 1 100); do
+        import -window root "$cur" 2>/dev/null || true
+        cmp -s "$prev" "$cur" && break
+        mv "$cur" "$prev"
+    done
     import -window root "$shot" 2>/dev/null || true
-    sleep 0.2
-done
+    rm -f "$prev" "$cur"
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+    wine taskkill /IM tresorix.exe >/dev/null 2>&1 || true
+else
+    echo "run: no summary box appeared" >&2
+fi
 if ! timeout 60 tail --pid="$pid" -f /dev/null; then
     echo "run: Tresorix did not end by itself; stopping it" >&2
     kill "$pid" 2>/dev/null || true

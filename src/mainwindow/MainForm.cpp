@@ -396,6 +396,16 @@ void TmForm::AutoSettingsClick()
 {
     SetModified(true);
     Window(control(AutoStart)).enable(checked(WinAutoLoad));
+    if (runSettings_)
+        runSettings_->showSummary = summaryWanted();
+}
+
+// Leaving the box means going to another control of this window; a switch
+// to another program or a dialog opening above is no end of the edit.
+bool TmForm::focusStaysInWindow(HWND next) const
+{
+    HWND box = control(StdZielBox);
+    return next && next != box && !IsChild(box, next) && GetAncestor(next, GA_ROOT) == handle();
 }
 
 void TmForm::setLogoColor(COLORREF color)
@@ -413,7 +423,7 @@ void TmForm::onCommand(int row, int code)
     case StdZielBox:
         if (code == CBN_SETFOCUS)
             StdZielBoxEnter();
-        else if (code == CBN_KILLFOCUS)
+        else if (code == CBN_KILLFOCUS && focusStaysInWindow(stdZielNextFocus_))
             StdZielBoxExit();
         else if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)
             StdZielBoxChange();

@@ -150,6 +150,9 @@ public:
     void StdZielBoxChange();
     void StdZielBoxKeyUp(unsigned key);
     void StdZielBoxExit();
+    // The edit field of StdZielBox reports where the focus goes before the
+    // box tells that it lost it.
+    void setStdZielNextFocus(HWND next) { stdZielNextFocus_ = next; }
 
     // --- The set file. 0 on success, 2 on failure.
     int SaveSetFile(const std::string& fileName);
@@ -204,6 +207,8 @@ private:
     void setLogoColor(COLORREF color);
     void runCommand(MainCommand command);
     void closeWindow();
+    bool summaryWanted() const;
+    bool focusStaysInWindow(HWND next) const;
     std::optional<std::string> setFileDialog(bool save);
     // Saves under the current name, or asks for one; ignores the buttons'
     // state. 0 saved, 2 failed, 1 the dialog was cancelled.
@@ -214,6 +219,8 @@ private:
 
     RunState ownRunState_;
     RunState* runState_ = &ownRunState_;
+    RunSettings* runSettings_ = nullptr;  // the run's settings while one runs
+    HWND stdZielNextFocus_ = nullptr;
 
     bool modified_ = false;
     std::string fileName_{"NONAME.TSI"};

@@ -206,13 +206,25 @@ void TmForm::BtnStartClick()
     settings.entries = entries();
     settings.stdZiel = stdZiel();
     settings.mode = mode();
-    settings.showSummary = !checked(AutoClose) && !StartedByAutoRun(arguments_);
+    settings.showSummary = summaryWanted();
+    // The run reads showSummary only at its end; AutoSettingsClick keeps it
+    // up to date meanwhile, as AutoClose can be ticked during the run.
+    runSettings_ = &settings;
+    struct Running {
+        RunSettings*& slot;
+        ~Running() { slot = nullptr; }
+    } running{runSettings_};
     RunOutcome outcome = startRun(settings);
 
     // A source directory that could not be entered ended the run with an
     // error box; the window stays so that the user can read it and act.
     if (checked(AutoClose) && runState().answer != mrCancel && outcome == RunOutcome::finished)
         closeWindow();
+}
+
+bool TmForm::summaryWanted() const
+{
+    return !checked(AutoClose) && !StartedByAutoRun(arguments_);
 }
 
 void TmForm::BtnConnectClick()

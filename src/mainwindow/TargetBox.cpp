@@ -23,13 +23,17 @@ LRESULT CALLBACK stdZielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, stdZielEditProc, id);
         break;
+    case WM_KILLFOCUS:
+        form->setStdZielNextFocus(HWND(wp));
+        break;
     case WM_KEYUP:
+    case WM_SYSKEYUP:
     case WM_LBUTTONDBLCLK: {
         // The edit field first, so that a double-click has selected its
         // word and a released Enter finds the text complete.
         LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
         try {
-            if (msg == WM_KEYUP)
+            if (msg != WM_LBUTTONDBLCLK)
                 form->StdZielBoxKeyUp(unsigned(wp));
             else
                 form->BtnStdZielClick();

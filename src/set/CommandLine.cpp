@@ -31,11 +31,18 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine)
         }
         std::string argument;
         bool quoted = false;
-        for (; i < commandLine.size() && (quoted || !isBlank(commandLine[i])); ++i) {
-            if (commandLine[i] == '"')
+        while (i < commandLine.size() && (quoted || !isBlank(commandLine[i]))) {
+            if (commandLine[i] == '"') {
                 quoted = !quoted;
-            else
-                argument += commandLine[i];
+                ++i;
+                continue;
+            }
+            // Up to the next quote, or outside quotes the next blank, at once.
+            size_t end = i;
+            while (end < commandLine.size() && commandLine[end] != '"' && (quoted || !isBlank(commandLine[end])))
+                ++end;
+            argument.append(commandLine.substr(i, end - i));
+            i = end;
         }
         if (!argument.empty())
             arguments.push_back(std::move(argument));
@@ -101,9 +108,14 @@ bool StartedByAutoRun(const std::vector<std::string>& arguments)
 
 std::string CommandPath(std::string_view programPath)
 {
-    if (programPath.find_first_of(" \t") == std::string_view::npos)
-        return std::string(programPath);
-    return "\"" + std::string(programPath) + "\"";
+    std::string path;
+    bool blank = programPath.find_first_of(" \t") != std::string_view::npos;
+    if (blank)
+        path += '"';
+    path += programPath;
+    if (blank)
+        path += '"';
+    return path;
 }
 
 std::string AutoRunCommand(std::string_view programPath, bool autoStart, bool autoClose,
@@ -133,7 +145,11 @@ std::string OpenCommand(std::string_view programPath)
 
 std::string FileTypeExtension(std::string_view extension)
 {
-    return extension.starts_with('.') ? std::string(extension) : "." + std::string(extension);
+    std::string dotted;
+    if (!extension.starts_with('.'))
+        dotted += '.';
+    dotted += extension;
+    return dotted;
 }
 
 std::string FileTypeClass(std::string_view extension)

@@ -55,6 +55,19 @@ std::string keyValue(std::string_view line)
     return std::string(value);
 }
 
+// The reader drops blanks at both ends and one pair of enclosing quotes; a
+// value it would change so is written inside quotes, which it drops again.
+std::string storedValue(std::string_view value)
+{
+    bool enclosed = value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'');
+    if (!enclosed && trimBlanks(value).size() == value.size())
+        return std::string(value);
+    std::string quoted = "\"";
+    quoted += value;
+    quoted += '"';
+    return quoted;
+}
+
 bool isBlank(std::string_view line)
 {
     return trimBlanks(line).empty();
@@ -148,18 +161,20 @@ void Profile::writeString(std::string_view section, std::string_view key, std::s
             last.blankTail.emplace_back();
         found = index_.emplace(fold(section), sections_.size()).first;
         Section& added = sections_.emplace_back();
-        added.lines.push_back("[" + std::string(trimBlanks(section)) + "]");
+        std::string& header = added.lines.emplace_back("[");
+        header += trimBlanks(section);
+        header += ']';
     }
     Section& s = sections_[found->second];
     std::string_view name = trimBlanks(key);
     auto line = s.keys.find(fold(key));
     if (line != s.keys.end()) {
         std::string& text = s.lines[line->second];
-        text = std::string(*keyName(text)) + "=" + std::string(value);
+        text = std::string(*keyName(text)) + "=" + storedValue(value);
         return;
     }
     s.keys.emplace(fold(name), s.lines.size());
-    s.lines.push_back(std::string(name) + "=" + std::string(value));
+    s.lines.push_back(std::string(name) + "=" + storedValue(value));
 }
 
 void Profile::writeInteger(std::string_view section, std::string_view key, long long value)

@@ -70,6 +70,8 @@ struct Settings {
     bool autoStart = false;
     bool autoClose = false;
     std::string filterList; // StoredFilterList
+
+    bool operator==(const Settings&) const = default;
 };
 
 // Defaults: the window at a sixteenth of the screen, 90 % wide, 80 % high.

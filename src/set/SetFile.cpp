@@ -76,6 +76,8 @@ std::string WriteSetFile(std::string_view defaultTarget, int mode,
         appendLine(text, entry.masks);
         appendLine(text, entry.target);
     }
+    // The header's umlauts are single bytes that never form UTF-8, so a
+    // written file always reads back as code page 1252.
     return EncodeFileText(text);
 }
 
@@ -88,9 +90,9 @@ std::string_view SetLineReader::readRawLine()
 {
     // A lone LF ends a line too: a set written by hand with a Unix editor
     // would otherwise read as one line and lose every entry.
-    size_t end = text_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos)
-        end = text_.size();
+    size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n')
+        ++end;
     std::string_view line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
@@ -111,7 +113,7 @@ std::string SetLineReader::ReadSetLine()
 SetFileContent ReadSetFile(std::string_view bytes)
 {
     SetFileContent content;
-    std::string text = DecodeFileText(bytes);
+    std::string text = DecodeSetFileText(bytes);
     SetLineReader reader(text);
 
     std::string line = reader.ReadSetLine();

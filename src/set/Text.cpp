@@ -238,15 +238,29 @@ bool decodeUtf8(std::string_view s, size_t& pos, char32_t& c)
     return true;
 }
 
+// The end of the run of ASCII characters that starts at `pos`: files are
+// mostly ASCII, and a run is copied at once.
+size_t asciiRunEnd(std::string_view text, size_t pos)
+{
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
 } // namespace
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char b : bytes) {
-        auto u = static_cast<unsigned char>(b);
-        appendUtf8(out, u >= 0x80 && u <= 0x9F ? kCp1252High[u - 0x80] : char32_t{u});
+    for (size_t pos = 0; pos < bytes.size(); ++pos) {
+        size_t end = asciiRunEnd(bytes, pos);
+        out.append(bytes.substr(pos, end - pos));
+        if (end == bytes.size())
+            break;
+        pos = end;
+        auto u = static_cast<unsigned char>(bytes[pos]);
+        appendUtf8(out, u <= 0x9F ? kCp1252High[u - 0x80] : char32_t{u});
     }
     return out;
 }
@@ -257,6 +271,11 @@ bool Utf8ToCp1252(std::string_view text, std::string& out)
     out.reserve(text.size());
     size_t pos = 0;
     while (pos < text.size()) {
+        size_t end = asciiRunEnd(text, pos);
+        out.append(text.substr(pos, end - pos));
+        pos = end;
+        if (pos == text.size())
+            break;
         char32_t c;
         if (!decodeUtf8(text, pos, c))
             return false;
@@ -283,6 +302,26 @@ std::string DecodeFileText(std::string_view bytes)
     if (bytes.starts_with(kUtf8Bom))
         return std::string(bytes.substr(kUtf8Bom.size()));
     return Cp1252ToUtf8(bytes);
+}
+
+bool IsMultiByteUtf8(std::string_view bytes)
+{
+    bool multiByte = false;
+    size_t pos = 0;
+    while ((pos = asciiRunEnd(bytes, pos)) < bytes.size()) {
+        char32_t c;
+        if (!decodeUtf8(bytes, pos, c))
+            return false;
+        multiByte |= c >= 0x80;
+    }
+    return multiByte;
+}
+
+std::string DecodeSetFileText(std::string_view bytes)
+{
+    if (!bytes.starts_with(kUtf8Bom) && IsMultiByteUtf8(bytes))
+        return std::string(bytes);
+    return DecodeFileText(bytes);
 }
 
 std::string EncodeFileText(std::string_view text)

@@ -78,6 +78,13 @@ bool Utf8ToCp1252(std::string_view text, std::string& out);
 // The bytes of a set or settings file as text: UTF-8 after a byte-order
 // mark, code page 1252 otherwise.
 std::string DecodeFileText(std::string_view bytes);
+// True when `bytes` are valid UTF-8 and hold at least one character beyond
+// ASCII: text in code page 1252 practically never does.
+bool IsMultiByteUtf8(std::string_view bytes);
+// A set file's bytes as text. Without a byte-order mark a file is UTF-8 when
+// it reads as such with at least one multi-byte character (as today's
+// editors save it), and code page 1252 otherwise.
+std::string DecodeSetFileText(std::string_view bytes);
 // Text to file bytes: code page 1252 whenever it can hold the text, else a
 // byte-order mark and UTF-8, so that no character is ever lost.
 std::string EncodeFileText(std::string_view text);

@@ -461,14 +461,45 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
     return DefDlgProcW(hwnd_, msg, wp, lp);
 }
 
+namespace {
+
+// Strg or Alt was down when the key came and is up now.
+bool modifierReleased(const BYTE (&before)[256], const BYTE (&after)[256])
+{
+    for (int key : {VK_CONTROL, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
+        if ((before[key] & 0x80) && !(after[key] & 0x80))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 void DispatchFormMessage(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (Form* form = Form::fromHandle(root)) {
+        bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+        BYTE pressed[256] = {}, now[256] = {};
+        if (key)
+            GetKeyboardState(pressed);
         if (form->previewKey(msg))
             return;
         // The form may be gone after its key handler.
-        if (IsWindow(root) && IsDialogMessageW(root, &msg))
+        if (!IsWindow(root))
+            return;
+        // The key handler ran a modal loop (a prompt, a whole backup), and
+        // meanwhile the user let go of Strg or Alt: translated with the
+        // keyboard as it is now, the key would become a plain letter, and
+        // Strg+D would press the window's "&D" control. It goes on as it
+        // was pressed, past the dialog manager, whose keys these are not.
+        if (key && GetKeyboardState(now) && modifierReleased(pressed, now)) {
+            SetKeyboardState(pressed);
+            TranslateMessage(&msg);
+            SetKeyboardState(now);
+            DispatchMessageW(&msg);
+            return;
+        }
+        if (IsDialogMessageW(root, &msg))
             return;
     }
     TranslateMessage(&msg);

@@ -207,6 +207,75 @@ TEST_F(MainWindow, ToolbarButtonsLeaveTheFocusInTheTargetBox)
     EXPECT_TRUE(edits.empty());
 }
 
+TEST_F(MainWindow, TargetBoxEditEndsOnlyWithinTheWindow)
+{
+    HWND edit = boxEdit();
+    SetFocus(edit);
+    form.stdZielBox().setText("E:\\Halb");
+    form.SetModified(false);
+
+    // Another window taking the focus (a dialog, another program) does not
+    // end the edit: nothing enters the history, nothing is marked.
+    HWND other = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetFocus(other);
+    ProcessMessages();
+    EXPECT_EQ(form.stdZielBox().count(), 0);
+    EXPECT_FALSE(form.modified());
+    DestroyWindow(other);
+
+    // Back in the box, Alt released there marks the set too.
+    SetFocus(edit);
+    PostMessageW(edit, WM_SYSKEYUP, VK_MENU, LPARAM(1u << 30 | 1u << 31));
+    ProcessMessages();
+    EXPECT_EQ(form.panelText(2), "Geändert");
+
+    // Another control of the window ends it.
+    form.liste().focus();
+    ProcessMessages();
+    EXPECT_EQ(form.stdZiel(), "E:\\Halb");
+    EXPECT_EQ(GetFocus(), form.control(TmForm::BtnStdZiel));
+}
+
+TEST_F(MainWindow, AShortcutIsNoMnemonicAfterItsCommandRan)
+{
+    // Strg+D with the focus on a mode; Strg is let go during the run. The
+    // D that goes on after the run must not select "&Datei überspringen".
+    add(1);
+    HWND radio = form.control(TmForm::Mode1);
+    PushButton(radio).click();
+    SetFocus(radio);
+    form.SetModified(false);
+    int runs = 0;
+    form.startRun = [&](const RunSettings&) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
+        ++runs;
+        return RunOutcome::cancelled;
+    };
+    pressWithCtrl(radio, 'D');
+    ProcessMessages();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(form.mode(), 1);
+    EXPECT_FALSE(form.modified());
+}
+
+TEST_F(MainWindow, SummaryIsDecidedWhenTheRunEnds)
+{
+    add(1);
+    std::vector<bool> summaries;
+    form.startRun = [&](const RunSettings& settings) {
+        PushButton(form.control(TmForm::AutoClose)).click();  // during the run
+        summaries.push_back(settings.showSummary);
+        return RunOutcome::cancelled;
+    };
+    form.BtnStartClick();
+    form.BtnStartClick();
+    EXPECT_EQ(summaries, (std::vector<bool>{false, true}));
+}
+
 TEST_F(MainWindow, StatusBarCountsEntriesAndShowsTheModifiedFlag)
 {
     EXPECT_EQ(form.panelText(1), "0 Einträge");

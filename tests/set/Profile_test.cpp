@@ -65,6 +65,20 @@ TEST(Profile, WritingKeepsEverythingElse)
     EXPECT_EQ(Profile(umlaut.bytes()).value("S", "k"), "C:\\Ωmega");
 }
 
+TEST(Profile, ValuesTheReaderWouldChangeAreWrittenInQuotes)
+{
+    // A target typed with a tab at its end, or a value in quotes of its own,
+    // reads back as it was written; an ordinary value is written bare.
+    Profile p;
+    for (std::string value : {"\tE:\\Tab\t", " a ", "\"x\"", "'y'", "\"", "C:\\Plain", ""}) {
+        p.writeString("S", "k", value);
+        EXPECT_EQ(Profile(p.bytes()).value("S", "k"), value) << value;
+    }
+    EXPECT_EQ(p.text(), "[S]\r\nk=\r\n");
+    p.writeString("S", "k", " a ");
+    EXPECT_EQ(p.text(), "[S]\r\nk=\" a \"\r\n");
+}
+
 TEST(Profile, BadInputNeverBreaksIt)
 {
     std::string binary;

@@ -117,6 +117,27 @@ TEST(SetFileReader, LineEndsAndEndOfFile)
     EXPECT_TRUE(entriesOf("").empty());
 }
 
+TEST(SetFileReader, EncodingWithoutByteOrderMark)
+{
+    // Saved as UTF-8 by an editor: the umlaut is one character, not "Ã¤".
+    EXPECT_EQ(entriesOf("C:\\M\xC3\xA4rz\r\nja\r\n*\r\nT\r\n").at(0).source, "C:\\März");
+    // Code page 1252, also when one byte pair could start a UTF-8 sequence.
+    EXPECT_EQ(entriesOf("C:\\M\xE4rz\r\nja\r\n*\r\nT\r\n").at(0).source, "C:\\März");
+    EXPECT_EQ(entriesOf("C:\\\xC3\xA4\xE4\r\nja\r\n*\r\nT\r\n").at(0).source, "C:\\Ã¤ä");
+    // Plain ASCII reads the same either way.
+    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n*\r\nT\r\n").at(0).source, "C:\\A");
+}
+
+TEST(SetFileWriter, TextThatLooksLikeUtf8InCp1252ReadsBack)
+{
+    // "Ã¤" in code page 1252 is C3 A4, which alone would read as UTF-8 "ä";
+    // the header's single-byte umlauts keep the written file code page 1252.
+    std::vector<BackupEntry> entries = {entry("C:\\Ã¤", true, "*.*", "<Standardziel>")};
+    std::string bytes = WriteSetFile("c:\\backup", 0, entries);
+    EXPECT_FALSE(bytes.starts_with("\xEF\xBB\xBF"));
+    EXPECT_EQ(ReadSetFile(bytes).entries, entries);
+}
+
 TEST(SetFileReader, BadBytesNeverBreakIt)
 {
     std::string binary;
