@@ -109,9 +109,9 @@ while IFS='|' read -r keys opens; do
     if [ $ok = 1 ]; then echo "PASS: $keys"; else echo "FAIL: $keys"; failures=$((failures + 1)); fi
 done <<'TABLE'
 alt+x|
-ctrl+b|
+ctrl+b|Eintrag bearbeiten$
 ctrl+d|^Information$
-ctrl+i|
+ctrl+i|Programminformation$
 ctrl+o|^(Open|Öffnen)$
 ctrl+s|
 ctrl+t|
@@ -120,9 +120,9 @@ ctrl+v|
 ctrl+Delete|^Bestätigung$
 Delete|^Bestätigung$
 KP_Subtract|^Bestätigung$
-Insert|
-KP_Add|
-alt+Return|
+Insert|neuen Eintrag anlegen$
+KP_Add|neuen Eintrag anlegen$
+alt+Return|Eintrag bearbeiten$
 TABLE
 
 echo "shortcuts: $failures failed"
