@@ -168,10 +168,10 @@ void TmForm::setUpControls()
     info.cbSize = sizeof info;
     // The hint must also show over the edit field, which covers the box.
     if (GetComboBoxInfo(box, &info) && info.hwndItem)
-        hints().addTool(handle(), info.hwndItem, kStdZielHint);
+        addHint(info.hwndItem, kStdZielHint);
     SubclassStdZielEdit(*this);
 
-    hints().send(TTM_SETDELAYTIME, TTDT_AUTOPOP, 10000);
+    setHintPopTime(10000);
 
     logoFont_ = logoFont(false);
     logoItalicFont_ = logoFont(true);

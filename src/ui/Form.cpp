@@ -224,16 +224,48 @@ void Form::createControl(int index)
         defaultRow_ = index;
     if (row.flags & rowCancel)
         cancelRow_ = index;
-    if (row.hint && *row.hint) {
-        if (!hints_) {
-            hints_ = ToolTip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
-                                            nullptr));
-            hints_.setMaxWidth(ScaleToDpi(400));
-        }
-        hints_.addTool(hwnd_, hwnd, row.hint);
-    }
+}
+
+void Form::addHint(HWND tool, const char* text)
+{
+    extraHints_.emplace_back(tool, text);
+    if (hints_)
+        hints_.addTool(hwnd_, tool, text);
+}
+
+// Each tool subclasses its window, and under Wine every message to it then
+// costs a round trip to the server: made at start, they were a fifth of the
+// program's start-up.
+ToolTip Form::hints()
+{
+    if (hints_ || !hwnd_)
+        return hints_;
+    bool any = !extraHints_.empty();
+    for (const ControlRow& row : rows_)
+        any = any || (row.hint && *row.hint);
+    if (!any)
+        return hints_;
+    hints_ = ToolTip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr));
+    hints_.setMaxWidth(ScaleToDpi(400));
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].hint && *rows_[i].hint && controls_[i])
+            hints_.addTool(hwnd_, controls_[i], rows_[i].hint);
+    for (auto [tool, text] : extraHints_)
+        hints_.addTool(hwnd_, tool, text);
+    if (hintPopTime_)
+        hints_.send(TTM_SETDELAYTIME, TTDT_AUTOPOP, hintPopTime_);
+    return hints_;
+}
+
+void Form::prepareHints(const MSG& msg)
+{
+    if (hints_ || msg.message != WM_MOUSEMOVE)
+        return;
+    // The tools watch the mouse from now on; this move they did not see.
+    if (ToolTip tips = hints())
+        tips.send(TTM_RELAYEVENT, 0, LPARAM(&msg));
 }
 
 void Form::fitLabel(int index)
@@ -390,6 +422,7 @@ void Form::detach()
     hwnd_ = nullptr;
     controls_.clear();
     hints_ = ToolTip();
+    extraHints_.clear();
     defaultRow_ = cancelRow_ = -1;
 }
 
@@ -478,6 +511,7 @@ void DispatchFormMessage(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (Form* form = Form::fromHandle(root)) {
+        form->prepareHints(msg);
         bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
         BYTE pressed[256] = {}, now[256] = {};
         if (key)

@@ -25,6 +25,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tresorix {
@@ -97,8 +98,16 @@ public:
     void setCaption(int row, std::string_view text);
     // As if the user clicked the button; nothing when it is disabled.
     void click(int row);
-    // The form's tooltip window; empty while no row has a hint.
-    ToolTip hints() const { return hints_; }
+    // The form's tooltip window with every hint registered, made on first
+    // use; empty while the form has no hint.
+    ToolTip hints();
+    // A hint for a window the table does not hold; the text must live as
+    // long as the form.
+    void addHint(HWND tool, const char* text);
+    void setHintPopTime(int milliseconds) { hintPopTime_ = milliseconds; }
+    // The first mouse move over the form makes its hints: a form that never
+    // sees the mouse, like one of an unattended run, never pays for them.
+    void prepareHints(const MSG& msg);
 
     void centerOnScreen() const;
 
@@ -142,6 +151,8 @@ private:
     std::vector<ControlRow> rows_;
     std::vector<HWND> controls_;
     ToolTip hints_;
+    std::vector<std::pair<HWND, const char*>> extraHints_;
+    int hintPopTime_ = 0;
     int defaultRow_ = -1, cancelRow_ = -1;
     bool keyPreview_ = false;
     bool modal_ = false;

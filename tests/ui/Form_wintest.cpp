@@ -109,11 +109,22 @@ TEST(Form, LayoutTableBuildsTheControls)
         EXPECT_EQ(bar.right, form.clientRect().right) << grow;
     }
 
-    HWND tips = nullptr;
-    do
-        tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
-    while (tips && GetWindow(tips, GW_OWNER) != form.handle());
-    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 1) << "one hint";
+    // The hints come with the first mouse move over the form, through any pump.
+    auto formTips = [&] {
+        HWND tips = nullptr;
+        do
+            tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
+        while (tips && GetWindow(tips, GW_OWNER) != form.handle());
+        return tips;
+    };
+    form.addHint(form.control(TestForm::Ok), "Übernehmen");
+    EXPECT_EQ(formTips(), nullptr) << "no hints before the mouse comes";
+    PostMessageW(form.control(TestForm::Ok), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    ProcessMessages();
+    HWND tips = formTips();
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2) << "the table's hint and the added one";
+    EXPECT_EQ(form.hints().handle(), tips);
 }
 
 TEST(Form, ModalRunEndsByButtonResultDialogKeysOrClosing)
