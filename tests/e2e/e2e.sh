@@ -5,17 +5,7 @@
 # Usage: e2e.sh PATH/TO/tresorix.exe
 set -uo pipefail
 exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {  # DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
-win() { winepath -w "$1" 2>/dev/null; }
+. "$(dirname "$0")/lib.sh"
 # Runs the program and waits for it to end by itself, at most 60 s.
 run_until_exit() {
     wine "$@" </dev/null >/dev/null 2>&1 &
@@ -28,11 +18,6 @@ run_until_exit() {
             return 1
         fi
     done
-}
-ini_value() {  # FILE SECTION KEY
-    tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
-        /^\[/ { in_s = ($0 == s); next }
-        in_s && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'
 }
 reg_value() {  # KEY [VALUE]
     if [ -n "${2:-}" ]; then

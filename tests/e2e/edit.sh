@@ -6,22 +6,7 @@
 # Usage: edit.sh PATH/TO/tresorix.exe
 set -uo pipefail
 exe=$1
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {  # DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
-win() { winepath -w "$1" 2>/dev/null; }
+. "$(dirname "$0")/lib.sh"
 # The X window of a top-level window whose title matches, waited for up to 30 s.
 window() {
     local w

@@ -6,18 +6,7 @@
 # Usage: killrun.sh PATH/TO/tresorix.exe
 set -uo pipefail
 exe=$1
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {  # DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
-win() { winepath -w "$1" 2>/dev/null; }
+. "$(dirname "$0")/lib.sh"
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
 mkdir -p "$work/prog" "$work/src" "$work/dst"

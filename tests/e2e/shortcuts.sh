@@ -7,16 +7,7 @@
 # Usage: shortcuts.sh PATH/TO/tresorix.exe
 set -uo pipefail
 exe=$1
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill -9 $pid 2>/dev/null; rm -rf "$work"' EXIT
-failures=0
-win() { winepath -w "$1" 2>/dev/null; }
-ini_value() {  # FILE SECTION KEY
-    tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
-        /^\[/ { in_s = ($0 == s); next }
-        in_s && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'
-}
+. "$(dirname "$0")/lib.sh"
 # The first visible window whose title matches, waiting for it at most 30 s.
 wait_window() {  # TITLE-REGEX
     timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
