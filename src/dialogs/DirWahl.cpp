@@ -62,16 +62,12 @@ LRESULT CALLBACK zielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
     case WM_KEYUP:
     case WM_LBUTTONDBLCLK: {
         LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-        try {
+        guarded([&] {
             if (msg == WM_KEYUP)
                 form->ZielBoxKeyUp(unsigned(wp));
             else
                 form->BtnZielWahlClick();
-        } catch (const std::exception& e) {
-            OutputDebugStringA(e.what());
-        } catch (...) {
-            OutputDebugStringA("Tresorix: exception in the target box");
-        }
+        });
         return result;
     }
     }

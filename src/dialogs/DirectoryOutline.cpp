@@ -532,15 +532,8 @@ LRESULT CALLBACK TDirectoryOutline::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPA
     }
     case WM_KEYDOWN:
     case WM_CHAR:
-        try {
-            if (self->onKey(msg, wp))
-                return 0;
-        } catch (const std::exception& e) {
-            OutputDebugStringA(e.what());
+        if (guarded([&] { return self->onKey(msg, wp); }, true))
             return 0;
-        } catch (...) {
-            return 0;
-        }
         break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);

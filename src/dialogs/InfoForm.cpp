@@ -192,14 +192,12 @@ LRESULT CALLBACK Tinfo::linkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
     case WM_MOUSEMOVE:
-        try {
+        guarded([&] {
             if (self->rowOf(hwnd) == Label5)
                 self->Label5MouseMove();
             else
                 self->Label6MouseMove();
-        } catch (const std::exception& e) {
-            OutputDebugStringA(e.what());
-        }
+        });
         break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);

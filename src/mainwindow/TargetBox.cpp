@@ -32,16 +32,12 @@ LRESULT CALLBACK stdZielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
         // The edit field first, so that a double-click has selected its
         // word and a released Enter finds the text complete.
         LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-        try {
+        guarded([&] {
             if (msg != WM_LBUTTONDBLCLK)
                 form->StdZielBoxKeyUp(unsigned(wp));
             else
                 form->BtnStdZielClick();
-        } catch (const std::exception& e) {
-            OutputDebugStringA(e.what());
-        } catch (...) {
-            OutputDebugStringA("Tresorix: exception in the target box");
-        }
+        });
         return result;
     }
     }

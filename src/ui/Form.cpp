@@ -14,31 +14,6 @@ namespace {
 
 UiErrorHandler uiErrorHandler;
 
-void reportUiError(const char* what)
-{
-    try {
-        if (uiErrorHandler)
-            uiErrorHandler(what);
-        else
-            OutputDebugStringW(Widen(std::string("Tresorix: ") + what + "\n").c_str());
-    } catch (...) {
-        // The handler itself failed; there is nobody left to tell.
-    }
-}
-
-template <class F>
-auto guarded(F&& f, decltype(f()) fallback) -> decltype(f())
-{
-    try {
-        return f();
-    } catch (const std::exception& e) {
-        reportUiError(e.what());
-    } catch (...) {
-        reportUiError("unknown exception");
-    }
-    return fallback;
-}
-
 int systemDpi()
 {
     static const int dpi = [] {
@@ -139,6 +114,18 @@ HFONT FormFont(bool bold)
         font = CreateFontIndirectW(&lf);
     }
     return font;
+}
+
+void reportUiError(const char* what)
+{
+    try {
+        if (uiErrorHandler)
+            uiErrorHandler(what);
+        else
+            OutputDebugStringW(Widen(std::string("Tresorix: ") + what + "\n").c_str());
+    } catch (...) {
+        // The handler itself failed; there is nobody left to tell.
+    }
 }
 
 UiErrorHandler SetUiErrorHandler(UiErrorHandler handler)

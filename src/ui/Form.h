@@ -21,6 +21,7 @@
 #include "ui/Controls.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <span>
 #include <string>
@@ -74,6 +75,27 @@ HFONT FormFont(bool bold = false);
 // there and handed to this handler (by default the debugger output).
 using UiErrorHandler = std::function<void(const std::string& what)>;
 UiErrorHandler SetUiErrorHandler(UiErrorHandler handler);
+void reportUiError(const char* what);
+
+// Runs a handler inside a window procedure: an exception must not cross
+// into the system's code, which cannot unwind it, so it is reported here.
+template <class F>
+auto guarded(F&& f, decltype(f()) fallback) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        reportUiError(e.what());
+    } catch (...) {
+        reportUiError("unknown exception");
+    }
+    return fallback;
+}
+template <class F>
+void guarded(F&& f)
+{
+    guarded([&] { f(); return true; }, false);
+}
 
 class Form : public Window {
 public:
