@@ -56,13 +56,6 @@ std::string volumeName(const std::string& target)
     return root;
 }
 
-// With the matcher's case folding: the system finds "É" under "é" too, and a
-// target that the list missed would be copied into itself level after level.
-bool listedInMdListe(const std::vector<std::string>& list, const std::string& path)
-{
-    return std::any_of(list.begin(), list.end(), [&](const std::string& item) { return EqualsIgnoreCase(item, path); });
-}
-
 bool nameTaken(uint32_t error)
 {
     return error == errFileExists || error == errAlreadyExists;
@@ -135,9 +128,27 @@ uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
     return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
 }
 
+// With the matcher's case folding: the system finds "É" under "é" too, and a
+// target that the list missed would be copied into itself level after level.
+// The list grows by every directory the run makes and is asked at every
+// directory walked, so it is looked up through a hash of its keys.
+bool BackupRun::inMdListe(const std::string& path)
+{
+    const std::vector<std::string>& list = state_.MdListe;
+    if (mdKeysIndexed_ > list.size()) {
+        mdKeys_.clear();
+        mdKeysIndexed_ = 0;
+    }
+    for (; mdKeysIndexed_ < list.size(); ++mdKeysIndexed_)
+        mdKeys_.insert(FoldedKey(list[mdKeysIndexed_]));
+    return mdKeys_.contains(FoldedKey(path));
+}
+
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_ = RunState{};
+    mdKeys_.clear();
+    mdKeysIndexed_ = 0;
     sourceFailed_ = false;
     walkPath_.clear();
     mode_ = settings.mode;
@@ -204,11 +215,14 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.setFileProgress(0);
     view_.setDirProgress(0);
 
+    // Whether the subdirectories need a listing of their own: not when the
+    // listing of the files had none and the run has made no directory since.
+    bool subdirsPossible = true;
     std::string upperSource = UpperCaseUmlaut(source);
     if (UpperCaseUmlaut(target) == upperSource) {
         skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
                       state_.skipSameDirPrompt);
-    } else if (listedInMdListe(state_.MdListe, upperSource)) {
+    } else if (inMdListe(upperSource)) {
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
     } else {
@@ -223,6 +237,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                      ErrorText(uint16_t(error)));
             return;
         }
+        const size_t madeBefore = state_.MdListe.size();
         uint64_t dirCount = fileList.count();
         view_.setDirProgress(0);
         view_.setSource(source + mask);
@@ -252,9 +267,10 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                 break;
         }
         view_.flush();
+        subdirsPossible = fileList.hasSubdirectories() || state_.MdListe.size() != madeBefore;
     }
 
-    if (recurse && !state_.cancelled())
+    if (recurse && subdirsPossible && !state_.cancelled())
         walkSubdirectories(source, mask, target);
 }
 
@@ -386,8 +402,11 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
         fileState = uint16_t(result);
         if (result == 0) {
             std::string upper = UpperCaseUmlaut(prefix);
-            if (!existed && !listedInMdListe(state_.MdListe, upper))
+            if (!existed && !inMdListe(upper))
                 state_.MdListe.push_back(std::move(upper));
+            // Made just now: nothing in it can conflict with a copy.
+            if (!existed && prefix == target)
+                targetListing_ = {target, {}, true};
         } else {
             state_.store(ask(true,
                              "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
@@ -573,20 +592,24 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
 
     // To the end of the file, which may lie beyond the size it had when
     // opened: a copy cut short there would count as complete.
-    auto buffer = std::make_unique<char[]>(kBufferSize);
+    // One buffer for the run: a fresh one per file would be allocated and
+    // cleared for every small file.
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    char* buffer = buffer_.get();
     copied = 0;
     uint32_t shortBy = 0;
     bool failed = false;
     for (;;) {
         uint32_t got = 0, put = 0;
-        if (in.read(buffer.get(), kBufferSize, got) != 0) {
+        if (in.read(buffer, kBufferSize, got) != 0) {
             failed = true;
             break;
         }
         if (got == 0)
             break;
         copied += got;
-        if (out->write(buffer.get(), got, put) != 0) {
+        if (out->write(buffer, got, put) != 0) {
             failed = true;
             break;
         }

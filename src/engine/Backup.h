@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tresorix {
@@ -117,6 +118,7 @@ private:
     uint32_t createTemporary(const std::string& targetFile, std::string& tempFile, std::unique_ptr<OpenFile>& out);
     bool replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
+    bool inMdListe(const std::string& path);
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
     uint32_t targetFreeSpace(const std::string& directory, uint64_t& bytes);
@@ -136,6 +138,10 @@ private:
         std::optional<FileId> id;
     };
     std::vector<WalkLevel> walkPath_;
+    // Folded keys of the first mdKeysIndexed_ entries of MdListe.
+    std::unordered_set<std::string> mdKeys_;
+    size_t mdKeysIndexed_ = 0;
+    std::unique_ptr<char[]> buffer_;
 
     // The target directory as one listing saw it, kept up to date with what
     // the run writes there. It lives for one directory visit at most and is

@@ -138,4 +138,31 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b)
     return CompareIgnoreCase(a, b) == 0;
 }
 
+std::string FoldedKey(std::string_view name)
+{
+    // Each folded code point, a stray byte's stand-in too, in the UTF-8
+    // pattern: that takes every number below 2^21 apart.
+    std::string key;
+    key.reserve(name.size());
+    for (size_t i = 0; i < name.size();) {
+        char32_t c = fold(decode(name, i));
+        if (c < 0x80) {
+            key += char(c);
+        } else if (c < 0x800) {
+            key += char(0xC0 | c >> 6);
+            key += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            key += char(0xE0 | c >> 12);
+            key += char(0x80 | (c >> 6 & 0x3F));
+            key += char(0x80 | (c & 0x3F));
+        } else {
+            key += char(0xF0 | c >> 18);
+            key += char(0x80 | (c >> 12 & 0x3F));
+            key += char(0x80 | (c >> 6 & 0x3F));
+            key += char(0x80 | (c & 0x3F));
+        }
+    }
+    return key;
+}
+
 }  // namespace tresorix

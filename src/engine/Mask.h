@@ -3,6 +3,7 @@
 // or lets "*.txt" find "x.txt2" (Wine).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tresorix {
@@ -17,5 +18,8 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 // Latin-1 letters with accents sort next to their plain letters.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 int CompareIgnoreCase(std::string_view a, std::string_view b);
+// A key that two names share exactly when EqualsIgnoreCase finds them equal,
+// for looking names up in a hash table.
+std::string FoldedKey(std::string_view name);
 
 }  // namespace tresorix

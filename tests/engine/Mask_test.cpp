@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace tresorix {
 namespace {
@@ -79,6 +80,19 @@ TEST(CompareIgnoreCase, FoldsCaseAndSortsAccentsBesideTheirLetters)
     EXPECT_TRUE(EqualsIgnoreCase("C:\\Daten\\Öl\\", "c:\\DATEN\\öL\\"));
     EXPECT_FALSE(EqualsIgnoreCase("Öl", "Ol"));
     EXPECT_FALSE(EqualsIgnoreCase("C:\\Daten", "C:\\Daten\\"));
+}
+
+// The hash key stands in for the comparison: the same verdict on every pair,
+// broken and unusual byte sequences included.
+TEST(FoldedKey, AgreesWithEqualsIgnoreCaseOnEveryPair)
+{
+    const std::vector<std::string> names = {
+        "", "a", "A", "ab", "AB", "ä", "Ä", "ÿ", "Ÿ", "ς", "σ", "Σ", "ѐ", "Ѐ", "ı", "I", "ſ", "S", "ĳ", "Ĳ",
+        "ĺ", "Ĺ", "ž", "Ž", "€", "😀", "\xC3", "\xC3\x41", "\xC3" "A", "\xE2\x82", "\xFF", "\xFF\xFF",
+        "\xF4\x90\x80\x80", "\xF4\x90\x83\x83", "\xC3\x83", "x\xC3", "X\xC3", "C:\\Öl\\", "c:\\öL\\"};
+    for (const std::string& a : names)
+        for (const std::string& b : names)
+            EXPECT_EQ(FoldedKey(a) == FoldedKey(b), EqualsIgnoreCase(a, b)) << "\"" << a << "\" / \"" << b << "\"";
 }
 
 }  // namespace
