@@ -62,7 +62,7 @@ int probe(const std::string& directory, int n)
     timeStep("free space of the target directory", n, [&](int) { fs.freeSpace(dir, available); });
     timeStep("free space of the drive root", n, [&](int) { fs.freeSpace(dir.substr(0, 3), available); });
     uint32_t error = 0;
-    if (std::unique_ptr<OpenVolume> volume = fs.openVolume(dir, error))
+    if (std::unique_ptr<OpenDirectory> volume = fs.openDirectory(dir, error))
         timeStep("free space of the target directory held open", n, [&](int) { volume->freeSpace(available); });
     timeStep("create, write 100 bytes, stamp, close", n, [&](int i) { create(name("a", i)); });
     timeStep("look up an existing name", n, [&](int i) { fs.find(name("a", i), entry); });

@@ -123,7 +123,7 @@ uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
 {
     targetListing_ = {};
     // Nor may a directory of ours stay open while the user changes the medium.
-    dropTargetVolume();
+    dropTargetDirectory();
     view_.flush();
     return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
 }
@@ -208,7 +208,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     if (state_.cancelled())
         return;
     targetListing_ = {};
-    dropTargetVolume();
+    dropTargetDirectory();
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
@@ -496,17 +496,28 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 uint32_t BackupRun::targetFreeSpace(const std::string& directory, uint64_t& bytes)
 {
     uint32_t error = 0;
-    if (targetVolumeDirectory_ != directory) {
-        dropTargetVolume();
-        targetVolume_ = fs_.openVolume(directory, error);
-        if (!targetVolume_)
+    if (targetDirPath_ != directory) {
+        dropTargetDirectory();
+        targetDir_ = fs_.openDirectory(directory, error);
+        if (!targetDir_)
             return error;
-        targetVolumeDirectory_ = directory;
+        targetDirPath_ = directory;
     }
-    error = targetVolume_->freeSpace(bytes);
+    error = targetDir_->freeSpace(bytes);
     if (error != 0)
-        dropTargetVolume();
+        dropTargetDirectory();
     return error;
+}
+
+// The held target directory when `targetFile` lies in it, with the file's
+// name there.
+OpenDirectory* BackupRun::heldTarget(const std::string& targetFile, std::string& name)
+{
+    if (!targetDir_ || targetFile.size() <= targetDirPath_.size() || !targetFile.starts_with(targetDirPath_) ||
+        targetFile.find('\\', targetDirPath_.size()) != std::string::npos)
+        return nullptr;
+    name = targetFile.substr(targetDirPath_.size());
+    return targetDir_.get();
 }
 
 void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
@@ -556,12 +567,17 @@ uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& 
     uint32_t error = 0;
     for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
         tempFile = TemporaryName(targetFile, attempt);
-        error = fs_.createWrite(tempFile, out);
+        auto create = [&] {
+            std::string name;
+            OpenDirectory* held = heldTarget(tempFile, name);
+            return held ? held->createWrite(name, out) : fs_.createWrite(tempFile, out);
+        };
+        error = create();
         // What an interrupted run left under our name goes; a file that
         // cannot be removed (another run still writing it) is left alone.
         if (nameTaken(error) && DeleteFileForced(fs_, tempFile)) {
             targetListing_ = {};
-            error = fs_.createWrite(tempFile, out);
+            error = create();
         }
         if (!nameTaken(error))
             return error;
@@ -662,7 +678,10 @@ bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& ta
         const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
         if (readOnly)
             fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
-        uint32_t error = fs_.renameFile(tempFile, targetFile, existing.replace);
+        std::string from, to;
+        OpenDirectory* held = heldTarget(tempFile, from) ? heldTarget(targetFile, to) : nullptr;
+        uint32_t error = held ? held->renameFile(from, to, existing.replace)
+                              : fs_.renameFile(tempFile, targetFile, existing.replace);
         if (error == 0)
             return true;
         if (readOnly)
@@ -701,10 +720,10 @@ uint32_t BackupRun::findTarget(const std::string& target, const std::string& nam
     return error;
 }
 
-void BackupRun::dropTargetVolume()
+void BackupRun::dropTargetDirectory()
 {
-    targetVolume_.reset();
-    targetVolumeDirectory_.clear();
+    targetDir_.reset();
+    targetDirPath_.clear();
 }
 
 void BackupRun::listTarget(const std::string& target)

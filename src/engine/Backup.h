@@ -122,7 +122,8 @@ private:
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
     uint32_t targetFreeSpace(const std::string& directory, uint64_t& bytes);
-    void dropTargetVolume();
+    OpenDirectory* heldTarget(const std::string& targetFile, std::string& name);
+    void dropTargetDirectory();
     void noteTarget(const std::string& target, const std::string& name, const FileEntry* entry);
 
     FileSystem& fs_;
@@ -153,10 +154,11 @@ private:
         bool missesKnown = true;  // a name it does not hold is not there
     };
     TargetListing targetListing_;
-    // The target directory held open for the free-space question, for one
-    // directory visit at most and never across a prompt.
-    std::unique_ptr<OpenVolume> targetVolume_;
-    std::string targetVolumeDirectory_;
+    // The target directory held open for the free-space question and for
+    // the copies written into it, for one directory visit at most and never
+    // across a prompt.
+    std::unique_ptr<OpenDirectory> targetDir_;
+    std::string targetDirPath_;
 };
 
 }  // namespace tresorix

@@ -72,12 +72,17 @@ public:
     virtual uint32_t close() = 0;
 };
 
-// A directory held open to ask its volume for free space: by name the
-// system opens and closes the directory for every question.
-class OpenVolume {
+// A target directory held open while files are written into it: its volume
+// is asked for free space, and names are created and renamed inside it,
+// without the system resolving the whole path again each time (under Wine
+// that is a look at every level of the path for every new name).
+class OpenDirectory {
 public:
-    virtual ~OpenVolume() = default;
+    virtual ~OpenDirectory() = default;
     virtual uint32_t freeSpace(uint64_t& bytes) = 0;
+    // As FileSystem::createWrite and renameFile, for names in this directory.
+    virtual uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) = 0;
+    virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
 };
 
 class FileSystem {
@@ -114,15 +119,23 @@ public:
     // Free bytes available to the caller on the volume holding the existing
     // directory `path`; a volume mounted in a folder answers for itself.
     virtual uint32_t freeSpace(const std::string& path, uint64_t& bytes) = 0;
-    // The same, asked of a directory held open until the result is dropped;
-    // what another program does meanwhile is seen, but a changed medium is
-    // not, so it is dropped before the user is asked anything. Unless a file
-    // system has a cheaper way, it asks by name.
-    virtual std::unique_ptr<OpenVolume> openVolume(const std::string& directory, uint32_t& error)
+    // Opens an existing directory (ending in "\\") until the result is dropped; what another
+    // program does meanwhile is seen, but a changed medium is not, so it is
+    // dropped before the user is asked anything. Unless a file system has a
+    // cheaper way, it works by name.
+    virtual std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error)
     {
-        struct ByName : OpenVolume {
+        struct ByName : OpenDirectory {
             ByName(FileSystem& fs, std::string directory) : fs(fs), directory(std::move(directory)) {}
             uint32_t freeSpace(uint64_t& bytes) override { return fs.freeSpace(directory, bytes); }
+            uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
+            {
+                return fs.createWrite(directory + name, file);
+            }
+            uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
+            {
+                return fs.renameFile(directory + from, directory + to, replace);
+            }
             FileSystem& fs;
             std::string directory;
         };

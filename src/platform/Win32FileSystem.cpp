@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace tresorix {
 namespace {
 
@@ -308,10 +311,16 @@ uint32_t Win32FileSystem::freeSpace(const std::string& path, uint64_t& bytes)
 
 namespace {
 
-class Volume : public OpenVolume {
+// The system's status as the error number its Win32 call would report.
+uint32_t statusError(NTSTATUS status)
+{
+    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+}
+
+class Directory : public OpenDirectory {
 public:
-    explicit Volume(HANDLE handle) : handle_(handle) {}
-    ~Volume() override { CloseHandle(handle_); }
+    explicit Directory(HANDLE handle) : handle_(handle) {}
+    ~Directory() override { CloseHandle(handle_); }
 
     uint32_t freeSpace(uint64_t& bytes) override
     {
@@ -327,20 +336,71 @@ public:
         return 0;
     }
 
+    uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
+    {
+        HANDLE h;
+        NTSTATUS status = open(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                               FILE_SEQUENTIAL_ONLY, h);
+        // As CreateFile reports a taken name for CREATE_NEW.
+        if (status == NTSTATUS(0xC0000035L))  // STATUS_OBJECT_NAME_COLLISION
+            return ERROR_FILE_EXISTS;
+        if (!NT_SUCCESS(status))
+            return RtlNtStatusToDosError(status);
+        file = std::make_unique<File>(h);
+        return 0;
+    }
+
+    uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
+    {
+        // Write-through as MoveFileEx does it for MOVEFILE_WRITE_THROUGH.
+        HANDLE h;
+        NTSTATUS status = open(from, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                               replace ? FILE_WRITE_THROUGH : 0, h);
+        if (!NT_SUCCESS(status))
+            return RtlNtStatusToDosError(status);
+        std::wstring wide = Widen(to);
+        std::vector<char> buffer(sizeof(FILE_RENAME_INFORMATION) + wide.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+        info->ReplaceIfExists = replace;
+        info->RootDirectory = handle_;
+        info->FileNameLength = ULONG(wide.size() * sizeof(wchar_t));
+        std::copy(wide.begin(), wide.end(), info->FileName);
+        IO_STATUS_BLOCK io;
+        status = NtSetInformationFile(h, &io, info, ULONG(buffer.size()), FileRenameInformation);
+        CloseHandle(h);
+        return statusError(status);
+    }
+
 private:
+    // A file of this directory by its name alone.
+    NTSTATUS open(const std::string& name, ACCESS_MASK access, ULONG share, ULONG disposition, ULONG options,
+                  HANDLE& h)
+    {
+        std::wstring wide = Widen(name);
+        UNICODE_STRING string{USHORT(wide.size() * sizeof(wchar_t)), USHORT(wide.size() * sizeof(wchar_t)),
+                              wide.data()};
+        OBJECT_ATTRIBUTES attributes;
+        InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, handle_, nullptr);
+        IO_STATUS_BLOCK io;
+        return NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                            disposition, options | FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
+                            0);
+    }
+
     HANDLE handle_;
 };
 
 }  // namespace
 
-std::unique_ptr<OpenVolume> Win32FileSystem::openVolume(const std::string& directory, uint32_t& error)
+std::unique_ptr<OpenDirectory> Win32FileSystem::openDirectory(const std::string& directory, uint32_t& error)
 {
     HANDLE h;
-    error = openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
+    error = openHandle(directory, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, h);
     if (error != 0)
         return nullptr;
-    return std::make_unique<Volume>(h);
+    return std::make_unique<Directory>(h);
 }
 
 }  // namespace tresorix

@@ -22,7 +22,7 @@ public:
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
-    std::unique_ptr<OpenVolume> openVolume(const std::string& directory, uint32_t& error) override;
+    std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override;
 };
 
 // The form in which the W functions take `path`: made absolute against the

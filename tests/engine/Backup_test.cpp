@@ -98,19 +98,32 @@ public:
         bytes = free;
         return 0;
     }
-    std::unique_ptr<OpenVolume> openVolume(const std::string&, uint32_t& error) override
+    std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override
     {
-        struct Held : OpenVolume {
-            explicit Held(uint64_t bytes) : bytes(bytes) {}
+        struct Held : OpenDirectory {
+            Held(FileSystem& fs, std::string directory, uint64_t bytes)
+                : fs(fs), directory(std::move(directory)), bytes(bytes)
+            {
+            }
             uint32_t freeSpace(uint64_t& answer) override
             {
                 answer = bytes;
                 return 0;
             }
+            uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
+            {
+                return fs.createWrite(directory + name, file);
+            }
+            uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
+            {
+                return fs.renameFile(directory + from, directory + to, replace);
+            }
+            FileSystem& fs;
+            std::string directory;
             uint64_t bytes;
         };
         error = 0;
-        return std::make_unique<Held>(free);
+        return std::make_unique<Held>(*this, directory, free);
     }
     uint64_t free = 0;
 };

@@ -243,7 +243,7 @@ TEST_F(Win32FileSystemTest, DriveRoot)
 TEST_F(Win32FileSystemTest, AHeldDirectoryAnswersForItsVolumeLikeItsName)
 {
     uint32_t error = 1;
-    std::unique_ptr<OpenVolume> volume = fs.openVolume(dir, error);
+    std::unique_ptr<OpenDirectory> volume = fs.openDirectory(dir, error);
     ASSERT_TRUE(volume);
     EXPECT_EQ(error, 0u);
     uint64_t held = 0, byName = 0;
@@ -253,7 +253,7 @@ TEST_F(Win32FileSystemTest, AHeldDirectoryAnswersForItsVolumeLikeItsName)
     const uint64_t slack = uint64_t(1) << 30;
     EXPECT_LT(held, byName + slack);
     EXPECT_GT(held + slack, byName);
-    EXPECT_FALSE(fs.openVolume(dir + "fehlt\\", error));
+    EXPECT_FALSE(fs.openDirectory(dir + "fehlt\\", error));
     EXPECT_EQ(error, uint32_t(errFileNotFound));
 }
 
