@@ -340,9 +340,12 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     uint16_t fileState = stateGoOn;
     auto goOn = [&] { return fileState == stateGoOn && !state_.cancelled(); };
 
-    // 1. The source, shared so that nobody is locked out while we read.
     std::unique_ptr<OpenFile> in;
-    while (!state_.cancelled()) {
+    const bool passed = passedOver(target, file);
+    if (passed)
+        fileState = stateSkip;
+    // 1. The source, shared so that nobody is locked out while we read.
+    while (!passed && !state_.cancelled()) {
         state_.store(0);
         fileState = stateGoOn;
         if (fs_.openRead(sourceFile, in) == 0)
@@ -385,9 +388,26 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     return fileState == stateChangeMedium;
 }
 
+// Whether the conflict step would pass the file over without asking: then
+// its source is not opened. Reading it is not needed, and a file that another
+// program keeps locked must not stop an unattended run with a question about
+// a file that needs no backup.
+bool BackupRun::passedOver(const std::string& target, const FileEntry& file)
+{
+    if (mode_ == 1 || mode_ == 3)
+        return false;
+    FileEntry found;
+    if (findTarget(target, file.name, found) != 0)
+        return false;
+    return mode_ == 2 || !SourceIsNewer(file, found);
+}
+
 void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileState)
 {
+    // The directory held open for the visit is there.
     uint32_t code = 0;
+    if (targetDir_ && targetDirPath_ == target)
+        return;
     if (DirectoryPresent(fs_, target, code))
         return;
     std::string prefix;

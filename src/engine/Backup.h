@@ -107,6 +107,7 @@ private:
                        bool& silenced);
     void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target);
     bool onWalkPath(const std::string& directory);
+    bool passedOver(const std::string& target, const FileEntry& file);
     void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
     void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
                          Existing& existing);
