@@ -154,6 +154,17 @@ TEST_F(BackupTest, TargetLevelsCreatedAreRecordedAndGuardAgainstRecursion)
     EXPECT_EQ(test::ReadAll(target + "a.txt"), "a");
     EXPECT_EQ(test::ReadAll(target + "sub\\b.txt"), "b");
     EXPECT_EQ(state.savedFiles, 2u);
+
+    // A source without subdirectories gains one during its own files.
+    tree.write("leaf\\c.txt", "c", kOld);
+    const std::string leaf = tree.path("leaf\\");
+    answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.\r\nQuellverzeichnis: " +
+                           leaf + "Sich\\");
+    RunSettings settings;
+    settings.entries.push_back({leaf, " ja", "*.txt", leaf + "Sich\\"});
+    settings.showSummary = false;
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(test::ReadAll(leaf + "Sich\\c.txt"), "c");
 }
 
 TEST_F(BackupTest, SameSourceAndTargetIsSkippedAndAllSilencesIt)
@@ -243,6 +254,22 @@ TEST_F(BackupTest, LockedSourceIsRetriedSkippedOrCancels)
     answers.then(mrCancel);
     EXPECT_EQ(runEntry("locked.txt;later.txt"), RunOutcome::cancelled);
     EXPECT_FALSE(test::Exists(dst() + "later.txt"));
+    EXPECT_EQ(test::ReadAll(dst() + "locked.txt"), "locked");
+
+    // A locked file that the conflict mode passes over needs no reading: an
+    // unattended run does not stop to ask about it, and it is not opened.
+    tree.write("src\\locked.txt", "locked", kOld);
+    const int opens = fs.calls(FaultOp::openRead);
+    EXPECT_EQ(runEntry("locked.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("locked.txt", 2), RunOutcome::finished);
+    EXPECT_EQ(fs.calls(FaultOp::openRead), opens);
+    EXPECT_EQ(state.checkedFiles, 1u);
+    // Where it would be copied or the user decides, it is opened first.
+    answers.then(mrOk, "Fehler: Zugriff auf Quelldatei");
+    EXPECT_EQ(runEntry("locked.txt", 1), RunOutcome::finished);
+    answers.then(mrOk, "Fehler: Zugriff auf Quelldatei");
+    EXPECT_EQ(runEntry("locked.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(test::ReadAll(dst() + "locked.txt"), "locked");
 }
 

@@ -257,6 +257,43 @@ TEST_F(Win32FileSystemTest, AHeldDirectoryAnswersForItsVolumeLikeItsName)
     EXPECT_EQ(error, uint32_t(errFileNotFound));
 }
 
+// Inside a held directory names are created and renamed as by their paths,
+// with the same errors; deep paths and names beyond ASCII too.
+TEST_F(Win32FileSystemTest, AHeldDirectoryCreatesAndRenamesAsItsPathsDo)
+{
+    std::string deep = dir;
+    while (deep.size() < 300) {
+        deep += std::string(40, 'y') + "\\";
+        ASSERT_EQ(fs.createDirectory(deep.substr(0, deep.size() - 1)), 0u);
+    }
+    for (const std::string& at : {dir, deep}) {
+        uint32_t error = 1;
+        std::unique_ptr<OpenDirectory> held = fs.openDirectory(at, error);
+        ASSERT_TRUE(held);
+        std::unique_ptr<OpenFile> out;
+        ASSERT_EQ(held->createWrite("Grüße.~tmp", out), 0u);
+        uint32_t put = 0;
+        ASSERT_EQ(out->write("neu", 3, put), 0u);
+        ASSERT_EQ(out->setLastWriteTime(132682340970000000ull), 0u);
+        ASSERT_EQ(out->close(), 0u);
+        EXPECT_EQ(held->createWrite("GRÜßE.~TMP", out), uint32_t(errFileExists));
+        EXPECT_EQ(read(at + "Grüße.~tmp"), "neu");
+
+        write(at + "alt.txt", "alt");
+        const uint32_t takenByPath = fs.renameFile(at + "Grüße.~tmp", at + "alt.txt", false);
+        EXPECT_NE(takenByPath, 0u);
+        EXPECT_EQ(held->renameFile("Grüße.~tmp", "ALT.TXT", false), takenByPath);
+        EXPECT_EQ(read(at + "alt.txt"), "alt");
+        EXPECT_EQ(held->renameFile("Grüße.~tmp", "alt.txt", true), 0u);
+        EXPECT_EQ(read(at + "alt.txt"), "neu");
+        EXPECT_EQ(listAll(at)["alt.txt"].lastWrite, 132682340970000000ull);
+        EXPECT_EQ(listAll(at).count("Grüße.~tmp"), 0u);
+        EXPECT_EQ(held->renameFile("fehlt", "da", false), fs.renameFile(at + "fehlt", at + "da", false));
+        EXPECT_EQ(held->renameFile("alt.txt", "Öl", false), 0u);
+        EXPECT_EQ(read(at + "Öl"), "neu");
+    }
+}
+
 TEST_F(Win32FileSystemTest, SizesBeyondFourGigabytes)
 {
     HANDLE h = CreateFileW(LongPath(dir + "big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
