@@ -410,14 +410,19 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
         return;
     if (DirectoryPresent(fs_, target, code))
         return;
-    std::string prefix;
+    // The levels down to the deepest existing one are there; the walk over
+    // the path starts below it, where every level was missing a moment ago.
+    const size_t parentEnd = target.rfind('\\', target.size() - 2);
+    std::string prefix = parentEnd == std::string::npos ? std::string()
+                                                        : DeepestExistingLevel(fs_, target.substr(0, parentEnd + 1));
+    const size_t known = prefix.size();
     fileState = stateGoOn;
     while ((prefix != target || fileState == stateDirFailed) && !state_.cancelled() && state_.answer != mrNo) {
         if (fileState != stateDirFailed) {
             size_t end = target.find('\\', prefix.size());
             prefix = end == std::string::npos ? target : target.substr(0, end + 1);
         }
-        bool existed = DirectoryPresent(fs_, prefix, code);
+        bool existed = (known == 0 || fileState == stateDirFailed) && DirectoryPresent(fs_, prefix, code);
         uint32_t result = ForceDirectory(fs_, prefix);
         fileState = uint16_t(result);
         if (result == 0) {
@@ -735,7 +740,8 @@ uint32_t BackupRun::findTarget(const std::string& target, const std::string& nam
         }
     }
     uint32_t error = fs_.find(target + name, found);
-    if (error != 0 && targetListing_.directory != target)
+    // A directory that is not there has nothing to list.
+    if (error != 0 && error != errPathNotFound && targetListing_.directory != target)
         listTarget(target);
     return error;
 }

@@ -2,6 +2,8 @@
 
 #include "engine/Format.h"
 
+#include <algorithm>
+
 namespace tresorix {
 
 bool DeleteFileForced(FileSystem& fs, const std::string& path)
@@ -45,29 +47,60 @@ bool DirectoryPresent(FileSystem& fs, const std::string& path, uint32_t& code)
     return code == 0;
 }
 
+namespace {
+
+// Where the levels below the root begin.
+size_t rootEnd(const std::string& full)
+{
+    if (full.size() >= 2 && full[1] == ':')
+        return full.size() > 2 && full[2] == '\\' ? 3 : 2;
+    if (full.starts_with("\\\\")) {
+        size_t server = full.find('\\', 2);
+        return server == std::string::npos ? full.size() : server + 1;
+    }
+    size_t end = 0;
+    while (end < full.size() && full[end] == '\\')
+        ++end;
+    return end;
+}
+
+bool isDirectory(FileSystem& fs, const std::string& path)
+{
+    uint32_t attributes = 0;
+    return fs.getAttributes(path, attributes) == 0 && (attributes & attrDirectory);
+}
+
+}  // namespace
+
+std::string DeepestExistingLevel(FileSystem& fs, const std::string& path)
+{
+    std::string level = AddBackslash(path);
+    const size_t root = rootEnd(level);
+    while (level.size() > root && !isDirectory(fs, level))
+        level.resize(level.rfind('\\', level.size() - 2) + 1);
+    if (level.size() <= root && !isDirectory(fs, level))
+        return {};
+    return level;
+}
+
 uint32_t ForceDirectory(FileSystem& fs, const std::string& path)
 {
     if (path.find_first_of("<>") != std::string::npos)
         return errEntryNotPossible;
     std::string full = AddBackslash(path);
 
-    size_t rootEnd = 0;
-    if (full.size() >= 2 && full[1] == ':') {
-        rootEnd = full.size() > 2 && full[2] == '\\' ? 3 : 2;
-    } else if (full.starts_with("\\\\")) {
-        size_t server = full.find('\\', 2);
-        rootEnd = server == std::string::npos ? full.size() : server + 1;
-    } else {
-        while (rootEnd < full.size() && full[rootEnd] == '\\')
-            ++rootEnd;
-    }
-
+    // Only the levels below the deepest existing one are made: usually that
+    // is the last level alone, however deep the path. Below an existing
+    // level the drive is ready and the rest is missing; without one, each
+    // level is looked at, as only a listing tells a drive that is not ready.
+    const std::string deepest = DeepestExistingLevel(fs, full);
+    size_t end = std::max(rootEnd(full), deepest.size());
     uint32_t result = 0;
-    for (size_t end = rootEnd; result == 0 && end < full.size();) {
+    while (result == 0 && end < full.size()) {
         end = full.find('\\', end) + 1;
         std::string soFar = full.substr(0, end);
         uint32_t code = 0;
-        if (DirectoryPresent(fs, soFar, code))
+        if (deepest.empty() && DirectoryPresent(fs, soFar, code))
             continue;
         if (code == errDriveNotReady)
             return errDriveNotReady;

@@ -29,4 +29,8 @@ bool DirectoryPresent(FileSystem& fs, const std::string& path, uint32_t& code);
 // error of the level that could not be created (the levels above it exist).
 uint32_t ForceDirectory(FileSystem& fs, const std::string& path);
 
+// The longest leading part of `path` (ending in "\\") that is a directory now,
+// looked for from the end; empty when not even the root answers.
+std::string DeepestExistingLevel(FileSystem& fs, const std::string& path);
+
 }  // namespace tresorix

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace tresorix {
 namespace {
 
@@ -35,6 +37,27 @@ TEST_F(FileHelpersTest, ForceDirectoryCreatesEveryMissingLevel)
     // Another program was quicker.
     fs.inject({FaultOp::createDirectory, "\\x", errAlreadyExists});
     EXPECT_EQ(ForceDirectory(fs, dir + "x"), 0u);
+}
+
+// A run makes one new level after another deep in a tree: asking every
+// level from the root for each of them made the walk quadratic in depth.
+TEST_F(FileHelpersTest, ForceDirectoryLooksOnlyBelowTheDeepestExistingLevel)
+{
+    std::string deep = dir;
+    for (int i = 0; i < 20; ++i) {
+        deep += "ebene" + std::to_string(i) + "\\";
+        ASSERT_EQ(real.createDirectory(deep), 0u);
+    }
+    EXPECT_EQ(DeepestExistingLevel(fs, deep + "neu\\tiefer\\"), deep);
+    EXPECT_EQ(DeepestExistingLevel(fs, deep), deep);
+    const int asked = fs.calls(FaultOp::getAttributes) + fs.calls(FaultOp::list);
+    EXPECT_EQ(ForceDirectory(fs, deep + "neu\\tiefer"), 0u);
+    EXPECT_TRUE(exists(deep + "neu\\tiefer"));
+    EXPECT_LE(fs.calls(FaultOp::getAttributes) + fs.calls(FaultOp::list) - asked, 3);
+
+    fs.driveNotReady("Q:");
+    EXPECT_EQ(DeepestExistingLevel(fs, "Q:\\a\\b\\"), "");
+    EXPECT_EQ(ForceDirectory(fs, "Q:\\a\\b"), uint32_t(errDriveNotReady));
 }
 
 TEST_F(FileHelpersTest, ForceDirectoryRefusesPlaceholdersAndReportsTheFailedLevel)
