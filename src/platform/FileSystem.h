@@ -119,10 +119,10 @@ public:
     // Free bytes available to the caller on the volume holding the existing
     // directory `path`; a volume mounted in a folder answers for itself.
     virtual uint32_t freeSpace(const std::string& path, uint64_t& bytes) = 0;
-    // Opens an existing directory (ending in "\\") until the result is dropped; what another
-    // program does meanwhile is seen, but a changed medium is not, so it is
-    // dropped before the user is asked anything. Unless a file system has a
-    // cheaper way, it works by name.
+    // Opens an existing directory (its path ending in a backslash) until the
+    // result is dropped; what another program does meanwhile is seen, but a
+    // changed medium is not, so it is dropped before the user is asked
+    // anything. Unless a file system has a cheaper way, it works by name.
     virtual std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error)
     {
         struct ByName : OpenDirectory {

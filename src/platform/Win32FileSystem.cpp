@@ -330,7 +330,7 @@ public:
         FILE_FS_FULL_SIZE_INFORMATION info;
         NTSTATUS status = NtQueryVolumeInformationFile(handle_, &io, &info, sizeof info, FileFsFullSizeInformation);
         if (!NT_SUCCESS(status))
-            return RtlNtStatusToDosError(status);
+            return statusError(status);
         bytes = uint64_t(info.CallerAvailableAllocationUnits.QuadPart) * info.SectorsPerAllocationUnit *
                 info.BytesPerSector;
         return 0;
@@ -345,7 +345,7 @@ public:
         if (status == NTSTATUS(0xC0000035L))  // STATUS_OBJECT_NAME_COLLISION
             return ERROR_FILE_EXISTS;
         if (!NT_SUCCESS(status))
-            return RtlNtStatusToDosError(status);
+            return statusError(status);
         file = std::make_unique<File>(h);
         return 0;
     }
@@ -357,7 +357,7 @@ public:
         NTSTATUS status = open(from, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                                replace ? FILE_WRITE_THROUGH : 0, h);
         if (!NT_SUCCESS(status))
-            return RtlNtStatusToDosError(status);
+            return statusError(status);
         std::wstring wide = Widen(to);
         std::vector<char> buffer(sizeof(FILE_RENAME_INFORMATION) + wide.size() * sizeof(wchar_t));
         auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
