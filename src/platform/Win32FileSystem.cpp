@@ -395,9 +395,11 @@ private:
 std::unique_ptr<OpenDirectory> Win32FileSystem::openDirectory(const std::string& directory, uint32_t& error)
 {
     HANDLE h;
-    error = openHandle(directory, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, h);
+    // Names are opened relative to it with their own access checks: the
+    // handle itself needs no more than a folder one may only write into
+    // grants.
+    error = openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
     if (error != 0)
         return nullptr;
     return std::make_unique<Directory>(h);
