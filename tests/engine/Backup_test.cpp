@@ -100,11 +100,8 @@ public:
     }
     std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override
     {
+        // Names as by path; the free space is what the medium had at opening.
         struct Held : OpenDirectory {
-            Held(FileSystem& fs, std::string directory, uint64_t bytes)
-                : fs(fs), directory(std::move(directory)), bytes(bytes)
-            {
-            }
             uint32_t freeSpace(uint64_t& answer) override
             {
                 answer = bytes;
@@ -112,18 +109,19 @@ public:
             }
             uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
             {
-                return fs.createWrite(directory + name, file);
+                return byName->createWrite(name, file);
             }
             uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
             {
-                return fs.renameFile(directory + from, directory + to, replace);
+                return byName->renameFile(from, to, replace);
             }
-            FileSystem& fs;
-            std::string directory;
-            uint64_t bytes;
+            std::unique_ptr<OpenDirectory> byName;
+            uint64_t bytes = 0;
         };
-        error = 0;
-        return std::make_unique<Held>(*this, directory, free);
+        auto held = std::make_unique<Held>();
+        held->byName = MemoryFileSystem::openDirectory(directory, error);
+        held->bytes = free;
+        return held;
     }
     uint64_t free = 0;
 };
