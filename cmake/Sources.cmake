@@ -1,11 +1,14 @@
 # Portable core: includes no Windows header; also built natively for the
 # sanitizer tests and the fuzzers.
 set(CORE_SOURCES
-    src/engine/Backup.cpp
     src/engine/FileHelpers.cpp
     src/engine/FileList.cpp
     src/engine/Format.cpp
     src/engine/Mask.cpp
+    src/engine/Run.cpp
+    src/engine/TargetDirectory.cpp
+    src/engine/Transfer.cpp
+    src/engine/Walk.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
     src/set/Profile.cpp

@@ -1,8 +1,9 @@
+// One file's way into the target: conflict step, free space, the copy
+// under a temporary name and the rename that replaces the old target.
 #include "engine/Backup.h"
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
-#include "engine/Mask.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -18,19 +19,6 @@ constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | 
 constexpr int kTemporaryNames = 10;
 
 enum : uint16_t { stateGoOn = 0, stateSkip = 5, stateDirFailed = 82, stateChangeMedium = 253 };
-
-// Removes the first occurrence of `placeholder` and a backslash right after
-// it, and puts `insert` in its place.
-void replacePlaceholder(std::string& text, std::string_view placeholder, const std::string& insert)
-{
-    size_t at = text.find(placeholder);
-    if (at == std::string::npos)
-        return;
-    text.erase(at, placeholder.size());
-    if (at < text.size() && text[at] == '\\')
-        text.erase(at, 1);
-    text.insert(at, insert);
-}
 
 bool isNetworkPath(const std::string& path)
 {
@@ -61,37 +49,15 @@ bool nameTaken(uint32_t error)
     return error == errFileExists || error == errAlreadyExists;
 }
 
-// A name's key in a target listing, or empty when it holds more than ASCII:
-// how the system folds the case of other letters is its own affair.
-std::string asciiKey(const std::string& name)
-{
-    std::string key;
-    key.reserve(name.size());
-    for (char c : name) {
-        if (uint8_t(c) >= 0x80)
-            return {};
-        key += c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-    }
-    return key;
-}
-
 }  // namespace
 
-std::string ResolveTarget(const std::string& text, const std::string& source, const std::string& stdZiel)
+bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
 {
-    std::string result = text;
-    replacePlaceholder(result, "<Standardziel>", AddBackslash(stdZiel));
-    replacePlaceholder(result, "<Lw>", std::string("\\") + (source.empty() ? '\\' : source[0]) + "\\");
-    size_t firstSlash = source.find('\\');
-    std::string path = firstSlash == std::string::npos ? std::string() : source.substr(firstSlash + 1);
-    std::string quellpfad(1, '\\');
-    quellpfad += AddBackslash(path);
-    replacePlaceholder(result, "<Quellpfad>", quellpfad);
-    result = AddBackslash(result);
-    // A doubled backslash at the very start names a share and stays.
-    for (size_t pair; (pair = result.find("\\\\", 1)) != std::string::npos;)
-        result.erase(pair, 1);
-    return result;
+    // Unsigned: packed dates from 2044 on have the top bit set.
+    if (source.dosTime != 0 && target.dosTime != 0)
+        return uint32_t(source.dosTime) > uint32_t(target.dosTime);
+    constexpr uint64_t twoSeconds = 20'000'000;
+    return source.lastWrite / twoSeconds > target.lastWrite / twoSeconds;
 }
 
 std::string TemporaryName(const std::string& targetFile, int attempt)
@@ -108,228 +74,6 @@ std::string TemporaryName(const std::string& targetFile, int attempt)
         name.resize(room);
     }
     return targetFile.substr(0, nameStart) + name + suffix;
-}
-
-bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
-{
-    // Unsigned: packed dates from 2044 on have the top bit set.
-    if (source.dosTime != 0 && target.dosTime != 0)
-        return uint32_t(source.dosTime) > uint32_t(target.dosTime);
-    constexpr uint64_t twoSeconds = 20'000'000;
-    return source.lastWrite / twoSeconds > target.lastWrite / twoSeconds;
-}
-
-uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
-{
-    targetListing_ = {};
-    // Nor may a directory of ours stay open while the user changes the medium.
-    dropTargetDirectory();
-    view_.flush();
-    return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
-}
-
-// With the matcher's case folding: the system finds "É" under "é" too, and a
-// target that the list missed would be copied into itself level after level.
-// The list grows by every directory the run makes and is asked at every
-// directory walked, so it is looked up through a hash of its keys.
-bool BackupRun::inMdListe(const std::string& path)
-{
-    const std::vector<std::string>& list = state_.MdListe;
-    if (mdKeysIndexed_ > list.size()) {
-        mdKeys_.clear();
-        mdKeysIndexed_ = 0;
-    }
-    for (; mdKeysIndexed_ < list.size(); ++mdKeysIndexed_)
-        mdKeys_.insert(FoldedKey(list[mdKeysIndexed_]));
-    return mdKeys_.contains(FoldedKey(path));
-}
-
-RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
-{
-    state_ = RunState{};
-    mdKeys_.clear();
-    mdKeysIndexed_ = 0;
-    sourceFailed_ = false;
-    walkPath_.clear();
-    mode_ = settings.mode;
-    view_.setChecked(0, 0);
-    view_.setSaved(0, 0);
-
-    for (const BackupEntry& entry : settings.entries) {
-        state_.store(0);
-        std::string rest = entry.masks;
-        do {
-            std::string mask;
-            size_t semicolon = rest.find(';');
-            if (semicolon != std::string::npos) {
-                mask = rest.substr(0, semicolon);
-                rest.erase(0, semicolon + 1);
-            } else {
-                mask = std::move(rest);
-                rest.clear();
-            }
-            TrimSpaces(mask, true, true);
-            std::string source = AddBackslash(entry.source);
-            std::string target = ResolveTarget(entry.target, source, settings.stdZiel);
-            state_.store(0);
-            BackupDirectory(source, mask, target, HasSubdirs(entry.subdirs));
-            if (sourceFailed_) {
-                view_.flush();
-                return RunOutcome::sourceFailed;
-            }
-        } while (!rest.empty() && !state_.cancelled());
-        if (state_.cancelled())
-            break;
-    }
-
-    view_.flush();
-    if (state_.cancelled()) {
-        view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
-        return RunOutcome::cancelled;
-    }
-    view_.setStatusText("Backup beendet.   " + FormatBytes(state_.savedBytes) + " von " +
-                        FormatBytes(state_.checkedBytes) + " wurden gesichert.");
-    if (settings.showSummary) {
-        view_.flush();
-        AskInfo("Backup beendet.\r\n" + std::to_string(state_.savedFiles) + " Dateien wurden gesichert.\r\n" +
-                    "\r\ngeprüft :     " + FormatBytes(state_.checkedBytes) + "  (" +
-                    GroupDigits(int64_t(state_.checkedBytes), " ") + " Bytes)    " + "\r\ngesichert :  " +
-                    FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") +
-                    " Bytes)",
-                btnOK);
-    }
-    return RunOutcome::finished;
-}
-
-void BackupRun::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
-                                bool recurse)
-{
-    view_.processMessages();
-    if (state_.cancelled())
-        return;
-    targetListing_ = {};
-    dropTargetDirectory();
-    view_.setFile("");
-    view_.setSource("");
-    view_.setTarget("");
-    view_.setFileProgress(0);
-    view_.setDirProgress(0);
-
-    // Whether the subdirectories need a listing of their own: not when the
-    // listing of the files had none and the run has made no directory since.
-    bool subdirsPossible = true;
-    std::string upperSource = UpperCaseUmlaut(source);
-    if (UpperCaseUmlaut(target) == upperSource) {
-        skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
-                      state_.skipSameDirPrompt);
-    } else if (inMdListe(upperSource)) {
-        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
-                      state_.skipRecursionPrompt);
-    } else {
-        // A list of its own: one kept from an earlier walk of the same
-        // directory and mask would not show what changed since.
-        MatchingFileList fileList;
-        uint32_t error = FillFileList(fs_, fileList, source, mask);
-        if (error != 0) {
-            sourceFailed_ = true;
-            view_.flush();
-            ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
-                     ErrorText(uint16_t(error)));
-            return;
-        }
-        const size_t madeBefore = state_.MdListe.size();
-        uint64_t dirCount = fileList.count();
-        view_.setDirProgress(0);
-        view_.setSource(source + mask);
-        uint64_t dirDone = 0;
-        for (const FileEntry& entry : fileList.entries()) {
-            bool again = false;
-            do {
-                view_.processMessages();
-                if (state_.cancelled())
-                    return;
-                view_.setTarget(target);
-                state_.store(0);
-                view_.setStatusText(source + entry.name);
-                view_.setFile(entry.name);
-                if (!again) {
-                    ++state_.checkedFiles;
-                    state_.checkedBytes += entry.size;
-                    ++dirDone;
-                    view_.setChecked(state_.checkedFiles, state_.checkedBytes);
-                    view_.setFileProgress(0);
-                    view_.bringToFront();
-                    view_.processMessages();
-                }
-                again = BackupFile(source, target, entry, dirDone, dirCount);
-            } while (again);
-            if (state_.cancelled())
-                break;
-        }
-        view_.flush();
-        subdirsPossible = fileList.hasSubdirectories() || state_.MdListe.size() != madeBefore;
-    }
-
-    if (recurse && subdirsPossible && !state_.cancelled())
-        walkSubdirectories(source, mask, target);
-}
-
-// Links and junctions are followed, as users keep data behind them, but one
-// that leads back to a directory the walk is in already would never end.
-void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target)
-{
-    const bool outermost = walkPath_.empty();
-    if (outermost)
-        walkPath_.push_back({source, false, std::nullopt});
-    uint32_t listError = 0;
-    std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
-    FileEntry entry;
-    while (subdirs && !state_.cancelled() && !sourceFailed_ && subdirs->next(entry)) {
-        if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
-            continue;
-        const std::string sub = source + entry.name + "\\";
-        if (walkPath_.size() > kMaxWalkDepth || ((entry.attributes & attrReparsePoint) && onWalkPath(sub)))
-            continue;
-        walkPath_.push_back({sub, false, std::nullopt});
-        BackupDirectory(sub, mask, target + entry.name + "\\", true);
-        walkPath_.pop_back();
-    }
-    if (outermost)
-        walkPath_.pop_back();
-}
-
-// Whether `directory` is one the walk is in, by volume and file identity; a
-// directory whose identity cannot be asked is taken for a new one.
-bool BackupRun::onWalkPath(const std::string& directory)
-{
-    FileId id;
-    if (fs_.directoryId(directory, id) != 0)
-        return false;
-    for (WalkLevel& level : walkPath_) {
-        if (!level.identified) {
-            level.identified = true;
-            FileId own;
-            if (fs_.directoryId(level.directory, own) == 0)
-                level.id = own;
-        }
-        if (level.id == id)
-            return true;
-    }
-    return false;
-}
-
-// Tells why a directory's files are skipped, unless All silenced that reason.
-void BackupRun::skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
-                              bool& silenced)
-{
-    if (silenced)
-        return;
-    state_.store(ask(false,
-                     reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
-                         "\r\nDieses Verzeichnis wird übersprungen.",
-                     btnOK | btnCancel | btnAll));
-    if (state_.answer == mrAll)
-        silenced = true;
 }
 
 bool BackupRun::BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
@@ -504,47 +248,6 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
     } while (!removable && !state_.cancelled() && fileState != stateSkip);
 }
 
-// The deepest existing level of the target answers: a volume mounted in a
-// folder has its own free space, which the drive's root does not know of.
-uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
-{
-    const size_t rootSize = volumeRoot(directory).size();
-    uint32_t error = targetFreeSpace(directory, bytes);
-    while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
-        directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
-        error = fs_.freeSpace(directory, bytes);
-    }
-    return error;
-}
-
-// The target directory is held open for the questions of its files.
-uint32_t BackupRun::targetFreeSpace(const std::string& directory, uint64_t& bytes)
-{
-    uint32_t error = 0;
-    if (targetDirPath_ != directory) {
-        dropTargetDirectory();
-        targetDir_ = fs_.openDirectory(directory, error);
-        if (!targetDir_)
-            return error;
-        targetDirPath_ = directory;
-    }
-    error = targetDir_->freeSpace(bytes);
-    if (error != 0)
-        dropTargetDirectory();
-    return error;
-}
-
-// The held target directory when `targetFile` lies in it, with the file's
-// name there.
-OpenDirectory* BackupRun::heldTarget(const std::string& targetFile, std::string& name)
-{
-    if (!targetDir_ || targetFile.size() <= targetDirPath_.size() || !targetFile.starts_with(targetDirPath_) ||
-        targetFile.find('\\', targetDirPath_.size()) != std::string::npos)
-        return nullptr;
-    name = targetFile.substr(targetDirPath_.size());
-    return targetDir_.get();
-}
-
 void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                                Existing& existing, uint16_t& fileState)
 {
@@ -583,29 +286,15 @@ void BackupRun::checkFreeSpace(const std::string& target, const std::string& tar
     }
 }
 
-// One name and one create in the usual case: CREATE_NEW itself reports a
-// name that is taken, so nothing is looked up beforehand (under Wine every
-// new name costs a scan of the whole directory).
-uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& tempFile,
-                                    std::unique_ptr<OpenFile>& out)
+// The deepest existing level of the target answers: a volume mounted in a
+// folder has its own free space, which the drive's root does not know of.
+uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
-    uint32_t error = 0;
-    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
-        tempFile = TemporaryName(targetFile, attempt);
-        auto create = [&] {
-            std::string name;
-            OpenDirectory* held = heldTarget(tempFile, name);
-            return held ? held->createWrite(name, out) : fs_.createWrite(tempFile, out);
-        };
-        error = create();
-        // What an interrupted run left under our name goes; a file that
-        // cannot be removed (another run still writing it) is left alone.
-        if (nameTaken(error) && DeleteFileForced(fs_, tempFile)) {
-            targetListing_ = {};
-            error = create();
-        }
-        if (!nameTaken(error))
-            return error;
+    const size_t rootSize = volumeRoot(directory).size();
+    uint32_t error = targetFreeSpace(directory, bytes);
+    while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
+        directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
+        error = fs_.freeSpace(directory, bytes);
     }
     return error;
 }
@@ -694,6 +383,33 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
     return true;
 }
 
+// One name and one create in the usual case: CREATE_NEW itself reports a
+// name that is taken, so nothing is looked up beforehand (under Wine every
+// new name costs a scan of the whole directory).
+uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& tempFile,
+                                    std::unique_ptr<OpenFile>& out)
+{
+    uint32_t error = 0;
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        tempFile = TemporaryName(targetFile, attempt);
+        auto create = [&] {
+            std::string name;
+            OpenDirectory* held = heldTarget(tempFile, name);
+            return held ? held->createWrite(name, out) : fs_.createWrite(tempFile, out);
+        };
+        error = create();
+        // What an interrupted run left under our name goes; a file that
+        // cannot be removed (another run still writing it) is left alone.
+        if (nameTaken(error) && DeleteFileForced(fs_, tempFile)) {
+            targetListing_ = {};
+            error = create();
+        }
+        if (!nameTaken(error))
+            return error;
+    }
+    return error;
+}
+
 // The one step in which the old target goes and the new copy takes its name.
 // A failure is asked about like a failed creation; the old target then keeps
 // its bytes and its read-only bit.
@@ -721,77 +437,6 @@ bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& ta
             return false;
         }
     }
-}
-
-// The conflict check's look at the target: name by name while they are
-// there, from one listing of the directory after the first that is missing.
-// Under Wine a missing name is looked for in the whole directory; a full run
-// would scan the directory once for every file.
-uint32_t BackupRun::findTarget(const std::string& target, const std::string& name, FileEntry& found)
-{
-    const std::string key = asciiKey(name);
-    if (targetListing_.directory == target && !key.empty()) {
-        auto it = targetListing_.files.find(key);
-        if (it == targetListing_.files.end() && targetListing_.missesKnown)
-            return errFileNotFound;
-        if (it != targetListing_.files.end() && it->second) {
-            found = *it->second;
-            return 0;
-        }
-    }
-    uint32_t error = fs_.find(target + name, found);
-    // A directory that is not there has nothing to list.
-    if (error != 0 && error != errPathNotFound && targetListing_.directory != target)
-        listTarget(target);
-    return error;
-}
-
-void BackupRun::dropTargetDirectory()
-{
-    targetDir_.reset();
-    targetDirPath_.clear();
-}
-
-void BackupRun::listTarget(const std::string& target)
-{
-    targetListing_ = {};
-    uint32_t error = 0;
-    std::unique_ptr<FileListing> listing = fs_.list(target, error);
-    if (!listing)
-        return;
-    FileEntry entry;
-    while (listing->next(entry)) {
-        if (entry.name == "." || entry.name == "..")
-            continue;
-        std::string key = asciiKey(entry.name);
-        if (key.empty()) {
-            // Of the other letters only the dotless i and the long s have an
-            // ASCII letter as upper case: a system may find "FıLE" under "file".
-            if (entry.name.find("\xC4\xB1") != std::string::npos || entry.name.find("\xC5\xBF") != std::string::npos)
-                targetListing_.missesKnown = false;
-            continue;
-        }
-        auto [it, added] = targetListing_.files.emplace(std::move(key), entry);
-        if (!added)
-            it->second.reset();
-    }
-    targetListing_.directory = target;
-}
-
-// What the run itself did to a name in the listed directory: a complete
-// copy under it, or removed (no entry).
-void BackupRun::noteTarget(const std::string& target, const std::string& name, const FileEntry* entry)
-{
-    std::string key = asciiKey(name);
-    if (targetListing_.directory != target || key.empty())
-        return;
-    auto it = targetListing_.files.find(key);
-    if (it != targetListing_.files.end() && !it->second)
-        return;  // which of the two names went is not known
-    if (entry)
-        targetListing_.files[key] = *entry;
-    else
-        targetListing_.files.erase(key);
 }
 
 }  // namespace tresorix

@@ -1,0 +1,158 @@
+// The directory walk: one directory's matching files, then its
+// subdirectories, with the guards that keep a walk from running in circles.
+#include "engine/Backup.h"
+
+#include "engine/Format.h"
+#include "engine/Mask.h"
+#include "ui/Prompts.h"
+
+namespace tresorix {
+
+void BackupRun::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
+                                bool recurse)
+{
+    view_.processMessages();
+    if (state_.cancelled())
+        return;
+    targetListing_ = {};
+    dropTargetDirectory();
+    view_.setFile("");
+    view_.setSource("");
+    view_.setTarget("");
+    view_.setFileProgress(0);
+    view_.setDirProgress(0);
+
+    // Whether the subdirectories need a listing of their own: not when the
+    // listing of the files had none and the run has made no directory since.
+    bool subdirsPossible = true;
+    std::string upperSource = UpperCaseUmlaut(source);
+    if (UpperCaseUmlaut(target) == upperSource) {
+        skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
+                      state_.skipSameDirPrompt);
+    } else if (inMdListe(upperSource)) {
+        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
+                      state_.skipRecursionPrompt);
+    } else {
+        // A list of its own: one kept from an earlier walk of the same
+        // directory and mask would not show what changed since.
+        MatchingFileList fileList;
+        uint32_t error = FillFileList(fs_, fileList, source, mask);
+        if (error != 0) {
+            sourceFailed_ = true;
+            view_.flush();
+            ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
+                     ErrorText(uint16_t(error)));
+            return;
+        }
+        const size_t madeBefore = state_.MdListe.size();
+        uint64_t dirCount = fileList.count();
+        view_.setDirProgress(0);
+        view_.setSource(source + mask);
+        uint64_t dirDone = 0;
+        for (const FileEntry& entry : fileList.entries()) {
+            bool again = false;
+            do {
+                view_.processMessages();
+                if (state_.cancelled())
+                    return;
+                view_.setTarget(target);
+                state_.store(0);
+                view_.setStatusText(source + entry.name);
+                view_.setFile(entry.name);
+                if (!again) {
+                    ++state_.checkedFiles;
+                    state_.checkedBytes += entry.size;
+                    ++dirDone;
+                    view_.setChecked(state_.checkedFiles, state_.checkedBytes);
+                    view_.setFileProgress(0);
+                    view_.bringToFront();
+                    view_.processMessages();
+                }
+                again = BackupFile(source, target, entry, dirDone, dirCount);
+            } while (again);
+            if (state_.cancelled())
+                break;
+        }
+        view_.flush();
+        subdirsPossible = fileList.hasSubdirectories() || state_.MdListe.size() != madeBefore;
+    }
+
+    if (recurse && subdirsPossible && !state_.cancelled())
+        walkSubdirectories(source, mask, target);
+}
+
+// Tells why a directory's files are skipped, unless All silenced that reason.
+void BackupRun::skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
+                              bool& silenced)
+{
+    if (silenced)
+        return;
+    state_.store(ask(false,
+                     reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
+                         "\r\nDieses Verzeichnis wird übersprungen.",
+                     btnOK | btnCancel | btnAll));
+    if (state_.answer == mrAll)
+        silenced = true;
+}
+
+// With the matcher's case folding: the system finds "É" under "é" too, and a
+// target that the list missed would be copied into itself level after level.
+// The list grows by every directory the run makes and is asked at every
+// directory walked, so it is looked up through a hash of its keys.
+bool BackupRun::inMdListe(const std::string& path)
+{
+    const std::vector<std::string>& list = state_.MdListe;
+    if (mdKeysIndexed_ > list.size()) {
+        mdKeys_.clear();
+        mdKeysIndexed_ = 0;
+    }
+    for (; mdKeysIndexed_ < list.size(); ++mdKeysIndexed_)
+        mdKeys_.insert(FoldedKey(list[mdKeysIndexed_]));
+    return mdKeys_.contains(FoldedKey(path));
+}
+
+// Links and junctions are followed, as users keep data behind them, but one
+// that leads back to a directory the walk is in already would never end.
+void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target)
+{
+    const bool outermost = walkPath_.empty();
+    if (outermost)
+        walkPath_.push_back({source, false, std::nullopt});
+    uint32_t listError = 0;
+    std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
+    FileEntry entry;
+    while (subdirs && !state_.cancelled() && !sourceFailed_ && subdirs->next(entry)) {
+        if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
+            continue;
+        const std::string sub = source + entry.name + "\\";
+        if (walkPath_.size() > kMaxWalkDepth || ((entry.attributes & attrReparsePoint) && onWalkPath(sub)))
+            continue;
+        walkPath_.push_back({sub, false, std::nullopt});
+        BackupDirectory(sub, mask, target + entry.name + "\\", true);
+        walkPath_.pop_back();
+    }
+    if (outermost)
+        walkPath_.pop_back();
+}
+
+// Whether `directory` is one the walk is in, by volume and file identity; a
+// directory whose identity cannot be asked is taken for a new one.
+bool BackupRun::onWalkPath(const std::string& directory)
+{
+    FileId id;
+    if (fs_.directoryId(directory, id) != 0)
+        return false;
+    for (WalkLevel& level : walkPath_) {
+        if (!level.identified) {
+            level.identified = true;
+            FileId own;
+            if (fs_.directoryId(level.directory, own) == 0)
+                level.id = own;
+        }
+        if (level.id == id)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace tresorix
