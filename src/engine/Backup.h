@@ -98,15 +98,22 @@ public:
 private:
     // What the conflict step decided about an existing target.
     struct Existing {
-        bool replace = false;  // the copy replaces it by a rename
+        bool replace = false;   // the copy replaces it by a rename
+        bool previous = false;  // there was a copy, replaced or removed first
         uint64_t size = 0;
         uint32_t attributes = 0;
     };
+    // How a copy ended; a name that appeared sends the file back to the
+    // conflict step.
+    enum class CopyResult { saved, failed, nameAppeared };
 
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
     void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target);
     bool onWalkPath(const std::string& directory);
+    bool ownDirectory(const std::string& directory);
+    void sourceFailure(const std::string& source, uint32_t error);
+    void tooDeep(const std::string& directory);
     bool passedOver(const std::string& target, const FileEntry& file);
     void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
     void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
@@ -114,32 +121,44 @@ private:
     void checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                         Existing& existing, uint16_t& fileState);
     uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
-    bool copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                  const FileEntry& file, const Existing& existing, uint64_t& copied);
-    uint32_t createTemporary(const std::string& targetFile, std::string& tempFile, std::unique_ptr<OpenFile>& out);
-    bool replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
+    CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
+                        const FileEntry& file, const Existing& existing, uint64_t& copied);
+    uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
+                             std::unique_ptr<OpenFile>& out);
+    CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
+    void removeTemporary(const std::string& tempFile);
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
     bool inMdListe(const std::string& path);
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
-    uint32_t targetFreeSpace(const std::string& directory, uint64_t& bytes);
+    OpenDirectory* holdTarget(const std::string& directory, uint32_t& error);
     OpenDirectory* heldTarget(const std::string& targetFile, std::string& name);
     void dropTargetDirectory();
-    void noteTarget(const std::string& target, const std::string& name, const FileEntry* entry);
+    void letGoOfTarget();
+    void noteTarget(const std::string& target, const std::string& name, bool present);
 
     FileSystem& fs_;
     RunView& view_;
     RunState& state_;
     int mode_ = 0;
     bool sourceFailed_ = false;
+    bool depthTold_ = false;       // the depth bound was reported for this entry
+    std::string failedTargetDir_;  // its files are passed over: No when it could not be made
+    bool renameCollided_ = false;  // this file's copy found its name taken once
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
     struct WalkLevel {
         std::string directory;
         bool identified = false;
         std::optional<FileId> id;
+        bool belowLink = false;  // reached through a junction or link
     };
     std::vector<WalkLevel> walkPath_;
+    // The run's own directories by identity: every entry's target and every
+    // directory the run made, asked only when a link could lead into them.
+    std::vector<std::string> entryTargets_;
+    size_t entryTargetsIdentified_ = 0, madeIdentified_ = 0;
+    std::vector<FileId> ownIds_;
     // Folded keys of the first mdKeysIndexed_ entries of MdListe.
     std::unordered_set<std::string> mdKeys_;
     size_t mdKeysIndexed_ = 0;
@@ -150,8 +169,9 @@ private:
     // dropped at every prompt, as the user may change the target meanwhile.
     struct TargetListing {
         std::string directory;  // empty: none
-        // By upper-case ASCII name; no value where two names fold alike.
-        std::unordered_map<std::string, std::optional<FileEntry>> files;
+        // Upper-case ASCII names. A name it holds may have gone since, so
+        // only its answer "missing" is taken on trust.
+        std::unordered_set<std::string> names;
         bool missesKnown = true;  // a name it does not hold is not there
     };
     TargetListing targetListing_;

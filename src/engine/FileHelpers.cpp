@@ -105,7 +105,8 @@ uint32_t ForceDirectory(FileSystem& fs, const std::string& path)
         if (code == errDriveNotReady)
             return errDriveNotReady;
         result = fs.createDirectory(soFar.substr(0, soFar.size() - 1));
-        if (result == errAlreadyExists)
+        // Taken meanwhile, by a directory or by a file in the way.
+        if (result == errAlreadyExists && isDirectory(fs, soFar))
             result = 0;
     }
     return result;

@@ -26,7 +26,8 @@ bool DirectoryPresent(FileSystem& fs, const std::string& path, uint32_t& code);
 // Creates every missing level of the directory path below its root. 0 when
 // the directory exists afterwards; 82 for a path with "<" or ">" (an
 // unresolved placeholder); 21 when the drive is not ready; otherwise the
-// error of the level that could not be created (the levels above it exist).
+// error of the level that could not be created (the levels above it exist;
+// 183 when a file holds the name of a level).
 uint32_t ForceDirectory(FileSystem& fs, const std::string& path);
 
 // The longest leading part of `path` (ending in "\\") that is a directory now,

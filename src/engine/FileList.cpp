@@ -16,7 +16,7 @@ bool isDriveOnly(const std::string& path)
 
 // Reads the files of `directory` that match any piece of `masks`.
 uint32_t readEntries(FileSystem& fs, const std::string& directory, std::string_view masks,
-                     std::vector<FileEntry>& entries, bool& subdirectories)
+                     std::vector<FileEntry>& entries)
 {
     std::vector<std::string_view> pieces;
     for (size_t start = 0;;) {
@@ -41,14 +41,15 @@ uint32_t readEntries(FileSystem& fs, const std::string& directory, std::string_v
     }
     FileEntry entry;
     while (listing->next(entry)) {
-        if (entry.isDirectory() && entry.name != "." && entry.name != "..")
-            subdirectories = true;
         if (entry.attributes & (attrDirectory | attrVolumeLabel))
             continue;
         for (std::string_view piece : pieces)
             if (MatchesMask(entry.name, piece))
                 entries.push_back(entry);
     }
+    // A listing that broke off would pass the rest of the directory over.
+    if (uint32_t broken = listing->error())
+        return broken;
     std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
         return CompareIgnoreCase(a.name, b.name) < 0;
     });
@@ -102,10 +103,8 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
     if (list.read_ && EqualsIgnoreCase(directory, list.directory_) && masks == list.mask_)
         return 0;
     std::vector<FileEntry> entries;
-    bool subdirectories = false;
-    if (uint32_t error = readEntries(fs, directory, masks, entries, subdirectories))
+    if (uint32_t error = readEntries(fs, directory, masks, entries))
         return error;
-    list.hasSubdirectories_ = subdirectories;
     list.names_.clear();
     for (const FileEntry& entry : entries)
         list.names_.push_back(entry.name);

@@ -22,8 +22,6 @@ public:
     // The same files as listed, with size, time and attributes: the backup
     // walk copies from here instead of listing the directory again.
     const std::vector<FileEntry>& entries() const { return entries_; }
-    // Whether the listing held a directory besides "." and "..".
-    bool hasSubdirectories() const { return hasSubdirectories_; }
     // Ends in a backslash; empty before the first fill and for the working
     // directory.
     const std::string& directory() const { return directory_; }
@@ -43,7 +41,6 @@ private:
 
     std::vector<std::string> names_;
     std::vector<FileEntry> entries_;
-    bool hasSubdirectories_ = false;
     std::string directory_;
     std::string mask_ = "*.*";
     size_t selected_ = npos;

@@ -5,6 +5,8 @@
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 
+#include <functional>
+
 namespace tresorix {
 
 namespace {
@@ -48,12 +50,29 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     mdKeysIndexed_ = 0;
     sourceFailed_ = false;
     walkPath_.clear();
+    entryTargets_.clear();
+    ownIds_.clear();
+    entryTargetsIdentified_ = madeIdentified_ = 0;
     mode_ = settings.mode;
+    // Whoever asks the user anything during the run, the cancel question of
+    // the progress window included, the target medium is let go of first:
+    // the user may want to change it, and Windows refuses to eject a drive
+    // with an open handle.
+    struct Release {
+        BackupRun& run;
+        std::function<void()> previous;
+        ~Release()
+        {
+            run.letGoOfTarget();
+            SetBeforePromptHook(std::move(previous));
+        }
+    } release{*this, SetBeforePromptHook([this] { letGoOfTarget(); })};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
 
     for (const BackupEntry& entry : settings.entries) {
         state_.store(0);
+        depthTold_ = false;
         std::string rest = entry.masks;
         do {
             std::string mask;
@@ -68,6 +87,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
             TrimSpaces(mask, true, true);
             std::string source = AddBackslash(entry.source);
             std::string target = ResolveTarget(entry.target, source, settings.stdZiel);
+            if (entryTargets_.empty() || entryTargets_.back() != target)
+                entryTargets_.push_back(target);
             state_.store(0);
             BackupDirectory(source, mask, target, HasSubdirs(entry.subdirs));
             if (sourceFailed_) {
@@ -100,9 +121,6 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
 uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
 {
-    targetListing_ = {};
-    // Nor may a directory of ours stay open while the user changes the medium.
-    dropTargetDirectory();
     view_.flush();
     return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
 }

@@ -25,19 +25,15 @@ std::string asciiKey(const std::string& name)
 // The conflict check's look at the target: name by name while they are
 // there, from one listing of the directory after the first that is missing.
 // Under Wine a missing name is looked for in the whole directory; a full run
-// would scan the directory once for every file.
+// would scan the directory once for every file. Only "missing" is answered
+// from the listing: a file that went since would otherwise pass its source
+// over, and a look at a name that is there costs no scan.
 uint32_t BackupRun::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
     const std::string key = asciiKey(name);
-    if (targetListing_.directory == target && !key.empty()) {
-        auto it = targetListing_.files.find(key);
-        if (it == targetListing_.files.end() && targetListing_.missesKnown)
-            return errFileNotFound;
-        if (it != targetListing_.files.end() && it->second) {
-            found = *it->second;
-            return 0;
-        }
-    }
+    if (targetListing_.directory == target && targetListing_.missesKnown && !key.empty() &&
+        !targetListing_.names.contains(key))
+        return errFileNotFound;
     uint32_t error = fs_.find(target + name, found);
     // A directory that is not there has nothing to list.
     if (error != 0 && error != errPathNotFound && targetListing_.directory != target)
@@ -53,55 +49,50 @@ void BackupRun::listTarget(const std::string& target)
     if (!listing)
         return;
     FileEntry entry;
+    TargetListing seen{target, {}, true};
     while (listing->next(entry)) {
         if (entry.name == "." || entry.name == "..")
             continue;
         std::string key = asciiKey(entry.name);
-        if (key.empty()) {
-            // Of the other letters only the dotless i and the long s have an
-            // ASCII letter as upper case: a system may find "FıLE" under "file".
-            if (entry.name.find("\xC4\xB1") != std::string::npos || entry.name.find("\xC5\xBF") != std::string::npos)
-                targetListing_.missesKnown = false;
-            continue;
-        }
-        auto [it, added] = targetListing_.files.emplace(std::move(key), entry);
-        if (!added)
-            it->second.reset();
+        // Of the other letters only the dotless i and the long s have an
+        // ASCII letter as upper case: a system may find "FıLE" under "file".
+        if (key.empty() &&
+            (entry.name.find("\xC4\xB1") != std::string::npos || entry.name.find("\xC5\xBF") != std::string::npos))
+            seen.missesKnown = false;
+        if (!key.empty())
+            seen.names.insert(std::move(key));
     }
-    targetListing_.directory = target;
+    // Names a broken listing did not reach would be taken for missing.
+    if (listing->error() == 0)
+        targetListing_ = std::move(seen);
 }
 
 // What the run itself did to a name in the listed directory: a complete
-// copy under it, or removed (no entry).
-void BackupRun::noteTarget(const std::string& target, const std::string& name, const FileEntry* entry)
+// copy under it, or removed.
+void BackupRun::noteTarget(const std::string& target, const std::string& name, bool present)
 {
     std::string key = asciiKey(name);
     if (targetListing_.directory != target || key.empty())
         return;
-    auto it = targetListing_.files.find(key);
-    if (it != targetListing_.files.end() && !it->second)
-        return;  // which of the two names went is not known
-    if (entry)
-        targetListing_.files[key] = *entry;
+    if (present)
+        targetListing_.names.insert(std::move(key));
     else
-        targetListing_.files.erase(key);
+        targetListing_.names.erase(key);
 }
 
-// The target directory is held open for the questions of its files.
-uint32_t BackupRun::targetFreeSpace(const std::string& directory, uint64_t& bytes)
+// The target directory, held open for the rest of the visit: its free space
+// and the names of each copy are asked of this one handle, so a directory
+// renamed meanwhile never gets half of a copy's names.
+OpenDirectory* BackupRun::holdTarget(const std::string& directory, uint32_t& error)
 {
-    uint32_t error = 0;
-    if (targetDirPath_ != directory) {
-        dropTargetDirectory();
-        targetDir_ = fs_.openDirectory(directory, error);
-        if (!targetDir_)
-            return error;
+    error = 0;
+    if (targetDir_ && targetDirPath_ == directory)
+        return targetDir_.get();
+    dropTargetDirectory();
+    targetDir_ = fs_.openDirectory(directory, error);
+    if (targetDir_)
         targetDirPath_ = directory;
-    }
-    error = targetDir_->freeSpace(bytes);
-    if (error != 0)
-        dropTargetDirectory();
-    return error;
+    return targetDir_.get();
 }
 
 // The held target directory when `targetFile` lies in it, with the file's
@@ -119,6 +110,13 @@ void BackupRun::dropTargetDirectory()
 {
     targetDir_.reset();
     targetDirPath_.clear();
+}
+
+// Before the user is asked anything: the medium may be changed meanwhile.
+void BackupRun::letGoOfTarget()
+{
+    targetListing_ = {};
+    dropTargetDirectory();
 }
 
 }  // namespace tresorix

@@ -85,7 +85,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     auto goOn = [&] { return fileState == stateGoOn && !state_.cancelled(); };
 
     std::unique_ptr<OpenFile> in;
-    const bool passed = passedOver(target, file);
+    const bool passed = target == failedTargetDir_ || passedOver(target, file);
     if (passed)
         fileState = stateSkip;
     // 1. The source, shared so that nobody is locked out while we read.
@@ -115,21 +115,33 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         checkFreeSpace(target, targetFile, size, existing, fileState);
     }
 
+    bool nameAppeared = false;
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
-        view_.processMessages();
-        // A cancel that came in now must not leave an empty copy behind.
+        // Once the old copy is gone to make room, nothing may come between
+        // it and the new one. Otherwise a cancel that came in now must not
+        // leave an empty copy behind.
+        const bool removedFirst = existing.previous && !existing.replace;
+        if (!removedFirst)
+            view_.processMessages();
         uint64_t copied = 0;
-        if (!state_.cancelled() && copyFile(*in, size, sourceFile, targetFile, file, existing, copied)) {
+        CopyResult result = removedFirst || !state_.cancelled()
+                                ? copyFile(*in, size, sourceFile, targetFile, file, existing, copied)
+                                : CopyResult::failed;
+        if (result == CopyResult::saved) {
             ++state_.savedFiles;
             state_.savedBytes += copied;
         }
+        nameAppeared = result == CopyResult::nameAppeared;
     }
+    // A file that took the target's name since the conflict step goes back
+    // to that step, once.
+    renameCollided_ = nameAppeared;
 
     view_.setSaved(state_.savedFiles, state_.savedBytes);
     if (in)
         in->close();
-    return fileState == stateChangeMedium;
+    return fileState == stateChangeMedium || nameAppeared;
 }
 
 // Whether the conflict step would pass the file over without asking: then
@@ -184,9 +196,11 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
             fileState = stateDirFailed;
         }
     }
-    // No: go on as if the directory were there; creating the copy will tell.
-    if (state_.answer == mrNo)
-        fileState = stateGoOn;
+    // No: the files meant for this directory are passed over.
+    if (state_.answer == mrNo) {
+        failedTargetDir_ = target;
+        fileState = stateSkip;
+    }
 }
 
 // Decides whether an existing target is to be replaced. It stays in place
@@ -233,7 +247,7 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
         }
         if (replace) {
             removable = fs_.probeRemovable(targetFile) == 0;
-            existing = {removable, found.size, found.attributes};
+            existing = {removable, true, found.size, found.attributes};
         }
         if (!removable && fileState != stateSkip) {
             uint16_t result = ask(false,
@@ -251,22 +265,32 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
 void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                                Existing& existing, uint16_t& fileState)
 {
+    bool toldNotReady = false;
     for (;;) {
         state_.store(0);
         fileState = stateGoOn;
         uint64_t free = 0;
-        bool known = freeSpaceAt(target, free) == 0;
-        bool tooSmall = !known || size > free;
+        const uint32_t error = freeSpaceAt(target, free);
+        if (error == errDriveNotReady && !toldNotReady) {
+            toldNotReady = true;
+            ask(true, "Ziellaufwerk " + volumeName(target) + " ist nicht bereit.", btnOK);
+            continue;
+        }
+        // Any other failure leaves the space unknown: the copy itself tells
+        // whether it fits, where a prompt about the space could only repeat.
+        const bool known = error == 0;
+        bool tooSmall = error == errDriveNotReady || (known && size > free);
         // The copy is written beside the old target. When only the old one's
         // room makes it fit, the old one goes first, for this file alone.
-        if (tooSmall && known && existing.replace && size <= free + existing.size &&
+        uint64_t freed = existing.size;
+        if (tooSmall && known && existing.replace && (fs_.allocatedSize(targetFile, freed), size <= free + freed) &&
             DeleteFileForced(fs_, targetFile)) {
-            noteTarget(target, targetFile.substr(target.size()), nullptr);
+            noteTarget(target, targetFile.substr(target.size()), false);
             existing.replace = false;
             tooSmall = false;
         }
         if (tooSmall) {
-            if (DriveReady(fs_, target)) {
+            if (known && DriveReady(fs_, target)) {
                 state_.store(ask(true,
                                  "Nicht genug Platz auf Ziellaufwerk " + volumeName(target) + " " +
                                      "\r\nBitte wechseln!",
@@ -288,10 +312,16 @@ void BackupRun::checkFreeSpace(const std::string& target, const std::string& tar
 
 // The deepest existing level of the target answers: a volume mounted in a
 // folder has its own free space, which the drive's root does not know of.
+// The target directory itself is held open for its files.
 uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
-    uint32_t error = targetFreeSpace(directory, bytes);
+    uint32_t error = 0;
+    if (OpenDirectory* held = holdTarget(directory, error)) {
+        error = held->freeSpace(bytes);
+        if (error != 0)
+            dropTargetDirectory();
+    }
     while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
         error = fs_.freeSpace(directory, bytes);
@@ -302,14 +332,16 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 // Writes the copy under a temporary name and gives it the real one only when
 // its bytes, time and attributes are complete: until then an existing target
 // stays as it was, and an interrupted copy is never taken for a finished one.
-bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                         const FileEntry& file, const Existing& existing, uint64_t& copied)
+BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
+                                          const std::string& targetFile, const FileEntry& file,
+                                          const Existing& existing, uint64_t& copied)
 {
+    const std::string target = targetFile.substr(0, targetFile.size() - file.name.size());
     std::string tempFile;
     std::unique_ptr<OpenFile> out;
     for (;;) {
         state_.store(0);
-        uint32_t error = createTemporary(targetFile, tempFile, out);
+        uint32_t error = createTemporary(target, targetFile, tempFile, out);
         if (error == 0)
             break;
         state_.store(ask(true,
@@ -317,7 +349,7 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
                              ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
                          btnYes | btnNo | btnCancel));
         if (state_.cancelled() || state_.answer == mrNo)
-            return false;
+            return CopyResult::failed;
     }
 
     // To the end of the file, which may lie beyond the size it had when
@@ -352,58 +384,56 @@ bool BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceF
             break;
     }
 
-    if (!failed && shortBy == 0)
+    if (!failed && shortBy == 0) {
         out->setLastWriteTime(file.lastWrite);
+        // The rename takes the old copy away; after a power cut the new one
+        // must not be garbage under its name. A new file needs no such care:
+        // its source still holds the bytes, and it is written again.
+        if (existing.previous && out->flush() != 0)
+            failed = true;
+    }
     failed = out->close() != 0 || failed;
     if (shortBy != 0) {
-        DeleteFileForced(fs_, tempFile);
+        removeTemporary(tempFile);
         ask(false,
             "Fehler: Von der Datei \"" + targetFile + "\" konnten " + std::to_string(shortBy) +
                 " bytes nicht geschrieben werden.",
             btnOK);
-        return false;
+        return CopyResult::failed;
     }
     if (failed) {
-        DeleteFileForced(fs_, tempFile);
+        removeTemporary(tempFile);
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK);
-        return false;
+        return CopyResult::failed;
     }
     // A new file has the archive bit and nothing else already.
     if ((file.attributes & kCopiedAttributes) != attrArchive)
         fs_.setAttributes(tempFile, file.attributes);
-    if (!replaceTarget(tempFile, targetFile, existing))
-        return false;
-    FileEntry copy = file;
-    copy.size = copied;
-    copy.attributes = file.attributes & kCopiedAttributes;
-    if (copy.attributes == 0)
-        copy.attributes = attrArchive;
-    const std::string target = targetFile.substr(0, targetFile.size() - file.name.size());
-    noteTarget(target, file.name, &copy);
-    return true;
+    CopyResult result = replaceTarget(tempFile, targetFile, existing);
+    if (result != CopyResult::failed)
+        noteTarget(target, file.name, true);
+    return result;
 }
 
 // One name and one create in the usual case: CREATE_NEW itself reports a
 // name that is taken, so nothing is looked up beforehand (under Wine every
-// new name costs a scan of the whole directory).
-uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& tempFile,
+// new name costs a scan of the whole directory). Every name of the copy is
+// made in the target directory held open for it.
+uint32_t BackupRun::createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                                     std::unique_ptr<OpenFile>& out)
 {
     uint32_t error = 0;
+    OpenDirectory* directory = holdTarget(target, error);
+    if (!directory)
+        return error;
     for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
         tempFile = TemporaryName(targetFile, attempt);
-        auto create = [&] {
-            std::string name;
-            OpenDirectory* held = heldTarget(tempFile, name);
-            return held ? held->createWrite(name, out) : fs_.createWrite(tempFile, out);
-        };
-        error = create();
+        const std::string name = tempFile.substr(target.size());
+        error = directory->createWrite(name, out);
         // What an interrupted run left under our name goes; a file that
         // cannot be removed (another run still writing it) is left alone.
-        if (nameTaken(error) && DeleteFileForced(fs_, tempFile)) {
-            targetListing_ = {};
-            error = create();
-        }
+        if (nameTaken(error) && directory->deleteFile(name) == 0)
+            error = directory->createWrite(name, out);
         if (!nameTaken(error))
             return error;
     }
@@ -413,7 +443,8 @@ uint32_t BackupRun::createTemporary(const std::string& targetFile, std::string& 
 // The one step in which the old target goes and the new copy takes its name.
 // A failure is asked about like a failed creation; the old target then keeps
 // its bytes and its read-only bit.
-bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing)
+BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile,
+                                               const Existing& existing)
 {
     for (;;) {
         const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
@@ -424,19 +455,33 @@ bool BackupRun::replaceTarget(const std::string& tempFile, const std::string& ta
         uint32_t error = held ? held->renameFile(from, to, existing.replace)
                               : fs_.renameFile(tempFile, targetFile, existing.replace);
         if (error == 0)
-            return true;
+            return CopyResult::saved;
         if (readOnly)
             fs_.setAttributes(targetFile, existing.attributes);
+        if (nameTaken(error) && !existing.replace && !renameCollided_) {
+            removeTemporary(tempFile);
+            return CopyResult::nameAppeared;
+        }
         state_.store(0);
         state_.store(ask(true,
                          "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
                              ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
                          btnYes | btnNo | btnCancel));
         if (state_.cancelled() || state_.answer == mrNo) {
-            DeleteFileForced(fs_, tempFile);
-            return false;
+            removeTemporary(tempFile);
+            return CopyResult::failed;
         }
     }
+}
+
+// Through the directory that holds the copy's other names while it is held.
+void BackupRun::removeTemporary(const std::string& tempFile)
+{
+    std::string name;
+    if (OpenDirectory* held = heldTarget(tempFile, name))
+        held->deleteFile(name);
+    else
+        DeleteFileForced(fs_, tempFile);
 }
 
 }  // namespace tresorix

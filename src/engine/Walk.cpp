@@ -6,6 +6,8 @@
 #include "engine/Mask.h"
 #include "ui/Prompts.h"
 
+#include <algorithm>
+
 namespace tresorix {
 
 void BackupRun::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
@@ -14,17 +16,14 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.processMessages();
     if (state_.cancelled())
         return;
-    targetListing_ = {};
-    dropTargetDirectory();
+    letGoOfTarget();
+    failedTargetDir_.clear();
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
     view_.setFileProgress(0);
     view_.setDirProgress(0);
 
-    // Whether the subdirectories need a listing of their own: not when the
-    // listing of the files had none and the run has made no directory since.
-    bool subdirsPossible = true;
     std::string upperSource = UpperCaseUmlaut(source);
     if (UpperCaseUmlaut(target) == upperSource) {
         skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
@@ -32,19 +31,20 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     } else if (inMdListe(upperSource)) {
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
+    } else if ((walkPath_.empty() || walkPath_.back().belowLink) && ownDirectory(source)) {
+        // A link into the backup's own tree: nothing below it is the user's.
+        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
+                      state_.skipRecursionPrompt);
+        return;
     } else {
         // A list of its own: one kept from an earlier walk of the same
         // directory and mask would not show what changed since.
         MatchingFileList fileList;
         uint32_t error = FillFileList(fs_, fileList, source, mask);
         if (error != 0) {
-            sourceFailed_ = true;
-            view_.flush();
-            ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
-                     ErrorText(uint16_t(error)));
+            sourceFailure(source, error);
             return;
         }
-        const size_t madeBefore = state_.MdListe.size();
         uint64_t dirCount = fileList.count();
         view_.setDirProgress(0);
         view_.setSource(source + mask);
@@ -74,11 +74,25 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                 break;
         }
         view_.flush();
-        subdirsPossible = fileList.hasSubdirectories() || state_.MdListe.size() != madeBefore;
     }
 
-    if (recurse && subdirsPossible && !state_.cancelled())
+    // Listed afresh: a subdirectory made while the files were copied counts.
+    if (recurse && !state_.cancelled())
         walkSubdirectories(source, mask, target);
+}
+
+// A source directory that cannot be entered or listed ends the run; only a
+// link or junction that refuses its listing is passed over, as Windows keeps
+// such links in every user profile for older programs.
+void BackupRun::sourceFailure(const std::string& source, uint32_t error)
+{
+    uint32_t attributes = 0;
+    if (error == errAccessDenied && fs_.getAttributes(source, attributes) == 0 && (attributes & attrReparsePoint))
+        return;
+    sourceFailed_ = true;
+    view_.flush();
+    ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
+             ErrorText(uint16_t(error)));
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
@@ -117,7 +131,7 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
 {
     const bool outermost = walkPath_.empty();
     if (outermost)
-        walkPath_.push_back({source, false, std::nullopt});
+        walkPath_.push_back({source, false, std::nullopt, false});
     uint32_t listError = 0;
     std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
     FileEntry entry;
@@ -125,12 +139,19 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
-        if (walkPath_.size() > kMaxWalkDepth || ((entry.attributes & attrReparsePoint) && onWalkPath(sub)))
+        const bool link = entry.attributes & attrReparsePoint;
+        if (walkPath_.size() > kMaxWalkDepth) {
+            tooDeep(sub);
             continue;
-        walkPath_.push_back({sub, false, std::nullopt});
+        }
+        if (link && onWalkPath(sub))
+            continue;
+        walkPath_.push_back({sub, false, std::nullopt, link || walkPath_.back().belowLink});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath_.pop_back();
     }
+    if (subdirs && subdirs->error() && !state_.cancelled() && !sourceFailed_)
+        sourceFailure(source, subdirs->error());
     if (outermost)
         walkPath_.pop_back();
 }
@@ -153,6 +174,39 @@ bool BackupRun::onWalkPath(const std::string& directory)
             return true;
     }
     return false;
+}
+
+// The run's own directories are known by identity too, for a link that
+// leads into them under a path of its own. Their identities are asked when
+// the first such question comes, each once.
+bool BackupRun::ownDirectory(const std::string& directory)
+{
+    FileId id;
+    if (fs_.directoryId(directory, id) != 0)
+        return false;
+    auto identify = [this](const std::vector<std::string>& paths, size_t& done) {
+        for (; done < paths.size(); ++done) {
+            FileId own;
+            if (fs_.directoryId(paths[done], own) == 0)
+                ownIds_.push_back(own);
+        }
+    };
+    identify(entryTargets_, entryTargetsIdentified_);
+    identify(state_.MdListe, madeIdentified_);
+    return std::find(ownIds_.begin(), ownIds_.end(), id) != ownIds_.end();
+}
+
+// Said once for each entry: a tree deeper than this is a loop that no guard
+// recognised, or a tree no program can open anyway.
+void BackupRun::tooDeep(const std::string& directory)
+{
+    if (depthTold_)
+        return;
+    depthTold_ = true;
+    ask(false,
+        "Das Verzeichnis \"" + directory + "\" liegt mehr als " + std::to_string(kMaxWalkDepth) +
+            " Ebenen tief.\r\nEs wird mit seinen Unterverzeichnissen übersprungen.",
+        btnOK);
 }
 
 }  // namespace tresorix

@@ -54,8 +54,10 @@ struct FileId {
 class FileListing {
 public:
     virtual ~FileListing() = default;
-    // False at the end of the listing.
+    // False at the end of the listing, and when it broke off: then error()
+    // tells why, and the names it did not reach are not known.
     virtual bool next(FileEntry& entry) = 0;
+    virtual uint32_t error() const { return 0; }
 };
 
 class OpenFile {
@@ -67,6 +69,9 @@ public:
     virtual uint32_t size(uint64_t& bytes) = 0;
     // On the open handle: one open per copied file fewer than by path.
     virtual uint32_t setLastWriteTime(uint64_t lastWrite) = 0;
+    // On the medium before it returns: a copy that is to take an existing
+    // copy's name must not be garbage there after a power cut.
+    virtual uint32_t flush() = 0;
     // Closing reports errors the system could only detect at the end
     // (delayed write failures on network shares).
     virtual uint32_t close() = 0;
@@ -83,6 +88,8 @@ public:
     // As FileSystem::createWrite and renameFile, for names in this directory.
     virtual uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) = 0;
     virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
+    // Deletes a file of this directory, read-only or not.
+    virtual uint32_t deleteFile(const std::string& name) = 0;
 };
 
 class FileSystem {
@@ -108,6 +115,14 @@ public:
     // without allowing that. Nothing is changed.
     virtual uint32_t probeRemovable(const std::string& path) = 0;
     virtual uint32_t directoryId(const std::string& path, FileId& id) = 0;
+    // The room the file takes on its medium, which its deletion frees.
+    virtual uint32_t allocatedSize(const std::string& path, uint64_t& bytes)
+    {
+        FileEntry entry;
+        uint32_t error = find(path, entry);
+        bytes = entry.size;
+        return error;
+    }
 
     // Shared for reading and writing by others, as a backup must not lock
     // the user's files.
@@ -135,6 +150,15 @@ public:
             uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
             {
                 return fs.renameFile(directory + from, directory + to, replace);
+            }
+            uint32_t deleteFile(const std::string& name) override
+            {
+                uint32_t attributes = 0;
+                if (uint32_t error = fs.getAttributes(directory + name, attributes))
+                    return error;
+                if (attributes & attrReadOnly)
+                    fs.setAttributes(directory + name, attributes & ~attrReadOnly);
+                return fs.deleteFile(directory + name);
             }
             FileSystem& fs;
             std::string directory;

@@ -59,17 +59,22 @@ public:
 
     bool next(FileEntry& entry) override
     {
-        if (!havePending_ && !FindNextFileW(handle_, &data_))
+        if (!havePending_ && !FindNextFileW(handle_, &data_)) {
+            DWORD error = GetLastError();
+            error_ = error == ERROR_NO_MORE_FILES ? 0 : error;
             return false;
+        }
         havePending_ = false;
         fillEntry(entry, data_);
         return true;
     }
+    uint32_t error() const override { return error_; }
 
 private:
     HANDLE handle_;
     WIN32_FIND_DATAW data_;
     bool havePending_ = true;
+    uint32_t error_ = 0;
 };
 
 class File : public OpenFile {
@@ -107,6 +112,8 @@ public:
         FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
         return SetFileTime(handle_, nullptr, nullptr, &ft) ? 0 : GetLastError();
     }
+
+    uint32_t flush() override { return FlushFileBuffers(handle_) ? 0 : GetLastError(); }
 
     uint32_t close() override
     {
@@ -277,6 +284,20 @@ uint32_t Win32FileSystem::directoryId(const std::string& path, FileId& id)
     return error;
 }
 
+uint32_t Win32FileSystem::allocatedSize(const std::string& path, uint64_t& bytes)
+{
+    HANDLE h;
+    if (uint32_t error = openHandle(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    OPEN_EXISTING, 0, h))
+        return error;
+    FILE_STANDARD_INFO info;
+    uint32_t error = GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info) ? 0 : GetLastError();
+    if (error == 0)
+        bytes = uint64_t(info.AllocationSize.QuadPart);
+    CloseHandle(h);
+    return error;
+}
+
 uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     HANDLE h;
@@ -367,6 +388,36 @@ public:
         std::copy(wide.begin(), wide.end(), info->FileName);
         IO_STATUS_BLOCK io;
         status = NtSetInformationFile(h, &io, info, ULONG(buffer.size()), FileRenameInformation);
+        CloseHandle(h);
+        return statusError(status);
+    }
+
+    uint32_t deleteFile(const std::string& name) override
+    {
+        HANDLE h;
+        NTSTATUS status =
+            open(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0, h);
+        if (!NT_SUCCESS(status))
+            return statusError(status);
+        // A read-only file refuses deletion; its bit goes first, and comes
+        // back when the file stays after all.
+        IO_STATUS_BLOCK io;
+        FILE_BASIC_INFORMATION basic{};
+        bool readOnly = NT_SUCCESS(NtQueryInformationFile(h, &io, &basic, sizeof basic, FileBasicInformation)) &&
+                        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY);
+        if (readOnly) {
+            FILE_BASIC_INFORMATION writable{};
+            writable.FileAttributes = (basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
+            NtSetInformationFile(h, &io, &writable, sizeof writable, FileBasicInformation);
+        }
+        FILE_DISPOSITION_INFORMATION disposition{TRUE};
+        status = NtSetInformationFile(h, &io, &disposition, sizeof disposition, FileDispositionInformation);
+        if (!NT_SUCCESS(status) && readOnly) {
+            FILE_BASIC_INFORMATION back{};
+            back.FileAttributes = basic.FileAttributes;
+            NtSetInformationFile(h, &io, &back, sizeof back, FileBasicInformation);
+        }
         CloseHandle(h);
         return statusError(status);
     }

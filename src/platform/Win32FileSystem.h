@@ -19,6 +19,7 @@ public:
     uint32_t createDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;

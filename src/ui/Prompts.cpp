@@ -18,10 +18,12 @@ const ButtonInfo kButtons[9] = {
 
 namespace {
 PromptHandler handler;
-std::function<void()> afterPrompt;
+std::function<void()> beforePrompt, afterPrompt;
 
 uint16_t ask(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
+    if (beforePrompt)
+        beforePrompt();
     // Without a handler nobody can answer; closing a box otherwise gives 2.
     uint16_t result = handler ? handler(kind, text, buttons) : uint16_t{mrCancel};
     if (afterPrompt)
@@ -49,6 +51,11 @@ Button EscapeButton(ButtonSet buttons)
 PromptHandler SetPromptHandler(PromptHandler h)
 {
     return std::exchange(handler, std::move(h));
+}
+
+std::function<void()> SetBeforePromptHook(std::function<void()> hook)
+{
+    return std::exchange(beforePrompt, std::move(hook));
 }
 
 void SetAfterPromptHook(std::function<void()> hook)

@@ -53,6 +53,9 @@ Button EscapeButton(ButtonSet buttons);
 using PromptHandler = std::function<uint16_t(PromptKind, const std::string& text, ButtonSet)>;
 // Installs the handler and returns the previous one.
 PromptHandler SetPromptHandler(PromptHandler handler);
+// Called before every prompt, whoever asks: a run lets go of the target
+// medium, which the user may want to change. Returns the previous hook.
+std::function<void()> SetBeforePromptHook(std::function<void()> hook);
 // Called after every prompt: the program lets pending events through.
 void SetAfterPromptHook(std::function<void()> hook);
 

@@ -173,8 +173,20 @@ TEST_F(BackupSafetyTest, MediumThatCannotHoldBothRemovesTheOldTargetFirstForThat
     EXPECT_EQ(ReadAll(dst() + "big.bin"), bytes);
     EXPECT_EQ(ListNames(dst()), "big.bin");
 
+    // The old one frees the room it takes on the medium, which is more than
+    // its size says: a file of the free space and that room fits.
+    tree.write("dst\\big.bin", std::string(800, 'o'), kOld);
+    uint64_t freed = 0;
+    ASSERT_EQ(fs.allocatedSize(dst() + "big.bin", freed), 0u);
+    const std::string fits = pattern(size_t(600 + freed));
+    tree.write("src\\big.bin", fits, kNew);
+    fs.setFreeSpace(600);
+    EXPECT_EQ(runEntry("big.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(ReadAll(dst() + "big.bin"), fits);
+
     // Not even without the old one: it stays.
     tree.write("dst\\big.bin", std::string(800, 'o'), kOld);
+    tree.write("src\\big.bin", pattern(size_t(601 + freed)), kNew);
     fs.setFreeSpace(600);
     answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk " + dst().substr(0, 2) + " \r\nBitte wechseln!");
     EXPECT_EQ(runEntry("big.bin", 1), RunOutcome::cancelled);

@@ -74,20 +74,21 @@ TEST(BackupRunInMemory, FreeSpaceIsThatOfTheTargetDirectoryWhileThePromptNamesTh
     EXPECT_EQ(fs.asked, (std::vector<std::string>{"D:\\Mount\\Z\\", "D:\\Mount\\Z\\"}));
 }
 
-TEST(BackupRunInMemory, FreeSpaceOfATargetNotMadeIsThatOfItsDeepestExistingLevel)
+TEST(BackupRunInMemory, NoAtATargetDirectoryThatCannotBeMadePassesItsFilesOver)
 {
     MountFileSystem memory;
     memory.addDirectory("C:\\Q");
-    memory.addFile("C:\\Q\\a", std::string(2000, 'a'));
+    memory.addFile("C:\\Q\\a", "a");
+    memory.addFile("C:\\Q\\b", "b");
     memory.addDirectory("D:\\Mount");
-    test::FaultFileSystem fs(memory);
-    fs.inject({test::FaultOp::createDirectory, "Neu", errAccessDenied});
+    memory.addFile("D:\\Mount\\Neu", "a file in the way");
     test::ScriptedAnswerer answers;
-    answers.then(mrNo, "Konnte Verzeichnis \"D:\\Mount\\Neu\\\" nicht anlegen");
-    answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk D: ");
+    answers.then(mrNo, "Konnte Verzeichnis \"D:\\Mount\\Neu\\\" nicht anlegen bzw. überprüfen.\r\nFehlermeldung: ");
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Mount\\Neu"}), RunOutcome::cancelled);
-    EXPECT_EQ(memory.asked, (std::vector<std::string>{"D:\\Mount\\Neu\\", "D:\\Mount\\"}));
+    EXPECT_EQ(runEntry(memory, state, {"C:\\Q", "", "*", "D:\\Mount\\Neu"}), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 0u);
+    EXPECT_EQ(memory.contents("D:\\Mount\\Neu"), "a file in the way");
+    EXPECT_TRUE(memory.asked.empty());
 }
 
 // A held volume answers for the medium it was opened on, as a handle does.
@@ -115,6 +116,7 @@ public:
             {
                 return byName->renameFile(from, to, replace);
             }
+            uint32_t deleteFile(const std::string& name) override { return byName->deleteFile(name); }
             std::unique_ptr<OpenDirectory> byName;
             uint64_t bytes = 0;
         };
@@ -154,7 +156,11 @@ TEST(BackupRunInMemory, WalkDepthIsBounded)
         fs.addDirectory(path);
         if (level >= kMaxWalkDepth)
             fs.addFile(path + "\\f", std::to_string(level));
+        if (level == kMaxWalkDepth + 1)
+            fs.addDirectory(path.substr(0, path.size() - 1) + "e");
     }
+    test::ScriptedAnswerer answers;
+    answers.then(mrOk, "Das Verzeichnis \"C:\\T\\d");  // once, not for every level below
     RunState state;
     EXPECT_EQ(runEntry(fs, state, {"C:\\T", " ja", "*", "E:\\B"}), RunOutcome::finished);
     std::string deepest = "E:\\B";

@@ -34,9 +34,17 @@ TEST_F(FileHelpersTest, ForceDirectoryCreatesEveryMissingLevel)
     EXPECT_EQ(ForceDirectory(fs, dir.substr(0, 3)), 0u);
     EXPECT_EQ(fs.calls(FaultOp::createDirectory), 3);
 
-    // Another program was quicker.
+    // Another program was quicker: the name is taken by a directory.
+    ASSERT_EQ(real.createDirectory(dir + "x"), 0u);
+    fs.inject({FaultOp::getAttributes, "\\x", errFileNotFound, 0, 1});
     fs.inject({FaultOp::createDirectory, "\\x", errAlreadyExists});
     EXPECT_EQ(ForceDirectory(fs, dir + "x"), 0u);
+    // A file in the way is no directory.
+    std::unique_ptr<OpenFile> file;
+    ASSERT_EQ(real.createWrite(dir + "y", file), 0u);
+    file->close();
+    EXPECT_EQ(ForceDirectory(fs, dir + "y\\z"), uint32_t(errAlreadyExists));
+    EXPECT_FALSE(exists(dir + "y\\z"));
 }
 
 // A run makes one new level after another deep in a tree: asking every

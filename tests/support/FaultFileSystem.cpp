@@ -13,7 +13,7 @@ public:
 
     uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
     {
-        ++fs_.calls_[int(FaultOp::read)];
+        fs_.note(FaultOp::read, path_);
         got = 0;
         if (Fault* f = fs_.match(FaultOp::read, path_)) {
             if (moved_ >= f->after) {
@@ -30,7 +30,7 @@ public:
 
     uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
     {
-        ++fs_.calls_[int(FaultOp::write)];
+        fs_.note(FaultOp::write, path_);
         put = 0;
         Fault* f = fs_.match(FaultOp::write, path_);
         if (!f)
@@ -59,13 +59,50 @@ public:
         return real_->setLastWriteTime(lastWrite);
     }
 
-    uint32_t close() override { return real_->close(); }
+    uint32_t flush() override
+    {
+        if (uint32_t error = fs_.fail(FaultOp::flush, path_))
+            return error;
+        return real_->flush();
+    }
+
+    uint32_t close() override
+    {
+        if (closed_)
+            return 0;
+        closed_ = true;
+        uint32_t error = fs_.fail(FaultOp::close, path_);
+        uint32_t real = real_->close();
+        return error ? error : real;
+    }
 
 private:
     FaultFileSystem& fs_;
     std::unique_ptr<OpenFile> real_;
     std::string path_;
     uint64_t moved_ = 0;
+    bool closed_ = false;
+};
+
+class FaultListing : public FileListing {
+public:
+    FaultListing(std::unique_ptr<FileListing> real, const Fault& fault) : real_(std::move(real)), fault_(fault) {}
+    bool next(FileEntry& entry) override
+    {
+        if (given_ >= fault_.after) {
+            error_ = fault_.error;
+            return false;
+        }
+        ++given_;
+        return real_->next(entry);
+    }
+    uint32_t error() const override { return error_ ? error_ : real_->error(); }
+
+private:
+    std::unique_ptr<FileListing> real_;
+    Fault fault_;
+    uint64_t given_ = 0;
+    uint32_t error_ = 0;
 };
 
 void FaultFileSystem::driveNotReady(const std::string& pathPart)
@@ -79,6 +116,7 @@ void FaultFileSystem::clear()
     faults_.clear();
     freeSpace_.reset();
     std::fill(std::begin(calls_), std::end(calls_), 0);
+    journal_.clear();
 }
 
 namespace {
@@ -111,9 +149,17 @@ void FaultFileSystem::spend(Fault& fault)
         --fault.times;
 }
 
-uint32_t FaultFileSystem::fail(FaultOp op, const std::string& path)
+void FaultFileSystem::note(FaultOp op, const std::string& path)
 {
     ++calls_[int(op)];
+    if (journal_.empty() || journal_.back().first != op || journal_.back().second != path ||
+        (op != FaultOp::read && op != FaultOp::write))
+        journal_.emplace_back(op, path);
+}
+
+uint32_t FaultFileSystem::fail(FaultOp op, const std::string& path)
+{
+    note(op, path);
     Fault* f = match(op, path);
     if (!f)
         return 0;
@@ -124,7 +170,14 @@ uint32_t FaultFileSystem::fail(FaultOp op, const std::string& path)
 std::unique_ptr<FileListing> FaultFileSystem::list(const std::string& directory, uint32_t& error)
 {
     error = fail(FaultOp::list, directory);
-    return error ? nullptr : real_.list(directory, error);
+    if (error)
+        return nullptr;
+    std::unique_ptr<FileListing> listing = real_.list(directory, error);
+    if (Fault* f = match(FaultOp::listNext, directory); f && listing) {
+        spend(*f);
+        return std::make_unique<FaultListing>(std::move(listing), *f);
+    }
+    return listing;
 }
 
 uint32_t FaultFileSystem::find(const std::string& path, FileEntry& entry)

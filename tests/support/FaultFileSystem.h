@@ -38,6 +38,9 @@ enum class FaultOp {
     read,             // on files opened for reading, once `after` bytes have come
     write,            // on files created for writing, once `after` bytes have gone
     shortWrite,       // as write, but reports success with fewer bytes put
+    flush,
+    close,
+    listNext,         // a listing breaks off after `after` entries
     count_
 };
 
@@ -63,6 +66,9 @@ public:
     void clear();
     // How often each call was made, faulty or not (read and write per block).
     int calls(FaultOp op) const { return calls_[int(op)]; }
+    // Every call in order, with its path (one entry for all blocks of a read
+    // or write in a row).
+    const std::vector<std::pair<FaultOp, std::string>>& journal() const { return journal_; }
 
     std::unique_ptr<FileListing> list(const std::string& directory, uint32_t& error) override;
     uint32_t find(const std::string& path, FileEntry& entry) override;
@@ -73,6 +79,10 @@ public:
     uint32_t createDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override
+    {
+        return real_.allocatedSize(path, bytes);
+    }
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
@@ -89,6 +99,8 @@ private:
     std::vector<Fault> faults_;
     std::optional<uint64_t> freeSpace_;
     int calls_[int(FaultOp::count_)] = {};
+    std::vector<std::pair<FaultOp, std::string>> journal_;
+    void note(FaultOp op, const std::string& path);
 };
 
 }  // namespace tresorix::test

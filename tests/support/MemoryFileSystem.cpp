@@ -57,6 +57,7 @@ public:
         lastWrite_ = lastWrite;
         return 0;
     }
+    uint32_t flush() override { return 0; }
     uint32_t close() override { return 0; }
 
 private:
