@@ -1,9 +1,13 @@
 // The real file system on the Win32 wide-character functions. Paths are made
-// absolute and given the \\?\ prefix, so names outside code page 1252 and
-// paths longer than 260 characters work like any other.
+// absolute and given the \\?\ prefix, so names outside code page 1252, names
+// ending in dots or blanks and paths longer than 260 characters work like
+// any other.
 #pragma once
 
 #include "platform/FileSystem.h"
+
+#include <string>
+#include <string_view>
 
 namespace tresorix {
 
@@ -27,7 +31,15 @@ public:
 };
 
 // The form in which the W functions take `path`: made absolute against the
-// working directory and prefixed with \\?\ (\\?\UNC\ for a share).
+// working directory and prefixed with \\?\ (\\?\UNC\ for a share). Every
+// name keeps every character, trailing dots and blanks too; device names
+// come back as \\.\NUL and so on.
 std::wstring LongPath(const std::string& path);
+
+// An absolute path ("C:\..." or "\\server\share\...", either slash) in the
+// \\?\ form, with "." and ".." resolved (never above the drive or share) and
+// one backslash between names; a trailing separator stays. Paths already in
+// the \\?\ or \\.\ form are returned as they are, relative ones as "".
+std::wstring PrefixedPath(std::wstring_view path);
 
 }  // namespace tresorix

@@ -136,6 +136,20 @@ TEST_F(BackupTest, UnusualFilesAreCopied)
     EXPECT_EQ(test::ReadAll(dst() + unicodeName), "unicode");
     EXPECT_EQ(test::ReadAll(tree.path("dst\\" + deep.substr(4) + "deep.txt")), "deep");
     EXPECT_EQ(state.savedFiles, 2u);
+
+    // Names that only a trailing dot or blank sets apart, files and directories.
+    tree.write("src\\data", "ohne", kOld);
+    tree.write("src\\data.", "mit Punkt", kOld);
+    tree.write("src\\note ", "mit Blank", kOld);
+    tree.write("src\\dir\\data", "im Ordner", kOld);
+    tree.write("src\\dir.\\data.", "im Ordner mit Punkt", kOld);
+    EXPECT_EQ(runEntry("data*;note*", 0), RunOutcome::finished);
+    EXPECT_EQ(state.savedFiles, 5u);
+    EXPECT_EQ(test::ReadAll(dst() + "data"), "ohne");
+    EXPECT_EQ(test::ReadAll(dst() + "data."), "mit Punkt");
+    EXPECT_EQ(test::ReadAll(dst() + "note "), "mit Blank");
+    EXPECT_EQ(test::ListNames(dst() + "dir\\"), "data");
+    EXPECT_EQ(test::ReadAll(dst() + "dir.\\data."), "im Ordner mit Punkt");
 }
 
 TEST_F(BackupTest, TargetLevelsCreatedAreRecordedAndGuardAgainstRecursion)

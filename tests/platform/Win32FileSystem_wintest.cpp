@@ -1,9 +1,11 @@
 #include "platform/Win32FileSystem.h"
+#include "platform/TextConv.h"
 #include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 
 namespace tresorix {
@@ -49,6 +51,16 @@ protected:
         return entries;
     }
 
+    // The names in a listing without "." and "..", as "a|b".
+    std::string names(const std::string& directory)
+    {
+        std::string joined;
+        for (const auto& [name, entry] : listAll(directory))
+            if (name != "." && name != "..")
+                joined += (joined.empty() ? "" : "|") + name;
+        return joined;
+    }
+
     test::TempTree temp;
     const std::string& dir = temp.root();
     Win32FileSystem fs;
@@ -88,6 +100,141 @@ TEST_F(Win32FileSystemTest, PathsLongerThan260CharactersAndDottedParts)
     EXPECT_EQ(fs.deleteFile(path + "renamed"), 0u);
     uint64_t free = 0;
     EXPECT_EQ(fs.freeSpace(path, free), 0u);
+}
+
+// Only "." and ".." are resolved; every other name keeps its dots and
+// blanks, and nothing climbs above the drive or the share.
+TEST(PrefixedPath, ResolvesDotsAndSeparatorsButNoName)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {LR"(C:/a//b\.\c/)", LR"(\\?\C:\a\b\c\)"},
+        {LR"(C:\a\..\..\..\b)", LR"(\\?\C:\b)"},
+        {LR"(C:\a\..)", LR"(\\?\C:\)"},
+        {LR"(C:\...\data.\note \x..\ )", LR"(\\?\C:\...\data.\note \x..\ )"},
+        {LR"(C:\dir.\..\data. .)", LR"(\\?\C:\data. .)"},
+        {LR"(\\server\share\..\..\x.)", LR"(\\?\UNC\server\share\x.)"},
+        {LR"(//server/share)", LR"(\\?\UNC\server\share\)"},
+        {LR"(\\?\C:\x\..\y.)", LR"(\\?\C:\x\..\y.)"},
+        {LR"(\\.\COM1)", LR"(\\.\COM1)"},
+        {LR"(sub\x)", L""},
+        {LR"(\x)", L""},
+        {LR"(C:x)", L""},
+    };
+    for (auto [path, expected] : cases)
+        EXPECT_EQ(PrefixedPath(path), expected) << path;
+}
+
+// Names that differ only by what the system strips from a name's end, or by
+// what follows their last dot, are files of their own: a backup must not
+// read "data" for "data.".
+TEST_F(Win32FileSystemTest, NamesEndingInDotsOrBlanksAreFilesOfTheirOwn)
+{
+    const std::string all[] = {"data", "data.",   "data..",   "note",      "note ",
+                               "archiv", "archiv.", "archiv.1", "archiv.1 ."};
+    for (const std::string& name : all)
+        write(dir + name, "<" + name + ">");
+    EXPECT_EQ(names(dir), "archiv|archiv.|archiv.1|archiv.1 .|data|data.|data..|note|note ");
+    for (const std::string& name : all) {
+        EXPECT_EQ(read(dir + name), "<" + name + ">");
+        FileEntry entry;
+        ASSERT_EQ(fs.find(dir + name, entry), 0u) << name;
+        EXPECT_EQ(entry.size, name.size() + 2) << name;
+        EXPECT_EQ(listAll(dir)[name].size, name.size() + 2) << name;
+    }
+
+    ASSERT_EQ(fs.setAttributes(dir + "data.", attrReadOnly), 0u);
+    uint32_t attributes = 0;
+    ASSERT_EQ(fs.getAttributes(dir + "data", attributes), 0u);
+    EXPECT_FALSE(attributes & attrReadOnly);
+    ASSERT_EQ(fs.setAttributes(dir + "data.", 0), 0u);
+
+    EXPECT_NE(fs.renameFile(dir + "data.", dir + "data", false), 0u);
+    for (const std::string& name : all)
+        EXPECT_EQ(fs.renameFile(dir + name, dir + "neu-" + name, false), 0u) << name;
+    EXPECT_EQ(names(dir), "neu-archiv|neu-archiv.|neu-archiv.1|neu-archiv.1 .|neu-data|neu-data.|neu-data..|neu-note|"
+                          "neu-note ");
+    for (const std::string name : {"data.", "note", "archiv.1 .", "archiv."})
+        EXPECT_EQ(fs.deleteFile(dir + "neu-" + name), 0u) << name;
+    EXPECT_EQ(names(dir), "neu-archiv|neu-archiv.1|neu-data|neu-data..|neu-note ");
+    for (const std::string name : {"data", "data..", "note ", "archiv", "archiv.1"})
+        EXPECT_EQ(read(dir + "neu-" + name), "<" + name + ">");
+}
+
+// A directory "dir." beside "dir" is another directory, by its path and
+// held open; inside it the held directory keeps every name too.
+TEST_F(Win32FileSystemTest, ADirectoryEndingInADotHeldAndByPath)
+{
+    ASSERT_EQ(fs.createDirectory(dir + "dir"), 0u);
+    ASSERT_EQ(fs.createDirectory(dir + "dir."), 0u);
+    FileId plain, dotted;
+    ASSERT_EQ(fs.directoryId(dir + "dir", plain), 0u);
+    ASSERT_EQ(fs.directoryId(dir + "dir.", dotted), 0u);
+    EXPECT_FALSE(plain == dotted);
+    write(dir + "dir\\inhalt", "ohne Punkt");
+    write(dir + "dir.\\inhalt", "mit Punkt");
+
+    uint32_t error = 1;
+    std::unique_ptr<OpenDirectory> held = fs.openDirectory(dir + "dir.\\", error);
+    ASSERT_TRUE(held);
+    for (const std::string name : {"data", "data.", "data..", "note", "note "}) {
+        std::unique_ptr<OpenFile> out;
+        ASSERT_EQ(held->createWrite(name, out), 0u) << name;
+        uint32_t put = 0;
+        ASSERT_EQ(out->write(name.data(), uint32_t(name.size()), put), 0u);
+        ASSERT_EQ(out->close(), 0u);
+    }
+    std::unique_ptr<OpenFile> out;
+    EXPECT_EQ(held->createWrite("data.", out), uint32_t(errFileExists));
+    EXPECT_NE(held->renameFile("data.", "data", false), 0u);
+    EXPECT_EQ(held->renameFile("note ", "neu.", false), 0u);
+    EXPECT_EQ(held->renameFile("data..", "note", true), 0u);
+
+    EXPECT_EQ(names(dir + "dir."), "data|data.|inhalt|neu.|note");
+    EXPECT_EQ(read(dir + "dir.\\data"), "data");
+    EXPECT_EQ(read(dir + "dir.\\data."), "data.");
+    EXPECT_EQ(read(dir + "dir.\\note"), "data..");
+    EXPECT_EQ(read(dir + "dir.\\neu."), "note ");
+    EXPECT_EQ(read(dir + "dir.\\inhalt"), "mit Punkt");
+    EXPECT_EQ(fs.deleteFile(dir + "dir.\\data."), 0u);
+    EXPECT_EQ(names(dir + "dir."), "data|inhalt|neu.|note");
+    EXPECT_EQ(names(dir + "dir"), "inhalt");
+    EXPECT_EQ(read(dir + "dir\\inhalt"), "ohne Punkt");
+}
+
+// "." and "..", forward and doubled slashes are resolved on the way to the
+// name as typed, ".." stops at the drive's root, and relative paths count
+// from the current directory and its drive; devices stay devices.
+TEST_F(Win32FileSystemTest, DotsSlashesAndRelativePathsReachTheNameAsTyped)
+{
+    write(dir + "data", "ohne Punkt");
+    write(dir + "data.", "mit Punkt");
+    ASSERT_EQ(fs.createDirectory(dir + "dir."), 0u);
+    std::string forward = dir;
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    const std::string drive = dir.substr(0, 2);
+    const std::string belowRoot = dir.substr(3);
+
+    EXPECT_EQ(read(forward + "dir././/../data."), "mit Punkt");
+    EXPECT_EQ(read(drive + "\\..\\..\\" + belowRoot + "data."), "mit Punkt");
+    write(forward + "dir./../dir./x.", "x");
+    EXPECT_EQ(names(dir + "dir."), "x.");
+
+    wchar_t saved[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, saved), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(dir).c_str()));
+    const std::string fromHere = read("dir.\\..\\data.");
+    const std::string fromDrive = read(drive + "dir.\\x.");
+    const std::string fromRoot = read("\\" + belowRoot + "data.");
+    write("dir./neu ", "neu");
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(fromHere, "mit Punkt");
+    EXPECT_EQ(fromDrive, "x");
+    EXPECT_EQ(fromRoot, "mit Punkt");
+    EXPECT_EQ(names(dir + "dir."), "neu |x.");
+
+    // A device name anywhere is still the device, not a file of that name.
+    EXPECT_EQ(read(dir + "nul"), "");
+    EXPECT_EQ(read("NUL"), "");
 }
 
 TEST_F(Win32FileSystemTest, Attributes)
