@@ -30,6 +30,13 @@ char32_t decode(std::string_view s, size_t& i)
         }
         cp = cp << 6 | (d & 0x3F);
     }
+    // A letter spelt with more bytes than it needs, or a number above the
+    // last code point, would otherwise pass for another name.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra] || cp > 0x10FFFF) {
+        ++i;
+        return kRawByte + c;
+    }
     i += extra + 1;
     return cp;
 }

@@ -59,6 +59,8 @@ TEST(MatchesMask, BrokenUtf8MatchesOnlyItself)
     EXPECT_TRUE(MatchesMask(broken, "a?z?"));
     EXPECT_FALSE(MatchesMask("\xC3", "\xE3"));
     EXPECT_TRUE(MatchesMask("x\xE2\x82", "x*"));  // cut short at the end
+    EXPECT_FALSE(MatchesMask("\xE0\x81\x81", "a"));              // "A" spelt too long
+    EXPECT_FALSE(EqualsIgnoreCase("\xF4\x90\x83\x83", "\xC3"));  // above U+10FFFF
 }
 
 TEST(MatchesMask, ManyStarsAgainstALongNameFinish)
