@@ -1,5 +1,7 @@
 #include "engine/Mask.h"
 
+#include "engine/CaseFoldTable.h"
+
 namespace tresorix {
 namespace {
 
@@ -28,42 +30,47 @@ char32_t decode(std::string_view s, size_t& i)
         }
         cp = cp << 6 | (d & 0x3F);
     }
+    // A letter spelt with more bytes than it needs, or a number above the
+    // last code point, would otherwise pass for another name.
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra] || cp > 0x10FFFF) {
+        ++i;
+        return kRawByte + c;
+    }
     i += extra + 1;
     return cp;
 }
 
 char32_t fold(char32_t c)
 {
+    // Most names are ASCII; they need not reach the table.
     if (c < 0x80)
-        return c >= 'a' && c <= 'z' ? c - 32 : c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F))
-        return c - 0x20;
-    if (c == 0xFF)
-        return 0x178;
-    if (c == 0x3C2)  // final sigma
-        return 0x3A3;
-    if (c >= 0x450 && c <= 0x45F)
-        return c - 0x50;
-    // Latin Extended-A pairs upper/lower case letters as even/odd code points,
-    // except in the two ranges where the pairs start at odd ones.
-    if (c >= 0x100 && c <= 0x17F) {
-        bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F)
-            return c;
-        if (oddPairs ? c % 2 == 0 : c % 2 == 1)
-            return c - 1;
-    }
-    return c;
+        return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    using namespace casefold;
+    if (c >= kLimit)  // the stand-ins of stray bytes too
+        return c;
+    unsigned mid = kTop[c >> (kLowBits + kMidBits)];
+    unsigned row = kMid[mid << kMidBits | (c >> kLowBits & ((1u << kMidBits) - 1))];
+    char32_t delta = kDelta[row << kLowBits | (c & ((1u << kLowBits) - 1))];
+    // No letter folds into another plane, so sixteen bits of difference do.
+    return (c & ~char32_t(0xFFFF)) | ((c + delta) & 0xFFFF);
 }
 
-// The plain letter of an upper-case Latin-1 letter with an accent.
+// What the first round of sorting sees of a folded letter: a Latin-1 letter
+// as its plain one, and A-Z in upper case, so that "_" and the other marks
+// between "Z" and "a" still sort after the letters.
 char32_t baseLetter(char32_t c)
 {
+    if (c >= 'a' && c <= 'z')
+        return c - 32;
+    if (c == 0xFF)
+        return 'Y';
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        c -= 0x20;
     static const char plain[] = "AAAAAAACEEEEIIIIDNOOOOO\0OUUUUY\0S";
     if (c >= 0xC0 && c <= 0xDF && plain[c - 0xC0])
         return char32_t(plain[c - 0xC0]);
-    return c == 0x178 ? 'Y' : c;
+    return c;
 }
 
 bool matchPlain(std::string_view name, std::string_view mask)

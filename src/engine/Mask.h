@@ -13,8 +13,8 @@ namespace tresorix {
 // that ending, so "*.*" matches every name and "brief.*" matches "brief".
 bool MatchesMask(std::string_view name, std::string_view mask);
 
-// Case-blind comparison of UTF-8 names: A-Z, Latin-1, Latin Extended-A, Greek
-// and Cyrillic letters fold to upper case; other bytes compare as they are.
+// Case-blind comparison of UTF-8 names by Unicode's simple case folding, one
+// letter for one letter: "ß" is not "SS".
 // Latin-1 letters with accents sort next to their plain letters.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 int CompareIgnoreCase(std::string_view a, std::string_view b);

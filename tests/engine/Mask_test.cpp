@@ -59,6 +59,8 @@ TEST(MatchesMask, BrokenUtf8MatchesOnlyItself)
     EXPECT_TRUE(MatchesMask(broken, "a?z?"));
     EXPECT_FALSE(MatchesMask("\xC3", "\xE3"));
     EXPECT_TRUE(MatchesMask("x\xE2\x82", "x*"));  // cut short at the end
+    EXPECT_FALSE(MatchesMask("\xE0\x81\x81", "a"));              // "A" spelt too long
+    EXPECT_FALSE(EqualsIgnoreCase("\xF4\x90\x83\x83", "\xC3"));  // above U+10FFFF
 }
 
 TEST(MatchesMask, ManyStarsAgainstALongNameFinish)
@@ -80,6 +82,44 @@ TEST(CompareIgnoreCase, FoldsCaseAndSortsAccentsBesideTheirLetters)
     EXPECT_TRUE(EqualsIgnoreCase("C:\\Daten\\Öl\\", "c:\\DATEN\\öL\\"));
     EXPECT_FALSE(EqualsIgnoreCase("Öl", "Ol"));
     EXPECT_FALSE(EqualsIgnoreCase("C:\\Daten", "C:\\Daten\\"));
+    EXPECT_LT(CompareIgnoreCase("zebra", "_alt"), 0);
+    EXPECT_LT(CompareIgnoreCase("Ÿa", "yb"), 0);
+}
+
+// Each group is one name in its cases and no two groups are: the comparison,
+// the hash key and the mask must say so alike. Folding is one letter for one
+// letter, without the Turkic i and without widths.
+TEST(EqualsIgnoreCase, FoldsTheLettersOfEveryScript)
+{
+    const std::vector<std::vector<std::string>> groups = {
+        {"ả", "Ả"},
+        {"σ", "ς", "Σ"},
+        {"ǅ", "ǆ", "Ǆ"},
+        {"ґанок", "ҐАНОК", "Ґанок"},
+        {"а", "А"},
+        {"հայաստան", "ՀԱՅԱՍՏԱՆ"},
+        {"თბილისი", "ᲗᲑᲘᲚᲘᲡᲘ"},
+        {"ⴀ", "Ⴀ"},
+        {"ａｂｃ", "ＡＢＣ"},
+        {"abc", "ABC"},
+        {"ß", "ẞ"},
+        {"ss", "SS"},
+        {"k", "K", "\xE2\x84\xAA"},  // the Kelvin sign
+        {"µ", "μ", "Μ"},  // micro sign and Greek mu
+        {"ꭰ", "Ꭰ"},      // Cherokee folds to its upper case
+        {"𐐰", "𐐈"},      // Deseret, beyond the first plane: not "а"
+        {"i", "I"},
+        {"ı"},
+        {"İ"},
+    };
+    for (size_t g = 0; g < groups.size(); ++g)
+        for (size_t h = 0; h < groups.size(); ++h)
+            for (const std::string& a : groups[g])
+                for (const std::string& b : groups[h]) {
+                    EXPECT_EQ(EqualsIgnoreCase(a, b), g == h) << "\"" << a << "\" / \"" << b << "\"";
+                    EXPECT_EQ(FoldedKey(a) == FoldedKey(b), g == h) << "\"" << a << "\" / \"" << b << "\"";
+                    EXPECT_EQ(MatchesMask(a, b), g == h) << "\"" << a << "\" / \"" << b << "\"";
+                }
 }
 
 // The hash key stands in for the comparison: the same verdict on every pair,
