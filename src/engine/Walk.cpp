@@ -40,8 +40,8 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         if (error != 0) {
             sourceFailed_ = true;
             view_.flush();
-            ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
-                     ErrorText(uint16_t(error)));
+            ask(false, "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
+                     ErrorText(uint16_t(error)), btnOK);
             return;
         }
         const size_t madeBefore = state_.MdListe.size();
@@ -86,11 +86,11 @@ void BackupRun::skipDirectory(const std::string& reason, const std::string& sour
                               bool& silenced)
 {
     if (silenced)
-        return;
+        return notePassedOver(source);
     state_.store(ask(false,
                      reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
                          "\r\nDieses Verzeichnis wird übersprungen.",
-                     btnOK | btnCancel | btnAll));
+                     btnOK | btnCancel | btnAll, {mrOk, source}));
     if (state_.answer == mrAll)
         silenced = true;
 }
