@@ -46,8 +46,9 @@ void RunLog::begin(const std::string& setFile, const std::string& modeText)
 void RunLog::entry(int number, const std::string& source, bool subdirs, const std::string& masks,
                    const std::string& target)
 {
-    line("Eintrag " + std::to_string(number) + ": " + source + (subdirs ? " (mit Unterverzeichnissen)" : " (ohne Unterverzeichnisse)") +
-         "  Dateien: " + masks + "  Ziel: " + target);
+    line("Eintrag " + std::to_string(number) + ": " + source +
+         (subdirs ? " (mit Unterverzeichnissen)" : " (ohne Unterverzeichnisse)") + "  Dateien: " + masks +
+         "  Ziel: " + target);
 }
 
 void RunLog::copied(const std::string& sourceFile, uint64_t size)

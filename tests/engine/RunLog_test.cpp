@@ -81,8 +81,8 @@ TEST(RunLogLines, APromptIsOneLineAndNamesKeepTheirCharacters)
     record.prompt("Fehler: Zugriff auf Quelldatei \"C:\\Дача\\x\" verweigert.\r\nSchließen Sie", "OK", true);
     record.flush();
     EXPECT_EQ(file.bytes,
-              "\xEF\xBB\xBF=== 07.12.2026 03:00:00  Backup gestartet. Set: (noch nicht gespeichert)  Modus: nur Dateien "
-              "mit neuerem Datum sichern\r\n"
+              "\xEF\xBB\xBF=== 07.12.2026 03:00:00  Backup gestartet. Set: (noch nicht gespeichert)  "
+              "Modus: nur Dateien mit neuerem Datum sichern\r\n"
               "  kopiert: C:\\Daten\\Ωμέγα 日本.txt  (12 Bytes)\r\n"
               "  Meldung: Fehler: Zugriff auf Quelldatei \"C:\\Дача\\x\" verweigert. / Schließen Sie  Antwort: OK "
               "(ohne Anzeige, /SKIPERRORS)\r\n");
