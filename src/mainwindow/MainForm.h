@@ -215,6 +215,7 @@ private:
     void closeWindow();
     bool summaryWanted() const;
     std::string modeText() const;
+    std::string recordedSetFile() const;
     void tellAtStart(const std::string& text);
     void nothingToRun(const std::string& text);
     bool focusStaysInWindow(HWND next) const;

@@ -209,7 +209,7 @@ void TmForm::BtnStartClick()
     settings.showSummary = summaryWanted();
     settings.skipErrors = skipErrors_;
     settings.log = runLog_.get();
-    settings.setFile = IsNonameFile(fileName_) ? std::string() : fileName_;
+    settings.setFile = recordedSetFile();
     settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
@@ -246,13 +246,11 @@ void TmForm::nothingToRun(const std::string& text)
     exitCode_ = kExitNothingRan;
     const bool unattended = starting_ && skipErrors_;
     if (runLog_) {
-        runLog_->begin(IsNonameFile(fileName_) ? std::string() : fileName_, modeText());
+        runLog_->begin(recordedSetFile(), modeText());
         for (const std::string& message : startMessages_)
             runLog_->prompt(message, "OK", true);
         runLog_->prompt(text, "OK", unattended);
         runLog_->end("Backup nicht gestartet.", 0, 0, 0, 0, "Nichts gesichert.", kExitNothingRan);
-        if (runLog_->failed())
-            WriteStatusBar(1, 0, "Protokoll kann nicht geschrieben werden.");
     }
     startMessages_.clear();
     if (!unattended) {
@@ -260,6 +258,12 @@ void TmForm::nothingToRun(const std::string& text)
     } else if (checked(AutoClose)) {
         closeWindow();
     }
+}
+
+// The set file as the log names it: none while the set has no file yet.
+std::string TmForm::recordedSetFile() const
+{
+    return IsNonameFile(fileName_) ? std::string() : fileName_;
 }
 
 std::string TmForm::modeText() const
