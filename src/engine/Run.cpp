@@ -133,8 +133,11 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
     const std::string source = AddBackslash(entry.source);
     const std::string target = ResolveTarget(entry.target, source, stdZiel);
     const bool recurse = HasSubdirs(entry.subdirs);
-    if (log_)
+    // On disk at once: a run killed in a long entry shows where it was.
+    if (log_) {
         log_->entry(number, source, recurse, entry.masks, target);
+        flushLog();
+    }
     // A relative or empty target would put the files wherever the program
     // happens to stand, a bare "\" into the root of the current drive.
     if (!IsFullPath(target)) {
