@@ -6,6 +6,7 @@ set(CORE_SOURCES
     src/engine/Format.cpp
     src/engine/Mask.cpp
     src/engine/Run.cpp
+    src/engine/RunLog.cpp
     src/engine/TargetDirectory.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
@@ -30,6 +31,7 @@ set(WIN_SOURCES
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
+    src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
     src/platform/TextConv.cpp

@@ -79,7 +79,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     mForm.startRun = [&](const RunSettings& settings) {
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
-    mForm.closed = [] { PostQuitMessage(0); };
+    mForm.closed = [&] { PostQuitMessage(mForm.exitCode()); };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
         if (zielwahl->Pick(proposal) != mrOk)
             return std::nullopt;

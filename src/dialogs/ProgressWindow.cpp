@@ -75,6 +75,8 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
     running_ = true;
     mainStatus_ = &mainStatus;
     setStatus_ = std::move(setStatus);
+    skipErrors_ = settings.skipErrors;
+    log_ = settings.log;
     updateNow_ = checkRaiseNow_ = pumpNow_ = true;
 
     auto finish = [this] {
@@ -84,6 +86,7 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
             setStatus_(true);
         show(false);
         running_ = false;
+        log_ = nullptr;
         mainStatus_ = nullptr;
         setStatus_ = nullptr;
     };
@@ -110,7 +113,12 @@ void TProgress::BtnCancelClick()
 {
     if (!Window(control(BtnCancel)).enabled())
         return;
-    if (AskConfirm("Backup abbrechen ?", btnYes | btnNo) != mrYes)
+    // With /SKIPERRORS the question, too, is answered without a box.
+    const bool unattended = running_ && skipErrors_;
+    const uint16_t answer = unattended ? uint16_t(mrYes) : AskConfirm("Backup abbrechen ?", btnYes | btnNo);
+    if (log_)
+        log_->prompt("Backup abbrechen ?", answer == mrYes ? "Ja" : "Nein", unattended);
+    if (answer != mrYes)
         return;
     // Set outright, not stored: whatever the last prompt gave, the run ends.
     state_.answer = mrCancel;

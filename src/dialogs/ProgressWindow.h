@@ -90,6 +90,8 @@ private:
     Win32FileSystem fs_;
     RunState state_;
     bool running_ = false;
+    bool skipErrors_ = false;
+    RunLog* log_ = nullptr;
     RunView* mainStatus_ = nullptr;
     std::function<void(bool)> setStatus_;
     PromptHandler previousPrompt_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/FileList.h"
+#include "engine/RunLog.h"
 #include "platform/FileSystem.h"
 #include "set/Text.h"
 
@@ -26,6 +27,8 @@ struct RunState {
     std::vector<std::string> MdListe;
     bool skipSameDirPrompt = false;
     bool skipRecursionPrompt = false;
+    // A file or directory was passed over after an error.
+    bool passedOver = false;
 
     bool cancelled() const { return answer == 2; }
     // Stores a prompt result or a reset; a cancel is never overwritten.
@@ -77,9 +80,35 @@ struct RunSettings {
     std::string stdZiel;       // the default target's selected item
     int mode = 0;              // BackUpMode; -1 when no button is selected
     bool showSummary = true;   // false with AutoClose or when started by autostart
+    // Prompts are answered without showing: pass over where they can,
+    // otherwise end the run.
+    bool skipErrors = false;
+    RunLog* log = nullptr;     // none: the run leaves no record
+    std::string setFile;       // full path; empty when the set has no file yet
+    std::string modeText;      // the conflict mode's radio caption
 };
 
-enum class RunOutcome { finished, cancelled, sourceFailed };
+// endedByError: a prompt without a choice to pass over was answered for an
+// unattended run.
+enum class RunOutcome { finished, cancelled, sourceFailed, endedByError };
+
+// The process's exit code for a run: 0 all saved, 1 something passed over
+// after an error, 2 cancelled, 3 ended by an error.
+int ExitCode(RunOutcome outcome, bool passedOver);
+// Code of a process that could not run at all.
+constexpr int kExitNothingRan = 4;
+
+// An entry's target, resolved, is a full path: "X:\" or "\\server\share\".
+bool IsFullPath(const std::string& target);
+
+// How an answer to a prompt passes a file or directory over: the button that
+// does, and what it passes over. `choice`: the user's choice rather than a
+// reaction to an error (the overwrite question).
+struct PassOver {
+    uint16_t button = 0;
+    std::string what;
+    bool choice = false;
+};
 
 class BackupRun {
 public:
@@ -127,7 +156,13 @@ private:
                              std::unique_ptr<OpenFile>& out);
     CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
     void removeTemporary(const std::string& tempFile);
-    uint16_t ask(bool confirm, const std::string& text, uint32_t buttons);
+    uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
+    void noteCopied(const std::string& sourceFile, uint64_t size);
+    void noteMadeDirectory(const std::string& directory);
+    void notePassedOver(const std::string& what);
+    bool backUpEntry(const BackupEntry& entry, int number, const std::string& stdZiel);
+    void endRecord(RunOutcome outcome, const std::string& summary);
+    void flushLog();
     bool inMdListe(const std::string& path);
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
@@ -145,6 +180,9 @@ private:
     bool depthTold_ = false;       // the depth bound was reported for this entry
     std::string failedTargetDir_;  // its files are passed over: No when it could not be made
     bool renameCollided_ = false;  // this file's copy found its name taken once
+    bool skipErrors_ = false;
+    bool endedByError_ = false;
+    RunLog* log_ = nullptr;
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
     struct WalkLevel {

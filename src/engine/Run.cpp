@@ -43,12 +43,41 @@ std::string ResolveTarget(const std::string& text, const std::string& source, co
     return result;
 }
 
+bool IsFullPath(const std::string& target)
+{
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (target.size() >= 3 && letter(target[0]) && target[1] == ':' && target[2] == '\\')
+        return true;
+    if (!target.starts_with("\\\\"))
+        return false;
+    size_t server = target.find('\\', 2);
+    size_t share = server == std::string::npos ? server : target.find('\\', server + 1);
+    return server != std::string::npos && server > 2 && share != std::string::npos && share > server + 1;
+}
+
+int ExitCode(RunOutcome outcome, bool passedOver)
+{
+    switch (outcome) {
+    case RunOutcome::finished:
+        return passedOver ? 1 : 0;
+    case RunOutcome::cancelled:
+        return 2;
+    case RunOutcome::sourceFailed:
+    case RunOutcome::endedByError:
+        break;
+    }
+    return 3;
+}
+
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_ = RunState{};
     mdKeys_.clear();
     mdKeysIndexed_ = 0;
     sourceFailed_ = false;
+    endedByError_ = false;
+    skipErrors_ = settings.skipErrors;
+    log_ = settings.log;
     walkPath_.clear();
     entryTargets_.clear();
     ownIds_.clear();
@@ -69,33 +98,22 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     } release{*this, SetBeforePromptHook([this] { letGoOfTarget(); })};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
+    if (log_) {
+        log_->begin(settings.setFile, settings.modeText);
+        flushLog();
+    }
 
+    int number = 0;
     for (const BackupEntry& entry : settings.entries) {
         state_.store(0);
         depthTold_ = false;
-        std::string rest = entry.masks;
-        do {
-            std::string mask;
-            size_t semicolon = rest.find(';');
-            if (semicolon != std::string::npos) {
-                mask = rest.substr(0, semicolon);
-                rest.erase(0, semicolon + 1);
-            } else {
-                mask = std::move(rest);
-                rest.clear();
-            }
-            TrimSpaces(mask, true, true);
-            std::string source = AddBackslash(entry.source);
-            std::string target = ResolveTarget(entry.target, source, settings.stdZiel);
-            if (entryTargets_.empty() || entryTargets_.back() != target)
-                entryTargets_.push_back(target);
-            state_.store(0);
-            BackupDirectory(source, mask, target, HasSubdirs(entry.subdirs));
-            if (sourceFailed_) {
-                view_.flush();
-                return RunOutcome::sourceFailed;
-            }
-        } while (!rest.empty() && !state_.cancelled());
+        bool sourceFailed = !backUpEntry(entry, ++number, settings.stdZiel);
+        flushLog();
+        if (sourceFailed) {
+            view_.flush();
+            endRecord(RunOutcome::sourceFailed, "Backup wegen eines Fehlers im Quellverzeichnis beendet.");
+            return RunOutcome::sourceFailed;
+        }
         if (state_.cancelled())
             break;
     }
@@ -103,26 +121,165 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     view_.flush();
     if (state_.cancelled()) {
         view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
+        // Nobody cancelled: a prompt that offered no way past ended the run.
+        if (endedByError_) {
+            endRecord(RunOutcome::endedByError, "Backup wurde durch eine Meldung ohne Ausweg beendet.");
+            return RunOutcome::endedByError;
+        }
+        endRecord(RunOutcome::cancelled, "Backup wurde durch Nutzer abgebrochen.");
         return RunOutcome::cancelled;
     }
     view_.setStatusText("Backup beendet.   " + FormatBytes(state_.savedBytes) + " von " +
                         FormatBytes(state_.checkedBytes) + " wurden gesichert.");
+    const std::string summary =
+        "Backup beendet.\r\n" + std::to_string(state_.savedFiles) + " Dateien wurden gesichert.\r\n" +
+        "\r\ngeprüft :     " + FormatBytes(state_.checkedBytes) + "  (" +
+        GroupDigits(int64_t(state_.checkedBytes), " ") + " Bytes)    " + "\r\ngesichert :  " +
+        FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") + " Bytes)";
+    // Written before the box: a run whose box nobody closes is on record.
+    endRecord(RunOutcome::finished, summary);
     if (settings.showSummary) {
         view_.flush();
-        AskInfo("Backup beendet.\r\n" + std::to_string(state_.savedFiles) + " Dateien wurden gesichert.\r\n" +
-                    "\r\ngeprüft :     " + FormatBytes(state_.checkedBytes) + "  (" +
-                    GroupDigits(int64_t(state_.checkedBytes), " ") + " Bytes)    " + "\r\ngesichert :  " +
-                    FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") +
-                    " Bytes)",
-                btnOK);
+        AskInfo(summary, btnOK);
     }
     return RunOutcome::finished;
 }
 
-uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons)
+// Every mask of one entry; false when a source directory could not be
+// entered, which ends the run.
+bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::string& stdZiel)
+{
+    const std::string source = AddBackslash(entry.source);
+    const std::string target = ResolveTarget(entry.target, source, stdZiel);
+    const bool recurse = HasSubdirs(entry.subdirs);
+    entryTargets_.push_back(target);
+    // On disk at once: a run killed in a long entry shows where it was.
+    if (log_) {
+        log_->entry(number, source, recurse, entry.masks, target);
+        flushLog();
+    }
+    // A relative or empty target would put the files wherever the program
+    // happens to stand, a bare "\" into the root of the current drive.
+    if (!IsFullPath(target)) {
+        ask(false,
+            "Eintrag " + std::to_string(number) + " (" + entry.source + ") wird nicht gesichert:\r\nsein Ziel \"" +
+                target + "\" ist kein vollständiger Pfad.",
+            btnOK, {mrOk, source});
+        return true;
+    }
+    std::string rest = entry.masks;
+    do {
+        std::string mask;
+        size_t semicolon = rest.find(';');
+        if (semicolon != std::string::npos) {
+            mask = rest.substr(0, semicolon);
+            rest.erase(0, semicolon + 1);
+        } else {
+            mask = std::move(rest);
+            rest.clear();
+        }
+        TrimSpaces(mask, true, true);
+        state_.store(0);
+        BackupDirectory(source, mask, target, recurse);
+        if (sourceFailed_)
+            return false;
+    } while (!rest.empty() && !state_.cancelled());
+    return true;
+}
+
+void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)
+{
+    if (!log_)
+        return;
+    static constexpr const char* kHow[] = {"Beendet.", "Abgebrochen.", "Durch einen Fehler beendet.",
+                                           "Durch einen Fehler beendet."};
+    log_->end(summary, state_.checkedFiles, state_.checkedBytes, state_.savedFiles, state_.savedBytes,
+              kHow[int(outcome)], ExitCode(outcome, state_.passedOver));
+    flushLog();
+}
+
+// A log that cannot be written is told once and otherwise left alone: the
+// backup itself matters more than its record.
+void BackupRun::flushLog()
+{
+    if (!log_)
+        return;
+    if (!log_->flush()) {
+        view_.setStatusText("Protokoll kann nicht geschrieben werden; das Backup läuft ohne Protokoll weiter.");
+        log_ = nullptr;
+    }
+}
+
+void BackupRun::noteCopied(const std::string& sourceFile, uint64_t size)
+{
+    if (log_)
+        log_->copied(sourceFile, size);
+}
+
+void BackupRun::noteMadeDirectory(const std::string& directory)
+{
+    if (log_)
+        log_->madeDirectory(directory);
+}
+
+void BackupRun::notePassedOver(const std::string& what)
+{
+    if (log_)
+        log_->passedOver(what);
+}
+
+namespace {
+
+std::string caption(uint16_t result)
+{
+    for (const ButtonInfo& button : kButtons) {
+        if (button.result != result)
+            continue;
+        std::string text;
+        for (char c : std::string_view(button.caption))
+            if (c != '&')
+                text += c;
+        return text;
+    }
+    return std::to_string(result);
+}
+
+// For a run nobody watches: the way past the file or directory when there
+// is one, OK for a message that only informs, otherwise the end of the run.
+uint16_t unattendedAnswer(uint32_t buttons, uint16_t passButton)
+{
+    if (passButton)
+        return passButton;
+    return buttons == btnOK ? uint16_t(mrOk) : uint16_t(mrCancel);
+}
+
+}  // namespace
+
+uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
 {
     view_.flush();
-    return confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
+    // On record before the box: a run nobody answers is found waiting here.
+    if (log_)
+        flushLog();
+    uint16_t answer = 0;
+    if (skipErrors_) {
+        answer = unattendedAnswer(buttons, pass.button);
+        endedByError_ = endedByError_ || answer == mrCancel;
+    } else {
+        answer = confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
+    }
+    // All is OK for this directory and the later ones alike.
+    const bool passed = pass.button && (answer == pass.button || (pass.button == mrOk && answer == mrAll));
+    // Nobody chose when the program answered.
+    if (passed && (!pass.choice || skipErrors_))
+        state_.passedOver = true;
+    if (log_) {
+        log_->prompt(text, caption(answer), skipErrors_);
+        if (passed)
+            log_->passedOver(pass.what);
+        flushLog();
+    }
+    return answer;
 }
 
 }  // namespace tresorix

@@ -98,7 +98,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
                          "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
                              "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
                              "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
-                         btnOK | btnCancel | btnRetry));
+                         btnOK | btnCancel | btnRetry, {mrOk, sourceFile}));
         fileState = stateSkip;
         if (state_.answer == mrOk || state_.cancelled())
             break;
@@ -131,6 +131,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (result == CopyResult::saved) {
             ++state_.savedFiles;
             state_.savedBytes += copied;
+            noteCopied(sourceFile, copied);
         }
         nameAppeared = result == CopyResult::nameAppeared;
     }
@@ -188,11 +189,13 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
             // Made just now: nothing in it can conflict with a copy.
             if (!existed && prefix == target)
                 targetListing_ = {target, {}, true};
+            if (!existed)
+                noteMadeDirectory(prefix);
         } else {
             state_.store(ask(true,
                              "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
                                  "\r\nFehlermeldung: " + ErrorText(uint16_t(result)) + "\r\nErneut versuchen ?",
-                             btnYes | btnNo | btnCancel));
+                             btnYes | btnNo | btnCancel, {mrNo, prefix}));
             fileState = stateDirFailed;
         }
     }
@@ -232,7 +235,7 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
                                  FormatDosDateTime(file.dosTime) + "     " + std::to_string(file.size) + " bytes" +
                                  "\r\nZieldatei:    " + FormatDosDateTime(found.dosTime) + "     " +
                                  std::to_string(found.size) + " bytes",
-                             btnYes | btnNo | btnCancel));
+                             btnYes | btnNo | btnCancel, {mrNo, targetFile, true}));
             if (state_.answer == mrYes)
                 replace = true;
             else
@@ -253,7 +256,7 @@ void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& 
             uint16_t result = ask(false,
                                   "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
                                       "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
-                                  btnYes | btnNo | btnCancel);
+                                  btnYes | btnNo | btnCancel, {mrNo, targetFile});
             if (result == mrCancel)
                 state_.store(mrCancel);
             else if (result == mrNo)
@@ -347,7 +350,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         state_.store(ask(true,
                          "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
                              ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                         btnYes | btnNo | btnCancel));
+                         btnYes | btnNo | btnCancel, {mrNo, targetFile}));
         if (state_.cancelled() || state_.answer == mrNo)
             return CopyResult::failed;
     }
@@ -398,12 +401,12 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         ask(false,
             "Fehler: Von der Datei \"" + targetFile + "\" konnten " + std::to_string(shortBy) +
                 " bytes nicht geschrieben werden.",
-            btnOK);
+            btnOK, {mrOk, targetFile});
         return CopyResult::failed;
     }
     if (failed) {
         removeTemporary(tempFile);
-        ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK);
+        ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
     // A new file has the archive bit and nothing else already.
@@ -466,7 +469,7 @@ BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, cons
         state_.store(ask(true,
                          "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
                              ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                         btnYes | btnNo | btnCancel));
+                         btnYes | btnNo | btnCancel, {mrNo, targetFile}));
         if (state_.cancelled() || state_.answer == mrNo) {
             removeTemporary(tempFile);
             return CopyResult::failed;

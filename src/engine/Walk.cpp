@@ -91,8 +91,10 @@ void BackupRun::sourceFailure(const std::string& source, uint32_t error)
         return;
     sourceFailed_ = true;
     view_.flush();
-    ShowInfo("Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
-             ErrorText(uint16_t(error)));
+    ask(false,
+        "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
+            ErrorText(uint16_t(error)),
+        btnOK);
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
@@ -100,11 +102,11 @@ void BackupRun::skipDirectory(const std::string& reason, const std::string& sour
                               bool& silenced)
 {
     if (silenced)
-        return;
+        return notePassedOver(source);
     state_.store(ask(false,
                      reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
                          "\r\nDieses Verzeichnis wird übersprungen.",
-                     btnOK | btnCancel | btnAll));
+                     btnOK | btnCancel | btnAll, {mrOk, source}));
     if (state_.answer == mrAll)
         silenced = true;
 }
@@ -206,7 +208,7 @@ void BackupRun::tooDeep(const std::string& directory)
     ask(false,
         "Das Verzeichnis \"" + directory + "\" liegt mehr als " + std::to_string(kMaxWalkDepth) +
             " Ebenen tief.\r\nEs wird mit seinen Unterverzeichnissen übersprungen.",
-        btnOK);
+        btnOK, {mrOk, directory});
 }
 
 }  // namespace tresorix

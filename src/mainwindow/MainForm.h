@@ -12,12 +12,14 @@
 
 #include "dialogs/Version.h"
 #include "engine/Backup.h"
+#include "mainwindow/RunLogFile.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -180,6 +182,10 @@ public:
     // The narrowest the window may be: AutoClose's right edge plus 20 pixels.
     int minimumWidth() const;
     const std::string& programDirectory() const { return programDir_; }
+    // The process's exit code: that of the last run, 4 when nothing could run.
+    int exitCode() const { return exitCode_; }
+    // The run log's file; empty before FormCreate.
+    std::string logPath() const { return logFile_ ? logFile_->path() : std::string(); }
 
     // RunView: the run's two status-bar values.
     void setSaved(uint64_t files, uint64_t bytes) override;
@@ -208,6 +214,10 @@ private:
     void runCommand(MainCommand command);
     void closeWindow();
     bool summaryWanted() const;
+    std::string modeText() const;
+    std::string recordedSetFile() const;
+    void tellAtStart(const std::string& text);
+    void nothingToRun(const std::string& text);
     bool focusStaysInWindow(HWND next) const;
     std::optional<std::string> setFileDialog(bool save);
     // Saves under the current name, or asks for one; ignores the buttons'
@@ -242,6 +252,15 @@ private:
     bool clampPending_ = false;
     bool filling_ = false;  // rows are being added in bulk: one ListeChange at the end
     bool showMaximized_ = false;
+
+    std::unique_ptr<RunLogFile> logFile_;
+    std::unique_ptr<RunLog> runLog_;
+    bool skipErrors_ = false;
+    // Start-up until FormShow has run: with /SKIPERRORS its messages go
+    // into the log, which is all a scheduled start leaves behind.
+    bool starting_ = false;
+    std::vector<std::string> startMessages_;
+    int exitCode_ = 0;
 };
 
 }  // namespace tresorix

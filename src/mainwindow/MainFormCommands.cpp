@@ -193,7 +193,7 @@ void TmForm::BtnStartClick()
         return;
     liste().focus();
     if (liste().count() == 0) {
-        AskInfo("Bitte legen Sie zuerst einen Eintrag an.", btnOK);
+        nothingToRun("Bitte legen Sie zuerst einen Eintrag an.");
         return;
     }
     runState().answer = 0;
@@ -207,6 +207,10 @@ void TmForm::BtnStartClick()
     settings.stdZiel = stdZiel();
     settings.mode = mode();
     settings.showSummary = summaryWanted();
+    settings.skipErrors = skipErrors_;
+    settings.log = runLog_.get();
+    settings.setFile = recordedSetFile();
+    settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
     runSettings_ = &settings;
@@ -215,11 +219,64 @@ void TmForm::BtnStartClick()
         ~Running() { slot = nullptr; }
     } running{runSettings_};
     RunOutcome outcome = startRun(settings);
+    exitCode_ = ExitCode(outcome, runState().passedOver);
 
     // A source directory that could not be entered ended the run with an
     // error box; the window stays so that the user can read it and act.
-    if (checked(AutoClose) && runState().answer != mrCancel && outcome == RunOutcome::finished)
+    // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
+    bool done = outcome == RunOutcome::finished || (skipErrors_ && outcome != RunOutcome::cancelled);
+    if (checked(AutoClose) && runState().answer != mrCancel && done)
         closeWindow();
+}
+
+// A message of start-up that a scheduled run under /SKIPERRORS would wait
+// for in vain: it goes into the log with the start that failed.
+void TmForm::tellAtStart(const std::string& text)
+{
+    if (starting_ && skipErrors_)
+        startMessages_.push_back(text);
+    else
+        AskInfo(text, btnOK);
+}
+
+// A start that finds nothing to back up; on record, as a scheduled start
+// that did nothing is as much news as one that failed.
+void TmForm::nothingToRun(const std::string& text)
+{
+    exitCode_ = kExitNothingRan;
+    const bool unattended = starting_ && skipErrors_;
+    if (runLog_) {
+        runLog_->begin(recordedSetFile(), modeText());
+        for (const std::string& message : startMessages_)
+            runLog_->prompt(message, "OK", true);
+        runLog_->prompt(text, "OK", unattended);
+        runLog_->end("Backup nicht gestartet.", 0, 0, 0, 0, "Nichts gesichert.", kExitNothingRan);
+    }
+    startMessages_.clear();
+    if (!unattended) {
+        AskInfo(text, btnOK);
+    } else if (checked(AutoClose)) {
+        closeWindow();
+    }
+}
+
+// The set file as the log names it: none while the set has no file yet.
+std::string TmForm::recordedSetFile() const
+{
+    return IsNonameFile(fileName_) ? std::string() : fileName_;
+}
+
+std::string TmForm::modeText() const
+{
+    int m = mode();
+    if (m < 0)
+        return "(keiner)";
+    std::string text;
+    for (char c : Window(control(Mode0 + m)).text())
+        if (c != '&')
+            text += c;
+    TrimSpaces(text, true, true);
+    return text;
 }
 
 bool TmForm::summaryWanted() const

@@ -40,13 +40,15 @@ int TmForm::LoadSetFile(const std::string& name)
     if (!FileExists(full)) {
         if (IsNonameFile(full))
             return 0;
-        AskInfo("Datei nicht gefunden!\r\n" + full, btnOK);
+        tellAtStart("Datei nicht gefunden!\r\n" + full);
         return 2;
     }
     // The whole file first: a read error then changes nothing at all.
     std::string bytes;
-    if (ReadFileBytes(full, bytes) != 0)
+    if (uint32_t error = ReadFileBytes(full, bytes); error != 0) {
+        tellAtStart("Konnte Datei \"" + full + "\" nicht lesen.\r\nFehlermeldung: " + ErrorText(uint16_t(error)));
         return 2;
+    }
     SetFileContent content = ReadSetFile(bytes);
 
     if (content.defaultTarget)

@@ -6,6 +6,7 @@
 #include "mainwindow/TargetBox.h"
 #include "set/AutoRun.h"
 #include "set/CommandLine.h"
+#include "set/Profile.h"
 #include "set/FileIO.h"
 #include "set/Text.h"
 #include "ui/ProcessMessages.h"
@@ -18,6 +19,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     size_t slash = programPath_.find_last_of("\\:");
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
     arguments_ = startup.arguments;
+    starting_ = true;
 
     // 1. Caption, hint time (set with the controls), the answer word.
     setText(WindowTitle({}, false));
@@ -51,6 +53,9 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // 6. The command line.
     CommandLineInfo commandLine = ReadCommandLine(arguments_);
     switches_ = commandLine.switches;
+    skipErrors_ = SwitchSkipsErrors(switches_);
+    logFile_ = std::make_unique<RunLogFile>(RunLogPath(LogFileArgument(arguments_), SettingsFileName(programPath_)));
+    runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
         fileName_ = commandLine.fileName;
     if (!arguments_.empty()) {
@@ -67,8 +72,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // 9. and 10.
     if (fileName_.empty())
         fileName_ = kStandardFile;
-    if (settings_.fileAutoLoad || commandLine.fileTaken)
-        LoadSetFile(fileName_);
+    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(fileName_) != 0 && commandLine.fileTaken)
+        exitCode_ = kExitNothingRan;
 
     // 11. and 12.
     if (stdZielBox().count() == 0)
@@ -110,6 +115,8 @@ void TmForm::FormShow()
     liste().focus();
     if (StartsBackupAtShow(switches_, checked(AutoStart)))
         BtnStartClick();
+    starting_ = false;
+    startMessages_.clear();
 }
 
 Settings TmForm::currentSettings() const

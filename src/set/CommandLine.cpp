@@ -101,6 +101,22 @@ void RemoveHklmRun(std::string& switches)
         switches.erase(at, kHklmRun.size());
 }
 
+bool SwitchSkipsErrors(std::string_view switches)
+{
+    return contains(switches, "/SKIPERRORS ");
+}
+
+std::string LogFileArgument(const std::vector<std::string>& arguments)
+{
+    // The switch string is upper-cased; the file's name keeps its case here.
+    constexpr std::string_view kLog = "/LOG=";
+    std::string file;
+    for (const std::string& argument : arguments)
+        if (argument.size() >= kLog.size() && UpperCaseUmlaut(argument.substr(0, kLog.size())) == kLog)
+            file = argument.substr(kLog.size());
+    return file;
+}
+
 bool StartedByAutoRun(const std::vector<std::string>& arguments)
 {
     return !arguments.empty() && arguments.front() == kHklmRun;

@@ -30,6 +30,11 @@ bool StartsBackupAtShow(std::string_view switches, bool autoStartChecked);
 bool HasHklmRun(std::string_view switches);
 // Removes the first "/HKLMRUN"; every change of the set does this.
 void RemoveHklmRun(std::string& switches);
+// "/SKIPERRORS": a run answers its prompts itself.
+bool SwitchSkipsErrors(std::string_view switches);
+// The file named by the last "/LOG=<file>" argument, as written; empty when
+// there is none.
+std::string LogFileArgument(const std::vector<std::string>& arguments);
 // Only an autostart launch, /HKLMRUN as first argument, hides the summary.
 bool StartedByAutoRun(const std::vector<std::string>& arguments);
 

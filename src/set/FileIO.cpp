@@ -140,6 +140,36 @@ bool FileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+uint32_t AppendFileBytes(const std::string& path, std::string_view bytes)
+{
+    // FILE_APPEND_DATA alone: every write goes to the end, also when two
+    // processes log into the same file.
+    Handle file(CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return GetLastError();
+    uint32_t error = writeAll(file.get(), bytes);
+    if (!file.close() && error == 0)
+        error = GetLastError();
+    return error;
+}
+
+uint64_t FileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to)
+{
+    if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return GetLastError();
+    return 0;
+}
+
 std::string ProgramPath()
 {
     std::wstring buffer(MAX_PATH, L'\0');

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tresorix {
 
@@ -13,6 +14,13 @@ uint32_t ReadFileBytes(const std::string& path, std::string& bytes);
 // old file in one step, so a failed write never destroys what was there.
 uint32_t ReplaceFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Appends `bytes` at the end of the file, creating it when missing; others
+// may read it meanwhile. The platform's error number, 0 on success.
+uint32_t AppendFileBytes(const std::string& path, std::string_view bytes);
+// Bytes in the file; 0 when it is missing or cannot be asked.
+uint64_t FileSize(const std::string& path);
+// Renames `from` to `to`, replacing a file of that name.
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
 // Full path of the running program (GetModuleFileName), UTF-8.
 std::string ProgramPath();
 

@@ -61,11 +61,12 @@ protected:
     std::string src() const { return tree.path("src\\"); }
     std::string dst() const { return tree.path("dst\\"); }
 
-    RunOutcome run(std::string source = {})
+    RunOutcome run(std::string source = {}, bool skipErrors = false)
     {
         RunSettings settings;
         settings.entries.push_back({source.empty() ? src() : source, "ja", "*.txt", dst()});
         settings.showSummary = false;
+        settings.skipErrors = skipErrors;
         return progress.BtnStartClick(settings, main, [this](bool on) { locks.push_back(on); });
     }
     std::string text(TProgress::Row row) const { return Window(progress.control(row)).text(); }
@@ -208,6 +209,11 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
     answers.then(mrYes, "Backup abbrechen ?");
     EXPECT_EQ(run(), RunOutcome::cancelled);
     EXPECT_EQ(progress.state().savedFiles, 0u);
+
+    // With /SKIPERRORS nobody is asked: the key cancels at once.
+    posted = false;
+    EXPECT_EQ(run({}, true), RunOutcome::cancelled);
+    EXPECT_EQ(answers.asked().size(), 1u);
 }
 
 TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)

@@ -44,6 +44,8 @@ pid=
 check "killed while the copy was under way" test -n "$temporary" -a "$(size_of "$temporary")" -lt 1073745920
 check "older copy intact after the kill" test "$(md5sum <"$work/dst/big.bin")" = "$old_sum"
 check "older copy keeps its time" test "$(stat -c %Y "$work/dst/big.bin")" = "$old_time"
+check "the killed run's record names its entry" \
+    eval 'tail -n 1 "$work/prog/tresorix.log" | grep -qF "Eintrag 1: $(win "$work/src")\\ (ohne Unterverzeichnisse)  Dateien: big.bin"'
 
 # The next run, left to finish.
 wine "$prog" "$(win "$set_file")" /START /CLOSE </dev/null >/dev/null 2>&1 &

@@ -63,6 +63,15 @@ TEST(CommandLine, HklmRun)
     EXPECT_FALSE(StartedByAutoRun({}));
 }
 
+TEST(CommandLine, LogFileKeepsItsCaseAndSkipErrorsNeedsTheWholeSwitch)
+{
+    Args arguments = CommandLineArguments(R"(tresorix.exe /log=C:\Alt.log "/LOG=D:\Mein Ordner\Lauf.log" /skiperrors)");
+    EXPECT_EQ(LogFileArgument(arguments), "D:\\Mein Ordner\\Lauf.log");
+    EXPECT_TRUE(SwitchSkipsErrors(ReadCommandLine(arguments).switches));
+    EXPECT_FALSE(SwitchSkipsErrors(ReadCommandLine({"/SKIPERRORSX"}).switches));
+    EXPECT_EQ(LogFileArgument({"/LOG", "/LOGX=a", "x.tsi"}), "");
+}
+
 TEST(AutoRun, CommandReadsBackAsTheSameStart)
 {
     EXPECT_EQ(AutoRunCommand("C:\\TOOLS\\TRESORIX.EXE", true, true, "C:\\SETS\\A.TSI"),

@@ -1,0 +1,105 @@
+#include "engine/RunLog.h"
+
+namespace tresorix {
+
+namespace {
+
+// Written in large pieces: a write per copied file would cost more than the
+// copying of a small file under Wine.
+constexpr size_t kFlushSize = 256 * 1024;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string OneLine(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            // CR LF is one break; so is a lone CR or LF.
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            result += " / ";
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void RunLog::begin(const std::string& setFile, const std::string& modeText)
+{
+    buffer_.clear();
+    failed_ = false;
+    uint64_t size = file_.size();
+    if (size > kLogRollOverSize && file_.rollOver())
+        size = 0;
+    if (size == 0)
+        buffer_ = kByteOrderMark;
+    line("=== " + file_.now() + "  Backup gestartet. Set: " +
+         (setFile.empty() ? std::string("(noch nicht gespeichert)") : setFile) + "  Modus: " + modeText);
+}
+
+void RunLog::entry(int number, const std::string& source, bool subdirs, const std::string& masks,
+                   const std::string& target)
+{
+    line("Eintrag " + std::to_string(number) + ": " + source +
+         (subdirs ? " (mit Unterverzeichnissen)" : " (ohne Unterverzeichnisse)") + "  Dateien: " + masks +
+         "  Ziel: " + target);
+}
+
+void RunLog::copied(const std::string& sourceFile, uint64_t size)
+{
+    line("  kopiert: " + sourceFile + "  (" + std::to_string(size) + " Bytes)");
+}
+
+void RunLog::madeDirectory(const std::string& directory)
+{
+    line("  Verzeichnis angelegt: " + directory);
+}
+
+void RunLog::prompt(const std::string& text, const std::string& answer, bool unattended)
+{
+    line("  Meldung: " + OneLine(text) + "  Antwort: " + answer + (unattended ? " (ohne Anzeige, /SKIPERRORS)" : ""));
+}
+
+void RunLog::passedOver(const std::string& what)
+{
+    line("  übergangen: " + what);
+}
+
+void RunLog::end(const std::string& summary, uint64_t checkedFiles, uint64_t checkedBytes, uint64_t savedFiles,
+                 uint64_t savedBytes, const std::string& how, int exitCode)
+{
+    line("=== " + file_.now() + "  " + OneLine(summary) + "  Geprüft: " + std::to_string(checkedFiles) +
+         " Dateien, " + std::to_string(checkedBytes) + " Bytes; gesichert: " + std::to_string(savedFiles) +
+         " Dateien, " + std::to_string(savedBytes) + " Bytes.  " + how + "  Exitcode " + std::to_string(exitCode));
+    flush();
+}
+
+void RunLog::line(const std::string& text)
+{
+    if (failed_)
+        return;
+    buffer_ += text;
+    buffer_ += "\r\n";
+    if (buffer_.size() >= kFlushSize)
+        flush();
+}
+
+bool RunLog::flush()
+{
+    if (failed_)
+        return false;
+    if (buffer_.empty())
+        return true;
+    if (!file_.append(buffer_))
+        failed_ = true;
+    buffer_.clear();
+    return !failed_;
+}
+
+}  // namespace tresorix

@@ -1,0 +1,61 @@
+// The run log: one record per run, appended to a text file that a scheduled
+// run leaves behind for the person who looks the next morning. UTF-8 with a
+// byte-order mark and CR LF, one line per event.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tresorix {
+
+// The file a log is written to. The program's is a real file; tests keep the
+// bytes in memory.
+class LogFile {
+public:
+    virtual ~LogFile() = default;
+    // Bytes in the file; 0 when there is none.
+    virtual uint64_t size() = 0;
+    // Moves the file aside to its ".1" name, replacing an older one.
+    virtual bool rollOver() = 0;
+    // Appends to the end, creating the file when missing.
+    virtual bool append(std::string_view bytes) = 0;
+    // Local date and time, "dd.mm.yyyy hh:nn:ss".
+    virtual std::string now() = 0;
+};
+
+// Larger than this at the start of a run, the file is moved aside.
+constexpr uint64_t kLogRollOverSize = 10ull * 1024 * 1024;
+
+// A prompt's text on one line: each line break shows as " / ".
+std::string OneLine(std::string_view text);
+
+class RunLog {
+public:
+    explicit RunLog(LogFile& file) : file_(file) {}
+
+    // Starts a record. `setFile` empty: the set has no file yet.
+    void begin(const std::string& setFile, const std::string& modeText);
+    void entry(int number, const std::string& source, bool subdirs, const std::string& masks,
+               const std::string& target);
+    void copied(const std::string& sourceFile, uint64_t size);
+    void madeDirectory(const std::string& directory);
+    // `unattended`: answered by the program, the box was not shown.
+    void prompt(const std::string& text, const std::string& answer, bool unattended);
+    void passedOver(const std::string& what);
+    void end(const std::string& summary, uint64_t checkedFiles, uint64_t checkedBytes, uint64_t savedFiles,
+             uint64_t savedBytes, const std::string& how, int exitCode);
+    // Writes what is buffered. False when the file could not be written; the
+    // log then stays silent until the next record begins.
+    bool flush();
+    bool failed() const { return failed_; }
+
+private:
+    void line(const std::string& text);
+
+    LogFile& file_;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+}  // namespace tresorix
