@@ -1,9 +1,11 @@
 #include "mainwindow/RunLogFile.h"
 
 #include "platform/TextConv.h"
+#include "platform/Win32FileSystem.h"
 #include "set/FileIO.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 
@@ -21,6 +23,20 @@ bool RunLogFile::rollOver()
 
 bool RunLogFile::append(std::string_view bytes)
 {
+    if (AppendFileBytes(path_, bytes) == 0)
+        return true;
+    if (fallback_.empty() || fallback_ == path_)
+        return false;
+    path_ = fallback_;
+    CreateDirectoryW(LongPath(path_.substr(0, path_.rfind('\\'))).c_str(), nullptr);
+    // The record began for the other file: the byte-order mark belongs at
+    // the start of this one only.
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    const bool fresh = FileSize(path_) == 0;
+    if (bytes.starts_with(mark) && !fresh)
+        bytes.remove_prefix(mark.size());
+    else if (!bytes.starts_with(mark) && fresh && AppendFileBytes(path_, mark) != 0)
+        return false;
     return AppendFileBytes(path_, bytes) == 0;
 }
 
@@ -40,14 +56,17 @@ std::string RunLogPath(const std::string& argument, const std::string& settingsF
         size_t slash = settingsFile.find_last_of("\\:");
         return (slash == std::string::npos ? std::string() : settingsFile.substr(0, slash + 1)) + "tresorix.log";
     }
-    std::wstring wide = Widen(argument);
-    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (n == 0)
-        return argument;
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
-    full.resize(n);
-    return Narrow(full);
+    // Taken from the working directory now, as the dialogs change it later;
+    // every character of the name stays.
+    return Narrow(LongPath(argument));
+}
+
+std::string UserLogPath()
+{
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+        return {};
+    return Narrow(folder) + "\\Tresorix\\tresorix.log";
 }
 
 }  // namespace tresorix

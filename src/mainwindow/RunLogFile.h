@@ -1,5 +1,6 @@
 // The run log's file on disk: tresorix.log beside the settings file, or the
-// file named by /LOG=.
+// file named by /LOG=. A program folder that a user may not write to (the
+// usual case under "Programme") sends the log to the user's own folder.
 #pragma once
 
 #include "engine/RunLog.h"
@@ -10,7 +11,9 @@ namespace tresorix {
 
 class RunLogFile : public LogFile {
 public:
-    explicit RunLogFile(std::string path) : path_(std::move(path)) {}
+    // `fallback`: where the log goes when `path` cannot be written; empty
+    // for a file the user named.
+    RunLogFile(std::string path, std::string fallback) : path_(std::move(path)), fallback_(std::move(fallback)) {}
     const std::string& path() const { return path_; }
 
     uint64_t size() override;
@@ -19,11 +22,13 @@ public:
     std::string now() override;
 
 private:
-    std::string path_;
+    std::string path_, fallback_;
 };
 
 // Where the log goes: `argument` (from /LOG=, taken from the working
 // directory when relative) or tresorix.log in the settings file's folder.
 std::string RunLogPath(const std::string& argument, const std::string& settingsFile);
+// tresorix.log in the user's local application data, in a folder of ours.
+std::string UserLogPath();
 
 }  // namespace tresorix

@@ -54,7 +54,9 @@ void TmForm::FormCreate(const StartupInfo& startup)
     CommandLineInfo commandLine = ReadCommandLine(arguments_);
     switches_ = commandLine.switches;
     skipErrors_ = SwitchSkipsErrors(switches_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(LogFileArgument(arguments_), SettingsFileName(programPath_)));
+    const std::string logArgument = LogFileArgument(arguments_);
+    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)),
+                                            logArgument.empty() ? UserLogPath() : std::string());
     runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
         fileName_ = commandLine.fileName;

@@ -153,6 +153,16 @@ run "$(win "$work/clean.tsi")" /START /CLOSE
 check "rollover: the old log is tresorix.log.1" test "$(stat -c %s "$log.1")" = 10485761
 check "rollover: a new log begins" eval 'test "$(head -c 3 "$log" | od -An -tx1 | tr -d " ")" = efbbbf && test "$(records)" = 1'
 
+# A program folder the log cannot be written to: the user's own folder.
+rm -f "$log"
+mkdir -p "$log"
+userlog=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Local)/Tresorix/tresorix.log
+rm -f "$userlog"
+run "$(win "$work/clean.tsi")" /START /CLOSE
+check "log in the user's folder when the program's is closed" eval 'test "$(records "$userlog")" = 1 &&
+    test "$(head -c 3 "$userlog" | od -An -tx1 | tr -d " ")" = efbbbf'
+rm -rf "$log" "$userlog"
+
 # Targets that are not full paths: a relative one, and an empty one (the
 # last entry lacks its target line). Each is told in a box and passed over;
 # the entry between them is saved; nothing lands in the working directory,
