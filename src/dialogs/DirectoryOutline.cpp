@@ -159,16 +159,21 @@ int TDirectoryOutline::indexOf(HTREEITEM wanted) const
 
 std::string TDirectoryOutline::itemText(HTREEITEM at) const
 {
-    wchar_t buffer[MAX_PATH * 4];
-    TVITEMW tvi{};
-    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
-    tvi.hItem = at;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = int(std::size(buffer));
-    buffer[0] = 0;
-    if (!at || !TreeView_GetItem(tree_, &tvi))
-        return {};
-    return Narrow(buffer);
+    // The control cannot tell an item's length: grow until the text fits,
+    // as an entry added for a long path holds the whole path.
+    for (size_t size = 256;; size *= 4) {
+        std::vector<wchar_t> buffer(size);
+        TVITEMW tvi{};
+        tvi.mask = TVIF_TEXT | TVIF_HANDLE;
+        tvi.hItem = at;
+        tvi.pszText = buffer.data();
+        tvi.cchTextMax = int(size);
+        if (!at || !TreeView_GetItem(tree_, &tvi))
+            return {};
+        size_t length = wcsnlen(buffer.data(), size);
+        if (length + 1 < size)
+            return Narrow(std::wstring_view(buffer.data(), length));
+    }
 }
 
 std::string TDirectoryOutline::fullPath(HTREEITEM at) const
@@ -300,10 +305,14 @@ void TDirectoryOutline::SetDrive(char letter)
     SetCurrentDirectoryW(Widen(std::string(1, letter) + ":\\").c_str());
     directory_ = LowerCaseName(currentDirectory());
 
+    // A drive that cannot be entered is no directory the user chose: its
+    // root, which the walk then selects, is taken without a message.
     BeginUpdate();
     Clear();
     Add(std::string(1, lowerLetter(letter)) + ":\\");
+    quiet_ = true;
     walk(directory_);
+    quiet_ = false;
     EndUpdate();
     fireChange();
 }
@@ -320,7 +329,7 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
         return;
 
     directory_ = result;
-    if (!SetCurrentDirectoryW(Widen(directory_).c_str())) {
+    if (!SetCurrentDirectoryW(Widen(directory_).c_str()) && !quiet_) {
         uint32_t code = GetLastError();
         if (code == errFileNotFound)
             code = errPathNotFound;

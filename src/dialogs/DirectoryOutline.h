@@ -111,6 +111,7 @@ private:
     std::string directory_;
     int updates_ = 0;
     bool clearing_ = false;
+    bool quiet_ = false;  // SetDrive: a directory that cannot be entered is not reported
 };
 
 // Presets the tree to `path` ("x:\..."): the drive root as entry 1, the path

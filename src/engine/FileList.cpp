@@ -103,8 +103,9 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
         return 0;
     std::vector<FileEntry> entries;
     bool subdirectories = false;
-    if (uint32_t error = readEntries(fs, directory, masks, entries, subdirectories))
-        return error;
+    uint32_t error = readEntries(fs, directory, masks, entries, subdirectories);
+    if (error != 0)
+        entries.clear();
     list.hasSubdirectories_ = subdirectories;
     list.names_.clear();
     for (const FileEntry& entry : entries)
@@ -113,9 +114,10 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
     list.directory_ = std::move(directory);
     list.mask_ = std::move(masks);
     list.selected_ = MatchingFileList::npos;
-    list.read_ = true;
+    // A directory that could not be read is read again next time.
+    list.read_ = error == 0;
     list.changed();
-    return 0;
+    return error;
 }
 
 }  // namespace tresorix

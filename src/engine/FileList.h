@@ -54,7 +54,8 @@ private:
 // "?" or naming a file is dropped) and a mask list separated by ";", and
 // re-reads it when the directory (ignoring case) or the masks (exactly)
 // changed. The process's working directory is left alone. Returns 0, or the
-// error that kept the directory from being read; the list is unchanged then.
+// error that kept the directory from being read; the list then holds no
+// file, so that nobody picks one of the directory shown before.
 uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string directory, std::string masks);
 
 }  // namespace tresorix
