@@ -46,8 +46,7 @@ constexpr ControlRow kLayout[] = {
 static_assert(std::size(kLayout) == TProgress::kRowCount);
 
 // The path with "..." in its middle, so that it fits `width` in the DC's
-// font: the part after the last backslash stays whole, the start keeps the
-// room that is left. What DT_PATH_ELLIPSIS does, done here because Wine's
+// font: its last name stays whole, the start keeps the room that is left. What DT_PATH_ELLIPSIS does, done here because Wine's
 // leaves the text wider than the rectangle.
 std::wstring fitPath(HDC dc, const std::wstring& path, int width)
 {
@@ -58,7 +57,8 @@ std::wstring fitPath(HDC dc, const std::wstring& path, int width)
     };
     if (fits(path))
         return path;
-    size_t slash = path.rfind(L'\\');
+    // A directory's path ends in a backslash: its last name is what stays.
+    size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
     std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
     // The longest start that fits with the tail: `low` fits, `high` is the most there is.
     size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;

@@ -197,6 +197,7 @@ TEST_F(ProgressTest, LongPathsKeepTheirEndInTheLabels)
         std::vector<COLORREF> eins = render(row, middle + "eins\\*.txt");
         std::vector<COLORREF> zwei = render(row, middle + "zwei\\*.doc");
         EXPECT_NE(eins, zwei) << row;
+        EXPECT_NE(render(row, middle + "eins\\"), render(row, middle + "zwei\\")) << row;
         EXPECT_NE(eins, render(row, "")) << row;
     }
 }
