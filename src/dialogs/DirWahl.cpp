@@ -166,9 +166,15 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
 uint16_t TDirWahl::showDialog()
 {
     // Before any entry has preset it, the dialog opens where the program
-    // was started, when that is on a drive.
+    // was started, when that is on a drive, else at the root of the drive
+    // Windows is on: the tree is never without a directory OK could take.
     if (!dirView_.Drive()) {
         std::string cwd = workingDirectory();
+        if (cwd.size() < 3 || cwd[1] != ':') {
+            std::wstring windows(GetSystemWindowsDirectoryW(nullptr, 0), L'\0');
+            windows.resize(GetSystemWindowsDirectoryW(windows.data(), UINT(windows.size())));
+            cwd = Narrow(windows).substr(0, 3);
+        }
         if (cwd.size() >= 3 && cwd[1] == ':')
             showDirectory(cwd);
     }
@@ -326,8 +332,11 @@ uint32_t TDirWahl::fillFileList(const std::string& directory, const std::string&
 {
     ListView list(control(FileList));
     list.setRedraw(false);
-    // A directory that cannot be listed leaves the list empty ("0 Dateien").
+    // A directory that cannot be listed leaves the list empty ("0 Dateien"):
+    // a file picked there would be stored with the wrong directory.
     uint32_t error = FillFileList(fs_, fileList_, directory, masks);
+    if (error != 0)
+        fileList_.clear();
     list.setRedraw(true);
     list.invalidate();
     return error;

@@ -46,8 +46,9 @@ constexpr ControlRow kLayout[] = {
 static_assert(std::size(kLayout) == TProgress::kRowCount);
 
 // The path with "..." in its middle, so that it fits `width` in the DC's
-// font: its last name stays whole, the start keeps the room that is left. What DT_PATH_ELLIPSIS does, done here because Wine's
-// leaves the text wider than the rectangle.
+// font: its last name stays whole, the start keeps the room that is left.
+// What DT_PATH_ELLIPSIS does, done here because Wine's leaves the text
+// wider than the rectangle.
 std::wstring fitPath(HDC dc, const std::wstring& path, int width)
 {
     auto fits = [&](const std::wstring& text) {
@@ -60,7 +61,8 @@ std::wstring fitPath(HDC dc, const std::wstring& path, int width)
     // A directory's path ends in a backslash: its last name is what stays.
     size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
     std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
-    // The longest start that fits with the tail: `low` fits, `high` is the most there is.
+    // The longest start that fits with the tail: `low` fits, `high` is the
+    // most there is.
     size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;
     while (low < high) {
         size_t middle = (low + high + 1) / 2;
@@ -318,8 +320,8 @@ void TProgress::paint(Row row) const
 {
     // During a run the controls are painted here and now, each in its own
     // window: the copy of a large file lets no event through until it ends,
-    // so a control that were only invalidated would show the last file's
-    // values for the whole copy. Painting sends WM_PAINT straight to the
+    // so a control that was only invalidated would show the last file's
+    // values for the whole copy. UpdateWindow sends WM_PAINT straight to the
     // control; no input is taken from the queue, so a cancel still waits
     // for the end of the file. apply() is paced, and so is this.
     if (running_ && visible())

@@ -67,6 +67,16 @@ void MatchingFileList::select(size_t index)
     changed();
 }
 
+void MatchingFileList::clear()
+{
+    names_.clear();
+    entries_.clear();
+    hasSubdirectories_ = false;
+    selected_ = npos;
+    read_ = false;
+    changed();
+}
+
 void MatchingFileList::changed()
 {
     if (OnChange)
@@ -103,9 +113,8 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
         return 0;
     std::vector<FileEntry> entries;
     bool subdirectories = false;
-    uint32_t error = readEntries(fs, directory, masks, entries, subdirectories);
-    if (error != 0)
-        entries.clear();
+    if (uint32_t error = readEntries(fs, directory, masks, entries, subdirectories))
+        return error;
     list.hasSubdirectories_ = subdirectories;
     list.names_.clear();
     for (const FileEntry& entry : entries)
@@ -114,10 +123,9 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
     list.directory_ = std::move(directory);
     list.mask_ = std::move(masks);
     list.selected_ = MatchingFileList::npos;
-    // A directory that could not be read is read again next time.
-    list.read_ = error == 0;
+    list.read_ = true;
     list.changed();
-    return error;
+    return 0;
 }
 
 }  // namespace tresorix

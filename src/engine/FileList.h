@@ -32,6 +32,10 @@ public:
     size_t selected() const { return selected_; }
     // npos selects nothing. A change of the selection fires OnChange.
     void select(size_t index);
+    // Holds no file any more and is read afresh by the next fill; fires
+    // OnChange. For a directory that could not be read, whose files the
+    // list must not seem to show.
+    void clear();
 
     // Fired after every re-read and every change of the selection.
     std::function<void()> OnChange;
@@ -54,8 +58,7 @@ private:
 // "?" or naming a file is dropped) and a mask list separated by ";", and
 // re-reads it when the directory (ignoring case) or the masks (exactly)
 // changed. The process's working directory is left alone. Returns 0, or the
-// error that kept the directory from being read; the list then holds no
-// file, so that nobody picks one of the directory shown before.
+// error that kept the directory from being read; the list is unchanged then.
 uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string directory, std::string masks);
 
 }  // namespace tresorix
