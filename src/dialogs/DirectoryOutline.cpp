@@ -329,8 +329,7 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
         return;
 
     directory_ = result;
-    if (!SetCurrentDirectoryW(Widen(directory_).c_str()) && !quiet_) {
-        uint32_t code = GetLastError();
+    if (uint32_t code = enter(directory_); code != 0 && !quiet_) {
         if (code == errFileNotFound)
             code = errPathNotFound;
         ShowInfo("Verzeichnis \"" + directory_ + "\" konnte nicht geöffnet werden." + "\r\nFehlermeldung: " +
@@ -344,6 +343,20 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
     if (directory_.ends_with(":\\"))
         walk(directory_);
     fireChange();
+}
+
+// Makes the directory the working directory. That holds MAX_PATH characters
+// at most, and Wine writes a longer one past its end: a longer directory is
+// only looked for.
+uint32_t TDirectoryOutline::enter(const std::string& directory) const
+{
+    std::wstring wide = Widen(directory);
+    if (wide.size() < MAX_PATH)
+        return SetCurrentDirectoryW(wide.c_str()) ? 0 : uint32_t(GetLastError());
+    uint32_t attributes = 0;
+    if (uint32_t code = fs_->getAttributes(directory, attributes))
+        return code;
+    return attributes & attrDirectory ? 0 : uint32_t(errPathNotFound);
 }
 
 void TDirectoryOutline::walk(const std::string& path)

@@ -101,6 +101,7 @@ private:
     void toggle(HTREEITEM item);
     void select(HTREEITEM item);
     void walk(const std::string& path);
+    uint32_t enter(const std::string& directory) const;
     void selectionChanged(HTREEITEM item);
     void fireChange() const;
 
