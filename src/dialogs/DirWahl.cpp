@@ -5,7 +5,9 @@
 #include "ui/Prompts.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 
@@ -74,6 +76,54 @@ LRESULT CALLBACK zielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+// The file list: a click on blank space below the names would clear the
+// selected file, and OK would then store the filter's masks instead of the
+// file the user picked. It changes nothing; only the focus moves there.
+LRESULT CALLBACK fileListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR)
+{
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, fileListProc, id);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
+        LVHITTESTINFO hit{};
+        hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (DefSubclassProc(hwnd, LVM_HITTEST, 0, LPARAM(&hit)) < 0) {
+            SetFocus(hwnd);
+            return 0;
+        }
+        break;
+    }
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// The directory itself when it exists, else its nearest parent that does,
+// else its drive's root.
+std::string existingDirectory(FileSystem& fs, std::string path)
+{
+    for (;;) {
+        uint32_t attributes = 0;
+        if (path.size() <= 3 || (fs.getAttributes(path, attributes) == 0 && (attributes & attrDirectory)))
+            return path;
+        size_t slash = path.find_last_of('\\');
+        if (slash == std::string::npos)
+            return path;
+        path.resize(std::max<size_t>(slash, 3));
+    }
+}
+
+std::string workingDirectory()
+{
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring buffer(n, L'\0');
+    buffer.resize(GetCurrentDirectoryW(n, buffer.data()));
+    return Narrow(buffer);
+}
+
 }  // namespace
 
 std::string FileCounterText(size_t files)
@@ -89,6 +139,7 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     list.setExtendedStyle(LVS_EX_FULLROWSELECT);
     RECT r = list.clientRect();
     list.addColumn(0, "", r.right - GetSystemMetrics(SM_CXVSCROLL));
+    SetWindowSubclass(list, fileListProc, 1, 0);
     zielBox().send(CB_SETMINVISIBLE, 9);
     setChecked(PfadAnlegen, true);
     if (HWND edit = zielEdit())
@@ -100,6 +151,9 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     dirView_.OnChange = [this] { DirViewChange(); };
     driveComboBox_.attach(control(DriveComboBox));
     driveComboBox_.OnChange = [this] { DriveComboBoxChange(); };
+    // Filled now, not when a drive is first set: started in a network
+    // directory, the dialog has no drive to set before the user picks one.
+    driveComboBox_.fill();
 
     setFilter(kPresetFilters);
     if (storedFilterList_.empty())
@@ -112,12 +166,24 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
 uint16_t TDirWahl::showDialog()
 {
     // Before any entry has preset it, the dialog opens where the program
-    // was started, when that is on a drive.
+    // was started, when that is on a drive, else at the root of the drive
+    // Windows is on: the tree is never without a directory OK could take.
     if (!dirView_.Drive()) {
-        wchar_t cwd[MAX_PATH];
-        DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
-        if (length >= 3 && length < MAX_PATH && cwd[1] == L':')
-            showDirectory(Narrow(std::wstring_view(cwd, length)));
+        std::string cwd = workingDirectory();
+        if (cwd.size() < 3 || cwd[1] != ':') {
+            std::wstring windows(GetSystemWindowsDirectoryW(nullptr, 0), L'\0');
+            windows.resize(GetSystemWindowsDirectoryW(windows.data(), UINT(windows.size())));
+            cwd = Narrow(windows).substr(0, 3);
+        }
+        if (cwd.size() >= 3 && cwd[1] == ':')
+            showDirectory(cwd);
+    }
+    // A directory deleted since the dialog last showed it must not become an
+    // entry's source unseen: the dialog opens on what is left of it.
+    if (dirView_.Drive() && !directory().empty()) {
+        std::string existing = existingDirectory(fs_, directory());
+        if (existing != directory())
+            showDirectory(existing);
     }
     centerOnScreen();
     FormShow();
@@ -217,10 +283,6 @@ void TDirWahl::presetSource(const std::string& source, const std::string& masks)
 
 void TDirWahl::setDrive(char letter)
 {
-    // The drives are listed when they are first needed: at start-up the
-    // volume queries would only cost time.
-    if (driveComboBox_.count() == 0)
-        driveComboBox_.fill();
     driveComboBox_.SetDrive(letter);
 }
 
@@ -270,7 +332,11 @@ uint32_t TDirWahl::fillFileList(const std::string& directory, const std::string&
 {
     ListView list(control(FileList));
     list.setRedraw(false);
+    // A directory that cannot be listed leaves the list empty ("0 Dateien"):
+    // a file picked there would be stored with the wrong directory.
     uint32_t error = FillFileList(fs_, fileList_, directory, masks);
+    if (error != 0)
+        fileList_.clear();
     list.setRedraw(true);
     list.invalidate();
     return error;

@@ -159,16 +159,21 @@ int TDirectoryOutline::indexOf(HTREEITEM wanted) const
 
 std::string TDirectoryOutline::itemText(HTREEITEM at) const
 {
-    wchar_t buffer[MAX_PATH * 4];
-    TVITEMW tvi{};
-    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
-    tvi.hItem = at;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = int(std::size(buffer));
-    buffer[0] = 0;
-    if (!at || !TreeView_GetItem(tree_, &tvi))
-        return {};
-    return Narrow(buffer);
+    // The control cannot tell an item's length: grow until the text fits,
+    // as an entry added for a long path holds the whole path.
+    for (size_t size = 256;; size *= 4) {
+        std::vector<wchar_t> buffer(size);
+        TVITEMW tvi{};
+        tvi.mask = TVIF_TEXT | TVIF_HANDLE;
+        tvi.hItem = at;
+        tvi.pszText = buffer.data();
+        tvi.cchTextMax = int(size);
+        if (!at || !TreeView_GetItem(tree_, &tvi))
+            return {};
+        size_t length = wcsnlen(buffer.data(), size);
+        if (length + 1 < size)
+            return Narrow(std::wstring_view(buffer.data(), length));
+    }
 }
 
 std::string TDirectoryOutline::fullPath(HTREEITEM at) const
@@ -300,10 +305,14 @@ void TDirectoryOutline::SetDrive(char letter)
     SetCurrentDirectoryW(Widen(std::string(1, letter) + ":\\").c_str());
     directory_ = LowerCaseName(currentDirectory());
 
+    // A drive that cannot be entered is no directory the user chose: its
+    // root, which the walk then selects, is taken without a message.
     BeginUpdate();
     Clear();
     Add(std::string(1, lowerLetter(letter)) + ":\\");
+    quiet_ = true;
     walk(directory_);
+    quiet_ = false;
     EndUpdate();
     fireChange();
 }
@@ -320,8 +329,7 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
         return;
 
     directory_ = result;
-    if (!SetCurrentDirectoryW(Widen(directory_).c_str())) {
-        uint32_t code = GetLastError();
+    if (uint32_t code = enter(directory_); code != 0 && !quiet_) {
         if (code == errFileNotFound)
             code = errPathNotFound;
         ShowInfo("Verzeichnis \"" + directory_ + "\" konnte nicht geöffnet werden." + "\r\nFehlermeldung: " +
@@ -335,6 +343,20 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
     if (directory_.ends_with(":\\"))
         walk(directory_);
     fireChange();
+}
+
+// Makes the directory the working directory. That holds MAX_PATH characters
+// at most, and Wine writes a longer one past its end: a longer directory is
+// only looked for.
+uint32_t TDirectoryOutline::enter(const std::string& directory) const
+{
+    std::wstring wide = Widen(directory);
+    if (wide.size() < MAX_PATH)
+        return SetCurrentDirectoryW(wide.c_str()) ? 0 : uint32_t(GetLastError());
+    uint32_t attributes = 0;
+    if (uint32_t code = fs_->getAttributes(directory, attributes))
+        return code;
+    return attributes & attrDirectory ? 0 : uint32_t(errPathNotFound);
 }
 
 void TDirectoryOutline::walk(const std::string& path)

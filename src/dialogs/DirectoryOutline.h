@@ -101,6 +101,7 @@ private:
     void toggle(HTREEITEM item);
     void select(HTREEITEM item);
     void walk(const std::string& path);
+    uint32_t enter(const std::string& directory) const;
     void selectionChanged(HTREEITEM item);
     void fireChange() const;
 
@@ -111,6 +112,7 @@ private:
     std::string directory_;
     int updates_ = 0;
     bool clearing_ = false;
+    bool quiet_ = false;  // SetDrive: a directory that cannot be entered is not reported
 };
 
 // Presets the tree to `path` ("x:\..."): the drive root as entry 1, the path

@@ -1,11 +1,13 @@
 #include "dialogs/ProgressWindow.h"
 
 #include "engine/Format.h"
+#include "platform/TextConv.h"
 #include "ui/Prompts.h"
 #include "ui/ProcessMessages.h"
 
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace tresorix {
 
@@ -14,6 +16,11 @@ namespace {
 // Labels that show names take them literally: "&" in a file name is no
 // mnemonic; a long one is cut at the edge, not wrapped.
 constexpr DWORD kName = SS_NOPREFIX | SS_LEFTNOWORDWRAP;
+// Labels that show paths draw them themselves (onMessage): a path too long
+// for its label keeps its start and its last part, with the ellipsis in the
+// middle, where a cut at the edge would hide the mask or the directory that
+// tells one line from the next. Wine's labels ignore SS_PATHELLIPSIS.
+constexpr DWORD kPath = SS_NOPREFIX | SS_OWNERDRAW;
 
 // The labels that change during a run reach up to their right-hand neighbour
 // instead of sizing themselves to each new text: they show the same, and
@@ -23,10 +30,10 @@ constexpr ControlRow kLayout[] = {
     {"LbFile", Kind::label, "", nullptr, 56, 8, 365, 13, rowBold, 0, kName},
     {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
     {"Label2", Kind::label, "von:", nullptr, 8, 48, 0, 0},
-    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 365, 13, 0, 0, kName},
+    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 365, 13, 0, 0, kPath},
     {"DirProg", Kind::progressBar, "", nullptr, 8, 64, 409, 17, rowBold},
     {"Label3", Kind::label, "nach:", nullptr, 8, 88, 0, 0},
-    {"LbZiel", Kind::label, "", nullptr, 56, 88, 365, 13, 0, 0, kName},
+    {"LbZiel", Kind::label, "", nullptr, 56, 88, 365, 13, 0, 0, kPath},
     {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 0, 0},
     {"LbFileCtr", Kind::label, "", nullptr, 120, 112, 84, 13, 0, 0, kName},
     {"lbCheckedBytes", Kind::label, "", nullptr, 208, 112, 126, 13, 0, 0, kName},
@@ -37,6 +44,35 @@ constexpr ControlRow kLayout[] = {
     {"BtnStart", Kind::button, "(versteckt)", nullptr, 344, 96, 75, 20, rowHidden | rowDisabled},
 };
 static_assert(std::size(kLayout) == TProgress::kRowCount);
+
+// The path with "..." in its middle, so that it fits `width` in the DC's
+// font: its last name stays whole, the start keeps the room that is left.
+// What DT_PATH_ELLIPSIS does, done here because Wine's leaves the text
+// wider than the rectangle.
+std::wstring fitPath(HDC dc, const std::wstring& path, int width)
+{
+    auto fits = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        return size.cx <= width;
+    };
+    if (fits(path))
+        return path;
+    // A directory's path ends in a backslash: its last name is what stays.
+    size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
+    std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
+    // The longest start that fits with the tail: `low` fits, `high` is the
+    // most there is.
+    size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;
+    while (low < high) {
+        size_t middle = (low + high + 1) / 2;
+        if (fits(path.substr(0, middle) + tail))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return path.substr(0, low) + tail;
+}
 
 constexpr TProgress::Row kBars[] = {TProgress::FileProg, TProgress::DirProg};
 constexpr TProgress::Row kValueLabels[] = {
@@ -152,6 +188,32 @@ bool TProgress::onCloseQuery()
     return false;
 }
 
+bool TProgress::onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+{
+    if (msg != WM_DRAWITEM)
+        return false;
+    auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+    if (item.CtlType != ODT_STATIC)
+        return false;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    HGDIOBJ font = SelectObject(item.hDC, FormFont());
+    std::wstring text = fitPath(item.hDC, Widen(Window(item.hwndItem).text()), item.rcItem.right - item.rcItem.left);
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+    // Each character at the place the measuring gave it: Wine draws some
+    // glyphs wider than it measures them, which would push the end out.
+    std::vector<int> ends(text.size()), steps(text.size());
+    SIZE size{};
+    GetTextExtentExPointW(item.hDC, text.c_str(), int(text.size()), 0, nullptr, ends.data(), &size);
+    for (size_t i = 0; i < text.size(); ++i)
+        steps[i] = ends[i] - (i ? ends[i - 1] : 0);
+    ExtTextOutW(item.hDC, item.rcItem.left, item.rcItem.top, ETO_CLIPPED, &item.rcItem, text.c_str(),
+                UINT(text.size()), steps.data());
+    SelectObject(item.hDC, font);
+    result = TRUE;
+    return true;
+}
+
 void TProgress::setLabel(Row row, std::string text)
 {
     if (wantedText_[row] != text) {
@@ -243,11 +305,16 @@ void TProgress::apply()
         if (shownText_[row] != wantedText_[row]) {
             setCaption(row, wantedText_[row]);
             shownText_[row] = wantedText_[row];
+            // A label that draws itself is not repainted by a new text.
+            if (row == LbQuelle || row == LbZiel)
+                Window(control(row)).invalidate(false);
+            paint(row);
         }
     for (Row bar : kBars)
         if (shownPos_[bar] != wantedPos_[bar]) {
             ProgressBar(control(bar)).setPos(wantedPos_[bar]);
             shownPos_[bar] = wantedPos_[bar];
+            paint(bar);
         }
     if (mainStatus_) {
         if (std::exchange(savedPending_, false))
@@ -255,6 +322,18 @@ void TProgress::apply()
         if (std::exchange(statusPending_, false))
             mainStatus_->setStatusText(statusText_);
     }
+}
+
+void TProgress::paint(Row row) const
+{
+    // During a run the controls are painted here and now, each in its own
+    // window: the copy of a large file lets no event through until it ends,
+    // so a control that was only invalidated would show the last file's
+    // values for the whole copy. UpdateWindow sends WM_PAINT straight to the
+    // control; no input is taken from the queue, so a cancel still waits
+    // for the end of the file. apply() is paced, and so is this.
+    if (running_ && visible())
+        UpdateWindow(control(row));
 }
 
 void TProgress::processMessages()
@@ -286,8 +365,7 @@ void TProgress::flush()
 
 void TProgress::showNow()
 {
-    // The controls get the values and are invalidated; the next pump or the
-    // prompt's own loop paints them.
+    // The controls get the values and, during a run, are painted at once.
     apply();
     if (mainStatus_)
         mainStatus_->flush();

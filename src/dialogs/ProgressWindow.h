@@ -53,7 +53,9 @@ public:
 
     // RunView. The values are kept at once; the controls get them at most
     // once per kPaintInterval, and all of them before a prompt, at the end
-    // of a run and on a flush outside a run.
+    // of a run and on a flush outside a run. During a run a control that
+    // gets a new value is painted at once, also inside a file's block loop,
+    // which processes no events.
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -78,12 +80,14 @@ protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
     bool onCloseQuery() override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void setLabel(Row row, std::string text);
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
+    void paint(Row row) const;
     void showNow();
     bool onTop() const;
 

@@ -68,6 +68,16 @@ void MatchingFileList::select(size_t index)
     changed();
 }
 
+void MatchingFileList::clear()
+{
+    names_.clear();
+    entries_.clear();
+    hasSubdirectories_ = false;
+    selected_ = npos;
+    read_ = false;
+    changed();
+}
+
 void MatchingFileList::changed()
 {
     if (OnChange)

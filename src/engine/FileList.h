@@ -30,6 +30,10 @@ public:
     size_t selected() const { return selected_; }
     // npos selects nothing. A change of the selection fires OnChange.
     void select(size_t index);
+    // Holds no file any more and is read afresh by the next fill; fires
+    // OnChange. For a directory that could not be read, whose files the
+    // list must not seem to show.
+    void clear();
 
     // Fired after every re-read and every change of the selection.
     std::function<void()> OnChange;

@@ -107,7 +107,9 @@ SIZE textSize(HWND window, HFONT font, const std::string& text)
 
 TmForm::TmForm()
 {
-    create({kMainFormClass, " Tresorix", 541, 329, WS_OVERLAPPEDWINDOW, WS_EX_APPWINDOW}, kLayout);
+    // The form paints its background around its controls, not under them,
+    // so a resize does not wipe them before they paint again.
+    create({kMainFormClass, " Tresorix", 541, 329, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW}, kLayout);
     if (!handle())
         return;
     setUpControls();
@@ -177,6 +179,12 @@ void TmForm::setUpControls()
     logoItalicFont_ = logoFont(true);
     Window(control(Label1)).setFont(logoFont_);
     Window(control(Label2)).setFont(logoItalicFont_);
+
+    // A group box draws its frame and caption only. Its inside is the form's
+    // background, which the form then paints with the group box's radios
+    // above it, instead of leaving whatever was on the screen there.
+    Window group(control(BackUpMode));
+    SetWindowLongPtrW(group, GWL_EXSTYLE, group.exStyle() | WS_EX_TRANSPARENT);
 
     setMode(0);
     CheckBox(control(AutoStart)).setChecked(true);
@@ -248,6 +256,10 @@ void TmForm::onResize(int width, int height)
         return;
     layoutControls();
     FormResize();
+    // Moved controls keep their old picture, which Wine copies along, and the
+    // form's background is painted over what lies on newly exposed ground:
+    // after any size change every control paints itself afresh.
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TmForm::FormResize()

@@ -48,10 +48,16 @@ std::string DriveText(char letter)
         break;
     }
     case DRIVE_REMOTE: {
-        wchar_t remote[MAX_PATH + 1] = L"";
-        DWORD size = MAX_PATH + 1;
-        if (WNetGetConnectionW(Widen(text).c_str(), remote, &size) == NO_ERROR && *remote)
+        // Asked for its length first: a share's name may be longer than a path.
+        DWORD size = 0;
+        std::wstring local = Widen(text);
+        if (WNetGetConnectionW(local.c_str(), nullptr, &size) != ERROR_MORE_DATA || size == 0)
+            break;
+        std::wstring remote(size, L'\0');
+        if (WNetGetConnectionW(local.c_str(), remote.data(), &size) == NO_ERROR && remote[0]) {
+            remote.resize(wcsnlen(remote.c_str(), remote.size()));
             text.append(" ").append(Narrow(remote));
+        }
         break;
     }
     }

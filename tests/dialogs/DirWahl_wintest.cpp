@@ -342,6 +342,87 @@ TEST_F(SourceDialog, TargetButtonProposesTheDefaultTargetAndRestoresTheTypedText
     EXPECT_EQ(proposals.back(), "C:\\BACKUP");
 }
 
+// The list never offers the files of a directory other than the tree's, and
+// the tree never keeps a directory that is gone.
+TEST(SourceDialogListing, AFailedListingEmptiesTheListAndAMissingDirectoryGivesWayToWhatIsLeft)
+{
+    Win32FileSystem real;
+    test::FaultFileSystem fs(real);
+    TempTree tree;
+    tree.write("eins\\a.txt", "x");
+    tree.write("eins\\b.txt", "x");
+    tree.mkdir("gesperrt");
+    tree.mkdir("weg\\tief");
+    fs.inject({test::FaultOp::list, "\\gesperrt\\", errAccessDenied});
+    std::string stored;
+    TDirWahl dialog(stored, fs);
+    EXPECT_GT(dialog.driveComboBox().count(), 0) << "the drives are listed from the start";
+    ScriptedAnswerer answers;
+
+    dialog.showDirectory(tree.path("eins"));
+    dialog.clickFile(1);
+    ASSERT_EQ(dialog.fileCounter(), "2 Dateien");
+    dialog.showDirectory(tree.path("gesperrt"));
+    EXPECT_EQ(dialog.fileCounter(), "0 Dateien");
+    EXPECT_EQ(dialog.selectedFile(), "");
+    EXPECT_EQ(ListView(dialog.control(TDirWahl::FileList)).count(), 0);
+
+    // Deleted since the dialog last showed it: opened on its parent, quietly.
+    dialog.showDirectory(tree.path("weg\\tief"));
+    // The tree keeps the process in the directory it shows, which holds it.
+    SetCurrentDirectoryW(Widen(tree.root()).c_str());
+    test::RemoveTree(tree.path("weg"));
+    ASSERT_FALSE(test::Exists(tree.path("weg")));
+    std::string shown;
+    whenIdle([&] {
+        shown = dialog.directory();
+        dialog.click(TDirWahl::BtnCancel);
+    });
+    dialog.showDialog();
+    std::string root = LowerCaseName(tree.root());
+    root.pop_back();
+    EXPECT_EQ(shown, root);
+    EXPECT_EQ(answers.asked().size(), 0u);
+}
+
+TEST_F(SourceDialog, AClickOnBlankSpaceInTheFileListKeepsThePickedFile)
+{
+    tree.write("a.txt", "x");
+    tree.write("b.txt", "x");
+    dialog.showDirectory(tree.root());
+    dialog.clickFile(1);
+    dialog.SelectionChanged = false;
+    whenIdle([&] {
+        ListView list(dialog.control(TDirWahl::FileList));
+        RECT client = list.clientRect();
+        for (UINT down : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+            LPARAM at = MAKELPARAM(client.right / 2, client.bottom - 4);
+            list.post(down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, at);
+            list.post(down + 1, 0, at);
+        }
+        whenIdle([&] { dialog.click(TDirWahl::BtnCancel); });
+    });
+    dialog.showDialog();
+    EXPECT_EQ(dialog.selectedFile(), "b.txt");
+    EXPECT_EQ(ListView(dialog.control(TDirWahl::FileList)).selected(), 1);
+    EXPECT_FALSE(dialog.SelectionChanged);
+}
+
+// Longer than any fixed buffer: the tree gives the path back whole.
+TEST_F(SourceDialog, ALongSourcePathComesBackWhole)
+{
+    std::string relative;
+    for (char c : {'a', 'b', 'c', 'd', 'e', 'f'})
+        relative += std::string(200, c) + "\\";
+    relative.pop_back();
+    tree.mkdir(relative);
+    std::string path = tree.path(relative);
+    ASSERT_GT(path.size(), 1200u);
+    ScriptedAnswerer answers;
+    dialog.presetSource(path, "*.*");
+    EXPECT_EQ(dialog.directory(), LowerCaseName(path));
+}
+
 TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
 {
     Win32FileSystem real;
@@ -374,6 +455,12 @@ TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(dialog.dirView().Drive(), 'z');
     EXPECT_EQ(dialog.directory(), "z:\\");
+
+    // A letter no drive has: another probe failure, taken without a message.
+    dialog.driveComboBox().SetDrive('p');
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(dialog.dirView().Drive(), 'p');
+    EXPECT_EQ(dialog.fileCounter(), "0 Dateien");
 }
 
 }  // namespace

@@ -37,18 +37,25 @@ public:
             onPump();
         TProgress::processMessages();
     }
+    void setFileProgress(int percent) override
+    {
+        TProgress::setFileProgress(percent);
+        if (onFileProgress)
+            onFileProgress(percent);
+    }
     std::function<void()> onPump;
+    std::function<void(int)> onFileProgress;
     int raises = 0;
     int appMessages = 0;
 
 protected:
-    bool onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) override
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override
     {
         if (msg == WM_WINDOWPOSCHANGING && !(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOZORDER))
             ++raises;
         if (msg == WM_APP)
             ++appMessages;
-        return false;
+        return TProgress::onMessage(msg, wp, lp, result);
     }
 };
 
@@ -115,6 +122,85 @@ TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
     EXPECT_EQ(locks, (std::vector<bool>{false, true}));
     EXPECT_FALSE(progress.visible());
     EXPECT_FALSE(progress.running());
+}
+
+// The block loop lets no event through, so what shows during a large file
+// is only what the window paints by itself.
+TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough)
+{
+    tree.write("src\\klein.txt", "a");
+    tree.write("src\\riesig.txt", std::string(4 * 65536 + 100, 'r'));
+    tree.write("src\\zuletzt.txt", "z");
+    struct Seen {
+        int percent, bar;
+        bool barPainted;
+        std::string checked, saved;
+        bool labelsPainted;
+        int appMessages;
+    };
+    std::vector<Seen> seen;
+    auto painted = [&](TProgress::Row row) { return !GetUpdateRect(progress.control(row), nullptr, FALSE); };
+    progress.onFileProgress = [&](int percent) {
+        // 0 comes before each file; the blocks of a file bring the rest.
+        if (percent == 0 || text(TProgress::LbFile) != "riesig.txt")
+            return;
+        if (seen.empty())
+            progress.post(WM_APP, 0, 0);
+        seen.push_back({percent, pos(TProgress::FileProg), painted(TProgress::FileProg) && painted(TProgress::DirProg),
+                        text(TProgress::LbFileCtr), text(TProgress::LbCopyFileCtr),
+                        painted(TProgress::LbFile) && painted(TProgress::LbFileCtr) &&
+                            painted(TProgress::LbCopyFileCtr),
+                        progress.appMessages});
+    };
+    EXPECT_EQ(run(), RunOutcome::finished);
+    ASSERT_EQ(seen.size(), 5u);
+    for (const Seen& s : seen) {
+        EXPECT_EQ(s.bar, s.percent);
+        EXPECT_TRUE(s.barPainted) << s.percent;
+        EXPECT_EQ(s.checked, "2");
+        EXPECT_EQ(s.saved, "1");
+        EXPECT_TRUE(s.labelsPainted) << s.percent;
+        EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
+    }
+    EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_EQ(progress.appMessages, 1) << "the event waited for the next file";
+}
+
+// A path too long for its label shows its end: two paths that differ only
+// in their last part look different.
+TEST_F(ProgressTest, LongPathsKeepTheirEndInTheLabels)
+{
+    auto render = [&](TProgress::Row row, const std::string& path) {
+        HWND label = progress.control(row);
+        if (row == TProgress::LbQuelle)
+            progress.setSource(path);
+        else
+            progress.setTarget(path);
+        progress.flush();
+        RECT r = Window(label).clientRect();
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(label, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x)
+                pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return pixels;
+    };
+    std::string middle = "C:\\" + std::string(120, 'x') + "\\";
+    for (TProgress::Row row : {TProgress::LbQuelle, TProgress::LbZiel}) {
+        std::vector<COLORREF> eins = render(row, middle + "eins\\*.txt");
+        std::vector<COLORREF> zwei = render(row, middle + "zwei\\*.doc");
+        EXPECT_NE(eins, zwei) << row;
+        EXPECT_NE(render(row, middle + "eins\\"), render(row, middle + "zwei\\")) << row;
+        EXPECT_NE(eins, render(row, "")) << row;
+    }
 }
 
 TEST_F(ProgressTest, APromptShowsTheLatestValuesBehindIt)

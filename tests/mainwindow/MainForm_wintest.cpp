@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -617,6 +618,61 @@ TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
     for (int i = 0; i < 4; ++i)
         sum += form.liste().columnWidth(i);
     EXPECT_EQ(sum, std::max(int(form.liste().clientRect().right), 200 + 32 + 170 + 146)) << "the last one fills";
+}
+
+// Every control shows after a size change what it shows when the whole
+// window is painted afresh: none is left out, none keeps a stale picture.
+TEST_F(MainWindow, EveryControlIsPaintedAfterResizingAndMaximising)
+{
+    add(3);
+    auto capture = [&] {
+        RECT c = form.clientRect();
+        HDC dc = GetDCEx(form.handle(), nullptr, DCX_CACHE);
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, c.right, c.bottom);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        BitBlt(mem, 0, 0, c.right, c.bottom, dc, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = c.right;
+        info.bmiHeader.biHeight = -c.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        std::vector<uint32_t> pixels(size_t(c.right) * size_t(c.bottom));
+        GetDIBits(mem, bitmap, 0, UINT(c.bottom), pixels.data(), &info, DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(mem);
+        ReleaseDC(form.handle(), dc);
+        return pixels;
+    };
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"maximised", [&] { ShowWindow(form.handle(), SW_MAXIMIZE); }},
+        {"restored", [&] { ShowWindow(form.handle(), SW_RESTORE); }},
+        {"larger", [&] { form.setSize(ScaleToDpi(700), ScaleToDpi(480)); }},
+        {"smaller", [&] { form.setSize(ScaleToDpi(600), ScaleToDpi(400)); }},
+    };
+    ProcessMessages();
+    for (const auto& [name, step] : steps) {
+        step();
+        ProcessMessages();
+        std::vector<uint32_t> shown = capture();
+        RedrawWindow(form.handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        std::vector<uint32_t> fresh = capture();
+        ASSERT_EQ(shown.size(), fresh.size());
+        size_t stale = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            stale += shown[i] != fresh[i];
+        EXPECT_EQ(stale, 0u) << name;
+        // Inside the group box, right of its radios: the form's background.
+        RECT group = Window(form.control(TmForm::BackUpMode)).rect();
+        RECT c = form.clientRect();
+        EXPECT_EQ(fresh[size_t((group.top + group.bottom) / 2) * size_t(c.right) + size_t(group.right - 4)] & 0xFFFFFF,
+                  uint32_t(RGB(GetBValue(GetSysColor(COLOR_BTNFACE)), GetGValue(GetSysColor(COLOR_BTNFACE)),
+                               GetRValue(GetSysColor(COLOR_BTNFACE)))))
+            << name;
+    }
 }
 
 }  // namespace
