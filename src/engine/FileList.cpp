@@ -72,7 +72,6 @@ void MatchingFileList::clear()
 {
     names_.clear();
     entries_.clear();
-    hasSubdirectories_ = false;
     selected_ = npos;
     read_ = false;
     changed();
