@@ -32,19 +32,13 @@ using test::kNew;
 using test::kOld;
 using test::LastWrite;
 using test::ListNames;
+using test::OnExit;
+using test::pattern;
 using test::ReadAll;
 using test::RecordingView;
 using test::RunUnixShell;
 using test::ScriptedAnswerer;
 using test::UnixPath;
-
-std::string pattern(size_t size, char first = 'a')
-{
-    std::string bytes(size, ' ');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = char(first + i % 23);
-    return bytes;
-}
 
 // Every file below `directory`, by its path relative to it, with its bytes.
 std::map<std::string, std::string> filesBelow(FileSystem& fs, const std::string& directory,
@@ -70,12 +64,6 @@ bool holdsTemporaryName(const std::map<std::string, std::string>& files)
     return std::any_of(files.begin(), files.end(),
                        [](const auto& file) { return file.first.find(".~tresorix") != std::string::npos; });
 }
-
-// Runs a Unix command when the test ends, before its tree is removed.
-struct OnExit {
-    std::string command;
-    ~OnExit() { RunUnixShell(command); }
-};
 
 // A view that also lets a test act in the middle of a copy: the file
 // progress moves above 0 only between a copy's blocks, after its temporary

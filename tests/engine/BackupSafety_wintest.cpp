@@ -22,18 +22,12 @@ using test::kNew;
 using test::kOld;
 using test::LastWrite;
 using test::ListNames;
+using test::OnExit;
+using test::pattern;
 using test::ReadAll;
 using test::RunUnixShell;
 using test::ScriptedAnswerer;
 using test::UnixPath;
-
-std::string pattern(size_t size, char first = 'a')
-{
-    std::string bytes(size, ' ');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = char(first + i % 23);
-    return bytes;
-}
 
 // Opens a file as another program would, allowing others to read and write
 // but not to delete or rename it.
@@ -51,12 +45,6 @@ std::string unixDirectory(const std::string& path)
         name += '/';
     return name;
 }
-
-// Runs a Unix command when the test ends, before its tree is removed.
-struct OnExit {
-    std::string command;
-    ~OnExit() { RunUnixShell(command); }
-};
 
 class BackupSafetyTest : public BackupTest {
 protected:

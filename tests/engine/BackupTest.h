@@ -34,6 +34,21 @@ public:
     std::function<void(int)> onPump;
 };
 
+// Bytes whose every position within 23 is told apart.
+inline std::string pattern(size_t size, char first = 'a')
+{
+    std::string bytes(size, ' ');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char(first + i % 23);
+    return bytes;
+}
+
+// Runs a Unix command when the test ends, before its tree is removed.
+struct OnExit {
+    std::string command;
+    ~OnExit() { RunUnixShell(command); }
+};
+
 const uint64_t kOld = FileTimeOf(2020, 5, 1, 10, 0, 0);
 const uint64_t kNew = FileTimeOf(2024, 5, 1, 10, 0, 0);
 
