@@ -138,7 +138,10 @@ private:
 
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
-    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target);
+    // `listed`: the subdirectories as a listing of this visit saw them; none:
+    // listed here.
+    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
+                            const std::vector<FileEntry>* listed);
     bool onWalkPath(const std::string& directory);
     bool ownDirectory(const std::string& directory);
     void sourceFailure(const std::string& source, uint32_t error);

@@ -14,9 +14,10 @@ bool isDriveOnly(const std::string& path)
     return path.size() == 2 && path[1] == ':';
 }
 
-// Reads the files of `directory` that match any piece of `masks`.
+// Reads the files of `directory` that match any piece of `masks`, and its
+// subdirectories.
 uint32_t readEntries(FileSystem& fs, const std::string& directory, std::string_view masks,
-                     std::vector<FileEntry>& entries)
+                     std::vector<FileEntry>& entries, std::vector<FileEntry>& subdirectories)
 {
     std::vector<std::string_view> pieces;
     for (size_t start = 0;;) {
@@ -41,6 +42,8 @@ uint32_t readEntries(FileSystem& fs, const std::string& directory, std::string_v
     }
     FileEntry entry;
     while (listing->next(entry)) {
+        if (entry.isDirectory() && entry.name != "." && entry.name != "..")
+            subdirectories.push_back(entry);
         if (entry.attributes & (attrDirectory | attrVolumeLabel))
             continue;
         for (std::string_view piece : pieces)
@@ -72,6 +75,7 @@ void MatchingFileList::clear()
 {
     names_.clear();
     entries_.clear();
+    subdirectories_.clear();
     selected_ = npos;
     read_ = false;
     changed();
@@ -112,8 +116,10 @@ uint32_t FillFileList(FileSystem& fs, MatchingFileList& list, std::string direct
     if (list.read_ && EqualsIgnoreCase(directory, list.directory_) && masks == list.mask_)
         return 0;
     std::vector<FileEntry> entries;
-    if (uint32_t error = readEntries(fs, directory, masks, entries))
+    std::vector<FileEntry> subdirectories;
+    if (uint32_t error = readEntries(fs, directory, masks, entries, subdirectories))
         return error;
+    list.subdirectories_ = std::move(subdirectories);
     list.names_.clear();
     for (const FileEntry& entry : entries)
         list.names_.push_back(entry.name);

@@ -22,6 +22,8 @@ public:
     // The same files as listed, with size, time and attributes: the backup
     // walk copies from here instead of listing the directory again.
     const std::vector<FileEntry>& entries() const { return entries_; }
+    // The directories the same listing held, "." and ".." left out.
+    const std::vector<FileEntry>& subdirectories() const { return subdirectories_; }
     // Ends in a backslash; empty before the first fill and for the working
     // directory.
     const std::string& directory() const { return directory_; }
@@ -45,6 +47,7 @@ private:
 
     std::vector<std::string> names_;
     std::vector<FileEntry> entries_;
+    std::vector<FileEntry> subdirectories_;
     std::string directory_;
     std::string mask_ = "*.*";
     size_t selected_ = npos;

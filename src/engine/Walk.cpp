@@ -24,6 +24,10 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.setFileProgress(0);
     view_.setDirProgress(0);
 
+    // The subdirectories the files' listing saw, while the directory's stamp
+    // says that nothing came or went since; otherwise they are listed afresh,
+    // so that one made during the visit is walked too.
+    std::optional<std::vector<FileEntry>> subdirs;
     std::string upperSource = UpperCaseUmlaut(source);
     if (UpperCaseUmlaut(target) == upperSource) {
         skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
@@ -39,6 +43,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     } else {
         // A list of its own: one kept from an earlier walk of the same
         // directory and mask would not show what changed since.
+        const std::optional<uint64_t> stamp = recurse ? fs_.directoryStamp(source) : std::nullopt;
         MatchingFileList fileList;
         uint32_t error = FillFileList(fs_, fileList, source, mask);
         if (error != 0) {
@@ -74,11 +79,12 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                 break;
         }
         view_.flush();
+        if (stamp && fs_.directoryStamp(source) == stamp)
+            subdirs = fileList.subdirectories();
     }
 
-    // Listed afresh: a subdirectory made while the files were copied counts.
     if (recurse && !state_.cancelled())
-        walkSubdirectories(source, mask, target);
+        walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
 }
 
 // A source directory that cannot be entered or listed ends the run; only a
@@ -129,15 +135,25 @@ bool BackupRun::inMdListe(const std::string& path)
 
 // Links and junctions are followed, as users keep data behind them, but one
 // that leads back to a directory the walk is in already would never end.
-void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target)
+void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
+                                   const std::vector<FileEntry>* listed)
 {
     const bool outermost = walkPath_.empty();
     if (outermost)
         walkPath_.push_back({source, false, std::nullopt, false});
     uint32_t listError = 0;
-    std::unique_ptr<FileListing> subdirs = fs_.list(source, listError);
+    std::unique_ptr<FileListing> subdirs = listed ? nullptr : fs_.list(source, listError);
+    size_t at = 0;
+    auto next = [&](FileEntry& entry) {
+        if (!listed)
+            return subdirs && subdirs->next(entry);
+        if (at == listed->size())
+            return false;
+        entry = (*listed)[at++];
+        return true;
+    };
     FileEntry entry;
-    while (subdirs && !state_.cancelled() && !sourceFailed_ && subdirs->next(entry)) {
+    while (!state_.cancelled() && !sourceFailed_ && next(entry)) {
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";

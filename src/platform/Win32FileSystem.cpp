@@ -380,6 +380,37 @@ uint32_t Win32FileSystem::allocatedSize(const std::string& path, uint64_t& bytes
     return error;
 }
 
+std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& directory)
+{
+    // NTFS and ReFS move a directory's last-write time on every entry made,
+    // removed or renamed in it; FAT does not, and a share answers with the
+    // server's clock, not ours. Only local drives of those two kinds count.
+    if (directory.size() < 3 || directory[1] != ':' || directory[2] != '\\')
+        return std::nullopt;
+    const char drive = char(directory[0] & ~0x20);
+    auto known = keepsStamps_.find(drive);
+    if (known == keepsStamps_.end()) {
+        const std::wstring root = {wchar_t(drive), L':', L'\\'};
+        wchar_t name[MAX_PATH + 1] = {};
+        bool keeps = GetDriveTypeW(root.c_str()) == DRIVE_FIXED &&
+                     GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) &&
+                     (std::wstring_view(name) == L"NTFS" || std::wstring_view(name) == L"ReFS");
+        known = keepsStamps_.emplace(drive, keeps).first;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!known->second || !GetFileAttributesExW(LongPath(directory).c_str(), GetFileExInfoStandard, &data) ||
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    // The clock moves in steps of milliseconds: a change in the step of the
+    // last one could leave the time as it was. Two seconds back is clear.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t stamp = ticks(data.ftLastWriteTime);
+    if (stamp + 20'000'000 > ticks(now))
+        return std::nullopt;
+    return stamp;
+}
+
 uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     HANDLE h;

@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -24,10 +25,15 @@ public:
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;
+    std::optional<uint64_t> directoryStamp(const std::string& directory) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
     std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override;
+
+private:
+    // By drive letter: whether its volume keeps directory times faithfully.
+    std::map<char, bool> keepsStamps_;
 };
 
 // The form in which the W functions take `path`: made absolute against the

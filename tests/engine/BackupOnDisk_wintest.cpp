@@ -38,6 +38,7 @@ using test::ReadAll;
 using test::RecordingView;
 using test::RunUnixShell;
 using test::ScriptedAnswerer;
+using test::SetLastWrite;
 using test::UnixPath;
 
 // Every file below `directory`, by its path relative to it, with its bytes.
@@ -438,6 +439,38 @@ TEST_F(BackupJournalTest, ListingsThatBreakOffAreNeverTakenForTheWholeDirectory)
     EXPECT_EQ(fs.calls(FaultOp::openRead), 1);
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_EQ(answers.asked().size(), 2u);
+}
+
+// A directory whose stamp has not moved is listed once for its files and
+// its subdirectories; one that gains a subdirectory during the visit is
+// listed again, and the new subdirectory is walked.
+TEST_F(BackupJournalTest, AnUnchangedDirectoryIsListedOnceAndAChangedOneAgain)
+{
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+    SetLastWrite(src() + "sub\\", kOld);
+    SetLastWrite(src(), kOld);
+    if (!real.directoryStamp(src()))
+        GTEST_SKIP() << "this volume keeps no directory times to trust";
+    auto listings = [&](const std::string& directory, bool below) {
+        return std::count_if(fs.journal().begin(), fs.journal().end(), [&](const auto& call) {
+            return call.first == FaultOp::list && (below ? call.second.starts_with(directory) : call.second == directory);
+        });
+    };
+    ScriptedAnswerer answers;
+    ASSERT_EQ(runEntry("*.txt"), RunOutcome::finished);
+    EXPECT_EQ(listings(src(), true), 2);
+
+    fs.clear();
+    const int before = view.pumps;
+    view.onPump = [&](int pump) {
+        if (pump == before + 2)  // among the files of src\, after their listing
+            tree.write("src\\new\\c.txt", "c", kOld);
+    };
+    ASSERT_EQ(runEntry("*.txt"), RunOutcome::finished);
+    view.onPump = nullptr;
+    EXPECT_EQ(ReadAll(dst() + "new\\c.txt"), "c");
+    EXPECT_EQ(listings(src(), false), 2);
 }
 
 }  // namespace

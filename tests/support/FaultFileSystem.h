@@ -79,6 +79,10 @@ public:
     uint32_t createDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    std::optional<uint64_t> directoryStamp(const std::string& directory) override
+    {
+        return real_.directoryStamp(directory);
+    }
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override
     {
         return real_.allocatedSize(path, bytes);
