@@ -68,9 +68,10 @@ public:
     void processMessages() override;
     void flush() override;
 
-    // Milliseconds between two updates of the controls: some two dozen a
-    // second look smooth and leave the time to the copying.
-    static constexpr uint32_t kPaintInterval = 40;
+    // Milliseconds between two updates of the controls: ten a second look
+    // smooth, and each one costs the copying dozens of requests to the
+    // server and the display.
+    static constexpr uint32_t kPaintInterval = 100;
     // Milliseconds between two looks at the message queue during a run.
     static constexpr uint32_t kPumpInterval = 10;
     // The clock of that pacing (GetTickCount); tests freeze it.
