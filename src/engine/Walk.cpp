@@ -41,9 +41,9 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                       state_.skipRecursionPrompt);
         return;
     } else {
+        const std::optional<uint64_t> stamp = recurse ? fs_.directoryStamp(source) : std::nullopt;
         // A list of its own: one kept from an earlier walk of the same
         // directory and mask would not show what changed since.
-        const std::optional<uint64_t> stamp = recurse ? fs_.directoryStamp(source) : std::nullopt;
         MatchingFileList fileList;
         uint32_t error = FillFileList(fs_, fileList, source, mask);
         if (error != 0) {
