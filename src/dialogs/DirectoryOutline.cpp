@@ -2,6 +2,7 @@
 
 #include "engine/Format.h"
 #include "platform/TextConv.h"
+#include "platform/Win32FileSystem.h"
 #include "ui/Prompts.h"
 
 #include <shellapi.h>
@@ -66,18 +67,6 @@ std::string currentDirectory()
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring buffer(n, L'\0');
     n = GetCurrentDirectoryW(n, buffer.data());
-    buffer.resize(n);
-    return Narrow(buffer);
-}
-
-std::string fullPathName(const std::string& path)
-{
-    std::wstring wide = Widen(path);
-    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (n == 0)
-        return path;
-    std::wstring buffer(n, L'\0');
-    n = GetFullPathNameW(wide.c_str(), n, buffer.data(), nullptr);
     buffer.resize(n);
     return Narrow(buffer);
 }
@@ -321,7 +310,7 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
 {
     if (path.empty())
         return;
-    std::string result = path.ends_with(":\\") ? path : fullPathName(path);
+    std::string result = path.ends_with(":\\") ? path : AbsolutePath(path);
     result = LowerCaseName(result);
     if (result.size() > 3 && result.back() == '\\')
         result.pop_back();

@@ -58,7 +58,7 @@ std::string RunLogPath(const std::string& argument, const std::string& settingsF
     }
     // Taken from the working directory now, as the dialogs change it later;
     // every character of the name stays.
-    return Narrow(LongPath(argument));
+    return AbsolutePath(argument);
 }
 
 std::string UserLogPath()

@@ -251,6 +251,16 @@ std::wstring LongPath(const std::string& path)
     return full.empty() ? wide : full;
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    std::string full = Narrow(LongPath(path));
+    if (full.starts_with("\\\\?\\UNC\\"))
+        return "\\\\" + full.substr(8);
+    if (full.starts_with("\\\\?\\"))
+        return full.substr(4);
+    return full;
+}
+
 std::unique_ptr<FileListing> Win32FileSystem::list(const std::string& directory, uint32_t& error)
 {
     std::string pattern = directory;

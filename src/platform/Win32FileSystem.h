@@ -41,6 +41,8 @@ private:
 // name keeps every character, trailing dots and blanks too; device names
 // come back as \\.\NUL and so on.
 std::wstring LongPath(const std::string& path);
+// The same absolute path as the user reads it, without the prefix.
+std::string AbsolutePath(const std::string& path);
 
 // An absolute path ("C:\..." or "\\server\share\...", either slash) in the
 // \\?\ form, with "." and ".." resolved (never above the drive or share) and

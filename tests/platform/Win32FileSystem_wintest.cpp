@@ -122,6 +122,9 @@ TEST(PrefixedPath, ResolvesDotsAndSeparatorsButNoName)
     };
     for (auto [path, expected] : cases)
         EXPECT_EQ(PrefixedPath(path), expected) << path;
+    // As the user reads it: the same names, without the prefix.
+    EXPECT_EQ(AbsolutePath(R"(C:\dir.\..\data. )"), R"(C:\data. )");
+    EXPECT_EQ(AbsolutePath(R"(\\server\share\x.)"), R"(\\server\share\x.)");
 }
 
 // Names that differ only by what the system strips from a name's end, or by
