@@ -1,6 +1,7 @@
 #include "dialogs/DirWahl.h"
 
 #include "engine/Mask.h"
+#include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
 
@@ -116,14 +117,6 @@ std::string existingDirectory(FileSystem& fs, std::string path)
     }
 }
 
-std::string workingDirectory()
-{
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring buffer(n, L'\0');
-    buffer.resize(GetCurrentDirectoryW(n, buffer.data()));
-    return Narrow(buffer);
-}
-
 }  // namespace
 
 std::string FileCounterText(size_t files)
@@ -169,7 +162,7 @@ uint16_t TDirWahl::showDialog()
     // was started, when that is on a drive, else at the root of the drive
     // Windows is on: the tree is never without a directory OK could take.
     if (!dirView_.Drive()) {
-        std::string cwd = workingDirectory();
+        std::string cwd = WorkingDirectory();
         if (cwd.size() < 3 || cwd[1] != ':') {
             std::wstring windows(GetSystemWindowsDirectoryW(nullptr, 0), L'\0');
             windows.resize(GetSystemWindowsDirectoryW(windows.data(), UINT(windows.size())));

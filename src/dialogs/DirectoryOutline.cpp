@@ -62,15 +62,6 @@ void placeChild(std::vector<std::string>& children, std::string name)
     children.insert(children.begin() + std::ptrdiff_t(high), std::move(name));
 }
 
-std::string currentDirectory()
-{
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring buffer(n, L'\0');
-    n = GetCurrentDirectoryW(n, buffer.data());
-    buffer.resize(n);
-    return Narrow(buffer);
-}
-
 char lowerLetter(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -292,7 +283,7 @@ void TDirectoryOutline::SetDrive(char letter)
         return;
     drive_ = letter;
     SetCurrentDirectoryW(Widen(std::string(1, letter) + ":\\").c_str());
-    directory_ = LowerCaseName(currentDirectory());
+    directory_ = LowerCaseName(WorkingDirectory());
 
     // A drive that cannot be entered is no directory the user chose: its
     // root, which the walk then selects, is taken without a message.

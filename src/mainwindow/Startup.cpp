@@ -6,8 +6,8 @@
 #include "mainwindow/TargetBox.h"
 #include "set/AutoRun.h"
 #include "set/CommandLine.h"
-#include "set/Profile.h"
 #include "set/FileIO.h"
+#include "set/Profile.h"
 #include "set/Text.h"
 #include "ui/ProcessMessages.h"
 

@@ -251,6 +251,11 @@ std::wstring LongPath(const std::string& path)
     return full.empty() ? wide : full;
 }
 
+std::string WorkingDirectory()
+{
+    return Narrow(currentDirectory());
+}
+
 std::string AbsolutePath(const std::string& path)
 {
     std::string full = Narrow(LongPath(path));

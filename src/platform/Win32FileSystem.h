@@ -43,6 +43,8 @@ private:
 std::wstring LongPath(const std::string& path);
 // The same absolute path as the user reads it, without the prefix.
 std::string AbsolutePath(const std::string& path);
+// The process's working directory, however long.
+std::string WorkingDirectory();
 
 // An absolute path ("C:\..." or "\\server\share\...", either slash) in the
 // \\?\ form, with "." and ".." resolved (never above the drive or share) and

@@ -146,26 +146,6 @@ TEST_F(RunLogTest, SkipErrorsPassesOverWhereItCanAndEndsTheRunWhereItCannot)
     EXPECT_TRUE(noPrompt.asked().empty());
 }
 
-TEST_F(RunLogTest, ExitCodesOfTheWaysARunEnds)
-{
-    fs.addDirectory("C:\\Q");
-    fs.addFile("C:\\Q\\a.txt", "aaaa");
-    test::ScriptedAnswerer answers;
-    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis \"C:\\Fehlt\\\" wechseln.");
-    EXPECT_EQ(run({{"C:\\Fehlt", "", "*", "D:\\Z"}, {"C:\\Q", "", "*", "D:\\Z"}}), RunOutcome::sourceFailed);
-    EXPECT_EQ(exitCode(), 3);
-    EXPECT_FALSE(fs.exists("D:\\Z\\a.txt"));
-    EXPECT_TRUE(log.bytes.ends_with("Durch einen Fehler beendet.  Exitcode 3\r\n"));
-
-    fs.addDirectory("D:\\Z");
-    fs.addFile("D:\\Z\\a.txt", "old");
-    answers.then(mrCancel, "Zieldatei  D:\\Z\\a.txt");
-    EXPECT_EQ(run({{"C:\\Q", "", "*", "D:\\Z"}}, 3), RunOutcome::cancelled);
-    EXPECT_EQ(exitCode(), 2);
-    EXPECT_TRUE(log.bytes.ends_with("Abgebrochen.  Exitcode 2\r\n"));
-    EXPECT_EQ(answers.pending(), 0u);
-}
-
 TEST_F(RunLogTest, AnEntryWithoutAFullTargetIsPassedOverWithAMessage)
 {
     fs.addDirectory("C:\\Q");
