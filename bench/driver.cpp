@@ -53,7 +53,7 @@ int probe(const std::string& directory, int n)
         uint32_t put;
         if (fs.createWrite(path, out) == 0) {
             out->write(bytes, sizeof bytes, put);
-            out->setLastWriteTime(132000000000000000ull);
+            out->setTimeAndAttributes(132000000000000000ull, attrArchive);
             out->close();
         }
     };

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Counts the Wine server requests that a backup costs per file and per
 # directory, for the engine alone and for the real program, full and
-# unchanged. Three small trees tell the costs apart: nothing, 200 files in one
-# directory, and 200 directories of one file each. A request is one round
+# unchanged, beside xcopy (/D on the unchanged run). Three small trees tell
+# the costs apart: nothing, 200 files in one directory, and 200 directories
+# of one file each. A request is one round
 # trip from the program to the server.
 #   bench/roundtrips.sh [N]   N files and directories (default 200)
+#   ROUNDTRIPS_TOOLS   which to count (default: trx exe xcopy)
+#   ROUNDTRIPS_BY_NAME=1   also each request's count, on standard error
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -29,12 +32,14 @@ cp "$top/build/win/tresorix.exe" "$top/build/win/bench_driver.exe" "$work/prog/"
 
 # TOOL TREE: the number of requests one run makes from the measured
 # program's main thread (the run lives there). The server writes its trace
-# when it ends, so every count has a server of its own; `wine` starts the
-# program as the server's first process.
+# when it ends, so every count has a server of its own.
 count() {
     local tool=$1 src=$work/$2/src dst=$work/$2/dst
     local cmd
-    if [ "$tool" = exe ]; then
+    if [ "$tool" = xcopy ]; then
+        # /D on the unchanged run, as the bench times it.
+        cmd=(wine xcopy /E /I /Y $([ -d "$dst" ] && echo /D) "$(win "$src")" "$(win "$dst")")
+    elif [ "$tool" = exe ]; then
         printf 'STANDARDZIEL=%s\r\nBACKUPMODE=0\r\n###\r\n%s\r\nja\r\n*.*\r\n<Standardziel>\r\n' \
             "$(win "$dst")" "$(win "$src")" >"$work/prog/bench.tsi"
         cmd=(wine "$work/prog/tresorix.exe" "$(win "$work/prog/bench.tsi")" /START /CLOSE)
@@ -46,15 +51,25 @@ count() {
     WINEDEBUG=+server "${cmd[@]}" </dev/null >/dev/null 2>"$work/trace" || true
     # Killed, it would lose what it has not written yet; it ends by itself.
     wineserver -w </dev/null >/dev/null 2>&1 || true
-    awk '
-        !main && /^[0-9a-f]+: init_first_thread\(/ { main = $1 }
-        $1 == main && /^[0-9a-f]+: [a-z_]+\( / { n++; if (ENVIRON["ROUNDTRIPS_BY_NAME"]) by[$2]++ }
-        END { print n; for (r in by) print by[r], r > "/dev/stderr" }
+    # The measured program is the first process, unless the process that
+    # `wine` starts first launches it (as for a built-in program).
+    awk -v image="${cmd[1]##*[/\\]}" '
+        BEGIN { image = tolower(image); if (image !~ /\.exe$/) image = image ".exe" }
+        !first && /^[0-9a-f]+: init_first_thread\(/ { first = $1 }
+        /^[0-9a-f]+: new_process\( / && index(tolower($0), "\\" image "\"") { launcher = $1 }
+        $1 == launcher && /new_process\(\) = 0/ { match($0, /pid=[0-9a-f]+/); pid = substr($0, RSTART, RLENGTH); launcher = "" }
+        pid && /init_first_thread\(\) = 0/ && index($0, " " pid ",") { main = $1; pid = "" }
+        /^[0-9a-f]+: [a-z_]+\( / { n[$1]++; if (ENVIRON["ROUNDTRIPS_BY_NAME"]) by[$1 " " $2]++ }
+        END {
+            if (!main) main = first
+            print n[main]
+            for (r in by) if (index(r, main " ") == 1) print by[r], substr(r, length(main) + 2) > "/dev/stderr"
+        }
     ' "$work/trace"
 }
 
 printf '%-6s %-6s %10s %10s %10s\n' tool run "base" "per file" "per dir"
-for tool in trx exe; do
+for tool in ${ROUNDTRIPS_TOOLS:-trx exe xcopy}; do
     declare -A full=() same=()
     for tree in none files dirs; do
         rm -rf "$work/$tree/dst"

@@ -388,14 +388,29 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     }
 
     if (!failed && shortBy == 0) {
-        out->setLastWriteTime(file.lastWrite);
+        out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes);
         // The rename takes the old copy away; after a power cut the new one
         // must not be garbage under its name. A new file needs no such care:
         // its source still holds the bytes, and it is written again.
         if (existing.previous && out->flush() != 0)
             failed = true;
     }
+    // A new file takes its name while still open, which saves opening it
+    // again; one that replaces an old copy is renamed once it is closed, as
+    // that rename goes through to the medium.
+    std::string name;
+    OpenDirectory* held = heldTarget(targetFile, name);
+    const bool named = !failed && shortBy == 0 && !existing.previous && held && held->nameOpenFile(*out, name) == 0;
     failed = out->close() != 0 || failed;
+    if (named) {
+        if (!failed) {
+            noteTarget(target, file.name, true);
+            return CopyResult::saved;
+        }
+        // Complete only as far as the system could tell: it must not pass
+        // for a finished copy under its real name.
+        removeTemporary(targetFile);
+    }
     if (shortBy != 0) {
         removeTemporary(tempFile);
         ask(false,
@@ -409,9 +424,6 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
-    // A new file has the archive bit and nothing else already.
-    if ((file.attributes & kCopiedAttributes) != attrArchive)
-        fs_.setAttributes(tempFile, file.attributes);
     CopyResult result = replaceTarget(tempFile, targetFile, existing);
     if (result != CopyResult::failed)
         noteTarget(target, file.name, true);

@@ -68,8 +68,9 @@ public:
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
     // The size now, which may differ from what a listing said a moment ago.
     virtual uint32_t size(uint64_t& bytes) = 0;
-    // On the open handle: one open per copied file fewer than by path.
-    virtual uint32_t setLastWriteTime(uint64_t lastWrite) = 0;
+    // On the open handle, in one step: one open per copied file fewer than
+    // by path. `attributes` 0 leaves the file without any.
+    virtual uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) = 0;
     // On the medium before it returns: a copy that is to take an existing
     // copy's name must not be garbage there after a power cut.
     virtual uint32_t flush() = 0;
@@ -89,6 +90,10 @@ public:
     // As FileSystem::createWrite and renameFile, for names in this directory.
     virtual uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) = 0;
     virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
+    // Gives a file made by createWrite here, still open, the name `to` in
+    // this directory, unless a file has it: the copy needs no second open for
+    // its rename. 50 (not supported) where the file system cannot.
+    virtual uint32_t nameOpenFile(OpenFile& file, const std::string& to) { return 50; }
     // Deletes a file of this directory, read-only or not.
     virtual uint32_t deleteFile(const std::string& name) = 0;
 };

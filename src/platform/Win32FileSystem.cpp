@@ -108,10 +108,13 @@ public:
         return 0;
     }
 
-    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
-        FILETIME ft{DWORD(lastWrite), DWORD(lastWrite >> 32)};
-        return SetFileTime(handle_, nullptr, nullptr, &ft) ? 0 : GetLastError();
+        // Zero leaves a time, or the attributes, as they are.
+        FILE_BASIC_INFO info{};
+        info.LastWriteTime.QuadPart = LONGLONG(lastWrite);
+        info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(handle_, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
     }
 
     uint32_t flush() override { return FlushFileBuffers(handle_) ? 0 : GetLastError(); }
@@ -124,6 +127,8 @@ public:
         handle_ = INVALID_HANDLE_VALUE;
         return ok ? 0 : GetLastError();
     }
+
+    HANDLE handle() const { return handle_; }
 
 private:
     HANDLE handle_;
@@ -488,7 +493,8 @@ public:
     uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
     {
         HANDLE h;
-        NTSTATUS status = open(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+        // DELETE: the finished copy is renamed through this handle.
+        NTSTATUS status = open(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
                                FILE_SEQUENTIAL_ONLY, h);
         // As CreateFile reports a taken name for CREATE_NEW.
         if (status == NTSTATUS(0xC0000035L))  // STATUS_OBJECT_NAME_COLLISION
@@ -507,17 +513,15 @@ public:
                                replace ? FILE_WRITE_THROUGH : 0, h);
         if (!NT_SUCCESS(status))
             return statusError(status);
-        std::wstring wide = Widen(to);
-        std::vector<char> buffer(sizeof(FILE_RENAME_INFORMATION) + wide.size() * sizeof(wchar_t));
-        auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
-        info->ReplaceIfExists = replace;
-        info->RootDirectory = handle_;
-        info->FileNameLength = ULONG(wide.size() * sizeof(wchar_t));
-        std::copy(wide.begin(), wide.end(), info->FileName);
-        IO_STATUS_BLOCK io;
-        status = NtSetInformationFile(h, &io, info, ULONG(buffer.size()), FileRenameInformation);
+        uint32_t error = rename(h, to, replace);
         CloseHandle(h);
-        return statusError(status);
+        return error;
+    }
+
+    uint32_t nameOpenFile(OpenFile& file, const std::string& to) override
+    {
+        auto* own = dynamic_cast<File*>(&file);
+        return own ? rename(own->handle(), to, false) : ERROR_NOT_SUPPORTED;
     }
 
     uint32_t deleteFile(const std::string& name) override
@@ -551,6 +555,19 @@ public:
     }
 
 private:
+    uint32_t rename(HANDLE file, const std::string& to, bool replace)
+    {
+        std::wstring wide = Widen(to);
+        std::vector<char> buffer(sizeof(FILE_RENAME_INFORMATION) + wide.size() * sizeof(wchar_t));
+        auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+        info->ReplaceIfExists = replace;
+        info->RootDirectory = handle_;
+        info->FileNameLength = ULONG(wide.size() * sizeof(wchar_t));
+        std::copy(wide.begin(), wide.end(), info->FileName);
+        IO_STATUS_BLOCK io;
+        return statusError(NtSetInformationFile(file, &io, info, ULONG(buffer.size()), FileRenameInformation));
+    }
+
     // A file of this directory by its name alone.
     NTSTATUS open(const std::string& name, ACCESS_MASK access, ULONG share, ULONG disposition, ULONG options,
                   HANDLE& h)

@@ -22,7 +22,7 @@ protected:
         ASSERT_EQ(file->write(data.data(), uint32_t(data.size()), put), 0u);
         ASSERT_EQ(put, data.size());
         if (lastWrite) {
-            ASSERT_EQ(file->setLastWriteTime(lastWrite), 0u);
+            ASSERT_EQ(file->setTimeAndAttributes(lastWrite, attrArchive), 0u);
         }
         ASSERT_EQ(file->close(), 0u);
     }
@@ -424,7 +424,7 @@ TEST_F(Win32FileSystemTest, AHeldDirectoryCreatesAndRenamesAsItsPathsDo)
         ASSERT_EQ(held->createWrite("Grüße.~tmp", out), 0u);
         uint32_t put = 0;
         ASSERT_EQ(out->write("neu", 3, put), 0u);
-        ASSERT_EQ(out->setLastWriteTime(132682340970000000ull), 0u);
+        ASSERT_EQ(out->setTimeAndAttributes(132682340970000000ull, attrArchive), 0u);
         ASSERT_EQ(out->close(), 0u);
         EXPECT_EQ(held->createWrite("GRÜßE.~TMP", out), uint32_t(errFileExists));
         EXPECT_EQ(read(at + "Grüße.~tmp"), "neu");
@@ -441,6 +441,22 @@ TEST_F(Win32FileSystemTest, AHeldDirectoryCreatesAndRenamesAsItsPathsDo)
         EXPECT_EQ(held->renameFile("fehlt", "da", false), fs.renameFile(at + "fehlt", at + "da", false));
         EXPECT_EQ(held->renameFile("alt.txt", "Öl", false), 0u);
         EXPECT_EQ(read(at + "Öl"), "neu");
+
+        // A copy still open takes its name, never one that is taken, and
+        // keeps the time and attributes it was given.
+        ASSERT_EQ(held->createWrite("offen.~tmp", out), 0u);
+        ASSERT_EQ(out->write("offen", 5, put), 0u);
+        ASSERT_EQ(out->setTimeAndAttributes(132682340970000000ull, attrReadOnly | attrHidden), 0u);
+        EXPECT_EQ(held->nameOpenFile(*out, "ÖL"), takenByPath);
+        EXPECT_EQ(held->nameOpenFile(*out, "fertig.txt"), 0u);
+        ASSERT_EQ(out->close(), 0u);
+        EXPECT_EQ(read(at + "Öl"), "neu");
+        EXPECT_EQ(read(at + "fertig.txt"), "offen");
+        const FileEntry done = listAll(at)["fertig.txt"];
+        EXPECT_EQ(done.lastWrite, 132682340970000000ull);
+        EXPECT_EQ(done.attributes & (attrReadOnly | attrHidden), attrReadOnly | attrHidden);
+        EXPECT_EQ(listAll(at).count("offen.~tmp"), 0u);
+        fs.setAttributes(at + "fertig.txt", attrArchive);
     }
 }
 

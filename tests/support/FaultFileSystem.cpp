@@ -52,11 +52,11 @@ public:
 
     uint32_t size(uint64_t& bytes) override { return real_->size(bytes); }
 
-    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
-        if (uint32_t error = fs_.fail(FaultOp::setLastWriteTime, path_))
+        if (uint32_t error = fs_.fail(FaultOp::setTimeAndAttributes, path_))
             return error;
-        return real_->setLastWriteTime(lastWrite);
+        return real_->setTimeAndAttributes(lastWrite, attributes);
     }
 
     uint32_t flush() override

@@ -32,7 +32,7 @@ enum class FaultOp {
     directoryId,
     openRead,
     createWrite,
-    setLastWriteTime,
+    setTimeAndAttributes,
     freeSpace,
     // Calls on open files.
     read,             // on files opened for reading, once `after` bytes have come

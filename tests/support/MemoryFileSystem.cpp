@@ -23,10 +23,7 @@ private:
 
 class MemoryFile : public OpenFile {
 public:
-    MemoryFile(std::string& data, uint64_t& lastWrite, bool writing)
-        : data_(data), lastWrite_(lastWrite), writing_(writing)
-    {
-    }
+    MemoryFile(std::string& data, FileEntry& entry, bool writing) : data_(data), entry_(entry), writing_(writing) {}
     uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
     {
         got = 0;
@@ -50,11 +47,12 @@ public:
         bytes = data_.size();
         return 0;
     }
-    uint32_t setLastWriteTime(uint64_t lastWrite) override
+    uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
         if (!writing_)
             return errAccessDenied;
-        lastWrite_ = lastWrite;
+        entry_.lastWrite = lastWrite;
+        entry_.attributes = attributes;
         return 0;
     }
     uint32_t flush() override { return 0; }
@@ -62,7 +60,7 @@ public:
 
 private:
     std::string& data_;
-    uint64_t& lastWrite_;
+    FileEntry& entry_;
     bool writing_;
     size_t at_ = 0;
 };
@@ -275,7 +273,7 @@ uint32_t MemoryFileSystem::openRead(const std::string& path, std::unique_ptr<Ope
     Node* n = node(path);
     if (!n || n->entry.isDirectory())
         return n ? errAccessDenied : errFileNotFound;
-    file = std::make_unique<MemoryFile>(n->data, n->entry.lastWrite, false);
+    file = std::make_unique<MemoryFile>(n->data, n->entry, false);
     return 0;
 }
 
@@ -288,7 +286,7 @@ uint32_t MemoryFileSystem::createWrite(const std::string& path, std::unique_ptr<
     if (uint32_t error = addNode(path, e, {}))
         return error;
     Node* n = node(path);
-    file = std::make_unique<MemoryFile>(n->data, n->entry.lastWrite, true);
+    file = std::make_unique<MemoryFile>(n->data, n->entry, true);
     return 0;
 }
 
