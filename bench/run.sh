@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times Tresorix (the real program and the engine alone) against the peers
 # under the same Wine (xcopy) and against native cp and rsync, on the same
-# data in the same run. Prints medians and ratios; the last line is the
+# data in the same run. Start-up is also set against its floor, a bare
+# program that shows the same two windows and does nothing else
+# (bench/floor.cpp). Prints medians and ratios; the last line is the
 # summary. The machine may be busy: only ratios of one run mean anything.
 #
 #   BENCH_RUNS   runs per measurement, the median is reported (default 3)
@@ -30,6 +32,7 @@ wineserver_start
 trap 'wineserver_stop; display_stop' EXIT
 
 driver=$top/build/win/bench_driver.exe
+floor=$top/build/win/bench_floor.exe
 g++ -O2 -std=c++20 bench/gentree.cpp -o "$work/gentree"
 # DIR COMMAND...: builds DIR/src once with the command.
 make_tree() {
@@ -156,6 +159,7 @@ for run in $(seq "$runs"); do
         exe_set "$work/empty/src" "$work/empty/dst"
         for _ in 1 2 3; do
             measure start-exe.res "${exe[@]}"
+            measure start-floor.res wine "$floor"
             measure start-xcopy.res wine xcopy /E /I /Y /D "$(win "$work/empty/src")" "$(win "$work/empty/dst")"
             if [ -n "${old:-}" ]; then measure start-old.res "${old[@]}"; fi
         done
@@ -203,6 +207,7 @@ if has flat; then
 fi
 if has start; then
     show start-exe "start program"
+    show start-floor "start floor"
     show start-xcopy "start xcopy"
     show start-old "start before"
 fi
@@ -229,4 +234,5 @@ has full && M=$(ratio "$(median full-trx-full.res 2)" "$(median tenth-trx-full.r
 RF=$(over real-exe-full real-xcopy-full)
 RU=$(over real-exe-same real-xcopy-same)
 S=$(over start-exe start-xcopy)
-echo "bench: full $F unchanged $U large $L memory $M real-full $RF real-unchanged $RU start $S"
+FL=$(over start-exe start-floor)
+echo "bench: full $F unchanged $U large $L memory $M real-full $RF real-unchanged $RU start $S floor $FL"
