@@ -170,6 +170,7 @@ private:
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
     OpenDirectory* holdTarget(const std::string& directory, uint32_t& error);
+    void holdTarget(const std::string& directory, std::unique_ptr<OpenDirectory> held);
     OpenDirectory* heldTarget(const std::string& targetFile, std::string& name);
     void dropTargetDirectory();
     void letGoOfTarget();

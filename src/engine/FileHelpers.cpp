@@ -83,7 +83,7 @@ std::string DeepestExistingLevel(FileSystem& fs, const std::string& path)
     return level;
 }
 
-uint32_t ForceDirectory(FileSystem& fs, const std::string& path)
+uint32_t ForceDirectory(FileSystem& fs, const std::string& path, std::unique_ptr<OpenDirectory>* made)
 {
     if (path.find_first_of("<>") != std::string::npos)
         return errEntryNotPossible;
@@ -104,7 +104,10 @@ uint32_t ForceDirectory(FileSystem& fs, const std::string& path)
             continue;
         if (code == errDriveNotReady)
             return errDriveNotReady;
-        result = fs.createDirectory(soFar.substr(0, soFar.size() - 1));
+        if (made && end == full.size())
+            *made = fs.makeDirectory(soFar, result);
+        else
+            result = fs.createDirectory(soFar.substr(0, soFar.size() - 1));
         // Taken meanwhile, by a directory or by a file in the way.
         if (result == errAlreadyExists && isDirectory(fs, soFar))
             result = 0;

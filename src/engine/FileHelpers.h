@@ -27,8 +27,10 @@ bool DirectoryPresent(FileSystem& fs, const std::string& path, uint32_t& code);
 // the directory exists afterwards; 82 for a path with "<" or ">" (an
 // unresolved placeholder); 21 when the drive is not ready; otherwise the
 // error of the level that could not be created (the levels above it exist;
-// 183 when a file holds the name of a level).
-uint32_t ForceDirectory(FileSystem& fs, const std::string& path);
+// 183 when a file holds the name of a level). With `made`, the last level,
+// when it is made now, is held open there where the file system can do
+// that as it makes it.
+uint32_t ForceDirectory(FileSystem& fs, const std::string& path, std::unique_ptr<OpenDirectory>* made = nullptr);
 
 // The longest leading part of `path` (ending in "\\") that is a directory now,
 // looked for from the end; empty when not even the root answers.

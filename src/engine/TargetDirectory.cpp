@@ -88,11 +88,16 @@ OpenDirectory* BackupRun::holdTarget(const std::string& directory, uint32_t& err
     error = 0;
     if (targetDir_ && targetDirPath_ == directory)
         return targetDir_.get();
+    holdTarget(directory, fs_.openDirectory(directory, error));
+    return targetDir_.get();
+}
+
+void BackupRun::holdTarget(const std::string& directory, std::unique_ptr<OpenDirectory> held)
+{
     dropTargetDirectory();
-    targetDir_ = fs_.openDirectory(directory, error);
+    targetDir_ = std::move(held);
     if (targetDir_)
         targetDirPath_ = directory;
-    return targetDir_.get();
 }
 
 // The held target directory when `targetFile` lies in it, with the file's

@@ -180,8 +180,12 @@ void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileS
             prefix = end == std::string::npos ? target : target.substr(0, end + 1);
         }
         bool existed = (known == 0 || fileState == stateDirFailed) && DirectoryPresent(fs_, prefix, code);
-        uint32_t result = ForceDirectory(fs_, prefix);
+        std::unique_ptr<OpenDirectory> made;
+        uint32_t result = ForceDirectory(fs_, prefix, prefix == target ? &made : nullptr);
         fileState = uint16_t(result);
+        // Its copies' names go through the handle it was made with.
+        if (made)
+            holdTarget(target, std::move(made));
         if (result == 0) {
             std::string upper = UpperCaseUmlaut(prefix);
             if (!existed && !inMdListe(upper))

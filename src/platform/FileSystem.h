@@ -178,6 +178,15 @@ public:
         error = 0;
         return std::make_unique<ByName>(*this, directory);
     }
+    // Creates the directory (its path ending in a backslash) and holds it
+    // open as openDirectory does, unless the file system has no cheaper
+    // way than the two calls: then the result may be empty. `error` is the
+    // creation's, as createDirectory reports it.
+    virtual std::unique_ptr<OpenDirectory> makeDirectory(const std::string& directory, uint32_t& error)
+    {
+        error = createDirectory(directory.substr(0, directory.size() - 1));
+        return nullptr;
+    }
 };
 
 }  // namespace tresorix

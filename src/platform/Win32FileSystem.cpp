@@ -601,4 +601,28 @@ std::unique_ptr<OpenDirectory> Win32FileSystem::openDirectory(const std::string&
     return std::make_unique<Directory>(h);
 }
 
+std::unique_ptr<OpenDirectory> Win32FileSystem::makeDirectory(const std::string& directory, uint32_t& error)
+{
+    // What CreateDirectory does, keeping the handle it makes: the directory
+    // is not opened again by its path.
+    std::wstring name = LongPath(directory.substr(0, directory.size() - 1));
+    if (!name.starts_with(L"\\\\?\\"))
+        return FileSystem::makeDirectory(directory, error);
+    name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
+    UNICODE_STRING string{USHORT(name.size() * sizeof(wchar_t)), USHORT(name.size() * sizeof(wchar_t)),
+                          name.data()};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE h;
+    NTSTATUS status = NtCreateFile(&h, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
+                                   FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   FILE_CREATE,
+                                   FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
+                                   nullptr, 0);
+    // As CreateDirectory reports a taken name.
+    error = status == NTSTATUS(0xC0000035L) ? ERROR_ALREADY_EXISTS : statusError(status);
+    return error ? nullptr : std::make_unique<Directory>(h);
+}
+
 }  // namespace tresorix

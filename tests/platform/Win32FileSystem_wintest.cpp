@@ -168,7 +168,11 @@ TEST_F(Win32FileSystemTest, NamesEndingInDotsOrBlanksAreFilesOfTheirOwn)
 TEST_F(Win32FileSystemTest, ADirectoryEndingInADotHeldAndByPath)
 {
     ASSERT_EQ(fs.createDirectory(dir + "dir"), 0u);
-    ASSERT_EQ(fs.createDirectory(dir + "dir."), 0u);
+    // Made and held in one step, beside its twin without the dot.
+    uint32_t error = 1;
+    std::unique_ptr<OpenDirectory> held = fs.makeDirectory(dir + "dir.\\", error);
+    ASSERT_EQ(error, 0u);
+    ASSERT_TRUE(held);
     FileId plain, dotted;
     ASSERT_EQ(fs.directoryId(dir + "dir", plain), 0u);
     ASSERT_EQ(fs.directoryId(dir + "dir.", dotted), 0u);
@@ -176,9 +180,6 @@ TEST_F(Win32FileSystemTest, ADirectoryEndingInADotHeldAndByPath)
     write(dir + "dir\\inhalt", "ohne Punkt");
     write(dir + "dir.\\inhalt", "mit Punkt");
 
-    uint32_t error = 1;
-    std::unique_ptr<OpenDirectory> held = fs.openDirectory(dir + "dir.\\", error);
-    ASSERT_TRUE(held);
     for (const std::string name : {"data", "data.", "data..", "note", "note "}) {
         std::unique_ptr<OpenFile> out;
         ASSERT_EQ(held->createWrite(name, out), 0u) << name;
@@ -265,6 +266,12 @@ TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
     EXPECT_EQ(error, uint32_t(errPathNotFound));
     EXPECT_EQ(fs.createDirectory(dir + "d"), 0u);
     EXPECT_EQ(fs.createDirectory(dir + "d"), uint32_t(errAlreadyExists));
+    for (const char* taken : {"d\\", "D\\"}) {
+        EXPECT_FALSE(fs.makeDirectory(dir + taken, error));
+        EXPECT_EQ(error, uint32_t(errAlreadyExists));
+    }
+    EXPECT_FALSE(fs.makeDirectory(dir + "missing\\d\\", error));
+    EXPECT_EQ(error, uint32_t(errPathNotFound));
     EXPECT_EQ(fs.deleteFile(dir + "missing.txt"), uint32_t(errFileNotFound));
     uint64_t free = 0;
     EXPECT_NE(fs.freeSpace("\\\\nosuchserver\\share\\", free), 0u);
