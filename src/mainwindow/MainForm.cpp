@@ -108,13 +108,12 @@ SIZE textSize(HWND window, HFONT font, const std::string& text)
 TmForm::TmForm()
 {
     // The form paints its background around its controls, not under them,
-    // so a resize does not wipe them before they paint again.
-    create({kMainFormClass, " Tresorix", 541, 329, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW}, kLayout);
+    // so a resize does not wipe them before they paint again. The design
+    // size is the whole window's.
+    create({kMainFormClass, " Tresorix", 557, 367, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW, true}, kLayout);
     if (!handle())
         return;
     setUpControls();
-    // The design size is the whole window's.
-    setSize(ScaleToDpi(557), ScaleToDpi(367));
     setKeyPreview(true);
     chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
     networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
@@ -177,8 +176,12 @@ void TmForm::setUpControls()
 
     logoFont_ = logoFont(false);
     logoItalicFont_ = logoFont(true);
-    Window(control(Label1)).setFont(logoFont_);
-    Window(control(Label2)).setFont(logoItalicFont_);
+    Window(control(Label1)).setFont(logoFont_, false);
+    Window(control(Label2)).setFont(logoItalicFont_, false);
+    // Measured once: every layout needs the sizes, and each measuring is a
+    // device context of the label's, which costs round trips under Wine.
+    logoSize_[0] = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
+    logoSize_[1] = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
 
     // A group box draws its frame and caption only. Its inside is the form's
     // background, which the form then paints with the group box's radios
@@ -210,7 +213,13 @@ void TmForm::layoutControls()
     int barHeight = bar.bottom - bar.top;
 
     Window(control(ToolLine)).move(0, s(kToolLineTop), w, s(2));
-    Window(control(StdZielBox)).move(s(116), s(kStdZielTop + 1), std::max(w - s(116) - s(kMargin), s(60)), s(21 + 200));
+    // A combo box is as high as its edit field; the height it is given is
+    // that of its drop-down list, which stays as it is.
+    Window box(control(StdZielBox));
+    RECT boxRect = box.rect();
+    int boxWidth = std::max(w - s(116) - s(kMargin), s(60));
+    if (boxRect.left != s(116) || boxRect.top != s(kStdZielTop + 1) || boxRect.right - boxRect.left != boxWidth)
+        box.move(s(116), s(kStdZielTop + 1), boxWidth, s(21 + 200));
 
     int groupTop = h - barHeight - s(kMargin) - s(modeHeight_);
     Window(control(Liste)).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
@@ -224,8 +233,7 @@ void TmForm::layoutControls()
     for (int i = 0; i < 3; ++i)
         Window(control(WinAutoLoad + i)).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
 
-    SIZE name = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
-    SIZE mark = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
+    const SIZE name = logoSize_[0], mark = logoSize_[1];
     int logoTop = groupTop + s(modeHeight_) - name.cy - s(2);
     int logoLeft = checkLeft + s(18);
     Window(control(Label1)).move(logoLeft, logoTop, name.cx, name.cy);

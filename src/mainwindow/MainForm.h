@@ -247,6 +247,7 @@ private:
     int checkWidth_ = 0;  // the check boxes' width, from LbBlindLabel
 
     HFONT logoFont_ = nullptr, logoItalicFont_ = nullptr;
+    SIZE logoSize_[2] = {};  // Label1's and Label2's text in their fonts
     COLORREF logoColor_ = RGB(0, 128, 128);
     HICON stdZielIcons_[2] = {};
     bool clampPending_ = false;

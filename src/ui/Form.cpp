@@ -165,7 +165,8 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
     }
 
     RECT r{0, 0, ScaleToDpi(info.clientWidth), ScaleToDpi(info.clientHeight)};
-    AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
+    if (!info.wholeWindow)
+        AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
     CreateWindowExW(info.exStyle, info.className, Widen(info.caption).c_str(), info.style & ~WS_VISIBLE,
                     CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
     if (!hwnd_)

@@ -61,6 +61,7 @@ struct FormInfo {
     int clientWidth, clientHeight;  // pixels at 96 dpi
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = WS_EX_DLGMODALFRAME;
+    bool wholeWindow = false;  // the width and height include the frame
 };
 
 // Key modifiers passed to Form::onKeyDown.
