@@ -120,7 +120,8 @@ TmForm::TmForm()
     openWebPage = [this](const std::string& address) {
         ShellExecuteW(handle(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOW);
     };
-    layoutControls();
+    // The panels before their texts; the controls are laid out when the
+    // window first shows (relayout).
     setStatusParts();
     WriteStatusBar(0, 0, {});
     WriteStatusBar(1, 0, {});
@@ -256,14 +257,26 @@ void TmForm::setStatusParts()
     ::tresorix::StatusBar(control(StatusBar)).setParts(edges);
 }
 
+// A hidden window is laid out when it is shown: Wine charges each move of a
+// hidden control like that of a visible one, and start-up sizes the window
+// twice before it shows.
+void TmForm::relayout()
+{
+    if (!visible()) {
+        layoutPending_ = true;
+        return;
+    }
+    layoutControls();
+    FormResize();
+}
+
 void TmForm::onResize(int width, int height)
 {
     // The first WM_SIZE comes while the window is being created, before
     // its controls exist.
     if (!control(StatusBar) || IsIconic(handle()))
         return;
-    layoutControls();
-    FormResize();
+    relayout();
     // Moved controls keep their old picture, which Wine copies along, and the
     // form's background is painted over what lies on newly exposed ground:
     // after any size change every control paints itself afresh.
@@ -547,6 +560,15 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return false;
     case WM_MOUSEMOVE:  // FormMouseMove: over the window's free area
         setLogoColor(kTeal);
+        return false;
+    case WM_SHOWWINDOW:
+        // Still hidden here. FormResize may widen the window, which asks for
+        // one more layout.
+        if (wp)
+            while (std::exchange(layoutPending_, false)) {
+                layoutControls();
+                FormResize();
+            }
         return false;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize.y = ScaleToDpi(350);

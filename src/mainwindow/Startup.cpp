@@ -36,9 +36,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     }
 
     // 3. The check boxes stand right of the conflict mode, as wide as the
-    // widest caption.
-    layoutCheckBoxes();
-    layoutControls();
+    // widest caption (measured when the window was made).
+    relayout();
     setStatusParts();
 
     // 4. Autostart: checked when the value starts this very program.
