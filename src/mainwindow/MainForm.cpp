@@ -159,10 +159,13 @@ void TmForm::setUpControls()
     stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
 
+    // The list places its header once, not after every column.
     ListView list = liste();
+    list.setRedraw(false);
     list.setExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 4; ++i)
         list.addColumn(i, kColumns[i].header, settings_.columns[size_t(i)]);
+    list.setRedraw(true);
 
     ComboBox box = stdZielBox();
     box.send(CB_SETMINVISIBLE, 9);
@@ -401,8 +404,12 @@ int TmForm::mode() const
 
 void TmForm::setMode(int value)
 {
-    for (int i = 0; i < 4; ++i)
-        RadioButton(control(Mode0 + i)).setChecked(i == value);
+    // Only the radios that change; each costs round trips under Wine.
+    for (int i = 0; i < 4; ++i) {
+        RadioButton radio(control(Mode0 + i));
+        if (radio.checked() != (i == value))
+            radio.setCheckedAlone(i == value);
+    }
     lastMode_ = value;
 }
 

@@ -96,9 +96,13 @@ void TmForm::applySettings(const Settings& s)
     ComboBox box = stdZielBox();
     for (const std::string& target : s.backupDirList)
         AddTargetToBox(box, target, false);
+    // Each width makes the list place its header again, unless it waits for
+    // the last one.
+    liste().setRedraw(false);
     for (int i = 0; i < 4; ++i)
         liste().setColumnWidth(i, s.columns[size_t(i)]);
     clampColumns();
+    liste().setRedraw(true);
     setMode(s.backupMode);
     if (!s.backupDir.empty())
         AddTargetToBox(box, s.backupDir, false);
