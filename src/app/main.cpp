@@ -79,7 +79,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     mForm.startRun = [&](const RunSettings& settings) {
         return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
-    mForm.closed = [&] { PostQuitMessage(mForm.exitCode()); };
+    // The settings file and the registry are written by now. Unless a run
+    // still has to end and write its record, nothing is left to do: taken
+    // down window by window, the program would cost Wine some hundreds of
+    // server requests that ending the process spares.
+    mForm.closed = [&] {
+        if (!progress.running())
+            ExitProcess(UINT(mForm.exitCode()));
+        PostQuitMessage(mForm.exitCode());
+    };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
         if (zielwahl->Pick(proposal) != mrOk)
             return std::nullopt;
@@ -99,8 +107,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     mForm.FormShow();
     int exitCode = RunMessageLoop();
-    // The settings file and the registry are written by now. Taken down one
-    // by one, the windows would cost Wine some hundreds of server requests
-    // that ending the process spares at once.
     ExitProcess(UINT(exitCode));
 }

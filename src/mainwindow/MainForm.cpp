@@ -538,9 +538,11 @@ bool TmForm::onCloseQuery()
 void TmForm::onClose()
 {
     FormClose();
-    show(false);
+    // Told first: a program that ends here at once spares Wine hiding the
+    // window control by control.
     if (closed)
         closed();
+    show(false);
 }
 
 bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)

@@ -54,8 +54,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     switches_ = commandLine.switches;
     skipErrors_ = SwitchSkipsErrors(switches_);
     const std::string logArgument = LogFileArgument(arguments_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)),
-                                            logArgument.empty() ? UserLogPath() : std::string());
+    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)), logArgument.empty());
     runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
         fileName_ = commandLine.fileName;
@@ -155,7 +154,12 @@ void TmForm::FormClose()
     if (programPath_.empty())
         return;
     UpdateAutoRun();
-    liste().focus();
+    // Takes a target still being typed into the box first. With the focus on
+    // another of our controls nothing is being typed, and moving it would
+    // only repaint two controls of a window that is about to go.
+    HWND focus = GetFocus();
+    if (!focus || focus == control(StdZielBox) || IsChild(control(StdZielBox), focus))
+        liste().focus();
 
     std::string path = SettingsFileName(programPath_);
     std::string bytes;
