@@ -154,9 +154,9 @@ void TmForm::setUpControls()
         ToolButton(control(row)).setPicture(*picture);
 
     // A standard button shows an icon beside its caption; the greyed one is
-    // swapped in by SetStatus, as not every theme greys an icon itself.
+    // swapped in by SetStatus, as not every theme greys an icon itself, and
+    // made there when first needed.
     stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false);
-    stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
 
     // The list places its header once, not after every column.
@@ -361,6 +361,8 @@ void TmForm::SetStatus(bool enabled)
     for (Row row : kLocked)
         Window(control(row)).enable(enabled);
     Window(control(BtnFileSave)).enable(enabled && modified_);
+    if (!enabled && !stdZielIcons_[1])
+        stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
 }
 
