@@ -1,6 +1,6 @@
-// Program main: creates the main and the progress window, links them with
-// the dialogs (each made when first needed), shows the main window and runs
-// the message loop.
+// Program main: creates the main window, links it with the progress window
+// and the dialogs (each made when first needed), shows the main window and
+// runs the message loop.
 #include "dialogs/DirWahl.h"
 #include "dialogs/FilterForm.h"
 #include "dialogs/InfoForm.h"
@@ -40,6 +40,7 @@ public:
         return *dialog_;
     }
     Dialog* operator->() { return &**this; }
+    bool made() const { return dialog_ != nullptr; }
 
 private:
     std::function<std::unique_ptr<Dialog>()> make_;
@@ -69,17 +70,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         dialog->setCreateDialog(*mdForm);
         return dialog;
     });
-    TProgress progress(mForm.handle());
     OnDemand<TFilterForm> filterForm([] { return std::make_unique<TFilterForm>(); });
     OnDemand<Tinfo> info([] { return std::make_unique<Tinfo>(); });
 
-    // The progress window owns the run state; the main window's close query
-    // cancels a running backup through it.
-    mForm.setRunState(progress.state());
+    // The progress window, made with the first run, owns the run state from
+    // then on; the main window's close query cancels a running backup
+    // through it.
+    OnDemand<TProgress> progress([&] {
+        auto window = std::make_unique<TProgress>(mForm.handle());
+        mForm.setRunState(window->state());
+        return window;
+    });
     mForm.startRun = [&](const RunSettings& settings) {
-        return progress.BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
+        return progress->BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
-    mForm.closed = [&] { PostQuitMessage(mForm.exitCode()); };
+    // The settings file and the registry are written by now. Unless a run
+    // still has to end and write its record, nothing is left to do: taken
+    // down window by window, the program would cost Wine some hundreds of
+    // server requests that ending the process spares.
+    mForm.closed = [&] {
+        if (!progress.made() || !progress->running())
+            ExitProcess(UINT(mForm.exitCode()));
+        PostQuitMessage(mForm.exitCode());
+    };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
         if (zielwahl->Pick(proposal) != mrOk)
             return std::nullopt;
@@ -99,8 +112,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     mForm.FormShow();
     int exitCode = RunMessageLoop();
-    // The settings file and the registry are written by now. Taken down one
-    // by one, the windows would cost Wine some hundreds of server requests
-    // that ending the process spares at once.
     ExitProcess(UINT(exitCode));
 }

@@ -108,20 +108,20 @@ SIZE textSize(HWND window, HFONT font, const std::string& text)
 TmForm::TmForm()
 {
     // The form paints its background around its controls, not under them,
-    // so a resize does not wipe them before they paint again.
-    create({kMainFormClass, " Tresorix", 541, 329, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW}, kLayout);
+    // so a resize does not wipe them before they paint again. The design
+    // size is the whole window's.
+    create({kMainFormClass, " Tresorix", 557, 367, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW, true}, kLayout);
     if (!handle())
         return;
     setUpControls();
-    // The design size is the whole window's.
-    setSize(ScaleToDpi(557), ScaleToDpi(367));
     setKeyPreview(true);
     chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
     networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
     openWebPage = [this](const std::string& address) {
         ShellExecuteW(handle(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOW);
     };
-    layoutControls();
+    // The panels before their texts; the controls are laid out when the
+    // window first shows (relayout).
     setStatusParts();
     WriteStatusBar(0, 0, {});
     WriteStatusBar(1, 0, {});
@@ -154,15 +154,18 @@ void TmForm::setUpControls()
         ToolButton(control(row)).setPicture(*picture);
 
     // A standard button shows an icon beside its caption; the greyed one is
-    // swapped in by SetStatus, as not every theme greys an icon itself.
+    // swapped in by SetStatus, as not every theme greys an icon itself, and
+    // made there when first needed.
     stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false);
-    stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
 
+    // The list places its header once, not after every column.
     ListView list = liste();
+    list.setRedraw(false);
     list.setExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 4; ++i)
         list.addColumn(i, kColumns[i].header, settings_.columns[size_t(i)]);
+    list.setRedraw(true);
 
     ComboBox box = stdZielBox();
     box.send(CB_SETMINVISIBLE, 9);
@@ -177,8 +180,12 @@ void TmForm::setUpControls()
 
     logoFont_ = logoFont(false);
     logoItalicFont_ = logoFont(true);
-    Window(control(Label1)).setFont(logoFont_);
-    Window(control(Label2)).setFont(logoItalicFont_);
+    Window(control(Label1)).setFont(logoFont_, false);
+    Window(control(Label2)).setFont(logoItalicFont_, false);
+    // Measured once: every layout needs the sizes, and each measuring is a
+    // device context of the label's, which costs round trips under Wine.
+    logoSize_[0] = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
+    logoSize_[1] = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
 
     // A group box draws its frame and caption only. Its inside is the form's
     // background, which the form then paints with the group box's radios
@@ -210,7 +217,13 @@ void TmForm::layoutControls()
     int barHeight = bar.bottom - bar.top;
 
     Window(control(ToolLine)).move(0, s(kToolLineTop), w, s(2));
-    Window(control(StdZielBox)).move(s(116), s(kStdZielTop + 1), std::max(w - s(116) - s(kMargin), s(60)), s(21 + 200));
+    // A combo box is as high as its edit field; the height it is given is
+    // that of its drop-down list, which stays as it is.
+    Window box(control(StdZielBox));
+    RECT boxRect = box.rect();
+    int boxWidth = std::max(w - s(116) - s(kMargin), s(60));
+    if (boxRect.left != s(116) || boxRect.top != s(kStdZielTop + 1) || boxRect.right - boxRect.left != boxWidth)
+        box.move(s(116), s(kStdZielTop + 1), boxWidth, s(21 + 200));
 
     int groupTop = h - barHeight - s(kMargin) - s(modeHeight_);
     Window(control(Liste)).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
@@ -224,8 +237,7 @@ void TmForm::layoutControls()
     for (int i = 0; i < 3; ++i)
         Window(control(WinAutoLoad + i)).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
 
-    SIZE name = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
-    SIZE mark = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
+    const SIZE name = logoSize_[0], mark = logoSize_[1];
     int logoTop = groupTop + s(modeHeight_) - name.cy - s(2);
     int logoLeft = checkLeft + s(18);
     Window(control(Label1)).move(logoLeft, logoTop, name.cx, name.cy);
@@ -248,14 +260,26 @@ void TmForm::setStatusParts()
     ::tresorix::StatusBar(control(StatusBar)).setParts(edges);
 }
 
+// A hidden window is laid out when it is shown: Wine charges each move of a
+// hidden control like that of a visible one, and start-up sizes the window
+// twice before it shows.
+void TmForm::relayout()
+{
+    if (!visible()) {
+        layoutPending_ = true;
+        return;
+    }
+    layoutControls();
+    FormResize();
+}
+
 void TmForm::onResize(int width, int height)
 {
     // The first WM_SIZE comes while the window is being created, before
     // its controls exist.
     if (!control(StatusBar) || IsIconic(handle()))
         return;
-    layoutControls();
-    FormResize();
+    relayout();
     // Moved controls keep their old picture, which Wine copies along, and the
     // form's background is painted over what lies on newly exposed ground:
     // after any size change every control paints itself afresh.
@@ -337,6 +361,8 @@ void TmForm::SetStatus(bool enabled)
     for (Row row : kLocked)
         Window(control(row)).enable(enabled);
     Window(control(BtnFileSave)).enable(enabled && modified_);
+    if (!enabled && !stdZielIcons_[1])
+        stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
 }
 
@@ -380,8 +406,12 @@ int TmForm::mode() const
 
 void TmForm::setMode(int value)
 {
-    for (int i = 0; i < 4; ++i)
-        RadioButton(control(Mode0 + i)).setChecked(i == value);
+    // Only the radios that change; each costs round trips under Wine.
+    for (int i = 0; i < 4; ++i) {
+        RadioButton radio(control(Mode0 + i));
+        if (radio.checked() != (i == value))
+            radio.setCheckedAlone(i == value);
+    }
     lastMode_ = value;
 }
 
@@ -510,9 +540,11 @@ bool TmForm::onCloseQuery()
 void TmForm::onClose()
 {
     FormClose();
-    show(false);
+    // Told first: a program that ends here at once spares Wine hiding the
+    // window control by control.
     if (closed)
         closed();
+    show(false);
 }
 
 bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
@@ -539,6 +571,15 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return false;
     case WM_MOUSEMOVE:  // FormMouseMove: over the window's free area
         setLogoColor(kTeal);
+        return false;
+    case WM_SHOWWINDOW:
+        // Still hidden here. FormResize may widen the window, which asks for
+        // one more layout.
+        if (wp)
+            while (std::exchange(layoutPending_, false)) {
+                layoutControls();
+                FormResize();
+            }
         return false;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize.y = ScaleToDpi(350);

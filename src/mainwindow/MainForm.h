@@ -207,6 +207,7 @@ private:
 
     void setUpControls();
     void layoutControls();
+    void relayout();
     void layoutCheckBoxes();
     void setStatusParts();
     void clampColumns();
@@ -247,9 +248,11 @@ private:
     int checkWidth_ = 0;  // the check boxes' width, from LbBlindLabel
 
     HFONT logoFont_ = nullptr, logoItalicFont_ = nullptr;
+    SIZE logoSize_[2] = {};  // Label1's and Label2's text in their fonts
     COLORREF logoColor_ = RGB(0, 128, 128);
     HICON stdZielIcons_[2] = {};
     bool clampPending_ = false;
+    bool layoutPending_ = false;  // sized while hidden: laid out when shown
     bool filling_ = false;  // rows are being added in bulk: one ListeChange at the end
     bool showMaximized_ = false;
 

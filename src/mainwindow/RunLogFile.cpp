@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace tresorix {
 
@@ -25,9 +26,14 @@ bool RunLogFile::append(std::string_view bytes)
 {
     if (AppendFileBytes(path_, bytes) == 0)
         return true;
-    if (fallback_.empty() || fallback_ == path_)
+    // Looked up only now: asking the shell for the folder costs every start
+    // time, and most never need it.
+    if (!std::exchange(userFallback_, false))
         return false;
-    path_ = fallback_;
+    std::string fallback = UserLogPath();
+    if (fallback.empty() || fallback == path_)
+        return false;
+    path_ = fallback;
     CreateDirectoryW(LongPath(path_.substr(0, path_.rfind('\\'))).c_str(), nullptr);
     // The record began for the other file: the byte-order mark belongs at
     // the start of this one only.

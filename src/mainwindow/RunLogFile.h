@@ -11,9 +11,9 @@ namespace tresorix {
 
 class RunLogFile : public LogFile {
 public:
-    // `fallback`: where the log goes when `path` cannot be written; empty
-    // for a file the user named.
-    RunLogFile(std::string path, std::string fallback) : path_(std::move(path)), fallback_(std::move(fallback)) {}
+    // `userFallback`: when `path` cannot be written, the log goes to
+    // UserLogPath(); false for a file the user named.
+    RunLogFile(std::string path, bool userFallback) : path_(std::move(path)), userFallback_(userFallback) {}
     const std::string& path() const { return path_; }
 
     uint64_t size() override;
@@ -22,7 +22,8 @@ public:
     std::string now() override;
 
 private:
-    std::string path_, fallback_;
+    std::string path_;
+    bool userFallback_;
 };
 
 // Where the log goes: `argument` (from /LOG=, taken from the working

@@ -36,9 +36,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     }
 
     // 3. The check boxes stand right of the conflict mode, as wide as the
-    // widest caption.
-    layoutCheckBoxes();
-    layoutControls();
+    // widest caption (measured when the window was made).
+    relayout();
     setStatusParts();
 
     // 4. Autostart: checked when the value starts this very program.
@@ -55,8 +54,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     switches_ = commandLine.switches;
     skipErrors_ = SwitchSkipsErrors(switches_);
     const std::string logArgument = LogFileArgument(arguments_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)),
-                                            logArgument.empty() ? UserLogPath() : std::string());
+    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)), logArgument.empty());
     runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
         fileName_ = commandLine.fileName;
@@ -97,9 +95,13 @@ void TmForm::applySettings(const Settings& s)
     ComboBox box = stdZielBox();
     for (const std::string& target : s.backupDirList)
         AddTargetToBox(box, target, false);
+    // Each width makes the list place its header again, unless it waits for
+    // the last one.
+    liste().setRedraw(false);
     for (int i = 0; i < 4; ++i)
         liste().setColumnWidth(i, s.columns[size_t(i)]);
     clampColumns();
+    liste().setRedraw(true);
     setMode(s.backupMode);
     if (!s.backupDir.empty())
         AddTargetToBox(box, s.backupDir, false);
@@ -152,7 +154,12 @@ void TmForm::FormClose()
     if (programPath_.empty())
         return;
     UpdateAutoRun();
-    liste().focus();
+    // Takes a target still being typed into the box first. With the focus on
+    // another of our controls nothing is being typed, and moving it would
+    // only repaint two controls of a window that is about to go.
+    HWND focus = GetFocus();
+    if (!focus || focus == control(StdZielBox) || IsChild(control(StdZielBox), focus))
+        liste().focus();
 
     std::string path = SettingsFileName(programPath_);
     std::string bytes;

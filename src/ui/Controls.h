@@ -34,6 +34,19 @@ public:
 class RadioButton : public CheckBox {
 public:
     using CheckBox::CheckBox;
+    // Sets this radio alone, for a caller that sets the others of its group
+    // too: checked, an automatic radio unchecks them itself and looks through
+    // every control of the window for them, under Wine a round trip each.
+    void setCheckedAlone(bool on) const
+    {
+        if (!on) {
+            setChecked(false);
+            return;
+        }
+        send(BM_SETSTYLE, BS_RADIOBUTTON, FALSE);
+        setChecked(true);
+        send(BM_SETSTYLE, BS_AUTORADIOBUTTON, FALSE);
+    }
 };
 
 class Edit : public Window {

@@ -165,7 +165,8 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
     }
 
     RECT r{0, 0, ScaleToDpi(info.clientWidth), ScaleToDpi(info.clientHeight)};
-    AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
+    if (!info.wholeWindow)
+        AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
     CreateWindowExW(info.exStyle, info.className, Widen(info.caption).c_str(), info.style & ~WS_VISIBLE,
                     CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
     if (!hwnd_)
@@ -411,6 +412,7 @@ void Form::detach()
     hints_ = ToolTip();
     extraHints_.clear();
     defaultRow_ = cancelRow_ = -1;
+    lastSize_ = {~WPARAM(0), 0};
 }
 
 LRESULT CALLBACK Form::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -462,6 +464,11 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return index >= 0 ? onNotify(index, *header) : 0;
     }
     case WM_SIZE:
+        // Wine tells a window its size again when it is first shown; laid
+        // out anew, each control would cost round trips for nothing.
+        if (wp == lastSize_.first && lp == lastSize_.second)
+            return 0;
+        lastSize_ = {wp, lp};
         for (size_t i = 0; i < controls_.size(); ++i)
             if (rows_[i].kind == Kind::statusBar)
                 StatusBar(controls_[i]).parentResized();

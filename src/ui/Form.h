@@ -61,6 +61,7 @@ struct FormInfo {
     int clientWidth, clientHeight;  // pixels at 96 dpi
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = WS_EX_DLGMODALFRAME;
+    bool wholeWindow = false;  // the width and height include the frame
 };
 
 // Key modifiers passed to Form::onKeyDown.
@@ -175,6 +176,7 @@ private:
     ToolTip hints_;
     std::vector<std::pair<HWND, const char*>> extraHints_;
     int hintPopTime_ = 0;
+    std::pair<WPARAM, LPARAM> lastSize_{~WPARAM(0), 0};  // of the last WM_SIZE
     int defaultRow_ = -1, cancelRow_ = -1;
     bool keyPreview_ = false;
     bool modal_ = false;

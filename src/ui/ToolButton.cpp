@@ -119,7 +119,10 @@ std::optional<LRESULT> toolButtonMessage(HWND hwnd, ButtonState* s, UINT msg, WP
     switch (msg) {
     case TBM_SETPICTURE:
         s->picture = reinterpret_cast<const ToolPicture*>(lp);
-        InvalidateRect(hwnd, nullptr, FALSE);
+        // A hidden button is painted whole when it shows; marking it costs a
+        // round trip under Wine all the same.
+        if (IsWindowVisible(hwnd))
+            InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_STATIC;

@@ -16,6 +16,13 @@ std::string Window::text() const
     return Narrow(buffer);
 }
 
+void Window::move(int x, int y, int w, int h, bool repaint) const
+{
+    RECT r = rect();
+    if (r.left != x || r.top != y || r.right - r.left != w || r.bottom - r.top != h)
+        MoveWindow(hwnd_, x, y, w, h, repaint);
+}
+
 RECT Window::rect() const
 {
     RECT r{};

@@ -40,7 +40,9 @@ public:
     // top-level window).
     RECT rect() const;
     RECT clientRect() const { RECT r{}; GetClientRect(hwnd_, &r); return r; }
-    void move(int x, int y, int w, int h, bool repaint = true) const { MoveWindow(hwnd_, x, y, w, h, repaint); }
+    // Nothing when the window is there already: under Wine such a move still
+    // costs round trips to the server, and layouts repeat most of theirs.
+    void move(int x, int y, int w, int h, bool repaint = true) const;
     void setPos(int x, int y) const { SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
     void setSize(int w, int h) const { SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE); }
 

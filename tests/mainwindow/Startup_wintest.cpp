@@ -112,6 +112,25 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     EXPECT_FALSE(start({})->checked(TmForm::WinAutoLoad));
 }
 
+// Start-up sizes the window while it is hidden; when it shows, the controls
+// fit that size, and a saved width below the least has been widened.
+TEST_F(Startup, TheSavedSizeIsLaidOutWhenTheWindowShows)
+{
+    tree.write("tresorix.INI", "[WINDOW]\r\nLEFT=10\r\nTOP=10\r\nWIDTH=300\r\nHEIGHT=600\r\n");
+    auto form = start({});
+    form->show(true);
+    RECT r = form->rect();
+    EXPECT_EQ(r.right - r.left, form->minimumWidth());
+    EXPECT_EQ(r.bottom - r.top, 600);
+    RECT client = form->clientRect();
+    RECT list = form->liste().rect();
+    RECT bar = Window(form->control(TmForm::StatusBar)).rect();
+    RECT group = Window(form->control(TmForm::BackUpMode)).rect();
+    EXPECT_EQ(list.right, client.right - ScaleToDpi(4));
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(group.bottom + ScaleToDpi(4), bar.top);
+}
+
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 {
     tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
