@@ -13,37 +13,46 @@ namespace tresorix {
 
 namespace {
 
-// Labels that show names take them literally: "&" in a file name is no
-// mnemonic; a long one is cut at the edge, not wrapped.
-constexpr DWORD kName = SS_NOPREFIX | SS_LEFTNOWORDWRAP;
-// Labels that show paths draw them themselves (onMessage): a path too long
-// for its label keeps its start and its last part, with the ellipsis in the
-// middle, where a cut at the edge would hide the mask or the directory that
-// tells one line from the next. Wine's labels ignore SS_PATHELLIPSIS.
-constexpr DWORD kPath = SS_NOPREFIX | SS_OWNERDRAW;
-
-// The labels that change during a run reach up to their right-hand neighbour
-// instead of sizing themselves to each new text: they show the same, and
-// measuring every text costs Wine's GDI more than copying a small file.
 constexpr ControlRow kLayout[] = {
     {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
-    {"LbFile", Kind::label, "", nullptr, 56, 8, 365, 13, rowBold, 0, kName},
     {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
     {"Label2", Kind::label, "von:", nullptr, 8, 48, 0, 0},
-    {"LbQuelle", Kind::label, "", nullptr, 56, 48, 365, 13, 0, 0, kPath},
     {"DirProg", Kind::progressBar, "", nullptr, 8, 64, 409, 17, rowBold},
     {"Label3", Kind::label, "nach:", nullptr, 8, 88, 0, 0},
-    {"LbZiel", Kind::label, "", nullptr, 56, 88, 365, 13, 0, 0, kPath},
-    {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 0, 0},
-    {"LbFileCtr", Kind::label, "", nullptr, 120, 112, 84, 13, 0, 0, kName},
-    {"lbCheckedBytes", Kind::label, "", nullptr, 208, 112, 126, 13, 0, 0, kName},
-    {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 0, 0},
-    {"LbCopyFileCtr", Kind::label, "", nullptr, 120, 128, 84, 13, 0, 0, kName},
-    {"lbBUpBytes", Kind::label, "", nullptr, 208, 128, 126, 13, 0, 0, kName},
+    // As wide as their text they would reach into the counters beside them
+    // and cover their first pixels: the window draws the counters before its
+    // labels paint themselves.
+    {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 112, 0},
+    {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 112, 0},
     {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
     {"BtnStart", Kind::button, "(versteckt)", nullptr, 344, 96, 75, 20, rowHidden | rowDisabled},
 };
 static_assert(std::size(kLayout) == TProgress::kRowCount);
+
+// Where the window draws the values (drawTexts), pixels at 96 dpi. Under
+// Wine a label of their own would cost each value about a dozen round trips
+// to the server whenever it changes; drawn here, they share one paint. Each
+// reaches up to its right-hand neighbour, so a long name is cut at the edge,
+// not wrapped.
+struct TextPlace {
+    int left, top, width;
+    bool bold;
+    // A path too long for its place keeps its start and its last part, with
+    // the ellipsis in the middle (fitPath), where a cut at the edge would
+    // hide the mask or the directory that tells one line from the next.
+    bool path;
+};
+constexpr TextPlace kTextPlaces[] = {
+    {56, 8, 365, true, false},      // LbFile
+    {56, 48, 365, false, true},     // LbQuelle
+    {56, 88, 365, false, true},     // LbZiel
+    {120, 112, 84, false, false},   // LbFileCtr
+    {208, 112, 126, false, false},  // lbCheckedBytes
+    {120, 128, 84, false, false},   // LbCopyFileCtr
+    {208, 128, 126, false, false},  // lbBUpBytes
+};
+constexpr int kTextHeight = 13;
+static_assert(std::size(kTextPlaces) == TProgress::kTextCount);
 
 // The path with "..." in its middle, so that it fits `width` in the DC's
 // font: its last name stays whole, the start keeps the room that is left.
@@ -75,10 +84,6 @@ std::wstring fitPath(HDC dc, const std::wstring& path, int width)
 }
 
 constexpr TProgress::Row kBars[] = {TProgress::FileProg, TProgress::DirProg};
-constexpr TProgress::Row kValueLabels[] = {
-    TProgress::LbFile,         TProgress::LbQuelle,      TProgress::LbZiel,     TProgress::LbFileCtr,
-    TProgress::lbCheckedBytes, TProgress::LbCopyFileCtr, TProgress::lbBUpBytes,
-};
 
 }  // namespace
 
@@ -188,36 +193,71 @@ bool TProgress::onCloseQuery()
     return false;
 }
 
-bool TProgress::onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+bool TProgress::onMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 {
-    if (msg != WM_DRAWITEM)
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle(), &ps);
+        drawTexts(dc);
+        EndPaint(handle(), &ps);
+    } else if (msg == WM_PRINTCLIENT) {
+        drawTexts(HDC(wp));
+    } else {
         return false;
-    auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-    if (item.CtlType != ODT_STATIC)
-        return false;
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    HGDIOBJ font = SelectObject(item.hDC, FormFont());
-    std::wstring text = fitPath(item.hDC, Widen(Window(item.hwndItem).text()), item.rcItem.right - item.rcItem.left);
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
-    // Each character at the place the measuring gave it: Wine draws some
-    // glyphs wider than it measures them, which would push the end out.
-    std::vector<int> ends(text.size()), steps(text.size());
-    SIZE size{};
-    GetTextExtentExPointW(item.hDC, text.c_str(), int(text.size()), 0, nullptr, ends.data(), &size);
-    for (size_t i = 0; i < text.size(); ++i)
-        steps[i] = ends[i] - (i ? ends[i - 1] : 0);
-    ExtTextOutW(item.hDC, item.rcItem.left, item.rcItem.top, ETO_CLIPPED, &item.rcItem, text.c_str(),
-                UINT(text.size()), steps.data());
-    SelectObject(item.hDC, font);
-    result = TRUE;
+    }
+    result = 0;
     return true;
 }
 
-void TProgress::setLabel(Row row, std::string text)
+RECT TProgress::textRect(Text text)
 {
-    if (wantedText_[row] != text) {
-        wantedText_[row] = std::move(text);
+    // As a control of the layout table would be placed.
+    const TextPlace& place = kTextPlaces[text];
+    int left = ScaleToDpi(place.left), top = ScaleToDpi(place.top);
+    return {left, top, left + ScaleToDpi(place.width), top + ScaleToDpi(kTextHeight)};
+}
+
+void TProgress::drawTexts(HDC dc) const
+{
+    for (int i = 0; i < kTextCount; ++i) {
+        // Only what is to be painted: a path is measured again at each draw.
+        RECT r = textRect(Text(i));
+        if (!RectVisible(dc, &r))
+            continue;
+        const TextPlace& place = kTextPlaces[i];
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        HGDIOBJ font = SelectObject(dc, FormFont(place.bold));
+        std::wstring text = Widen(shownText_[i]);
+        if (!place.path) {
+            // In the colours and the way a static label draws itself, so it
+            // looks as the captions beside it: "&" is no mnemonic, and
+            // without word breaks a long name is cut at the edge.
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX);
+        } else {
+            text = fitPath(dc, text, r.right - r.left);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            // Each character at the place the measuring gave it: Wine draws
+            // some glyphs wider than it measures them, which would push the
+            // end out.
+            std::vector<int> ends(text.size()), steps(text.size());
+            SIZE size{};
+            GetTextExtentExPointW(dc, text.c_str(), int(text.size()), 0, nullptr, ends.data(), &size);
+            for (size_t c = 0; c < text.size(); ++c)
+                steps[c] = ends[c] - (c ? ends[c - 1] : 0);
+            ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &r, text.c_str(), UINT(text.size()), steps.data());
+        }
+        SelectObject(dc, font);
+    }
+}
+
+void TProgress::setLabel(Text text, std::string value)
+{
+    if (wantedText_[text] != value) {
+        wantedText_[text] = std::move(value);
         dirty_ = true;
     }
 }
@@ -299,23 +339,38 @@ void TProgress::apply()
     lastUpdate_ = ticks_();
     updateNow_ = false;
     dirty_ = false;
-    // Only what changed: each call is a round trip to the Wine server, and a
-    // label that sizes itself is measured again.
-    for (Row row : kValueLabels)
-        if (shownText_[row] != wantedText_[row]) {
-            setCaption(row, wantedText_[row]);
-            shownText_[row] = wantedText_[row];
-            // A label that draws itself is not repainted by a new text.
-            if (row == LbQuelle || row == LbZiel)
-                Window(control(row)).invalidate(false);
-            paint(row);
+    // Only the places of the values that changed are drawn again, all in one
+    // paint of this window; a region, not their bounding rectangle, which
+    // would take in the bars and captions between them.
+    HRGN changed = CreateRectRgn(0, 0, 0, 0);
+    bool any = false;
+    for (int i = 0; i < kTextCount; ++i)
+        if (shownText_[i] != wantedText_[i]) {
+            shownText_[i] = wantedText_[i];
+            RECT r = textRect(Text(i));
+            HRGN place = CreateRectRgnIndirect(&r);
+            CombineRgn(changed, changed, place, RGN_OR);
+            DeleteObject(place);
+            any = true;
         }
+    if (any)
+        InvalidateRgn(handle(), changed, FALSE);
+    DeleteObject(changed);
     for (Row bar : kBars)
         if (shownPos_[bar] != wantedPos_[bar]) {
+            // The bar invalidates itself, only when it shows a change.
             ProgressBar(control(bar)).setPos(wantedPos_[bar]);
             shownPos_[bar] = wantedPos_[bar];
-            paint(bar);
+            any = true;
         }
+    // During a run the window is painted here and now: the copy of a large
+    // file lets no event through until it ends, so a window that was only
+    // invalidated would show the last file's values for the whole copy.
+    // UpdateWindow sends WM_PAINT straight to the window and to its bars;
+    // no input is taken from the queue, so a cancel still waits for the end
+    // of the file. apply() is paced, and so is this.
+    if (any && running_ && visible())
+        UpdateWindow(handle());
     if (mainStatus_) {
         if (std::exchange(savedPending_, false))
             mainStatus_->setSaved(savedFiles_, savedBytes_);
@@ -324,21 +379,9 @@ void TProgress::apply()
     }
 }
 
-void TProgress::paint(Row row) const
-{
-    // During a run the controls are painted here and now, each in its own
-    // window: the copy of a large file lets no event through until it ends,
-    // so a control that was only invalidated would show the last file's
-    // values for the whole copy. UpdateWindow sends WM_PAINT straight to the
-    // control; no input is taken from the queue, so a cancel still waits
-    // for the end of the file. apply() is paced, and so is this.
-    if (running_ && visible())
-        UpdateWindow(control(row));
-}
-
 void TProgress::processMessages()
 {
-    // The pump paints what has been set, so the controls get it first.
+    // The pump paints what has been set, so the window gets it first.
     updateIfDue();
     // Under Wine every look at the queue is a round trip to the server and
     // the X display, dearer than copying a small file; a hundred looks a
@@ -365,7 +408,7 @@ void TProgress::flush()
 
 void TProgress::showNow()
 {
-    // The controls get the values and, during a run, are painted at once.
+    // The window gets the values and, during a run, is painted at once.
     apply();
     if (mainStatus_)
         mainStatus_->flush();

@@ -21,14 +21,15 @@ class TProgress : public Form, public RunView {
 public:
     // Layout rows, in table (and tab) order.
     enum Row {
-        Label1, LbFile, FileProg,
-        Label2, LbQuelle, DirProg,
-        Label3, LbZiel,
-        Label4, LbFileCtr, lbCheckedBytes,
-        Label5, LbCopyFileCtr, lbBUpBytes,
+        Label1, FileProg,
+        Label2, DirProg,
+        Label3, Label4, Label5,
         BtnCancel, BtnStart,
         kRowCount
     };
+    // The values that change during a run. They are no controls: the
+    // window draws them itself, where their labels would be.
+    enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
 
     // Created hidden and centred. With the main window as owner the progress
     // window stays above it and out of the taskbar.
@@ -51,11 +52,11 @@ public:
     const RunState& state() const { return state_; }
     bool running() const { return running_; }
 
-    // RunView. The values are kept at once; the controls get them at most
+    // RunView. The values are kept at once; the window shows them at most
     // once per kPaintInterval, and all of them before a prompt, at the end
-    // of a run and on a flush outside a run. During a run a control that
-    // gets a new value is painted at once, also inside a file's block loop,
-    // which processes no events.
+    // of a run and on a flush outside a run. During a run what changed is
+    // painted at once, also inside a file's block loop, which processes no
+    // events.
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -68,7 +69,7 @@ public:
     void processMessages() override;
     void flush() override;
 
-    // Milliseconds between two updates of the controls: ten a second look
+    // Milliseconds between two updates of the window: ten a second look
     // smooth, and each one costs the copying dozens of requests to the
     // server and the display.
     static constexpr uint32_t kPaintInterval = 100;
@@ -77,6 +78,10 @@ public:
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
+    // What the window shows of a value, and where, in client pixels.
+    const std::string& shownText(Text text) const { return shownText_[text]; }
+    static RECT textRect(Text text);
+
 protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
@@ -84,11 +89,11 @@ protected:
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void setLabel(Row row, std::string text);
+    void setLabel(Text text, std::string value);
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
-    void paint(Row row) const;
+    void drawTexts(HDC dc) const;
     void showNow();
     bool onTop() const;
 
@@ -101,8 +106,8 @@ private:
     std::function<void(bool)> setStatus_;
     PromptHandler previousPrompt_;
 
-    // What the run gave (wanted) and what the controls show (shown).
-    std::array<std::string, kRowCount> wantedText_, shownText_;
+    // What the run gave (wanted) and what the window shows (shown).
+    std::array<std::string, kTextCount> wantedText_, shownText_;
     std::array<int, kRowCount> wantedPos_{}, shownPos_{};
     bool dirty_ = false;
     bool savedPending_ = false, statusPending_ = false;

@@ -76,7 +76,30 @@ protected:
         settings.skipErrors = skipErrors;
         return progress.BtnStartClick(settings, main, [this](bool on) { locks.push_back(on); });
     }
-    std::string text(TProgress::Row row) const { return Window(progress.control(row)).text(); }
+    std::string text(TProgress::Text value) const { return progress.shownText(value); }
+    // The pixels of a value's place as the screen shows them, or as the
+    // window draws them now.
+    std::vector<COLORREF> look(TProgress::Text value, bool onScreen) const
+    {
+        RECT client = progress.clientRect(), r = TProgress::textRect(value);
+        HDC window = GetDC(progress.handle());
+        HDC dc = CreateCompatibleDC(window);
+        HBITMAP bitmap = CreateCompatibleBitmap(window, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        if (onScreen)
+            BitBlt(dc, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
+        else
+            progress.send(WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(progress.handle(), window);
+        return pixels;
+    }
     int pos(TProgress::Row row) const { return ProgressBar(progress.control(row)).pos(); }
     void postCancelClick() const
     {
@@ -135,11 +158,12 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         int percent, bar;
         bool barPainted;
         std::string checked, saved;
-        bool labelsPainted;
+        bool valuesOnScreen;
         int appMessages;
     };
     std::vector<Seen> seen;
     auto painted = [&](TProgress::Row row) { return !GetUpdateRect(progress.control(row), nullptr, FALSE); };
+    auto onScreen = [&](TProgress::Text value) { return look(value, true) == look(value, false); };
     progress.onFileProgress = [&](int percent) {
         // 0 comes before each file; the blocks of a file bring the rest.
         if (percent == 0 || text(TProgress::LbFile) != "riesig.txt")
@@ -148,8 +172,8 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
             progress.post(WM_APP, 0, 0);
         seen.push_back({percent, pos(TProgress::FileProg), painted(TProgress::FileProg) && painted(TProgress::DirProg),
                         text(TProgress::LbFileCtr), text(TProgress::LbCopyFileCtr),
-                        painted(TProgress::LbFile) && painted(TProgress::LbFileCtr) &&
-                            painted(TProgress::LbCopyFileCtr),
+                        onScreen(TProgress::LbFile) && onScreen(TProgress::LbFileCtr) &&
+                            onScreen(TProgress::LbCopyFileCtr),
                         progress.appMessages});
     };
     EXPECT_EQ(run(), RunOutcome::finished);
@@ -159,7 +183,7 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         EXPECT_TRUE(s.barPainted) << s.percent;
         EXPECT_EQ(s.checked, "2");
         EXPECT_EQ(s.saved, "1");
-        EXPECT_TRUE(s.labelsPainted) << s.percent;
+        EXPECT_TRUE(s.valuesOnScreen) << s.percent;
         EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
     }
     EXPECT_EQ(seen.back().percent, 100);
@@ -170,36 +194,21 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
 // in their last part look different.
 TEST_F(ProgressTest, LongPathsKeepTheirEndInTheLabels)
 {
-    auto render = [&](TProgress::Row row, const std::string& path) {
-        HWND label = progress.control(row);
-        if (row == TProgress::LbQuelle)
+    auto render = [&](TProgress::Text value, const std::string& path) {
+        if (value == TProgress::LbQuelle)
             progress.setSource(path);
         else
             progress.setTarget(path);
         progress.flush();
-        RECT r = Window(label).clientRect();
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        SendMessageW(label, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
-        std::vector<COLORREF> pixels;
-        for (int y = 0; y < r.bottom; ++y)
-            for (int x = 0; x < r.right; ++x)
-                pixels.push_back(GetPixel(dc, x, y));
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
-        return pixels;
+        return look(value, false);
     };
     std::string middle = "C:\\" + std::string(120, 'x') + "\\";
-    for (TProgress::Row row : {TProgress::LbQuelle, TProgress::LbZiel}) {
-        std::vector<COLORREF> eins = render(row, middle + "eins\\*.txt");
-        std::vector<COLORREF> zwei = render(row, middle + "zwei\\*.doc");
-        EXPECT_NE(eins, zwei) << row;
-        EXPECT_NE(render(row, middle + "eins\\"), render(row, middle + "zwei\\")) << row;
-        EXPECT_NE(eins, render(row, "")) << row;
+    for (TProgress::Text value : {TProgress::LbQuelle, TProgress::LbZiel}) {
+        std::vector<COLORREF> eins = render(value, middle + "eins\\*.txt");
+        std::vector<COLORREF> zwei = render(value, middle + "zwei\\*.doc");
+        EXPECT_NE(eins, zwei) << value;
+        EXPECT_NE(render(value, middle + "eins\\"), render(value, middle + "zwei\\")) << value;
+        EXPECT_NE(eins, render(value, "")) << value;
     }
 }
 
