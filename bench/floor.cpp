@@ -156,11 +156,12 @@ HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DW
     return hwnd;
 }
 
-// A label as wide and high as its text.
-HWND label(HWND parent, const wchar_t* text, int x, int y)
+// A label as high as its text, and as wide unless a width is given.
+HWND label(HWND parent, const wchar_t* text, int x, int y, int width = 0)
 {
     SIZE size = textSize(formFont, text);
-    return child(parent, WC_STATICW, text, SS_LEFTNOWORDWRAP, 0, S(x), S(y), size.cx, size.cy, formFont);
+    return child(parent, WC_STATICW, text, SS_LEFTNOWORDWRAP, 0, S(x), S(y), width ? S(width) : size.cx, size.cy,
+                 formFont);
 }
 
 HWND mainWindow()
@@ -271,21 +272,14 @@ HWND progressWindow(HWND owner)
     int x = (GetSystemMetrics(SM_CXSCREEN) - fw) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - fh) / 2;
     HWND hwnd = form(L"TProgress", L" Backup wird ausgeführt ...", style, 0, {x, y, x + fw, y + fh}, owner);
 
-    constexpr DWORD kName = SS_NOPREFIX | SS_LEFTNOWORDWRAP, kPath = SS_NOPREFIX | SS_OWNERDRAW;
+    // The changing values the window draws itself, into its own client area.
     label(hwnd, L"kopiere:  ", 8, 8);
-    child(hwnd, WC_STATICW, L"", kName, 0, S(56), S(8), S(365), S(13), boldFont);
     child(hwnd, L"TresorixGauge", L"", 0, WS_EX_STATICEDGE, S(8), S(24), S(409), S(17), boldFont);
     label(hwnd, L"von:", 8, 48);
-    child(hwnd, WC_STATICW, L"", kPath, 0, S(56), S(48), S(365), S(13), formFont);
     child(hwnd, L"TresorixGauge", L"", 0, WS_EX_STATICEDGE, S(8), S(64), S(409), S(17), boldFont);
     label(hwnd, L"nach:", 8, 88);
-    child(hwnd, WC_STATICW, L"", kPath, 0, S(56), S(88), S(365), S(13), formFont);
-    label(hwnd, L"überprüfte Dateien :  ", 8, 112);
-    child(hwnd, WC_STATICW, L"", kName, 0, S(120), S(112), S(84), S(13), formFont);
-    child(hwnd, WC_STATICW, L"", kName, 0, S(208), S(112), S(126), S(13), formFont);
-    label(hwnd, L"gesicherte Dateien :  ", 8, 128);
-    child(hwnd, WC_STATICW, L"", kName, 0, S(120), S(128), S(84), S(13), formFont);
-    child(hwnd, WC_STATICW, L"", kName, 0, S(208), S(128), S(126), S(13), formFont);
+    label(hwnd, L"überprüfte Dateien :  ", 8, 112, 112);
+    label(hwnd, L"gesicherte Dateien :  ", 8, 128, 112);
     child(hwnd, WC_BUTTONW, L"&Abbrechen", BS_PUSHBUTTON | WS_TABSTOP, 0, S(342), S(117), S(75), S(22), formFont);
     return hwnd;
 }
