@@ -54,6 +54,10 @@ inline std::string GetZielBasis(const BackupEntry& e) { return GetZielBasis(e.ta
 // inverse of GetZielBasis, UsesLw and UsesQuellpfad.
 std::string MakeTargetText(std::string_view base, bool lw, bool quellpfad);
 
+// What a run does with a file that is already in the target. `none`: no
+// button is selected (a run then behaves as `newer`).
+enum class ConflictMode { none = -1, newer = 0, always = 1, skip = 2, ask = 3 };
+
 // The conflict mode set from a number: above 3 gives 3, below 0 none (-1).
 int ClampBackupMode(long long value);
 

@@ -114,6 +114,9 @@ public:
 
     static constexpr int kFirstControlId = 1000;
     HWND control(int row) const { return row >= 0 && size_t(row) < controls_.size() ? controls_[row] : nullptr; }
+    // A control as its typed wrapper: item<CheckBox>(AutoClose).checked().
+    template <class Control>
+    Control item(int row) const { return Control(control(row)); }
     int rowOf(HWND control) const;
     int findRow(std::string_view name) const;
     const ControlRow& row(int index) const { return rows_[size_t(index)]; }
