@@ -44,6 +44,7 @@ set(WIN_SOURCES
     src/ui/Gauge.cpp
     src/ui/MessageDialog.cpp
     src/ui/Pictures.cpp
+    src/ui/Placement.cpp
     src/ui/ProcessMessages.cpp
     src/ui/ToolButton.cpp
     src/ui/Window.cpp

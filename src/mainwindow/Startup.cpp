@@ -9,6 +9,7 @@
 #include "set/FileIO.h"
 #include "set/Profile.h"
 #include "set/Text.h"
+#include "ui/Placement.h"
 #include "ui/ProcessMessages.h"
 
 namespace tresorix {
@@ -90,7 +91,9 @@ void TmForm::FormCreate(const StartupInfo& startup)
 
 void TmForm::applySettings(const Settings& s)
 {
-    SetWindowPos(handle(), nullptr, s.left, s.top, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT place = FitIntoWorkArea({s.left, s.top, s.left + s.width, s.top + s.height});
+    SetWindowPos(handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     showMaximized_ = s.maximized;
     ComboBox box = stdZielBox();
     for (const std::string& target : s.backupDirList)

@@ -131,6 +131,32 @@ TEST_F(Startup, TheSavedSizeIsLaidOutWhenTheWindowShows)
     EXPECT_EQ(group.bottom + ScaleToDpi(4), bar.top);
 }
 
+// A place saved on a second screen that is gone, or a size saved at a higher
+// resolution: the window opens inside the work area of a screen there is.
+TEST_F(Startup, TheSavedPlaceIsKeptOnAScreenThatExists)
+{
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+    struct Case { const char* ini; LONG width, height; };
+    const Case cases[] = {
+        {"[WINDOW]\r\nLEFT=4200\r\nTOP=3000\r\nWIDTH=700\r\nHEIGHT=500\r\n", 700, 500},
+        {"[WINDOW]\r\nLEFT=-3000\r\nTOP=-2000\r\nWIDTH=700\r\nHEIGHT=500\r\n", 700, 500},
+        {"[WINDOW]\r\nLEFT=100\r\nTOP=50\r\nWIDTH=9000\r\nHEIGHT=7000\r\n", workWidth, workHeight},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        tree.write("tresorix.INI", c.ini);
+        RECT r = start({})->rect();
+        EXPECT_EQ(r.right - r.left, c.width);
+        EXPECT_EQ(r.bottom - r.top, c.height);
+        EXPECT_GE(r.left, work.left);
+        EXPECT_GE(r.top, work.top);
+        EXPECT_LE(r.right, work.right);
+        EXPECT_LE(r.bottom, work.bottom);
+    }
+}
+
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 {
     tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
