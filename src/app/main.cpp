@@ -17,6 +17,7 @@
 #include "ui/MessageDialog.h"
 #include "ui/ProcessMessages.h"
 
+#include <ole2.h>
 #include <shobjidl.h>
 
 #include <functional>
@@ -53,6 +54,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     using namespace tresorix;
 
+    // No system box "kein Datenträger" for an empty card reader or DVD drive:
+    // the program asks in its own words, and an unattended run must never
+    // wait on a box nobody sees. First, before anything can touch a drive.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The shell's folder and file dialogs and its notifications expect an
+    // apartment on this thread.
+    OleInitialize(nullptr);
     // The name the shell shows and groups the program's windows under.
     SetCurrentProcessExplicitAppUserModelID(L"Tresorix");
     InstallMessageDialog();
