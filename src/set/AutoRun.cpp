@@ -4,6 +4,7 @@
 #include "set/CommandLine.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string_view>
 #include <utility>
@@ -123,20 +124,40 @@ bool AutoRunMatches(const std::string& programPath)
     return false;
 }
 
-bool UpdateAutoRun(bool enabled, const std::string& command)
+AutoRunResult UpdateAutoRun(bool enabled, const std::string& command)
 {
     if (!enabled) {
         bool machine = deleteRunValue(HKEY_LOCAL_MACHINE);
         bool user = deleteRunValue(HKEY_CURRENT_USER);
-        return machine && user;
+        return machine && user ? AutoRunResult::done : AutoRunResult::notRemoved;
     }
     // Windows runs both Run keys: a value left under the other one would
     // start the program twice.
     if (writeRunValue(HKEY_LOCAL_MACHINE, command)) {
         deleteRunValue(HKEY_CURRENT_USER);
-        return true;
+        return AutoRunResult::done;
     }
-    return writeRunValue(HKEY_CURRENT_USER, command);
+    // A machine-wide value from an elevated start that this user cannot
+    // change still starts the program; a second one of the user's would
+    // start it twice.
+    std::string machineValue;
+    if (readText(HKEY_LOCAL_MACHINE, kRunKey, kValueName, machineValue))
+        return machineValue == command ? AutoRunResult::done : AutoRunResult::notWritten;
+    return writeRunValue(HKEY_CURRENT_USER, command) ? AutoRunResult::done : AutoRunResult::notWritten;
+}
+
+std::string AutoRunFailureText(AutoRunResult result)
+{
+    switch (result) {
+    case AutoRunResult::notWritten:
+        return "Tresorix konnte nicht für den Start mit Windows eingetragen werden.";
+    case AutoRunResult::notRemoved:
+        return "Der Eintrag für den Start mit Windows konnte nicht entfernt werden; Tresorix startet weiter mit "
+               "Windows. Er wurde mit Administratorrechten angelegt und lässt sich nur so wieder entfernen.";
+    case AutoRunResult::done:
+        break;
+    }
+    return {};
 }
 
 bool RegisterFileType(std::string extension, const std::string& description, const std::string& command,
@@ -149,8 +170,11 @@ bool RegisterFileType(std::string extension, const std::string& description, con
     // machine-wide keys come first even where Windows would merge both.
     const std::wstring userClasses = std::wstring(kUserClasses) + L"\\";
     if (writeFileType(HKEY_CLASSES_ROOT, L"", extension, className, description, command) ||
-        writeFileType(HKEY_CURRENT_USER, userClasses, extension, className, description, command))
+        writeFileType(HKEY_CURRENT_USER, userClasses, extension, className, description, command)) {
+        // Explorer shows the type and its command at once, not after a logon.
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
         return true;
+    }
     // Every value written here is a key's default value, whose name is empty.
     failedValue = "";
     return false;

@@ -9,9 +9,13 @@ namespace tresorix {
 // Whether an autostart value "Tresorix" exists (machine-wide or per user)
 // whose text begins with `programPath` (as many characters, compared exactly).
 bool AutoRunMatches(const std::string& programPath);
-// Writes the value with `command` when `enabled`, else deletes it; false only
-// when nothing could be written or deleted where it had to be.
-bool UpdateAutoRun(bool enabled, const std::string& command);
+enum class AutoRunResult { done, notWritten, notRemoved };
+// Writes the value with `command` when `enabled`, else deletes it. Never
+// leaves two values that would start the program twice.
+AutoRunResult UpdateAutoRun(bool enabled, const std::string& command);
+// What the user is told when the value could not be set as asked; empty
+// for `done`.
+std::string AutoRunFailureText(AutoRunResult result);
 // Writes ".tsi" -> class, class -> description, class\shell\open\command ->
 // command. On failure gives false and the name of the value that could not
 // be set (empty for a default value).

@@ -63,17 +63,17 @@ TEST_F(AutoRunValue, WrittenMachineWideReadBackAndDeleted)
 {
     const std::string program = "C:\\Programme\\Tresorix\\TRESORIX.EXE";
     const std::string command = AutoRunCommand(program, true, true, "C:\\SETS\\Übung.TSI");
-    EXPECT_TRUE(UpdateAutoRun(true, command));
+    EXPECT_EQ(UpdateAutoRun(true, command), AutoRunResult::done);
     EXPECT_EQ(machine(), command);
     EXPECT_EQ(user(), std::nullopt);
     EXPECT_TRUE(AutoRunMatches(program));
     EXPECT_FALSE(AutoRunMatches("C:\\Programme\\Tresorix\\ANDERS.EXE"));
     EXPECT_FALSE(AutoRunMatches("c:\\programme\\tresorix\\tresorix.exe")) << "compared exactly";
 
-    EXPECT_TRUE(UpdateAutoRun(false, ""));
+    EXPECT_EQ(UpdateAutoRun(false, ""), AutoRunResult::done);
     EXPECT_EQ(machine(), std::nullopt);
     EXPECT_FALSE(AutoRunMatches(program));
-    EXPECT_TRUE(UpdateAutoRun(false, "")) << "nothing left to delete is no failure";
+    EXPECT_EQ(UpdateAutoRun(false, ""), AutoRunResult::done) << "nothing left to delete is no failure";
 }
 
 TEST_F(AutoRunValue, UserKeyServesWhenTheMachineKeyIsClosed)
@@ -82,7 +82,7 @@ TEST_F(AutoRunValue, UserKeyServesWhenTheMachineKeyIsClosed)
     const std::string command = AutoRunCommand(program, false, false, "A.TSI");
     {
         Unwritable closed(HKEY_LOCAL_MACHINE);
-        EXPECT_TRUE(UpdateAutoRun(true, command));
+        EXPECT_EQ(UpdateAutoRun(true, command), AutoRunResult::done);
     }
     EXPECT_EQ(machine(), std::nullopt);
     EXPECT_EQ(user(), command);
@@ -90,21 +90,22 @@ TEST_F(AutoRunValue, UserKeyServesWhenTheMachineKeyIsClosed)
 
     // Once written machine-wide, the per-user value goes: Windows runs both
     // keys and would start the program twice.
-    EXPECT_TRUE(UpdateAutoRun(true, command));
+    EXPECT_EQ(UpdateAutoRun(true, command), AutoRunResult::done);
     EXPECT_EQ(machine(), command);
     EXPECT_EQ(user(), std::nullopt);
 
     // Switched off: gone from both keys.
     {
         Unwritable closed(HKEY_LOCAL_MACHINE);
-        EXPECT_TRUE(UpdateAutoRun(true, command));
+        EXPECT_EQ(UpdateAutoRun(true, command), AutoRunResult::done);
     }
-    EXPECT_TRUE(UpdateAutoRun(false, ""));
+    EXPECT_EQ(UpdateAutoRun(false, ""), AutoRunResult::done);
     EXPECT_EQ(machine(), std::nullopt);
     EXPECT_EQ(user(), std::nullopt);
 
     Unwritable machineClosed(HKEY_LOCAL_MACHINE), userClosed(HKEY_CURRENT_USER);
-    EXPECT_FALSE(UpdateAutoRun(true, command));
+    EXPECT_EQ(UpdateAutoRun(true, command), AutoRunResult::notWritten);
+    EXPECT_FALSE(AutoRunFailureText(AutoRunResult::notWritten).empty());
 }
 
 class SetFileType : public ::testing::Test {
