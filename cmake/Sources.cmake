@@ -8,6 +8,7 @@ set(CORE_SOURCES
     src/engine/Run.cpp
     src/engine/RunLog.cpp
     src/engine/TargetDirectory.cpp
+    src/engine/Versions.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
     src/set/CommandLine.cpp

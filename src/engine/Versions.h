@@ -1,0 +1,45 @@
+// Versions of replaced copies: before a run replaces a file in the target,
+// the old copy moves into a run folder below the entry's target, named by the
+// run's start, and run folders older than the days to keep go at the end of a
+// run. Off unless the user asks for it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tresorix {
+
+// The folder below an entry's target that holds the run folders.
+inline constexpr std::string_view kVersionsFolder = "Tresorix-Versionen";
+// Days a version is kept at most.
+inline constexpr int kMaxVersionDays = 3650;
+
+// A local time to the second, as a run folder's name holds it.
+struct Stamp {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+// The days to keep from a setting or the command line: a whole number from
+// 0 (off) up, capped at kMaxVersionDays; anything else is 0.
+int ParseVersionDays(std::string_view text);
+
+// "YYYY-MM-DD hh-mm-ss".
+std::string StampText(const Stamp& stamp);
+// The stamp a folder's name holds exactly, or nothing: folders of any other
+// name are not ours and are never touched.
+std::optional<Stamp> ParseStamp(std::string_view name);
+// Seconds since 1 January 1970 of the stamp's calendar time (no time zone).
+int64_t StampSeconds(const Stamp& stamp);
+// A run folder stamped `folder` is older than `days` days before `runStart`.
+bool VersionExpired(const Stamp& folder, const Stamp& runStart, int days);
+
+// Where the old copy of `targetFile` goes: `entryTarget` (ending in "\") and
+// below it the versions folder, the run folder, and the file's path below the
+// entry target. Nothing when the file does not lie below the entry target.
+std::optional<std::string> VersionPath(std::string_view entryTarget, const Stamp& runStart,
+                                       std::string_view targetFile);
+
+}  // namespace tresorix
