@@ -27,6 +27,7 @@ set(WIN_SOURCES
     src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/VersionenForm.cpp
     src/dialogs/ZielWahl.cpp
     src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp

@@ -1,0 +1,58 @@
+// The versions dialog of the main window's system menu, driven as a user
+// would: tick, type, OK or Abbrechen.
+#include "dialogs/VersionenForm.h"
+
+#include "ui/Controls.h"
+#include "ui/DriveUi.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tresorix {
+namespace {
+
+using test::whenIdle;
+
+// As the mouse does: the box changes, then tells the dialog.
+void tick(TVersionenForm& form)
+{
+    SendMessageW(form.control(TVersionenForm::CbKeep), BM_CLICK, 0, 0);
+}
+
+std::optional<int> pick(TVersionenForm& form, int days, std::function<void()> user)
+{
+    whenIdle(std::move(user));
+    return form.Pick(days);
+}
+
+TEST(VersionenForm, TickTypeAndConfirm)
+{
+    TVersionenForm form;
+    Window field(form.control(TVersionenForm::EdDays));
+    // Off: the field waits, greyed, with the days offered when ticked.
+    EXPECT_EQ(pick(form, 0,
+                   [&] {
+                       EXPECT_FALSE(field.enabled());
+                       tick(form);
+                       EXPECT_TRUE(field.enabled());
+                       EXPECT_EQ(field.text(), "30");
+                       form.click(TVersionenForm::BtnOk);
+                   }),
+              30);
+    EXPECT_EQ(pick(form, 45,
+                   [&] {
+                       EXPECT_EQ(field.text(), "45");
+                       field.setText("400");
+                       form.click(TVersionenForm::BtnOk);
+                   }),
+              400);
+    // Beyond the range the most there is; nothing typed at all is one day.
+    EXPECT_EQ(pick(form, 45, [&] { field.setText("9999"), form.click(TVersionenForm::BtnOk); }), 3650);
+    EXPECT_EQ(pick(form, 45, [&] { field.setText(""), form.click(TVersionenForm::BtnOk); }), 1);
+    EXPECT_EQ(pick(form, 45, [&] { tick(form), form.click(TVersionenForm::BtnOk); }), 0);
+    EXPECT_EQ(pick(form, 45, [&] { form.click(TVersionenForm::BtnCancel); }), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tresorix
