@@ -26,6 +26,7 @@ set(WIN_SOURCES
     src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/TargetBox.cpp
     src/dialogs/ZielWahl.cpp
     src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
@@ -45,6 +46,7 @@ set(WIN_SOURCES
     src/ui/MessageDialog.cpp
     src/ui/Pictures.cpp
     src/ui/ProcessMessages.cpp
+    src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
     src/ui/Window.cpp
 )

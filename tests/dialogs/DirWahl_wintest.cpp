@@ -445,7 +445,7 @@ TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked().front().text, "Laufwerk Q: ist nicht bereit.");
     EXPECT_EQ(dialog.driveComboBox().Drive(), drive) << "the selector goes back to the tree's drive";
-    EXPECT_EQ(DriveProbeResult, 0) << "the probe of the drive gone back to";
+    EXPECT_EQ(dialog.DriveProbeResult(), 0) << "the probe of the drive gone back to";
     EXPECT_EQ(dialog.dirView().Drive(), drive);
     EXPECT_EQ(dialog.directory(), directory);
     EXPECT_EQ(dialog.fileCounter(), "1 Datei");
