@@ -48,6 +48,7 @@ set(WIN_SOURCES
     src/ui/ProcessMessages.cpp
     src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
+    src/ui/UiError.cpp
     src/ui/Window.cpp
 )
 

@@ -12,8 +12,6 @@ namespace tresorix {
 
 namespace {
 
-UiErrorHandler uiErrorHandler;
-
 int systemDpi()
 {
     static const int dpi = [] {
@@ -114,31 +112,6 @@ HFONT FormFont(bool bold)
         font = CreateFontIndirectW(&lf);
     }
     return font;
-}
-
-void reportUiError(const char* what)
-{
-    try {
-        if (uiErrorHandler)
-            uiErrorHandler(what);
-        else
-            OutputDebugStringW(Widen(std::string("Tresorix: ") + what + "\n").c_str());
-    } catch (...) {
-        // The handler itself failed; there is nobody left to tell.
-    }
-}
-
-HWND requireWindow(HWND hwnd, const std::string& what)
-{
-    if (!hwnd)
-        throw UiCreateError(what + " konnte nicht angelegt werden.\r\nFehlerMeldung: " +
-                            std::to_string(GetLastError()));
-    return hwnd;
-}
-
-UiErrorHandler SetUiErrorHandler(UiErrorHandler handler)
-{
-    return std::exchange(uiErrorHandler, std::move(handler));
 }
 
 Form::~Form()

@@ -1,4 +1,4 @@
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 
 #include "engine/Format.h"
 #include "support/ScriptedAnswerer.h"
