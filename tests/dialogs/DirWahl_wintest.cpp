@@ -3,7 +3,7 @@
 // new filters, and the target box's keys and target button.
 #include "dialogs/DirWahl.h"
 
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "support/FaultFileSystem.h"
@@ -31,7 +31,6 @@ protected:
     SourceDialog()
     {
         dialog.filterForm = &filterForm;
-        dialog.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
         dialog.standardTarget = [this] { return standardTarget; };
         dialog.chooseTarget = [this](const std::string& proposal) {
             proposals.push_back(proposal);
