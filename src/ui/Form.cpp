@@ -233,14 +233,18 @@ ToolTip Form::hints()
 
 void Form::prepareHints(const MSG& msg)
 {
-    if (hints_ || msg.message != WM_MOUSEMOVE)
+    if (hints_ || hintsFailed_ || msg.message != WM_MOUSEMOVE)
         return;
     // The tools watch the mouse from now on; this move they did not see.
-    // Called from the pumps, outside any window procedure's guard.
-    guarded([&] {
-        if (ToolTip tips = hints())
-            tips.send(TTM_RELAYEVENT, 0, LPARAM(&msg));
-    });
+    // Called from the pumps, outside any window procedure's guard; a failure
+    // is reported once, not at every move of the mouse.
+    hintsFailed_ = !guarded(
+        [&] {
+            if (ToolTip tips = hints())
+                tips.send(TTM_RELAYEVENT, 0, LPARAM(&msg));
+            return true;
+        },
+        false);
 }
 
 void Form::fitLabel(int index)
@@ -389,6 +393,7 @@ void Form::detach()
     hwnd_ = nullptr;
     controls_.clear();
     hints_ = ToolTip();
+    hintsFailed_ = false;
     extraHints_.clear();
     defaultRow_ = cancelRow_ = -1;
     lastSize_ = {~WPARAM(0), 0};

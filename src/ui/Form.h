@@ -191,6 +191,7 @@ private:
     ToolTip hints_;
     std::vector<std::pair<HWND, const char*>> extraHints_;
     int hintPopTime_ = 0;
+    bool hintsFailed_ = false;
     std::pair<WPARAM, LPARAM> lastSize_{~WPARAM(0), 0};  // of the last WM_SIZE
     int defaultRow_ = -1, cancelRow_ = -1;
     bool keyPreview_ = false;

@@ -4,8 +4,6 @@
 
 #include <commctrl.h>
 
-#include <stdexcept>
-
 namespace tresorix {
 
 namespace {
@@ -39,7 +37,7 @@ void SubclassControl(HWND control, SubclassHandler handler)
     auto* owned = new SubclassHandler(std::move(handler));
     if (!SetWindowSubclass(control, subclassProc, kSubclassId, DWORD_PTR(owned))) {
         delete owned;
-        throw std::runtime_error("Steuerelement konnte nicht eingerichtet werden.");
+        throw UiCreateError("Ein Steuerelement konnte nicht eingerichtet werden.");
     }
 }
 
