@@ -27,6 +27,7 @@ set(WIN_SOURCES
     src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
     src/dialogs/ProgressWindow.cpp
+    src/dialogs/TargetBox.cpp
     src/dialogs/VersionenForm.cpp
     src/dialogs/ZielWahl.cpp
     src/mainwindow/EditEntry.cpp
@@ -48,7 +49,9 @@ set(WIN_SOURCES
     src/ui/Pictures.cpp
     src/ui/Placement.cpp
     src/ui/ProcessMessages.cpp
+    src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
+    src/ui/UiError.cpp
     src/ui/Window.cpp
 )
 

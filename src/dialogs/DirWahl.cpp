@@ -1,9 +1,11 @@
 #include "dialogs/DirWahl.h"
 
+#include "dialogs/TargetBox.h"
 #include "engine/Mask.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
+#include "ui/Subclass.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <utility>
 
 namespace tresorix {
 
@@ -44,62 +47,26 @@ constexpr ControlRow kLayout[] = {
 };
 static_assert(std::size(kLayout) == TDirWahl::kRowCount);
 
-// The edit field of ZielBox: Enter stays in the box (it commits the target
-// there instead of closing the dialog), released keys and double-clicks go
-// to the dialog's handlers.
-LRESULT CALLBACK zielEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data)
-{
-    auto* form = reinterpret_cast<TDirWahl*>(data);
-    switch (msg) {
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, zielEditProc, id);
-        break;
-    case WM_GETDLGCODE:
-        if (wp == VK_RETURN)
-            return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
-        break;
-    case WM_CHAR:
-        if (wp == '\r')
-            return 0;  // a single-line edit would only beep
-        break;
-    case WM_KEYUP:
-    case WM_LBUTTONDBLCLK: {
-        LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-        guarded([&] {
-            if (msg == WM_KEYUP)
-                form->ZielBoxKeyUp(unsigned(wp));
-            else
-                form->BtnZielWahlClick();
-        });
-        return result;
-    }
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
 // The file list: a click on blank space below the names would clear the
 // selected file, and OK would then store the filter's masks instead of the
 // file the user picked. It changes nothing; only the focus moves there.
-LRESULT CALLBACK fileListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR)
+bool fileListMessage(HWND list, UINT msg, WPARAM, LPARAM lp, LRESULT& result)
 {
     switch (msg) {
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, fileListProc, id);
-        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK: {
         LVHITTESTINFO hit{};
         hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        if (DefSubclassProc(hwnd, LVM_HITTEST, 0, LPARAM(&hit)) < 0) {
-            SetFocus(hwnd);
-            return 0;
+        if (CallControl(list, LVM_HITTEST, 0, LPARAM(&hit)) < 0) {
+            SetFocus(list);
+            return true;
         }
         break;
     }
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return false;
 }
 
 // The directory itself when it exists, else its nearest parent that does,
@@ -126,21 +93,26 @@ std::string FileCounterText(size_t files)
 
 TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilterList_(storedFilterList), fs_(fs)
 {
-    if (!create({kDirWahlClass, " Verzeichnis- und Dateiauswahl", 442, 389, WS_POPUP | WS_CAPTION}, kLayout))
-        return;
-    ListView list(control(FileList));
+    create({kDirWahlClass, " Verzeichnis- und Dateiauswahl", 442, 389, WS_POPUP | WS_CAPTION}, kLayout);
+    ListView list = item<ListView>(FileList);
     list.setExtendedStyle(LVS_EX_FULLROWSELECT);
     RECT r = list.clientRect();
     list.addColumn(0, "", r.right - GetSystemMetrics(SM_CXVSCROLL));
-    SetWindowSubclass(list, fileListProc, 1, 0);
+    SubclassControl(list, fileListMessage);
     zielBox().send(CB_SETMINVISIBLE, 9);
     setChecked(PfadAnlegen, true);
-    if (HWND edit = zielEdit())
-        SetWindowSubclass(edit, zielEditProc, 1, DWORD_PTR(this));
+    // Enter stays in the box: it commits the target there instead of
+    // closing the dialog.
+    TargetEditEvents events;
+    events.keyUp = [this](unsigned key) { ZielBoxKeyUp(key); };
+    events.doubleClick = [this] { BtnZielWahlClick(); };
+    events.keepEnter = true;
+    HookTargetEdit(zielBox(), std::move(events));
+    addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
     fileList_.OnChange = [this] { FileListChange(); };
     dirView_.setFileSystem(fs_);
-    if (dirView_.create(*this, DirView))
-        hints().addTool(handle(), dirView_.handle(), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
+    dirView_.create(*this, DirView);
+    hints().addTool(handle(), dirView_.handle(), "öffnen und schließen Sie die Ordner durch einen Doppelklick");
     dirView_.OnChange = [this] { DirViewChange(); };
     driveComboBox_.attach(control(DriveComboBox));
     driveComboBox_.OnChange = [this] { DriveComboBoxChange(); };
@@ -200,13 +172,6 @@ void TDirWahl::focusTree()
     post(WM_NEXTDLGCTL, WPARAM(dirView_.handle()), TRUE);
 }
 
-HWND TDirWahl::zielEdit() const
-{
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    return GetComboBoxInfo(control(ZielBox), &info) ? info.hwndItem : nullptr;
-}
-
 // --- Filter selector.
 
 void TDirWahl::setFilter(const std::string& filterList)
@@ -215,7 +180,7 @@ void TDirWahl::setFilter(const std::string& filterList)
         return;
     filter_ = filterList;
     filters_ = ParseFilterList(filter_);
-    ComboBox box(control(FilterComboBox));
+    ComboBox box = item<ComboBox>(FilterComboBox);
     box.setRedraw(false);
     box.clear();
     for (const Filter& f : filters_)
@@ -227,7 +192,7 @@ void TDirWahl::setFilter(const std::string& filterList)
 
 void TDirWahl::chooseFilter(int index)
 {
-    ComboBox(control(FilterComboBox)).select(index);
+    item<ComboBox>(FilterComboBox).select(index);
     applyMask(currentMask());
     FilterComboBoxChange();
 }
@@ -236,7 +201,7 @@ std::string TDirWahl::currentMask() const
 {
     if (filters_.empty())
         return "*.*";
-    ComboBox box(control(FilterComboBox));
+    ComboBox box = item<ComboBox>(FilterComboBox);
     int index = box.selected();
     if (index < 0 || size_t(index) >= filters_.size()) {
         index = int(filters_.size()) - 1;
@@ -262,7 +227,7 @@ void TDirWahl::FilterComboBoxChange()
 
 void TDirWahl::presetSource(const std::string& source, const std::string& masks)
 {
-    ListView list(control(FileList));
+    ListView list = item<ListView>(FileList);
     list.setRedraw(false);
     dirView_.BeginUpdate();
     setDrive(source.empty() ? 0 : source[0]);
@@ -283,8 +248,8 @@ void TDirWahl::DriveComboBoxChange()
 {
     char previous = dirView_.Drive();
     char letter = driveComboBox_.Drive();
-    DriveProbeResult = ProbeDrive(fs_, letter);
-    if (DriveProbeResult == errDriveNotReady) {
+    driveProbeResult_ = ProbeDrive(fs_, letter);
+    if (driveProbeResult_ == errDriveNotReady) {
         ShowInfo(std::string("Laufwerk ") + char(letter - 'a' + 'A') + ": ist nicht bereit.");
         // Runs this handler once more, for the drive the tree still shows.
         driveComboBox_.SetDrive(previous);
@@ -323,7 +288,7 @@ void TDirWahl::choiceChanged()
 
 uint32_t TDirWahl::fillFileList(const std::string& directory, const std::string& masks)
 {
-    ListView list(control(FileList));
+    ListView list = item<ListView>(FileList);
     list.setRedraw(false);
     // A directory that cannot be listed leaves the list empty ("0 Dateien"):
     // a file picked there would be stored with the wrong directory.
@@ -343,7 +308,7 @@ void TDirWahl::FileListChange()
 
 void TDirWahl::showFileList()
 {
-    ListView list(control(FileList));
+    ListView list = item<ListView>(FileList);
     syncingList_ = true;
     if (size_t(list.count()) != fileList_.count()) {
         list.send(LVM_SETITEMCOUNT, fileList_.count(), LVSICF_NOSCROLL);
@@ -412,8 +377,8 @@ void TDirWahl::commitTarget()
 void TDirWahl::ZielBoxEnter()
 {
     okDefault_ = false;
-    // Only the look: the box keeps Enter for itself (zielEditProc).
-    Window(control(BtnOk)).send(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    // Only the look: the box keeps Enter for itself (HookTargetEdit).
+    item<PushButton>(BtnOk).send(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
 }
 
 void TDirWahl::ZielBoxKeyUp(unsigned key)
@@ -470,7 +435,7 @@ void TDirWahl::onCommand(int row, int code)
     switch (row) {
     case FilterComboBox:
         if (code == CBN_SELCHANGE)
-            chooseFilter(ComboBox(control(FilterComboBox)).selected());
+            chooseFilter(item<ComboBox>(FilterComboBox).selected());
         break;
     case DriveComboBox:
         if (code == CBN_SELCHANGE)
@@ -523,7 +488,7 @@ LRESULT TDirWahl::onNotify(int row, NMHDR& header)
         // Only the selection counts; the focus mark has notifications of its own.
         if (syncingList_ || !(change.uChanged & LVIF_STATE) || !((change.uOldState ^ change.uNewState) & LVIS_SELECTED))
             return 0;
-        int selected = ListView(control(FileList)).selected();
+        int selected = item<ListView>(FileList).selected();
         fileList_.select(selected < 0 ? MatchingFileList::npos : size_t(selected));
         // Picking a file with the arrow keys is a click as well.
         FileListClick();

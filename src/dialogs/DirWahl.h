@@ -58,7 +58,7 @@ public:
 
     // --- Links to the other windows; program main sets them.
     TFilterForm* filterForm = nullptr;
-    // The main window's AddTargetToBox, here always on ZielBox.
+    // Always on ZielBox: AddTargetToBox on the real file system unless replaced.
     std::function<void(ComboBox box, const std::string& path, bool checkDirectory)> addTarget;
     // The selected item of the main window's default-target box.
     std::function<std::string()> standardTarget;
@@ -79,7 +79,7 @@ public:
     // The selected filter's masks; with nothing selected the last filter is
     // selected first; without filters "*.*".
     std::string currentMask() const;
-    int filterIndex() const { return ComboBox(control(FilterComboBox)).selected(); }
+    int filterIndex() const { return item<ComboBox>(FilterComboBox).selected(); }
     const std::vector<Filter>& filters() const { return filters_; }
 
     // --- The file list.
@@ -91,7 +91,7 @@ public:
     std::string selectedFile() const;
     // As a click on the file's line.
     void clickFile(size_t index);
-    std::string fileCounter() const { return Window(control(LbFileCtr)).text(); }
+    std::string fileCounter() const { return item<Label>(LbFileCtr).text(); }
 
     // Entry editing: the drive, tree and file list of an entry's source and
     // file column, the filter that matches the column moved to the front.
@@ -99,6 +99,8 @@ public:
 
     // --- The drive selector and the directory tree.
     DriveSelector& driveComboBox() { return driveComboBox_; }
+    // The result of the last drive change's probe (ProbeDrive).
+    uint8_t DriveProbeResult() const { return driveProbeResult_; }
     TDirectoryOutline& dirView() { return dirView_; }
     // The tree's current directory: the entry's source after OK.
     const std::string& directory() const { return dirView_.Directory(); }
@@ -106,9 +108,9 @@ public:
     void showDirectory(const std::string& path);
 
     // --- Target box and options.
-    ComboBox zielBox() const { return ComboBox(control(ZielBox)); }
-    bool checked(Row row) const { return CheckBox(control(row)).checked(); }
-    void setChecked(Row row, bool on) const { CheckBox(control(row)).setChecked(on); }
+    ComboBox zielBox() const { return item<ComboBox>(ZielBox); }
+    bool checked(Row row) const { return item<CheckBox>(row).checked(); }
+    void setChecked(Row row, bool on) const { item<CheckBox>(row).setChecked(on); }
     // True while Enter belongs to the target box instead of OK.
     bool okIsDefault() const { return okDefault_; }
 
@@ -138,7 +140,6 @@ private:
     void commitTarget();
     void focusTree();
     void setDrive(char letter);
-    HWND zielEdit() const;
 
     std::string& storedFilterList_;
     FileSystem& fs_;
@@ -149,6 +150,7 @@ private:
     std::wstring shownName_;  // the name the list view is drawing
     bool syncingList_ = false;
     bool okDefault_ = true;
+    uint8_t driveProbeResult_ = 0;
     TDirectoryOutline dirView_;
     DriveSelector driveComboBox_;
 };

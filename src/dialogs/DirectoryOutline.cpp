@@ -4,6 +4,7 @@
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
 #include "ui/Prompts.h"
+#include "ui/Subclass.h"
 
 #include <shellapi.h>
 
@@ -77,30 +78,28 @@ std::string LowerCaseName(const std::string& text)
     return Narrow(wide);
 }
 
-bool TDirectoryOutline::create(Form& form, int placeholder)
+void TDirectoryOutline::create(Form& form, int placeholder)
 {
-    Window place(form.control(placeholder));
-    if (!place)
-        return false;
+    Label place = form.item<Label>(placeholder);
     RECT r = place.rect();
-    tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
-                            r.left, r.top, r.right - r.left, r.bottom - r.top, form.handle(),
-                            HMENU(INT_PTR(Form::kFirstControlId + 900 + placeholder)), GetModuleHandleW(nullptr),
-                            nullptr);
-    if (!tree_)
-        return false;
+    HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                    TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
+                                r.left, r.top, r.right - r.left, r.bottom - r.top, form.handle(),
+                                HMENU(INT_PTR(Form::kFirstControlId + 900 + placeholder)), GetModuleHandleW(nullptr),
+                                nullptr);
+    tree_ = requireWindow(tree, "Der Verzeichnisbaum");
     SetWindowPos(tree_, place, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Window(tree_).setFont(FormFont(), false);
-    SetWindowSubclass(tree_, treeProc, 1, DWORD_PTR(this));
-    return true;
+    SubclassControl(tree_, [this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        return treeMessage(hwnd, msg, wp, lp, result);
+    });
 }
 
 TDirectoryOutline::~TDirectoryOutline()
 {
     if (tree_)
-        RemoveWindowSubclass(tree_, treeProc, 1);
+        UnsubclassControl(tree_);
 }
 
 // --- Entries and indexes.
@@ -516,29 +515,25 @@ bool TDirectoryOutline::onKey(UINT msg, WPARAM key)
     return false;
 }
 
-LRESULT CALLBACK TDirectoryOutline::treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data)
+bool TDirectoryOutline::treeMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
-    auto* self = reinterpret_cast<TDirectoryOutline*>(data);
     switch (msg) {
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, treeProc, id);
-        self->tree_ = nullptr;
-        break;
+        tree_ = nullptr;
+        return false;
     case WM_GETDLGCODE: {
         // Enter opens and closes the entry instead of pressing the default button.
         auto* m = reinterpret_cast<MSG*>(lp);
-        LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+        result = CallControl(hwnd, msg, wp, lp);
         if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
-            code |= DLGC_WANTMESSAGE;
-        return code;
+            result |= DLGC_WANTMESSAGE;
+        return true;
     }
     case WM_KEYDOWN:
     case WM_CHAR:
-        if (guarded([&] { return self->onKey(msg, wp); }, true))
-            return 0;
-        break;
+        return onKey(msg, wp);
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return false;
 }
 
 void ShowDirectoryInTree(TDirectoryOutline& tree, const std::string& path)

@@ -42,7 +42,7 @@ public:
 
     // Creates the tree view in the rectangle of the form's row `placeholder`,
     // right after it in the tab order.
-    bool create(Form& form, int placeholder);
+    void create(Form& form, int placeholder);
     HWND handle() const { return tree_; }
     // The owner's WM_NOTIFY; true when it came from this tree.
     bool handleNotify(LPARAM lp, LRESULT& result);
@@ -85,7 +85,7 @@ public:
     bool IsRead(int index) const;
 
 private:
-    static LRESULT CALLBACK treeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    bool treeMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     bool onKey(UINT msg, WPARAM key);
 
     HTREEITEM nextInOrder(HTREEITEM at) const;

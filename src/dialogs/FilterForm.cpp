@@ -26,14 +26,14 @@ static_assert(std::size(kLayout) == TFilterForm::kRowCount);
 TFilterForm::TFilterForm()
 {
     FormInfo info{kFilterFormClass, " Filter anlegen", 464, 112, WS_POPUP | WS_CAPTION};
-    if (create(info, kLayout))
-        centerOnScreen();
+    create(info, kLayout);
+    centerOnScreen();
 }
 
 void TFilterForm::setFields(const std::string& description, const std::string& masks) const
 {
-    Window(control(edBeschreibung)).setText(description);
-    Window(control(edFilter)).setText(masks);
+    item<Edit>(edBeschreibung).setText(description);
+    item<Edit>(edFilter).setText(masks);
 }
 
 uint16_t TFilterForm::showEmpty()
@@ -48,7 +48,7 @@ uint16_t TFilterForm::showEmpty()
 void TFilterForm::BtnErstellenClick()
 {
     for (Row field : {edBeschreibung, edFilter}) {
-        if (Window(control(field)).text().find('|') != std::string::npos) {
+        if (item<Edit>(field).text().find('|') != std::string::npos) {
             ShowInfo(kFilterBarRefused);
             send(WM_NEXTDLGCTL, WPARAM(control(field)), TRUE);
             return;

@@ -30,8 +30,8 @@ public:
     // open with that field focused.
     void BtnErstellenClick();
 
-    std::string description() const { return Window(control(edBeschreibung)).text(); }
-    std::string masks() const { return Window(control(edFilter)).text(); }
+    std::string description() const { return item<Edit>(edBeschreibung).text(); }
+    std::string masks() const { return item<Edit>(edFilter).text(); }
     void setFields(const std::string& description, const std::string& masks) const;
 
 protected:

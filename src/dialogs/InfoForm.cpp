@@ -2,6 +2,7 @@
 
 #include "dialogs/Version.h"
 #include "platform/TextConv.h"
+#include "ui/Subclass.h"
 
 #include <shellapi.h>
 
@@ -87,14 +88,16 @@ Tinfo::Tinfo()
     setFont(Label5, linkFont());
     setFont(Label6, linkFont());
     for (int row : {Image1, Label5, Label6})
-        SetWindowSubclass(control(row), linkProc, 1, DWORD_PTR(this));
+        SubclassControl(control(row), [this](HWND link, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+            return linkMessage(link, msg, result);
+        });
     centerOnScreen();
 }
 
 // A label in a font of its own, sized to its text in that font.
 void Tinfo::setFont(int row, HFONT font)
 {
-    Window label(control(row));
+    Label label = item<Label>(row);
     label.setFont(font);
     std::wstring text = Widen(label.text());
     HDC dc = GetDC(label);
@@ -135,11 +138,11 @@ void Tinfo::setLinkColors(COLORREF mail, COLORREF web)
 {
     if (mail != mailColor_) {
         mailColor_ = mail;
-        Window(control(Label5)).invalidate();
+        item<Label>(Label5).invalidate();
     }
     if (web != webColor_) {
         webColor_ = web;
-        Window(control(Label6)).invalidate();
+        item<Label>(Label6).invalidate();
     }
 }
 
@@ -181,26 +184,21 @@ bool Tinfo::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     return false;
 }
 
-LRESULT CALLBACK Tinfo::linkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data)
+bool Tinfo::linkMessage(HWND link, UINT msg, LRESULT& result)
 {
-    auto* self = reinterpret_cast<Tinfo*>(data);
     switch (msg) {
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, linkProc, id);
-        break;
     case WM_SETCURSOR:
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
+        result = TRUE;
+        return true;
     case WM_MOUSEMOVE:
-        guarded([&] {
-            if (self->rowOf(hwnd) == Label5)
-                self->Label5MouseMove();
-            else
-                self->Label6MouseMove();
-        });
-        break;
+        if (rowOf(link) == Label5)
+            Label5MouseMove();
+        else
+            Label6MouseMove();
+        return false;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return false;
 }
 
 // A band in the colours of the logo: teal running darker downwards, the

@@ -26,13 +26,13 @@ constexpr ControlRow kLayout[] = {
 TmdForm::TmdForm()
 {
     create({kMdFormClass, " Verzeichnis erstellen", 382, 95, WS_POPUP | WS_CAPTION}, kLayout);
-    RECT label = Window(control(Label1)).rect();
-    RECT dir = Window(control(LbDir)).rect();
-    Window(control(LbDir)).move(label.right, dir.top, dir.right - label.right, dir.bottom - dir.top);
-    RECT prompt = Window(control(Label2)).rect();
-    RECT field = Window(control(Edit)).rect();
+    RECT label = item<Label>(Label1).rect();
+    RECT dir = item<Label>(LbDir).rect();
+    item<Label>(LbDir).move(label.right, dir.top, dir.right - label.right, dir.bottom - dir.top);
+    RECT prompt = item<Label>(Label2).rect();
+    RECT field = edit().rect();
     int left = std::max(int(prompt.right) + ScaleToDpi(4), int(field.left));
-    Window(control(Edit)).move(left, field.top, field.right - left, field.bottom - field.top);
+    edit().move(left, field.top, field.right - left, field.bottom - field.top);
     centerOnScreen();
 }
 

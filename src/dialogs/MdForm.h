@@ -26,7 +26,7 @@ public:
     // Creates the directory named in Edit; closes with OK only on success.
     void BtnErstellenClick();
 
-    ::tresorix::Edit edit() const { return ::tresorix::Edit(control(Edit)); }
+    ::tresorix::Edit edit() const { return item<::tresorix::Edit>(Edit); }
     // LbDir shows the directory in which the new one is made.
     void setDirectory(const std::string& directory);
     // Directories are created through this file system (the real one by default).

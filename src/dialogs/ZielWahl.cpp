@@ -41,12 +41,12 @@ uint16_t TZielwahl::Pick(const std::string& proposal)
     // volume queries would only cost time.
     if (DriveComboBox.count() == 0)
         DriveComboBox.fill();
-    DriveProbeResult = 0;
+    driveProbeResult_ = 0;
     if (!proposal.empty())
         DriveComboBox.SetDrive(proposal[0]);
-    if (DriveProbeResult == 0)
+    if (driveProbeResult_ == 0)
         ShowDirectoryInTree(DirView, proposal);
-    if (DriveProbeResult != 0)
+    if (driveProbeResult_ != 0)
         return mrNone;
     return showModal();
 }
@@ -59,11 +59,11 @@ void TZielwahl::FormShow()
 
 void TZielwahl::DriveComboBoxChange()
 {
-    if (DriveProbeResult == 0) {
+    if (driveProbeResult_ == 0) {
         char previous = DirView.Drive();
         char letter = DriveComboBox.Drive();
-        DriveProbeResult = ProbeDrive(*fs_, letter);
-        if (DriveProbeResult == errDriveNotReady) {
+        driveProbeResult_ = ProbeDrive(*fs_, letter);
+        if (driveProbeResult_ == errDriveNotReady) {
             std::string text = "Wechsel zu Laufwerk ";
             text += upperLetter(letter);
             text += ": ist nicht möglich.\r\nUrsache: Laufwerk ist nicht bereit.";

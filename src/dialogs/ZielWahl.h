@@ -36,6 +36,10 @@ public:
     // DirView.Directory().
     uint16_t Pick(const std::string& proposal);
 
+    // The last probe's result since Pick reset it (ProbeDrive); while it is
+    // not 0, a change of drive probes nothing.
+    uint8_t DriveProbeResult() const { return driveProbeResult_; }
+
     void FormShow();
     void DriveComboBoxChange();
     void BtnVerzeichnisAnlegenClick();
@@ -51,6 +55,7 @@ private:
     static constexpr UINT kFormShow = WM_APP + 1;
 
     TmdForm* mdForm_ = nullptr;
+    uint8_t driveProbeResult_ = 0;
     Win32FileSystem ownFs_;
     FileSystem* fs_ = &ownFs_;
 };

@@ -1,5 +1,4 @@
-// The drive selector of the two selection dialogs, and the result of the
-// last drive probe that both dialogs and the main window share.
+// The drive selector of the two selection dialogs and their drive probe.
 //
 // The selector is a drop-down list row of the form's layout (Kind::comboBox
 // with CBS_DROPDOWNLIST); the form hands its CBN_SELCHANGE to userChanged.
@@ -14,13 +13,9 @@
 
 namespace tresorix {
 
-// The low byte of the last probe's result: 0 the drive's root could be
-// listed, 21 the drive is not ready, else the listing's error. The callers
-// that open the target dialog reset it to 0 and read it afterwards.
-inline uint8_t DriveProbeResult = 0;
-
-// Lists the drive's root. A ready drive whose root holds nothing (a new,
-// empty medium) counts as listed.
+// Lists the drive's root: the low byte of the result, 0 the root could be
+// listed, 21 the drive is not ready, else the listing's error. A ready drive
+// whose root holds nothing (a new, empty medium) counts as listed.
 uint8_t ProbeDrive(FileSystem& fs, char letter);
 
 // "c: [System]", "d:", "n: \\server\share": the letter in lower case, a

@@ -12,8 +12,6 @@ namespace tresorix {
 
 namespace {
 
-UiErrorHandler uiErrorHandler;
-
 int systemDpi()
 {
     static const int dpi = [] {
@@ -116,23 +114,6 @@ HFONT FormFont(bool bold)
     return font;
 }
 
-void reportUiError(const char* what)
-{
-    try {
-        if (uiErrorHandler)
-            uiErrorHandler(what);
-        else
-            OutputDebugStringW(Widen(std::string("Tresorix: ") + what + "\n").c_str());
-    } catch (...) {
-        // The handler itself failed; there is nobody left to tell.
-    }
-}
-
-UiErrorHandler SetUiErrorHandler(UiErrorHandler handler)
-{
-    return std::exchange(uiErrorHandler, std::move(handler));
-}
-
 Form::~Form()
 {
     destroy();
@@ -161,7 +142,7 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
         wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
         wc.lpszClassName = info.className;
         if (!RegisterClassExW(&wc))
-            return false;
+            requireWindow(nullptr, "Die Fensterklasse \"" + Narrow(info.className) + "\"");
     }
 
     RECT r{0, 0, ScaleToDpi(info.clientWidth), ScaleToDpi(info.clientHeight)};
@@ -169,13 +150,17 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
         AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
     CreateWindowExW(info.exStyle, info.className, Widen(info.caption).c_str(), info.style & ~WS_VISIBLE,
                     CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
-    if (!hwnd_)
-        return false;
+    requireWindow(hwnd_, "Das Fenster \"" + Narrow(info.className) + "\"");
 
     rows_.assign(layout.begin(), layout.end());
     controls_.assign(rows_.size(), nullptr);
-    for (int i = 0; i < int(rows_.size()); ++i)
-        createControl(i);
+    try {
+        for (int i = 0; i < int(rows_.size()); ++i)
+            createControl(i);
+    } catch (...) {
+        destroy();
+        throw;
+    }
     if (defaultRow_ >= 0)
         send(DM_SETDEFID, kFirstControlId + defaultRow_);
     return true;
@@ -202,9 +187,7 @@ void Form::createControl(int index)
     HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(row.caption ? row.caption : "").c_str(), style,
                                 ScaleToDpi(row.left), ScaleToDpi(row.top), ScaleToDpi(row.width), height, hwnd_,
                                 HMENU(INT_PTR(kFirstControlId + index)), GetModuleHandleW(nullptr), nullptr);
-    controls_[size_t(index)] = hwnd;
-    if (!hwnd)
-        return;
+    controls_[size_t(index)] = requireWindow(hwnd, std::string("Das Steuerelement \"") + (row.name ? row.name : "") + "\"");
     SendMessageW(hwnd, WM_SETFONT, WPARAM(FormFont(row.flags & rowBold)), FALSE);
     if (fits)
         fitLabel(index);
@@ -233,9 +216,10 @@ ToolTip Form::hints()
         any = any || (row.hint && *row.hint);
     if (!any)
         return hints_;
-    hints_ = ToolTip(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr));
+    hints_ = ToolTip(requireWindow(
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr),
+        "Das Hinweisfenster"));
     hints_.setMaxWidth(ScaleToDpi(400));
     for (size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].hint && *rows_[i].hint && controls_[i])
@@ -249,11 +233,18 @@ ToolTip Form::hints()
 
 void Form::prepareHints(const MSG& msg)
 {
-    if (hints_ || msg.message != WM_MOUSEMOVE)
+    if (hints_ || hintsFailed_ || msg.message != WM_MOUSEMOVE)
         return;
     // The tools watch the mouse from now on; this move they did not see.
-    if (ToolTip tips = hints())
-        tips.send(TTM_RELAYEVENT, 0, LPARAM(&msg));
+    // Called from the pumps, outside any window procedure's guard; a failure
+    // is reported once, not at every move of the mouse.
+    hintsFailed_ = !guarded(
+        [&] {
+            if (ToolTip tips = hints())
+                tips.send(TTM_RELAYEVENT, 0, LPARAM(&msg));
+            return true;
+        },
+        false);
 }
 
 void Form::fitLabel(int index)
@@ -289,14 +280,6 @@ int Form::rowOf(HWND c) const
 {
     for (size_t i = 0; i < controls_.size(); ++i)
         if (controls_[i] == c)
-            return int(i);
-    return -1;
-}
-
-int Form::findRow(std::string_view name) const
-{
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].name && name == rows_[i].name)
             return int(i);
     return -1;
 }
@@ -410,6 +393,7 @@ void Form::detach()
     hwnd_ = nullptr;
     controls_.clear();
     hints_ = ToolTip();
+    hintsFailed_ = false;
     extraHints_.clear();
     defaultRow_ = cancelRow_ = -1;
     lastSize_ = {~WPARAM(0), 0};

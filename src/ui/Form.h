@@ -24,6 +24,7 @@
 #include <exception>
 #include <functional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -72,6 +73,16 @@ int ScaleToDpi(int pixels);
 // The forms' font, an 8-point Tahoma, and its bold variant; shared, never freed.
 HFONT FormFont(bool bold = false);
 
+// A window that could not be made; the text names it, in German, for the
+// user (the message dialog shows what the guards report).
+class UiCreateError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// Throws UiCreateError for `what` ("Das Fenster \"TDirWahl\"") with the
+// last error, unless the handle is there; returns it.
+HWND requireWindow(HWND hwnd, const std::string& what);
+
 // An exception that reaches a window procedure or a key preview is stopped
 // there and handed to this handler (by default the debugger output).
 using UiErrorHandler = std::function<void(const std::string& what)>;
@@ -107,6 +118,8 @@ public:
 
     // Creates the window hidden, with its controls in table order (which is
     // also the tab order). Row i gets the control id kFirstControlId + i.
+    // A window or control that cannot be made throws UiCreateError, and no
+    // window is left; a form never lives on with a null handle. True.
     bool create(const FormInfo& info, std::span<const ControlRow> layout, HWND owner = nullptr);
     // Clears the object pointer first: no message of the dying window reaches
     // a half-destroyed object.
@@ -118,7 +131,6 @@ public:
     template <class Control>
     Control item(int row) const { return Control(control(row)); }
     int rowOf(HWND control) const;
-    int findRow(std::string_view name) const;
     const ControlRow& row(int index) const { return rows_[size_t(index)]; }
     // Sets a control's text; a label that sizes itself is measured again.
     void setCaption(int row, std::string_view text);
@@ -179,6 +191,7 @@ private:
     ToolTip hints_;
     std::vector<std::pair<HWND, const char*>> extraHints_;
     int hintPopTime_ = 0;
+    bool hintsFailed_ = false;
     std::pair<WPARAM, LPARAM> lastSize_{~WPARAM(0), 0};  // of the last WM_SIZE
     int defaultRow_ = -1, cancelRow_ = -1;
     bool keyPreview_ = false;

@@ -38,7 +38,7 @@ public:
                 buttons_.push_back(b);
     }
 
-    bool build()
+    void build()
     {
         std::wstring text = Widen(text_);
         SIZE textSize = measure(text);
@@ -69,11 +69,9 @@ public:
         }
 
         const char* title = kind_ == PromptKind::confirm ? "Bestätigung" : "Information";
-        if (!create({kMessageDialogClass, title, clientW, clientH}, rows))
-            return false;
+        create({kMessageDialogClass, title, clientW, clientH}, rows);
         HICON icon = LoadIconW(nullptr, kind_ == PromptKind::confirm ? IDI_QUESTION : IDI_INFORMATION);
-        Window(control(0)).send(STM_SETICON, WPARAM(icon));
-        return true;
+        item<Label>(0).send(STM_SETICON, WPARAM(icon));
     }
 
 private:
@@ -109,8 +107,7 @@ private:
 uint16_t ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
     MessageForm form(kind, text, buttons);
-    if (!form.build())
-        return mrCancel;
+    form.build();
     form.centerOnScreen();
     return form.showModal();
 }
@@ -119,6 +116,9 @@ void InstallMessageDialog()
 {
     SetPromptHandler(ShowMessageDialog);
     SetAfterPromptHook(ProcessMessages);
+    // A box that cannot show itself throws again here, and the report ends
+    // in the guard's silence instead of another box.
+    SetUiErrorHandler([](const std::string& what) { ShowMessageDialog(PromptKind::info, what, btnOK); });
 }
 
 }  // namespace tresorix

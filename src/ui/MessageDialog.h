@@ -16,8 +16,9 @@ inline constexpr wchar_t kMessageDialogClass[] = L"TresorixMessage";
 // the box any other way gives mrCancel.
 uint16_t ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons);
 
-// Makes the box the prompt handler and lets pending messages through after
-// every prompt.
+// Makes the box the prompt handler and the reporter of the errors the
+// window procedures stop, and lets pending messages through after every
+// prompt.
 void InstallMessageDialog();
 
 }  // namespace tresorix

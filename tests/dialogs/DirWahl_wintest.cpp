@@ -3,7 +3,7 @@
 // new filters, and the target box's keys and target button.
 #include "dialogs/DirWahl.h"
 
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "support/FaultFileSystem.h"
@@ -31,7 +31,6 @@ protected:
     SourceDialog()
     {
         dialog.filterForm = &filterForm;
-        dialog.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
         dialog.standardTarget = [this] { return standardTarget; };
         dialog.chooseTarget = [this](const std::string& proposal) {
             proposals.push_back(proposal);
@@ -445,7 +444,7 @@ TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked().front().text, "Laufwerk Q: ist nicht bereit.");
     EXPECT_EQ(dialog.driveComboBox().Drive(), drive) << "the selector goes back to the tree's drive";
-    EXPECT_EQ(DriveProbeResult, 0) << "the probe of the drive gone back to";
+    EXPECT_EQ(dialog.DriveProbeResult(), 0) << "the probe of the drive gone back to";
     EXPECT_EQ(dialog.dirView().Drive(), drive);
     EXPECT_EQ(dialog.directory(), directory);
     EXPECT_EQ(dialog.fileCounter(), "1 Datei");

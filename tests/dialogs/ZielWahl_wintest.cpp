@@ -42,7 +42,6 @@ protected:
         wchar_t cwd[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, cwd);
         saved_ = cwd;
-        DriveProbeResult = 0;
         zielwahl.setCreateDialog(mdForm);
         zielwahl.setFileSystem(fault);
         mdForm.setFileSystem(fault);
@@ -107,7 +106,7 @@ TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
     EXPECT_EQ(zielwahl.Pick(temp.root() + "DATEN"), mrOk);
-    EXPECT_EQ(DriveProbeResult, 0);
+    EXPECT_EQ(zielwahl.DriveProbeResult(), 0);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]);
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten");
     EXPECT_EQ(zielwahl.DirView.Count(), 2);
@@ -146,7 +145,7 @@ TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
     // No dialog: a test that showed one would wait for ever.
     EXPECT_EQ(zielwahl.Pick("e:\\daten"), mrNone);
     EXPECT_EQ(answers.pending(), 0u);
-    EXPECT_EQ(DriveProbeResult, 21);
+    EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]) << "back to the tree's drive";
     EXPECT_EQ(zielwahl.DirView.Directory(), root) << "the tree as it was";
     EXPECT_EQ(changes, changesBefore);
@@ -174,7 +173,7 @@ TEST_F(TargetDialog, OtherProbeFailuresKeepTheDialogShutWithoutAMessage)
     fault.inject({test::FaultOp::list, "Y:\\", errPathNotFound});
     fault.inject({test::FaultOp::getAttributes, "Y:\\", errPathNotFound});
     EXPECT_EQ(zielwahl.Pick("y:\\"), mrNone);
-    EXPECT_EQ(DriveProbeResult, errPathNotFound);
+    EXPECT_EQ(zielwahl.DriveProbeResult(), errPathNotFound);
 }
 
 TEST(DriveProbe, AReadyDriveWithAnEmptyRootCountsAsReady)
@@ -337,7 +336,7 @@ TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_EQ(form.stdZiel(), "E:\\Sicherung") << "the typed path stays selected";
     EXPECT_FALSE(form.modified());
-    EXPECT_EQ(DriveProbeResult, 21);
+    EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 #include "platform/TextConv.h"
 #include "ui/DriveUi.h"
 #include "ui/ProcessMessages.h"
+#include "ui/Subclass.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -80,7 +82,6 @@ int textWidth(HFONT font, const std::string& text)
 TEST(Form, LayoutTableBuildsTheControls)
 {
     TestForm form;
-    EXPECT_EQ(form.findRow("Cancel"), TestForm::Cancel);
     Window ok(form.control(TestForm::Ok));
     EXPECT_EQ(ok.id(), Form::kFirstControlId + TestForm::Ok);
     RECT r = ok.rect(), want{ScaleToDpi(8), ScaleToDpi(60), ScaleToDpi(83), ScaleToDpi(83)};
@@ -208,7 +209,30 @@ TEST(Form, ExceptionsStopAtTheWindowProcedureAndTheKeyPreview)
     postKey(form.control(TestForm::Name), 'A');
     ProcessMessages();
     EXPECT_EQ(reported, (std::vector<std::string>{"Klick", "Taste"}));
+
+    // A subclassed control: its handler's exception stops the same way, and
+    // the handler goes with the control.
+    auto alive = std::make_shared<int>();
+    HWND name = form.control(TestForm::Name);
+    SubclassControl(name, [alive](HWND, UINT msg, WPARAM, LPARAM, LRESULT&) -> bool {
+        if (msg == WM_APP)
+            throw std::runtime_error("Unterklasse");
+        return false;
+    });
+    EXPECT_EQ(SendMessageW(name, WM_APP, 0, 0), 0);
+    EXPECT_EQ(reported.back(), "Unterklasse");
+    EXPECT_EQ(alive.use_count(), 2);
+    form.destroy();
+    EXPECT_EQ(alive.use_count(), 1);
     SetUiErrorHandler(before);
+}
+
+TEST(Form, AWindowThatCannotBeMadeThrowsAndLeavesNone)
+{
+    Form form;
+    EXPECT_THROW(form.create({L"TestForm", "Test", 300, 180}, TestForm::kLayout, HWND(UINT_PTR(0xBAD0))), UiCreateError);
+    EXPECT_FALSE(form.handle());
+    EXPECT_FALSE(form.control(TestForm::Ok));
 }
 
 TEST(Form, NoMessageReachesTheObjectOnceItsWindowIsGoing)

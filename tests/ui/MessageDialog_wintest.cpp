@@ -159,6 +159,9 @@ private:
     bool onMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override
     {
         appMessages += msg == WM_APP;
+        // A form whose owner does not exist cannot be made.
+        if (msg == WM_APP + 1)
+            Form().create({L"TestUnmade", "Fenster", 100, 100}, {}, HWND(UINT_PTR(0xBAD0)));
         return false;
     }
 };
@@ -208,8 +211,20 @@ TEST(MessageDialog, InstalledAsPromptHandlerWithPumpAfterwards)
     EXPECT_EQ(title, "Information");
     EXPECT_EQ(target.appMessages, 1);
 
+    // A window that cannot be made, in a handler: the guard's report is a box.
+    std::string reported;
+    whenIdle([&] {
+        for (HWND label : childrenOfClass(dialog(), L"Static"))
+            reported += Window(label).text();
+        PostMessageW(buttons()[0], BM_CLICK, 0, 0);
+    });
+    target.send(WM_APP + 1);
+    EXPECT_EQ(reported.rfind("Das Fenster \"TestUnmade\" konnte nicht angelegt werden.\r\nFehlerMeldung: ", 0), 0u)
+        << reported;
+
     SetPromptHandler(before);
     SetAfterPromptHook(nullptr);
+    SetUiErrorHandler(nullptr);
 }
 
 }  // namespace

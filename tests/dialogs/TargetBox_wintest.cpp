@@ -1,4 +1,4 @@
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 
 #include "engine/Format.h"
 #include "support/ScriptedAnswerer.h"
@@ -22,7 +22,7 @@ public:
         {"Box", Kind::comboBox, "", nullptr, 8, 8, 300, 21},
     };
     BoxForm() { create({L"TargetBoxTest", "Ziel", 320, 40}, kLayout); }
-    ComboBox box() const { return ComboBox(control(0)); }
+    ComboBox box() const { return item<ComboBox>(0); }
 
     std::vector<std::string> items() const
     {

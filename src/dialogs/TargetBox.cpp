@@ -1,0 +1,91 @@
+#include "dialogs/TargetBox.h"
+
+#include "engine/FileHelpers.h"
+#include "engine/Format.h"
+#include "platform/Win32FileSystem.h"
+#include "set/Text.h"
+#include "ui/Prompts.h"
+#include "ui/Subclass.h"
+
+#include <stdexcept>
+
+namespace tresorix {
+
+void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs)
+{
+    TrimSpaces(path, true, true);
+    if (path.empty())
+        path = kFallbackTarget;
+
+    if (checkDirectory && path.find('>') == std::string::npos) {
+        uint32_t code = ForceDirectory(fs, path);
+        if (code != 0 && code != 183 && code != 250)
+            AskInfo("Konnte Verzeichnis \"" + path + "\" nicht anlegen bzw. überprüfen." + "\r\nFehlerMeldung: " +
+                        ErrorText(uint16_t(code)),
+                    btnOK);
+    }
+
+    // CB_FINDSTRINGEXACT ignores letter case; the history does not.
+    for (int i = box.count() - 1; i >= 0; --i) {
+        if (box.item(i) == path) {
+            box.select(i);
+            return;
+        }
+    }
+    while (box.count() > kKeptTargets)
+        box.remove(0);
+    box.select(box.add(path));
+}
+
+void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory)
+{
+    static Win32FileSystem fs;
+    AddTargetToBox(box, std::move(path), checkDirectory, fs);
+}
+
+std::string SelectedTarget(ComboBox box)
+{
+    int index = box.selected();
+    return index >= 0 ? box.item(index) : std::string();
+}
+
+void HookTargetEdit(ComboBox box, TargetEditEvents events)
+{
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(box, &info) || !info.hwndItem)
+        throw std::runtime_error("Das Eingabefeld eines Zielfelds fehlt.");
+    SubclassControl(info.hwndItem, [events = std::move(events)](HWND edit, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        switch (msg) {
+        case WM_GETDLGCODE:
+            if (!events.keepEnter || wp != VK_RETURN)
+                return false;
+            result = CallControl(edit, msg, wp, lp) | DLGC_WANTALLKEYS;
+            return true;
+        case WM_CHAR:
+            // A single-line edit would only beep.
+            return events.keepEnter && wp == '\r';
+        case WM_KILLFOCUS:
+            if (events.focusLost)
+                events.focusLost(HWND(wp));
+            return false;
+        case WM_SYSKEYUP:
+            if (!events.altKeys)
+                return false;
+            [[fallthrough]];
+        case WM_KEYUP:
+        case WM_LBUTTONDBLCLK:
+            result = CallControl(edit, msg, wp, lp);
+            if (msg == WM_LBUTTONDBLCLK) {
+                if (events.doubleClick)
+                    events.doubleClick();
+            } else if (events.keyUp) {
+                events.keyUp(unsigned(wp));
+            }
+            return true;
+        }
+        return false;
+    });
+}
+
+}  // namespace tresorix
