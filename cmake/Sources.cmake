@@ -10,6 +10,7 @@ set(CORE_SOURCES
     src/engine/TargetDirectory.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
+    src/set/BackupSet.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
     src/set/Profile.cpp
