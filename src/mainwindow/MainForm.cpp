@@ -2,7 +2,6 @@
 
 #include "mainwindow/TargetBox.h"
 #include "platform/TextConv.h"
-#include "set/CommandLine.h"
 #include "ui/Pictures.h"
 #include "ui/ToolButton.h"
 
@@ -322,35 +321,6 @@ void TmForm::clampColumns()
         list.setColumnWidth(3, last);
 }
 
-void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
-{
-    auto bar = item<::tresorix::StatusBar>(StatusBar);
-    switch (panel) {
-    case 0:
-        bar.setText(0, std::to_string(number) + " Dateien gesichert");
-        break;
-    case 1:
-        if (!text.empty()) {
-            bar.setText(1, text);
-        } else {
-            size_t n = set_.entries.size();
-            bar.setText(1, n == 1 ? std::string("1 Eintrag") : std::to_string(n) + " Einträge");
-        }
-        break;
-    case 2:
-        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
-        item<Window>(BtnFileSave).enable(modified_);
-        break;
-    }
-}
-
-void TmForm::SetModified(bool flag)
-{
-    modified_ = flag;
-    WriteStatusBar(2, 0, {});
-    RemoveHklmRun(switches_);
-}
-
 void TmForm::SetStatus(bool enabled)
 {
     static constexpr Row kLocked[] = {
@@ -364,16 +334,6 @@ void TmForm::SetStatus(bool enabled)
     if (!enabled && !stdZielIcons_[1])
         stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
-}
-
-void TmForm::setSaved(uint64_t files, uint64_t bytes)
-{
-    WriteStatusBar(0, files, {});
-}
-
-void TmForm::setStatusText(const std::string& text)
-{
-    WriteStatusBar(1, 0, text);
 }
 
 // Leaving the box means going to another control of this window; a switch

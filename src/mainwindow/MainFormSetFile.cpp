@@ -1,15 +1,56 @@
-// The backup set in the main window: the window shows it, its handlers
-// change it, and set files are saved from it and loaded into it.
+// The backup set in the main window: the window shows it (the list, the
+// status bar's count and modified flag), its handlers change it, and set
+// files are saved from it and loaded into it.
 #include "mainwindow/MainForm.h"
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
+#include "set/CommandLine.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"
 #include "set/Text.h"
 
 namespace tresorix {
+
+void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
+{
+    auto bar = item<::tresorix::StatusBar>(StatusBar);
+    switch (panel) {
+    case 0:
+        bar.setText(0, std::to_string(number) + " Dateien gesichert");
+        break;
+    case 1:
+        if (!text.empty()) {
+            bar.setText(1, text);
+        } else {
+            size_t n = set_.entries.size();
+            bar.setText(1, n == 1 ? std::string("1 Eintrag") : std::to_string(n) + " Einträge");
+        }
+        break;
+    case 2:
+        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
+        item<Window>(BtnFileSave).enable(modified_);
+        break;
+    }
+}
+
+void TmForm::SetModified(bool flag)
+{
+    modified_ = flag;
+    WriteStatusBar(2, 0, {});
+    RemoveHklmRun(switches_);
+}
+
+void TmForm::setSaved(uint64_t files, uint64_t bytes)
+{
+    WriteStatusBar(0, files, {});
+}
+
+void TmForm::setStatusText(const std::string& text)
+{
+    WriteStatusBar(1, 0, text);
+}
 
 const BackupSet& TmForm::set()
 {
