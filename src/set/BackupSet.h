@@ -44,7 +44,10 @@ struct BackupSet {
     void takeSetFile(const SetFileContent& content, bool replace, const std::string& file);
 
     // What the settings file keeps of the set, into and out of `settings`;
-    // the window's own values there stay as they are.
+    // the window's own values there stay as they are. The history read
+    // from the settings, like a load's default target, goes through the
+    // target box's rule (trimmed, at most 9 items), so takeSettings leaves
+    // it to the caller.
     void takeSettings(const Settings& settings);
     void putSettings(Settings& settings) const;
 };
