@@ -11,6 +11,7 @@ set(CORE_SOURCES
     src/engine/Versions.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
+    src/set/BackupSet.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
     src/set/Profile.cpp

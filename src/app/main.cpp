@@ -68,10 +68,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
     Win32FileSystem fileSystem;
-    // The source dialog's presets are the program's list until the user
-    // changes it, and are saved at close whether the dialog opened or not.
-    if (mForm.StoredFilterList.empty())
-        mForm.StoredFilterList = kPresetFilters;
     OnDemand<TmdForm> mdForm([] { return std::make_unique<TmdForm>(); });
     OnDemand<TZielwahl> zielwahl([&] {
         auto dialog = std::make_unique<TZielwahl>();
@@ -89,14 +85,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         mForm.setRunState(window->state());
         return window;
     });
-    mForm.startRun = [&](const RunSettings& settings) {
+    mForm.links.startRun = [&](const RunSettings& settings) {
         return progress->BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
     };
     // The settings file and the registry are written by now. Unless a run
     // still has to end and write its record, nothing is left to do: taken
     // down window by window, the program would cost Wine some hundreds of
     // server requests that ending the process spares.
-    mForm.closed = [&] {
+    mForm.links.closed = [&] {
         if (!progress.made() || !progress->running())
             ExitProcess(UINT(mForm.exitCode()));
         PostQuitMessage(mForm.exitCode());
@@ -106,17 +102,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             return std::nullopt;
         return zielwahl->DirView.Directory();
     };
-    mForm.pickStdZiel = pickTarget;
-    mForm.showInfo = [&] { info->showModal(); };
+    mForm.links.pickStdZiel = pickTarget;
+    mForm.links.showInfo = [&] { info->showModal(); };
     OnDemand<TDirWahl> dirWahl([&] {
-        auto dialog = std::make_unique<TDirWahl>(mForm.StoredFilterList, fileSystem);
+        auto dialog = std::make_unique<TDirWahl>(mForm.filterList(), fileSystem);
         dialog->filterForm = &*filterForm;
         dialog->addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
-        dialog->standardTarget = [&] { return mForm.stdZiel(); };
+        dialog->standardTarget = [&] { return mForm.set().defaultTarget(); };
         dialog->chooseTarget = pickTarget;
         return dialog;
     });
-    mForm.editEntry = [&](bool newEntry) { EditEntry(mForm, *dirWahl, newEntry); };
+    mForm.links.editEntry = [&](bool newEntry) { EditEntry(mForm, *dirWahl, newEntry); };
 
     mForm.FormShow();
     int exitCode = RunMessageLoop();

@@ -15,7 +15,7 @@ namespace {
 class FilterListReturn {
 public:
     FilterListReturn(TmForm& form, TDirWahl& dialog) : form_(form), dialog_(dialog) {}
-    ~FilterListReturn() { dialog_.setFilter(form_.StoredFilterList); }
+    ~FilterListReturn() { dialog_.setFilter(form_.filterList()); }
     FilterListReturn(const FilterListReturn&) = delete;
     FilterListReturn& operator=(const FilterListReturn&) = delete;
 
@@ -52,18 +52,16 @@ void readBack(const TDirWahl& dialog, BackupEntry& entry)
 
 void EditEntry(TmForm& form, TDirWahl& dialog, bool newEntry)
 {
-    form.StoredFilterList = dialog.filter();
+    form.filterList() = dialog.filter();
     FilterListReturn giveBack(form, dialog);
 
     ComboBox targets = dialog.zielBox();
-    ComboBox history = form.stdZielBox();
     targets.clear();
-    for (int i = 0; i < history.count(); ++i)
-        targets.add(history.item(i));
+    for (const std::string& target : form.set().targets)
+        targets.add(target);
     AddTargetToBox(targets, std::string(kStdZiel), false);
 
-    ListView list = form.liste();
-    int current = list.selected();
+    int current = form.item<ListView>(TmForm::Liste).selected();
     BackupEntry entry;
     if (newEntry) {
         dialog.SelectionChanged = true;
@@ -73,8 +71,7 @@ void EditEntry(TmForm& form, TDirWahl& dialog, bool newEntry)
             ShowInfo(kNoEntrySelected);
             return;
         }
-        entry = {list.itemText(current, 0), list.itemText(current, 1), list.itemText(current, 2),
-                 list.itemText(current, 3)};
+        entry = form.set().entries.at(size_t(current));
         presetFromEntry(dialog, entry);
         dialog.setText(" Eintrag bearbeiten");
     }
@@ -84,14 +81,10 @@ void EditEntry(TmForm& form, TDirWahl& dialog, bool newEntry)
         return;
 
     readBack(dialog, entry);
-    if (newEntry) {
+    if (newEntry)
         form.addEntry(entry);
-    } else {
-        list.setItemText(current, 0, entry.source);
-        list.setItemText(current, 1, entry.subdirs);
-        list.setItemText(current, 2, entry.masks);
-        list.setItemText(current, 3, entry.target);
-    }
+    else
+        form.setEntry(current, entry);
     form.SetModified(true);
     form.WriteStatusBar(1, 0, {});
 }

@@ -2,7 +2,6 @@
 
 #include "mainwindow/TargetBox.h"
 #include "platform/TextConv.h"
-#include "set/CommandLine.h"
 #include "ui/Pictures.h"
 #include "ui/ToolButton.h"
 
@@ -115,9 +114,9 @@ TmForm::TmForm()
         return;
     setUpControls();
     setKeyPreview(true);
-    chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
-    networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
-    openWebPage = [this](const std::string& address) {
+    links.chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
+    links.networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
+    links.openWebPage = [this](const std::string& address) {
         ShellExecuteW(handle(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOW);
     };
     // The panels before their texts; the controls are laid out when the
@@ -151,13 +150,13 @@ void TmForm::setUpControls()
         {BtnInfo, &kPictureInfo},           {BtnEnde, &kPictureExit},
     };
     for (auto [row, picture] : kPictures)
-        ToolButton(control(row)).setPicture(*picture);
+        item<ToolButton>(row).setPicture(*picture);
 
     // A standard button shows an icon beside its caption; the greyed one is
     // swapped in by SetStatus, as not every theme greys an icon itself, and
     // made there when first needed.
     stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false);
-    Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
+    item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
 
     // The list places its header once, not after every column.
     ListView list = liste();
@@ -180,22 +179,22 @@ void TmForm::setUpControls()
 
     logoFont_ = logoFont(false);
     logoItalicFont_ = logoFont(true);
-    Window(control(Label1)).setFont(logoFont_, false);
-    Window(control(Label2)).setFont(logoItalicFont_, false);
+    Window name = item<Window>(Label1), mark = item<Window>(Label2);
+    name.setFont(logoFont_, false);
+    mark.setFont(logoItalicFont_, false);
     // Measured once: every layout needs the sizes, and each measuring is a
     // device context of the label's, which costs round trips under Wine.
-    logoSize_[0] = textSize(control(Label1), logoFont_, Window(control(Label1)).text());
-    logoSize_[1] = textSize(control(Label2), logoItalicFont_, Window(control(Label2)).text());
+    logoSize_[0] = textSize(name, logoFont_, name.text());
+    logoSize_[1] = textSize(mark, logoItalicFont_, mark.text());
 
     // A group box draws its frame and caption only. Its inside is the form's
     // background, which the form then paints with the group box's radios
     // above it, instead of leaving whatever was on the screen there.
-    Window group(control(BackUpMode));
+    Window group = item<Window>(BackUpMode);
     SetWindowLongPtrW(group, GWL_EXSTYLE, group.exStyle() | WS_EX_TRANSPARENT);
 
-    setMode(0);
-    CheckBox(control(AutoStart)).setChecked(true);
-    Window(control(AutoStart)).enable(false);
+    showMode();
+    showSwitches();
     layoutCheckBoxes();
 }
 
@@ -203,8 +202,8 @@ void TmForm::setUpControls()
 // the conflict mode's width plus 20.
 void TmForm::layoutCheckBoxes()
 {
-    setCaption(LbBlindLabel, Window(control(AutoClose)).text());
-    RECT r = Window(control(LbBlindLabel)).rect();
+    setCaption(LbBlindLabel, item<Window>(AutoClose).text());
+    RECT r = item<Window>(LbBlindLabel).rect();
     checkWidth_ = (r.right - r.left) + ScaleToDpi(20);
 }
 
@@ -213,41 +212,41 @@ void TmForm::layoutControls()
     RECT client = clientRect();
     int w = client.right, h = client.bottom;
     auto s = ScaleToDpi;
-    RECT bar = Window(control(StatusBar)).rect();
+    RECT bar = item<Window>(StatusBar).rect();
     int barHeight = bar.bottom - bar.top;
 
-    Window(control(ToolLine)).move(0, s(kToolLineTop), w, s(2));
+    item<Window>(ToolLine).move(0, s(kToolLineTop), w, s(2));
     // A combo box is as high as its edit field; the height it is given is
     // that of its drop-down list, which stays as it is.
-    Window box(control(StdZielBox));
+    Window box = item<Window>(StdZielBox);
     RECT boxRect = box.rect();
     int boxWidth = std::max(w - s(116) - s(kMargin), s(60));
     if (boxRect.left != s(116) || boxRect.top != s(kStdZielTop + 1) || boxRect.right - boxRect.left != boxWidth)
         box.move(s(116), s(kStdZielTop + 1), boxWidth, s(21 + 200));
 
     int groupTop = h - barHeight - s(kMargin) - s(modeHeight_);
-    Window(control(Liste)).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
+    item<Window>(Liste).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
                                 std::max(groupTop - s(kMargin) - s(kListeTop), s(40)));
-    Window(control(BackUpMode)).move(s(kMargin), groupTop, s(modeWidth_), s(modeHeight_));
+    item<Window>(BackUpMode).move(s(kMargin), groupTop, s(modeWidth_), s(modeHeight_));
     int step = (modeHeight_ - 22) / 4;
     for (int i = 0; i < 4; ++i)
-        Window(control(Mode0 + i)).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeWidth_ - 16), s(17));
+        item<Window>(Mode0 + i).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeWidth_ - 16), s(17));
 
     int checkLeft = s(modeWidth_ + 20);
     for (int i = 0; i < 3; ++i)
-        Window(control(WinAutoLoad + i)).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
+        item<Window>(WinAutoLoad + i).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
 
     const SIZE name = logoSize_[0], mark = logoSize_[1];
     int logoTop = groupTop + s(modeHeight_) - name.cy - s(2);
     int logoLeft = checkLeft + s(18);
-    Window(control(Label1)).move(logoLeft, logoTop, name.cx, name.cy);
-    Window(control(Label2)).move(logoLeft + name.cx, logoTop, mark.cx + s(2), mark.cy);
+    item<Window>(Label1).move(logoLeft, logoTop, name.cx, name.cy);
+    item<Window>(Label2).move(logoLeft + name.cx, logoTop, mark.cx + s(2), mark.cy);
     clampColumns();
 }
 
 int TmForm::minimumWidth() const
 {
-    RECT r = Window(control(AutoClose)).rect();
+    RECT r = item<Window>(AutoClose).rect();
     return r.right + ScaleToDpi(20);
 }
 
@@ -257,7 +256,7 @@ void TmForm::setStatusParts()
     int p0 = ScaleToDpi(panel0Width_), p2 = ScaleToDpi(panel2Width_);
     int p1 = std::max(int(r.right - r.left) - p0 - p2, 0);
     const int edges[] = {p0, p0 + p1, -1};
-    ::tresorix::StatusBar(control(StatusBar)).setParts(edges);
+    item<::tresorix::StatusBar>(StatusBar).setParts(edges);
 }
 
 // A hidden window is laid out when it is shown: Wine charges each move of a
@@ -322,35 +321,6 @@ void TmForm::clampColumns()
         list.setColumnWidth(3, last);
 }
 
-void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
-{
-    ::tresorix::StatusBar bar(control(StatusBar));
-    switch (panel) {
-    case 0:
-        bar.setText(0, std::to_string(number) + " Dateien gesichert");
-        break;
-    case 1:
-        if (!text.empty()) {
-            bar.setText(1, text);
-        } else {
-            int n = liste().count();
-            bar.setText(1, n == 1 ? std::string("1 Eintrag") : std::to_string(n) + " Einträge");
-        }
-        break;
-    case 2:
-        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
-        Window(control(BtnFileSave)).enable(modified_);
-        break;
-    }
-}
-
-void TmForm::SetModified(bool flag)
-{
-    modified_ = flag;
-    WriteStatusBar(2, 0, {});
-    RemoveHklmRun(switches_);
-}
-
 void TmForm::SetStatus(bool enabled)
 {
     static constexpr Row kLocked[] = {
@@ -359,87 +329,11 @@ void TmForm::SetStatus(bool enabled)
         BtnFileSaveAs, StdZielBox, Liste,
     };
     for (Row row : kLocked)
-        Window(control(row)).enable(enabled);
-    Window(control(BtnFileSave)).enable(enabled && modified_);
+        item<Window>(row).enable(enabled);
+    item<Window>(BtnFileSave).enable(enabled && modified_);
     if (!enabled && !stdZielIcons_[1])
         stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
-    Window(control(BtnStdZiel)).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
-}
-
-void TmForm::setSaved(uint64_t files, uint64_t bytes)
-{
-    WriteStatusBar(0, files, {});
-}
-
-void TmForm::setStatusText(const std::string& text)
-{
-    WriteStatusBar(1, 0, text);
-}
-
-std::vector<BackupEntry> TmForm::entries() const
-{
-    ListView list = liste();
-    std::vector<BackupEntry> result;
-    int n = list.count();
-    result.reserve(size_t(n));
-    for (int i = 0; i < n; ++i)
-        result.push_back({list.itemText(i, 0), list.itemText(i, 1), list.itemText(i, 2), list.itemText(i, 3)});
-    return result;
-}
-
-void TmForm::addEntry(const BackupEntry& entry)
-{
-    ListView list = liste();
-    int row = list.insert(list.count(), entry.source);
-    list.setItemText(row, 1, entry.subdirs);
-    list.setItemText(row, 2, entry.masks);
-    list.setItemText(row, 3, entry.target);
-}
-
-int TmForm::mode() const
-{
-    for (int i = 0; i < 4; ++i)
-        if (RadioButton(control(Mode0 + i)).checked())
-            return i;
-    return -1;
-}
-
-void TmForm::setMode(int value)
-{
-    // Only the radios that change; each costs round trips under Wine.
-    for (int i = 0; i < 4; ++i) {
-        RadioButton radio(control(Mode0 + i));
-        if (radio.checked() != (i == value))
-            radio.setCheckedAlone(i == value);
-    }
-    lastMode_ = value;
-}
-
-std::string TmForm::stdZiel() const
-{
-    return SelectedTarget(stdZielBox());
-}
-
-void TmForm::setChecked(Row row, bool on)
-{
-    CheckBox box(control(row));
-    if (box.checked() == on)
-        return;
-    box.setChecked(on);
-    AutoSettingsClick();
-}
-
-void TmForm::BackUpModeClick()
-{
-    SetModified(true);
-}
-
-void TmForm::AutoSettingsClick()
-{
-    SetModified(true);
-    Window(control(AutoStart)).enable(checked(WinAutoLoad));
-    if (runSettings_)
-        runSettings_->showSummary = summaryWanted();
+    item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
 }
 
 // Leaving the box means going to another control of this window; a switch
@@ -455,8 +349,8 @@ void TmForm::setLogoColor(COLORREF color)
     if (logoColor_ == color)
         return;
     logoColor_ = color;
-    Window(control(Label1)).invalidate();
-    Window(control(Label2)).invalidate();
+    item<Window>(Label1).invalidate();
+    item<Window>(Label2).invalidate();
 }
 
 void TmForm::onCommand(int row, int code)
@@ -472,8 +366,8 @@ void TmForm::onCommand(int row, int code)
         return;
     case Label1:
     case Label2:
-        if (code == STN_CLICKED && openWebPage)
-            openWebPage(kWebPage);
+        if (code == STN_CLICKED && links.openWebPage)
+            links.openWebPage(kWebPage);
         return;
     }
     if (code != BN_CLICKED)
@@ -497,8 +391,8 @@ void TmForm::onCommand(int row, int code)
     case Mode2:
     case Mode3:
         // A radio reports every click, also on the button already selected.
-        if (mode() != lastMode_) {
-            lastMode_ = mode();
+        if (checkedMode() != set_.mode) {
+            set_.mode = checkedMode();
             BackUpModeClick();
         }
         break;
@@ -542,8 +436,8 @@ void TmForm::onClose()
     FormClose();
     // Told first: a program that ends here at once spares Wine hiding the
     // window control by control.
-    if (closed)
-        closed();
+    if (links.closed)
+        links.closed();
     show(false);
 }
 
@@ -601,7 +495,7 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         clampColumns();
         return true;
     case kFocusStdZielButton: {
-        Window button(control(BtnStdZiel));
+        Window button = item<Window>(BtnStdZiel);
         if (button.enabled() && button.visible() && GetActiveWindow() == handle())
             button.focus();
         return true;

@@ -3,9 +3,10 @@
 // the keyboard carry the commands; start-up and close read and write the
 // settings file.
 //
-// The other windows reach it through the members below, which program main
-// wires: startRun runs the progress window's TProgress::BtnStartClick with
-// this window as the status view and SetStatus as the lock, and setRunState
+// The window shows a BackupSet and changes it through its handlers. The
+// other windows reach it through its links, which program main wires:
+// startRun runs the progress window's TProgress::BtnStartClick with this
+// window as the status view and SetStatus as the lock, and setRunState
 // hands in the run state that window owns, so that the close query's
 // answer 2 reaches a running backup.
 #pragma once
@@ -13,6 +14,7 @@
 #include "dialogs/Version.h"
 #include "engine/Backup.h"
 #include "mainwindow/RunLogFile.h"
+#include "set/BackupSet.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
@@ -84,34 +86,47 @@ public:
     TmForm();
     ~TmForm() override;
 
-    // --- Links to the other windows and to the system. Program main sets
-    // the first ones; the others have working defaults, which tests replace.
+    // Links to the other windows and to the system. Program main sets the
+    // first ones; the others have working defaults, which tests replace.
+    struct Links {
+        // One whole run in the progress window; empty: the start command
+        // stops after its checks.
+        std::function<RunOutcome(const RunSettings&)> startRun;
+        // Entry editing in the source dialog; true for a new entry.
+        std::function<void(bool newEntry)> editEntry;
+        // The program information dialog, modal.
+        std::function<void()> showInfo;
+        // The target dialog of BtnStdZiel, preset to the proposed path; the
+        // chosen directory, or nothing when cancelled or kept shut.
+        std::function<std::optional<std::string>(const std::string& proposal)> pickStdZiel;
+        // The open (false) or save (true) dialog for set files; nothing
+        // when cancelled.
+        std::function<std::optional<std::string>(bool save)> chooseSetFile;
+        // The system's dialog to connect (true) or disconnect a network drive.
+        std::function<void(bool connect)> networkDialog;
+        std::function<void(const std::string& address)> openWebPage;
+        // After FormClose: program main ends its message loop here.
+        std::function<void()> closed;
+    };
+    Links links;
 
-    // One whole run in the progress window; empty: the start command stops
-    // after its checks.
-    std::function<RunOutcome(const RunSettings&)> startRun;
-    // Entry editing in the source dialog; true for a new entry.
-    std::function<void(bool newEntry)> editEntry;
-    // The program information dialog, modal.
-    std::function<void()> showInfo;
-    // The target dialog of BtnStdZiel, preset to the proposed path; the
-    // chosen directory, or nothing when cancelled or kept shut.
-    std::function<std::optional<std::string>(const std::string& proposal)> pickStdZiel;
-    // The open (false) or save (true) dialog for set files; nothing when
-    // cancelled.
-    std::function<std::optional<std::string>(bool save)> chooseSetFile;
-    // The system's dialog to connect (true) or disconnect a network drive.
-    std::function<void(bool connect)> networkDialog;
-    std::function<void(const std::string& address)> openWebPage;
-    // After FormClose: program main ends its message loop here.
-    std::function<void()> closed;
-
+    // The run state that the progress window owns, so that the close
+    // query's answer 2 reaches a running backup.
     void setRunState(RunState& state) { runState_ = &state; }
     RunState& runState() { return *runState_; }
 
-    // The program's master filter list (FILTER section); the source dialog
-    // takes it and appends to it.
-    std::string StoredFilterList;
+    // --- The backup set the window shows. The default-target box's own
+    // handlers edit its history in the box; reading the set takes it over.
+    const BackupSet& set();
+    // The source dialog's filter selector appends new filters here.
+    std::string& filterList() { return set_.filterList; }
+    // Changes that the window shows at once.
+    void addEntry(const BackupEntry& entry);
+    void setEntry(int index, const BackupEntry& entry);
+    void setMode(ConflictMode mode);
+    void setFileName(std::string name) { set_.fileName = std::move(name); }
+    // As a click on the box would, when the state changes (AutoSettingsClick).
+    void setChecked(Row box, bool on);
 
     // --- Start-up and close.
     void FormCreate(const StartupInfo& startup);
@@ -141,47 +156,21 @@ public:
     void BtnEndeClick();
     void BtnStdZielClick();
 
-    // --- Events.
-    void FormKeyDown(unsigned key, unsigned shift);
-    bool FormCloseQuery();
-    void FormResize();
-    void ListeChange();
-    void BackUpModeClick();
-    void AutoSettingsClick();
-    void StdZielBoxEnter();
-    void StdZielBoxChange();
-    void StdZielBoxKeyUp(unsigned key);
-    void StdZielBoxExit();
-    // The edit field of StdZielBox reports where the focus goes before the
-    // box tells that it lost it.
-    void setStdZielNextFocus(HWND next) { stdZielNextFocus_ = next; }
-
     // --- The set file. 0 on success, 2 on failure.
     int SaveSetFile(const std::string& fileName);
     int LoadSetFile(const std::string& fileName);
-    void UpdateAutoRun();
 
-    // --- The live set and window state.
-    std::vector<BackupEntry> entries() const;
-    void addEntry(const BackupEntry& entry);
-    int mode() const;  // -1 when no button is selected
-    void setMode(int mode);
-    std::string stdZiel() const;  // the selected item of StdZielBox, or ""
-    ComboBox stdZielBox() const { return ComboBox(control(StdZielBox)); }
-    ListView liste() const { return ListView(control(Liste)); }
-    int currentEntry() const { return currentEntry_; }
-    bool modified() const { return modified_; }
-    const std::string& fileName() const { return fileName_; }
-    void setFileName(std::string name) { fileName_ = std::move(name); }
-    const std::string& switches() const { return switches_; }
-    bool checked(Row row) const { return CheckBox(control(row)).checked(); }
-    // As a click on the box would, when the state changes (AutoSettingsClick).
-    void setChecked(Row row, bool on);
-    bool isEnabled(Row row) const { return Window(control(row)).enabled(); }
-    std::string panelText(int panel) const { return ::tresorix::StatusBar(control(StatusBar)).panelText(panel); }
+    // --- Reached by the default-target box's edit field, which reports
+    // released keys and where the focus goes before the box tells that it
+    // lost it.
+    void StdZielBoxKeyUp(unsigned key);
+    void setStdZielNextFocus(HWND next) { stdZielNextFocus_ = next; }
+    ComboBox stdZielBox() const { return item<ComboBox>(StdZielBox); }
+
     // The narrowest the window may be: AutoClose's right edge plus 20 pixels.
     int minimumWidth() const;
-    const std::string& programDirectory() const { return programDir_; }
+    // The command line's switches, as start-up took them.
+    const std::string& switches() const { return switches_; }
     // The process's exit code: that of the last run, 4 when nothing could run.
     int exitCode() const { return exitCode_; }
     // The run log's file; empty before FormCreate.
@@ -205,6 +194,30 @@ private:
     static constexpr UINT kFocusStdZielButton = WM_APP + 1;
     static constexpr UINT kClampColumns = WM_APP + 2;
 
+    // --- Events.
+    void FormKeyDown(unsigned key, unsigned shift);
+    bool FormCloseQuery();
+    void FormResize();
+    void ListeChange();
+    void BackUpModeClick();
+    void AutoSettingsClick();
+    void StdZielBoxEnter();
+    void StdZielBoxChange();
+    void StdZielBoxExit();
+    void UpdateAutoRun();
+
+    bool isEnabled(Row row) const { return item<Window>(row).enabled(); }
+    bool checked(Row row) const { return item<CheckBox>(row).checked(); }
+    ListView liste() const { return item<ListView>(Liste); }
+    // The radios' mode, or none when no button is selected.
+    ConflictMode checkedMode() const;
+    void takeTargetsFromBox();
+    void addTarget(const std::string& path);
+    // Rows for the set's entries from `first` on, appended to the list.
+    void showEntries(size_t first);
+    void showMode();
+    void showSwitches();
+
     void setUpControls();
     void layoutControls();
     void relayout();
@@ -226,21 +239,23 @@ private:
     int saveSet();
     int saveSetAs();
     void applySettings(const Settings& settings);
-    Settings currentSettings() const;
+    Settings currentSettings();
+
+    BackupSet set_;
+    // The names the default-target box's handlers use.
+    bool& modified_ = set_.modified;
+    std::function<std::optional<std::string>(const std::string& proposal)>& pickStdZiel = links.pickStdZiel;
 
     RunState ownRunState_;
     RunState* runState_ = &ownRunState_;
     RunSettings* runSettings_ = nullptr;  // the run's settings while one runs
     HWND stdZielNextFocus_ = nullptr;
 
-    bool modified_ = false;
-    std::string fileName_{"NONAME.TSI"};
     int currentEntry_ = -1;
     std::string switches_;
     std::vector<std::string> arguments_;
     std::string programPath_, programDir_;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
-    int lastMode_ = 0;
 
     // Design pixels, changed by start-up for large fonts.
     int panel0Width_ = 140, panel2Width_ = 100;

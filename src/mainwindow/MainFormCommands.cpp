@@ -78,7 +78,7 @@ void TmForm::runCommand(MainCommand command)
 
 uint16_t TmForm::AskSave()
 {
-    if (!modified_ || liste().count() == 0)
+    if (!modified_ || set_.entries.empty())
         return 0;
     uint16_t answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
@@ -93,9 +93,9 @@ uint16_t TmForm::AskSave()
 
 int TmForm::saveSet()
 {
-    if (fileName_.empty() || IsNonameFile(fileName_))
+    if (set_.fileName.empty() || IsNonameFile(set_.fileName))
         return saveSetAs();
-    return SaveSetFile(fileName_) == 0 ? 0 : 2;
+    return SaveSetFile(set_.fileName) == 0 ? 0 : 2;
 }
 
 int TmForm::saveSetAs()
@@ -122,10 +122,10 @@ void TmForm::BtnFileSaveClick()
 {
     if (!isEnabled(BtnFileSave))
         return;
-    if (fileName_.empty() || IsNonameFile(fileName_))
+    if (set_.fileName.empty() || IsNonameFile(set_.fileName))
         BtnFileSaveAsClick();
     else
-        SaveSetFile(fileName_);
+        SaveSetFile(set_.fileName);
 }
 
 void TmForm::BtnFileSaveAsClick()
@@ -137,8 +137,8 @@ void TmForm::BtnFileSaveAsClick()
 
 std::optional<std::string> TmForm::setFileDialog(bool save)
 {
-    if (chooseSetFile)
-        return chooseSetFile(save);
+    if (links.chooseSetFile)
+        return links.chooseSetFile(save);
     return std::nullopt;
 }
 
@@ -147,19 +147,20 @@ void TmForm::ListeBearbeiten(bool newEntry)
     if (!isEnabled(BtnNeu) || !isEnabled(BtnBearbeiten))
         return;
     liste().focus();
-    if (editEntry)
-        editEntry(newEntry);
+    if (links.editEntry)
+        links.editEntry(newEntry);
 }
 
 void TmForm::BtnEntfernenClick()
 {
-    ListView list = liste();
-    if (!isEnabled(BtnEntfernen) || currentEntry_ < 0 || currentEntry_ >= list.count())
+    if (!isEnabled(BtnEntfernen) || currentEntry_ < 0 || size_t(currentEntry_) >= set_.entries.size())
         return;
-    std::string text = "Eintrag  \"" + AddBackslash(list.itemText(currentEntry_, 0)) +
-                       list.itemText(currentEntry_, 2) + "\"  aus der Liste entfernen ?";
+    const BackupEntry& entry = set_.entries[size_t(currentEntry_)];
+    std::string text = "Eintrag  \"" + AddBackslash(entry.source) + entry.masks + "\"  aus der Liste entfernen ?";
     if (AskConfirm(text, btnOK | btnCancel) != mrOk)
         return;
+    ListView list = liste();
+    set_.removeEntry(currentEntry_);
     list.remove(currentEntry_);
     currentEntry_ = list.selected();
     SetModified(true);
@@ -168,14 +169,15 @@ void TmForm::BtnEntfernenClick()
 
 void TmForm::BtnAllesLoeschenClick()
 {
-    ListView list = liste();
-    if (!isEnabled(BtnAllesLoeschen) || list.count() == 0)
+    if (!isEnabled(BtnAllesLoeschen) || set_.entries.empty())
         return;
     if (AskConfirm("Alle aktuellen Einträge aus der Liste entfernen ?", btnOK | btnCancel) != mrOk)
         return;
     ProcessMessages();
     if (AskSave() == mrCancel)
         return;
+    set_.entries.clear();
+    ListView list = liste();
     list.setRedraw(false);
     list.clear();
     list.setRedraw(true);
@@ -183,8 +185,8 @@ void TmForm::BtnAllesLoeschenClick()
     currentEntry_ = -1;
     SetModified(false);
     WriteStatusBar(1, 0, {});
-    fileName_ = kNonameFile;
-    setText(WindowTitle(fileName_, false));
+    set_.fileName = kNonameFile;
+    setText(WindowTitle(set_.fileName, false));
 }
 
 void TmForm::BtnStartClick()
@@ -192,20 +194,19 @@ void TmForm::BtnStartClick()
     if (!isEnabled(BtnStart))
         return;
     liste().focus();
-    if (liste().count() == 0) {
+    if (set_.entries.empty()) {
         nothingToRun("Bitte legen Sie zuerst einen Eintrag an.");
         return;
     }
     runState().answer = 0;
-    ComboBox box = stdZielBox();
-    AddTargetToBox(box, box.text(), false);
-    if (!startRun)
+    addTarget(stdZielBox().text());
+    if (!links.startRun)
         return;
 
     RunSettings settings;
-    settings.entries = entries();
-    settings.stdZiel = stdZiel();
-    settings.mode = mode();
+    settings.entries = set_.entries;
+    settings.stdZiel = set_.defaultTarget();
+    settings.mode = int(set_.mode);
     settings.showSummary = summaryWanted();
     settings.skipErrors = skipErrors_;
     settings.log = runLog_.get();
@@ -218,14 +219,14 @@ void TmForm::BtnStartClick()
         RunSettings*& slot;
         ~Running() { slot = nullptr; }
     } running{runSettings_};
-    RunOutcome outcome = startRun(settings);
+    RunOutcome outcome = links.startRun(settings);
     exitCode_ = ExitCode(outcome, runState().passedOver);
 
     // A source directory that could not be entered ended the run with an
     // error box; the window stays so that the user can read it and act.
     // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
     bool done = outcome == RunOutcome::finished || (skipErrors_ && outcome != RunOutcome::cancelled);
-    if (checked(AutoClose) && runState().answer != mrCancel && done)
+    if (set_.autoClose && runState().answer != mrCancel && done)
         closeWindow();
 }
 
@@ -255,7 +256,7 @@ void TmForm::nothingToRun(const std::string& text)
     startMessages_.clear();
     if (!unattended) {
         AskInfo(text, btnOK);
-    } else if (checked(AutoClose)) {
+    } else if (set_.autoClose) {
         closeWindow();
     }
 }
@@ -263,16 +264,15 @@ void TmForm::nothingToRun(const std::string& text)
 // The set file as the log names it: none while the set has no file yet.
 std::string TmForm::recordedSetFile() const
 {
-    return IsNonameFile(fileName_) ? std::string() : fileName_;
+    return IsNonameFile(set_.fileName) ? std::string() : set_.fileName;
 }
 
 std::string TmForm::modeText() const
 {
-    int m = mode();
-    if (m < 0)
+    if (set_.mode == ConflictMode::none)
         return "(keiner)";
     std::string text;
-    for (char c : Window(control(Mode0 + m)).text())
+    for (char c : item<Window>(Mode0 + int(set_.mode)).text())
         if (c != '&')
             text += c;
     TrimSpaces(text, true, true);
@@ -281,26 +281,26 @@ std::string TmForm::modeText() const
 
 bool TmForm::summaryWanted() const
 {
-    return !checked(AutoClose) && !StartedByAutoRun(arguments_);
+    return !set_.autoClose && !StartedByAutoRun(arguments_);
 }
 
 void TmForm::BtnConnectClick()
 {
-    if (isEnabled(BtnConnect) && networkDialog)
-        networkDialog(true);
+    if (isEnabled(BtnConnect) && links.networkDialog)
+        links.networkDialog(true);
 }
 
 void TmForm::BtnDisconnectClick()
 {
-    if (isEnabled(BtnDisconnect) && networkDialog)
-        networkDialog(false);
+    if (isEnabled(BtnDisconnect) && links.networkDialog)
+        links.networkDialog(false);
 }
 
 void TmForm::BtnInfoClick()
 {
     // No test of the button: Strg+I works during a run too.
-    if (showInfo)
-        showInfo();
+    if (links.showInfo)
+        links.showInfo();
 }
 
 void TmForm::BtnEndeClick()

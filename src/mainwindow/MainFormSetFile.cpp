@@ -1,25 +1,180 @@
-// Saving and loading set files from the main window's controls.
+// The backup set in the main window: the window shows it (the list, the
+// status bar's count and modified flag), its handlers change it, and set
+// files are saved from it and loaded into it.
 #include "mainwindow/MainForm.h"
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
+#include "set/CommandLine.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"
 #include "set/Text.h"
 
 namespace tresorix {
 
+void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
+{
+    auto bar = item<::tresorix::StatusBar>(StatusBar);
+    switch (panel) {
+    case 0:
+        bar.setText(0, std::to_string(number) + " Dateien gesichert");
+        break;
+    case 1:
+        if (!text.empty()) {
+            bar.setText(1, text);
+        } else {
+            size_t n = set_.entries.size();
+            bar.setText(1, n == 1 ? std::string("1 Eintrag") : std::to_string(n) + " Einträge");
+        }
+        break;
+    case 2:
+        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
+        item<Window>(BtnFileSave).enable(modified_);
+        break;
+    }
+}
+
+void TmForm::SetModified(bool flag)
+{
+    modified_ = flag;
+    WriteStatusBar(2, 0, {});
+    RemoveHklmRun(switches_);
+}
+
+void TmForm::setSaved(uint64_t files, uint64_t bytes)
+{
+    WriteStatusBar(0, files, {});
+}
+
+void TmForm::setStatusText(const std::string& text)
+{
+    WriteStatusBar(1, 0, text);
+}
+
+const BackupSet& TmForm::set()
+{
+    takeTargetsFromBox();
+    return set_;
+}
+
+void TmForm::takeTargetsFromBox()
+{
+    ComboBox box = stdZielBox();
+    int n = box.count();
+    set_.targets.resize(size_t(n));
+    for (int i = 0; i < n; ++i)
+        set_.targets[size_t(i)] = box.item(i);
+    set_.selectedTarget = box.selected();
+}
+
+// The history's rule (trimming, the fallback, at most 9 items) is the
+// target box's, shared with the source dialog's box.
+void TmForm::addTarget(const std::string& path)
+{
+    AddTargetToBox(stdZielBox(), path, false);
+    takeTargetsFromBox();
+}
+
+void TmForm::addEntry(const BackupEntry& entry)
+{
+    // The set first: the list's insert notice counts the set's entries.
+    set_.entries.push_back(entry);
+    showEntries(set_.entries.size() - 1);
+}
+
+void TmForm::showEntries(size_t first)
+{
+    ListView list = liste();
+    for (size_t i = first; i < set_.entries.size(); ++i) {
+        const BackupEntry& entry = set_.entries[i];
+        int row = list.insert(list.count(), entry.source);
+        list.setItemText(row, 1, entry.subdirs);
+        list.setItemText(row, 2, entry.masks);
+        list.setItemText(row, 3, entry.target);
+    }
+}
+
+void TmForm::setEntry(int index, const BackupEntry& entry)
+{
+    if (index < 0 || size_t(index) >= set_.entries.size())
+        return;
+    set_.entries[size_t(index)] = entry;
+    ListView list = liste();
+    list.setItemText(index, 0, entry.source);
+    list.setItemText(index, 1, entry.subdirs);
+    list.setItemText(index, 2, entry.masks);
+    list.setItemText(index, 3, entry.target);
+}
+
+ConflictMode TmForm::checkedMode() const
+{
+    for (int i = 0; i < 4; ++i)
+        if (item<RadioButton>(Mode0 + i).checked())
+            return ConflictMode(i);
+    return ConflictMode::none;
+}
+
+void TmForm::setMode(ConflictMode mode)
+{
+    set_.mode = mode;
+    showMode();
+}
+
+void TmForm::showMode()
+{
+    // Only the radios that change; each costs round trips under Wine.
+    for (int i = 0; i < 4; ++i) {
+        RadioButton radio = item<RadioButton>(Mode0 + i);
+        bool on = i == int(set_.mode);
+        if (radio.checked() != on)
+            radio.setCheckedAlone(on);
+    }
+}
+
+void TmForm::showSwitches()
+{
+    item<CheckBox>(WinAutoLoad).setChecked(set_.winAutoLoad);
+    item<CheckBox>(AutoStart).setChecked(set_.autoStart);
+    item<CheckBox>(AutoClose).setChecked(set_.autoClose);
+    item<Window>(AutoStart).enable(set_.winAutoLoad);
+}
+
+void TmForm::setChecked(Row row, bool on)
+{
+    CheckBox box = item<CheckBox>(row);
+    if (box.checked() == on)
+        return;
+    box.setChecked(on);
+    AutoSettingsClick();
+}
+
+void TmForm::BackUpModeClick()
+{
+    SetModified(true);
+}
+
+void TmForm::AutoSettingsClick()
+{
+    set_.winAutoLoad = checked(WinAutoLoad);
+    set_.autoStart = checked(AutoStart);
+    set_.autoClose = checked(AutoClose);
+    SetModified(true);
+    item<Window>(AutoStart).enable(set_.winAutoLoad);
+    if (runSettings_)
+        runSettings_->showSummary = summaryWanted();
+}
+
 int TmForm::SaveSetFile(const std::string& name)
 {
     // Takes a target still being typed into the box first.
     liste().focus();
     std::string full = QualifyFileName(name, programDir_);
-    uint32_t code = ReplaceFileBytes(full, WriteSetFile(stdZiel(), mode(), entries()));
+    uint32_t code = ReplaceFileBytes(full, set().setFileBytes());
     int result = 2;
     if (code == 0) {
-        fileName_ = full;
-        setText(WindowTitle(fileName_, true));
+        set_.fileName = full;
+        setText(WindowTitle(set_.fileName, true));
         SetModified(false);
         result = 0;
     } else {
@@ -52,32 +207,31 @@ int TmForm::LoadSetFile(const std::string& name)
     SetFileContent content = ReadSetFile(bytes);
 
     if (content.defaultTarget)
-        AddTargetToBox(stdZielBox(), *content.defaultTarget, false);
+        addTarget(*content.defaultTarget);
     if (content.mode)
-        setMode(*content.mode);
+        setMode(ConflictMode(*content.mode));
 
     ListView list = liste();
     bool replace = true;
-    if (list.count() > 0)
+    if (!set_.entries.empty())
         replace = AskConfirm("Aktuelle Einträge aus der Liste entfernen ?", btnYes | btnNo) == mrYes;
 
     // One status-bar update for the whole file, not one per row and column.
     filling_ = true;
     list.setRedraw(false);
+    size_t first = replace ? 0 : set_.entries.size();
     if (replace) {
         list.clear();
         currentEntry_ = -1;
     }
-    for (const BackupEntry& entry : content.entries)
-        addEntry(entry);
+    set_.takeSetFile(content, replace, full);
+    showEntries(first);
     list.setRedraw(true);
     list.invalidate();
     filling_ = false;
 
-    if (replace)
-        fileName_ = full;
-    setText(WindowTitle(fileName_, true));
-    SetModified(!replace);
+    setText(WindowTitle(set_.fileName, true));
+    SetModified(set_.modified);
     WriteStatusBar(0, 0, {});
     ListeChange();
     return 0;

@@ -2,6 +2,7 @@
 // value, the command line and the set-file type.
 #include "mainwindow/MainForm.h"
 
+#include "dialogs/DirWahl.h"
 #include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
 #include "set/AutoRun.h"
@@ -49,6 +50,10 @@ void TmForm::FormCreate(const StartupInfo& startup)
     ReadFileBytes(SettingsFileName(programPath_), bytes);
     settings_ = ReadSettings(Profile(bytes), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     applySettings(settings_);
+    // The source dialog's presets are the program's list until the user
+    // changes it, and are saved at close whether the dialog opened or not.
+    if (set_.filterList.empty())
+        set_.filterList = kPresetFilters;
 
     // 6. The command line.
     CommandLineInfo commandLine = ReadCommandLine(arguments_);
@@ -58,7 +63,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)), logArgument.empty());
     runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
-        fileName_ = commandLine.fileName;
+        set_.fileName = commandLine.fileName;
     if (!arguments_.empty()) {
         if (SwitchChecksAutoStart(switches_))
             setChecked(AutoStart, true);
@@ -67,18 +72,18 @@ void TmForm::FormCreate(const StartupInfo& startup)
     }
 
     // 7. and 8. The clicks above have marked the set modified.
-    Window(control(AutoStart)).enable(checked(WinAutoLoad));
+    item<Window>(AutoStart).enable(set_.winAutoLoad);
     modified_ = false;
 
     // 9. and 10.
-    if (fileName_.empty())
-        fileName_ = kStandardFile;
-    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(fileName_) != 0 && commandLine.fileTaken)
+    if (set_.fileName.empty())
+        set_.fileName = kStandardFile;
+    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) != 0 && commandLine.fileTaken)
         exitCode_ = kExitNothingRan;
 
     // 11. and 12.
-    if (stdZielBox().count() == 0)
-        AddTargetToBox(stdZielBox(), "c:\\backup", false);
+    if (set_.targets.empty())
+        addTarget("c:\\backup");
     WriteStatusBar(0, 0, {});
     WriteStatusBar(1, 0, {});
     WriteStatusBar(2, 0, {});
@@ -95,6 +100,7 @@ void TmForm::applySettings(const Settings& s)
     SetWindowPos(handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     showMaximized_ = s.maximized;
+    // The history goes through the box's rule, as a load's target does.
     ComboBox box = stdZielBox();
     for (const std::string& target : s.backupDirList)
         AddTargetToBox(box, target, false);
@@ -105,13 +111,12 @@ void TmForm::applySettings(const Settings& s)
         liste().setColumnWidth(i, s.columns[size_t(i)]);
     clampColumns();
     liste().setRedraw(true);
-    setMode(s.backupMode);
     if (!s.backupDir.empty())
         AddTargetToBox(box, s.backupDir, false);
-    fileName_ = s.fileName;
-    setChecked(AutoStart, s.autoStart);
-    setChecked(AutoClose, s.autoClose);
-    StoredFilterList = s.filterList;
+    takeTargetsFromBox();
+    set_.takeSettings(s);
+    showMode();
+    showSwitches();
 }
 
 void TmForm::FormShow()
@@ -120,13 +125,13 @@ void TmForm::FormShow()
     ShowWindow(handle(), showMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
     SetForegroundWindow(handle());
     liste().focus();
-    if (StartsBackupAtShow(switches_, checked(AutoStart)))
+    if (StartsBackupAtShow(switches_, set_.autoStart))
         BtnStartClick();
     starting_ = false;
     startMessages_.clear();
 }
 
-Settings TmForm::currentSettings() const
+Settings TmForm::currentSettings()
 {
     Settings s = settings_;
     RECT r = rect();
@@ -135,18 +140,9 @@ Settings TmForm::currentSettings() const
     s.width = r.right - r.left;
     s.height = r.bottom - r.top;
     s.maximized = IsZoomed(handle());
-    ComboBox box = stdZielBox();
-    s.backupDirList.clear();
-    for (int i = 0; i < box.count(); ++i)
-        s.backupDirList.push_back(box.item(i));
     for (int i = 0; i < 4; ++i)
         s.columns[size_t(i)] = liste().columnWidth(i);
-    s.backupMode = mode();
-    s.backupDir = stdZiel();
-    s.fileName = fileName_;
-    s.autoStart = checked(AutoStart);
-    s.autoClose = checked(AutoClose);
-    s.filterList = StoredFilterList;
+    set().putSettings(s);
     return s;
 }
 
@@ -180,8 +176,8 @@ void TmForm::UpdateAutoRun()
 {
     if (programPath_.empty())
         return;
-    ::tresorix::UpdateAutoRun(checked(WinAutoLoad),
-                              AutoRunCommand(programPath_, checked(AutoStart), checked(AutoClose), fileName_));
+    ::tresorix::UpdateAutoRun(set_.winAutoLoad,
+                              AutoRunCommand(programPath_, set_.autoStart, set_.autoClose, set_.fileName));
 }
 
 }  // namespace tresorix

@@ -269,7 +269,7 @@ class StdZielButton : public TargetDialog {
 protected:
     StdZielButton()
     {
-        form.pickStdZiel = [this](const std::string& proposal) -> std::optional<std::string> {
+        form.links.pickStdZiel = [this](const std::string& proposal) -> std::optional<std::string> {
             proposals.push_back(proposal);
             if (zielwahl.Pick(proposal) != mrOk)
                 return std::nullopt;
@@ -300,8 +300,8 @@ TEST_F(StdZielButton, TypedTargetIsCreatedOfferedAndTheChoiceTaken)
     EXPECT_TRUE(test::IsDirectory(typed)) << "created before the dialog opens";
     EXPECT_EQ(proposals, (std::vector<std::string>{typed}));
     EXPECT_EQ(items(), (std::vector<std::string>{typed, root + "\\daten"}));
-    EXPECT_EQ(form.stdZiel(), root + "\\daten");
-    EXPECT_TRUE(form.modified());
+    EXPECT_EQ(form.set().defaultTarget(), root + "\\daten");
+    EXPECT_TRUE(form.set().modified);
 }
 
 TEST_F(StdZielButton, CancelKeepsTheTypedTargetAndTheModifiedFlag)
@@ -311,8 +311,8 @@ TEST_F(StdZielButton, CancelKeepsTheTypedTargetAndTheModifiedFlag)
     thenClick(zielwahl, TZielwahl::BtnCancel);
     form.BtnStdZielClick();
     EXPECT_EQ(items(), (std::vector<std::string>{typed}));
-    EXPECT_EQ(form.stdZiel(), typed);
-    EXPECT_FALSE(form.modified());
+    EXPECT_EQ(form.set().defaultTarget(), typed);
+    EXPECT_FALSE(form.set().modified);
 
     // Disabled, as during a run: nothing at all.
     form.SetStatus(false);
@@ -334,8 +334,8 @@ TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
     answers.then(mrOk, kNotReadyE);
     form.BtnStdZielClick();
     EXPECT_EQ(answers.pending(), 0u);
-    EXPECT_EQ(form.stdZiel(), "E:\\Sicherung") << "the typed path stays selected";
-    EXPECT_FALSE(form.modified());
+    EXPECT_EQ(form.set().defaultTarget(), "E:\\Sicherung") << "the typed path stays selected";
+    EXPECT_FALSE(form.set().modified);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
 }
 

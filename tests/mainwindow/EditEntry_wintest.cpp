@@ -39,7 +39,7 @@ protected:
     {
         dialog.filterForm = &filterForm;
         dialog.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
-        form.editEntry = [this](bool newEntry) { EditEntry(form, dialog, newEntry); };
+        form.links.editEntry = [this](bool newEntry) { EditEntry(form, dialog, newEntry); };
         source = lowerCase(tree.root());
         source.pop_back();
         tree.write("a.txt", "x");
@@ -61,14 +61,14 @@ protected:
     }
     BackupEntry row(int index) const
     {
-        ListView list = form.liste();
+        ListView list = form.item<ListView>(TmForm::Liste);
         return {list.itemText(index, 0), list.itemText(index, 1), list.itemText(index, 2), list.itemText(index, 3)};
     }
 
     TempTree tree;
     TmForm form;
     Win32FileSystem fs;
-    TDirWahl dialog{form.StoredFilterList, fs};
+    TDirWahl dialog{form.filterList(), fs};
     TFilterForm filterForm;
     std::string source;
     bool shown = false;
@@ -92,11 +92,11 @@ TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
     });
     EXPECT_EQ(caption, " neuen Eintrag anlegen");
     EXPECT_EQ(targets, (std::vector<std::string>{"D:\\Alt", "D:\\Standard", "<Standardziel>"}));
-    ASSERT_EQ(form.liste().count(), 1);
+    ASSERT_EQ(form.item<ListView>(TmForm::Liste).count(), 1);
     EXPECT_EQ(row(0), (BackupEntry{source, "", "*.*", "<Standardziel><Quellpfad>"}));
-    EXPECT_EQ(form.liste().selected(), -1) << "the new row is not selected";
-    EXPECT_TRUE(form.modified());
-    EXPECT_EQ(form.panelText(1), "1 Eintrag");
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).selected(), -1) << "the new row is not selected";
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "1 Eintrag");
     EXPECT_EQ(SelectedTarget(form.stdZielBox()), "D:\\Standard") << "nothing flows back into the main box";
 }
 
@@ -114,7 +114,7 @@ TEST_F(EntryEditing, NewEntryWithAFileTakesItsNameAndTheOptions)
     EXPECT_EQ(row(0), (BackupEntry{source, " ja", "b.doc", "E:\\Ziel\\<Lw>"}));
     // The same entry twice gives two rows.
     edit(true);
-    EXPECT_EQ(form.liste().count(), 2);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 2);
 }
 
 TEST_F(EntryEditing, EveryTargetFormSurvivesAnEditWithoutChanges)
@@ -129,9 +129,9 @@ TEST_F(EntryEditing, EveryTargetFormSurvivesAnEditWithoutChanges)
         form.addEntry({source, " ja", "*.txt;*.doc", target});
         form.addEntry({source, "", "b.doc", target});
     }
-    for (int i = 0; i < form.liste().count(); ++i) {
+    for (int i = 0; i < form.item<ListView>(TmForm::Liste).count(); ++i) {
         BackupEntry before = row(i);
-        form.liste().select(i);
+        form.item<ListView>(TmForm::Liste).select(i);
         edit(false);
         EXPECT_EQ(row(i), before) << "row " << i;
     }
@@ -142,10 +142,10 @@ TEST_F(EntryEditing, AnEditNormalisesOnlyTheBackslashBeforeAPlaceholder)
 {
     form.addEntry({source, "ja", "*.txt", "C:\\BACKUP<Quellpfad>"});
     form.addEntry({source, "", "*.txt", " C:\\BACKUP\\ "});
-    form.liste().select(0);
+    form.item<ListView>(TmForm::Liste).select(0);
     edit(false);
     EXPECT_EQ(row(0), (BackupEntry{source, " ja", "*.txt", "C:\\BACKUP\\<Quellpfad>"}));
-    form.liste().select(1);
+    form.item<ListView>(TmForm::Liste).select(1);
     edit(false);
     EXPECT_EQ(row(1).target, "C:\\BACKUP");
 }
@@ -154,7 +154,7 @@ TEST_F(EntryEditing, EditPresetsTheDialogAndGivesTheFilterListBack)
 {
     std::string filters = dialog.filter();
     form.addEntry({source, "", "b.doc", "D:\\Ziel\\<Lw>"});
-    form.liste().select(0);
+    form.item<ListView>(TmForm::Liste).select(0);
     std::vector<std::string> files;
     std::string mask, first;
     edit(false, [&] {
@@ -177,7 +177,7 @@ TEST_F(EntryEditing, EditPresetsTheDialogAndGivesTheFilterListBack)
     // A matching filter moves to the front while the dialog is up, and only
     // then; Cancel changes nothing.
     form.addEntry({source, "", "*.doc", "<Standardziel>"});
-    form.liste().select(1);
+    form.item<ListView>(TmForm::Liste).select(1);
     form.SetModified(false);
     edit(false, [&] {
         first = dialog.filters().front().description;
@@ -185,14 +185,14 @@ TEST_F(EntryEditing, EditPresetsTheDialogAndGivesTheFilterListBack)
     });
     EXPECT_EQ(first, "Dokumente (*.doc)");
     EXPECT_EQ(dialog.filter(), filters);
-    EXPECT_FALSE(form.modified());
+    EXPECT_FALSE(form.set().modified);
     EXPECT_EQ(row(1).target, "<Standardziel>");
 }
 
 TEST_F(EntryEditing, ChangesInTheDialogDecideTheFileColumn)
 {
     form.addEntry({source, "", "*.doc", "<Standardziel>"});
-    form.liste().select(0);
+    form.item<ListView>(TmForm::Liste).select(0);
     // Only an option changed: the file column stays.
     edit(false, [&] {
         dialog.setChecked(TDirWahl::MitLw, true);
@@ -227,7 +227,7 @@ TEST_F(EntryEditing, EditWithoutASelectedRowSaysSo)
     form.ListeBearbeiten(false);
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_FALSE(shown);
-    EXPECT_FALSE(form.modified());
+    EXPECT_FALSE(form.set().modified);
     EXPECT_EQ(dialog.filter(), filters);
 }
 

@@ -28,28 +28,28 @@ class MainWindow : public ::testing::Test {
 protected:
     MainWindow()
     {
-        form.chooseSetFile = [this](bool save) {
+        form.links.chooseSetFile = [this](bool save) {
             fileDialogs.push_back(save);
             return chosenFile;
         };
-        form.networkDialog = [this](bool connect) { networkDialogs.push_back(connect); };
-        form.openWebPage = [this](const std::string& address) { pages.push_back(address); };
-        form.editEntry = [this](bool newEntry) { edits.push_back(newEntry); };
-        form.showInfo = [this] { ++infos; };
-        form.closed = [this] { ++closings; };
+        form.links.networkDialog = [this](bool connect) { networkDialogs.push_back(connect); };
+        form.links.openWebPage = [this](const std::string& address) { pages.push_back(address); };
+        form.links.editEntry = [this](bool newEntry) { edits.push_back(newEntry); };
+        form.links.showInfo = [this] { ++infos; };
+        form.links.closed = [this] { ++closings; };
         form.show(true);
         SetForegroundWindow(form.handle());
-        form.liste().focus();
+        form.item<ListView>(TmForm::Liste).focus();
     }
 
     void add(int n)
     {
         for (int i = 0; i < n; ++i)
-            form.addEntry({"C:\\Daten" + std::to_string(form.liste().count()), " ja", "*.doc", "<Standardziel>"});
+            form.addEntry({"C:\\Daten" + std::to_string(form.item<ListView>(TmForm::Liste).count()), " ja", "*.doc", "<Standardziel>"});
     }
     void select(int row)
     {
-        form.liste().select(row);
+        form.item<ListView>(TmForm::Liste).select(row);
         ProcessMessages();
     }
     void pressWithCtrl(HWND target, UINT key)
@@ -145,7 +145,7 @@ TEST_F(MainWindow, KeysReachTheCommandsExceptWhileTypingATarget)
 {
     add(2);
     select(1);
-    HWND list = form.liste();
+    HWND list = form.item<ListView>(TmForm::Liste);
     ScriptedAnswerer answers;
     answers.then(mrCancel, "Eintrag  \"C:\\Daten1\\*.doc\"  aus der Liste entfernen ?")
         .then(mrCancel, "Alle aktuellen Einträge");
@@ -161,7 +161,7 @@ TEST_F(MainWindow, KeysReachTheCommandsExceptWhileTypingATarget)
     pressWithCtrl(list, 'U');
     EXPECT_EQ(edits, (std::vector<bool>{true, false}));
     EXPECT_EQ(fileDialogs, std::vector<bool>{true});
-    EXPECT_EQ(form.liste().count(), 2);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 2);
 
     // In the default-target box Entf edits the text, and no shortcut fires.
     HWND edit = boxEdit();
@@ -174,12 +174,12 @@ TEST_F(MainWindow, KeysReachTheCommandsExceptWhileTypingATarget)
     EXPECT_EQ(form.stdZielBox().text(), ":\\Ziel");
     EXPECT_EQ(edits.size(), 2u);
     EXPECT_EQ(answers.asked().size(), 2u);
-    EXPECT_EQ(form.panelText(2), "Geändert") << "every released key marks the set";
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(2), "Geändert") << "every released key marks the set";
 
     // Leaving the box takes the typed target and hands the focus on.
-    form.liste().focus();
+    form.item<ListView>(TmForm::Liste).focus();
     ProcessMessages();
-    EXPECT_EQ(form.stdZiel(), ":\\Ziel");
+    EXPECT_EQ(form.set().defaultTarget(), ":\\Ziel");
     EXPECT_EQ(GetFocus(), form.control(TmForm::BtnStdZiel));
     postKey(GetFocus(), VK_INSERT);
     ProcessMessages();
@@ -222,19 +222,19 @@ TEST_F(MainWindow, TargetBoxEditEndsOnlyWithinTheWindow)
     SetFocus(other);
     ProcessMessages();
     EXPECT_EQ(form.stdZielBox().count(), 0);
-    EXPECT_FALSE(form.modified());
+    EXPECT_FALSE(form.set().modified);
     DestroyWindow(other);
 
     // Back in the box, Alt released there marks the set too.
     SetFocus(edit);
     PostMessageW(edit, WM_SYSKEYUP, VK_MENU, LPARAM(1u << 30 | 1u << 31));
     ProcessMessages();
-    EXPECT_EQ(form.panelText(2), "Geändert");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(2), "Geändert");
 
     // Another control of the window ends it.
-    form.liste().focus();
+    form.item<ListView>(TmForm::Liste).focus();
     ProcessMessages();
-    EXPECT_EQ(form.stdZiel(), "E:\\Halb");
+    EXPECT_EQ(form.set().defaultTarget(), "E:\\Halb");
     EXPECT_EQ(GetFocus(), form.control(TmForm::BtnStdZiel));
 }
 
@@ -248,7 +248,7 @@ TEST_F(MainWindow, AShortcutIsNoMnemonicAfterItsCommandRan)
     SetFocus(radio);
     form.SetModified(false);
     int runs = 0;
-    form.startRun = [&](const RunSettings&) {
+    form.links.startRun = [&](const RunSettings&) {
         BYTE state[256];
         GetKeyboardState(state);
         state[VK_CONTROL] = 0;
@@ -259,15 +259,15 @@ TEST_F(MainWindow, AShortcutIsNoMnemonicAfterItsCommandRan)
     pressWithCtrl(radio, 'D');
     ProcessMessages();
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(form.mode(), 1);
-    EXPECT_FALSE(form.modified());
+    EXPECT_EQ(int(form.set().mode), 1);
+    EXPECT_FALSE(form.set().modified);
 }
 
 TEST_F(MainWindow, SummaryIsDecidedWhenTheRunEnds)
 {
     add(1);
     std::vector<bool> summaries;
-    form.startRun = [&](const RunSettings& settings) {
+    form.links.startRun = [&](const RunSettings& settings) {
         PushButton(form.control(TmForm::AutoClose)).click();  // during the run
         summaries.push_back(settings.showSummary);
         return RunOutcome::cancelled;
@@ -279,42 +279,42 @@ TEST_F(MainWindow, SummaryIsDecidedWhenTheRunEnds)
 
 TEST_F(MainWindow, StatusBarCountsEntriesAndShowsTheModifiedFlag)
 {
-    EXPECT_EQ(form.panelText(1), "0 Einträge");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "0 Einträge");
     add(1);
-    EXPECT_EQ(form.panelText(1), "1 Eintrag");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "1 Eintrag");
     add(1);
-    EXPECT_EQ(form.panelText(1), "2 Einträge");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "2 Einträge");
 
     form.WriteStatusBar(0, 0, {});
-    EXPECT_EQ(form.panelText(0), "0 Dateien gesichert");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(0), "0 Dateien gesichert");
     form.setSaved(12, 4096);
-    EXPECT_EQ(form.panelText(0), "12 Dateien gesichert");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(0), "12 Dateien gesichert");
 
     form.SetModified(true);
-    EXPECT_EQ(form.panelText(2), "Geändert");
-    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(2), "Geändert");
+    EXPECT_TRUE(form.item<Window>(TmForm::BtnFileSave).enabled());
     form.SetModified(false);
-    EXPECT_EQ(form.panelText(2), "Nicht geändert");
-    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(2), "Nicht geändert");
+    EXPECT_FALSE(form.item<Window>(TmForm::BtnFileSave).enabled());
 
     // Locked for a run: the commands, not the check boxes; the run's text
     // stays in panel 1 while the list changes.
     form.SetStatus(false);
     for (auto row : {TmForm::BtnFileOpen, TmForm::BtnNeu, TmForm::BtnStart, TmForm::BtnEnde, TmForm::BtnStdZiel,
                      TmForm::StdZielBox, TmForm::Liste, TmForm::Mode2, TmForm::BackUpMode})
-        EXPECT_FALSE(form.isEnabled(row)) << row;
-    EXPECT_TRUE(form.isEnabled(TmForm::AutoClose));
+        EXPECT_FALSE(form.item<Window>(row).enabled()) << row;
+    EXPECT_TRUE(form.item<Window>(TmForm::AutoClose).enabled());
     form.setStatusText("C:\\Daten\\a.doc");
     add(1);
-    EXPECT_EQ(form.panelText(1), "C:\\Daten\\a.doc");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "C:\\Daten\\a.doc");
     // A check box clicked during the run makes Strg+S live again.
     PushButton(form.control(TmForm::AutoClose)).click();
-    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_TRUE(form.item<Window>(TmForm::BtnFileSave).enabled());
     form.SetStatus(true);
-    EXPECT_TRUE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_TRUE(form.item<Window>(TmForm::BtnFileSave).enabled());
     form.SetModified(false);
     form.SetStatus(true);
-    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_FALSE(form.item<Window>(TmForm::BtnFileSave).enabled());
 }
 
 TEST_F(MainWindow, SaveFollowsTheModifiedFlagAndAsksForANameForNoname)
@@ -333,22 +333,22 @@ TEST_F(MainWindow, SaveFollowsTheModifiedFlagAndAsksForANameForNoname)
     EXPECT_EQ(fileDialogs, (std::vector<bool>{true, true, true})) << "Save As, nothing written";
 
     chosenFile = file;
-    form.setMode(2);
+    form.setMode(ConflictMode(2));
     form.BtnFileSaveClick();
     SetFileContent saved = ReadSetFile(test::ReadAll(file));
-    EXPECT_EQ(saved.entries, form.entries());
+    EXPECT_EQ(saved.entries, form.set().entries);
     EXPECT_EQ(saved.mode, 2);
-    EXPECT_EQ(form.fileName(), file);
+    EXPECT_EQ(form.set().fileName, file);
     EXPECT_EQ(form.text(), " Tresorix  -  set.tsi");
-    EXPECT_FALSE(form.modified());
+    EXPECT_FALSE(form.set().modified);
 
     // A failed write says so and changes nothing.
     ScriptedAnswerer answers;
     answers.then(mrOk, "Konnte Datei \"" + tree.path("fehlt\\b.tsi") + "\" nicht speichern.");
     form.SetModified(true);
     EXPECT_EQ(form.SaveSetFile(tree.path("fehlt\\b.tsi")), 2);
-    EXPECT_TRUE(form.modified());
-    EXPECT_EQ(form.fileName(), file);
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(form.set().fileName, file);
 }
 
 TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
@@ -368,7 +368,7 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
     EXPECT_TRUE(form.visible());
-    EXPECT_TRUE(form.modified());
+    EXPECT_TRUE(form.set().modified);
     EXPECT_EQ(form.runState().answer, 0);
 
     // A backup running: No goes on; Yes, then Yes to saving, saves even
@@ -425,35 +425,35 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
     answers.then(mrNo, "Aktuelle Einträge aus der Liste entfernen ?");
     form.setSaved(5, 0);
     EXPECT_EQ(form.LoadSetFile(file), 0);
-    EXPECT_EQ(form.liste().count(), 3);
-    EXPECT_EQ(form.entries().back(), fromFile[0]);
-    EXPECT_EQ(form.fileName(), "C:\\alt.tsi");
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 3);
+    EXPECT_EQ(form.set().entries.back(), fromFile[0]);
+    EXPECT_EQ(form.set().fileName, "C:\\alt.tsi");
     EXPECT_EQ(form.text(), " Tresorix  -  alt.tsi");
-    EXPECT_TRUE(form.modified());
-    EXPECT_EQ(form.stdZiel(), "G:\\Standard");
-    EXPECT_EQ(form.mode(), 3);
-    EXPECT_EQ(form.panelText(0), "0 Dateien gesichert");
-    EXPECT_EQ(form.panelText(1), "3 Einträge");
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(form.set().defaultTarget(), "G:\\Standard");
+    EXPECT_EQ(int(form.set().mode), 3);
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(0), "0 Dateien gesichert");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "3 Einträge");
 
     // Modified: first the save question; Cancel ends the load.
     answers.then(mrCancel, kSaveQuestion);
     form.LoadSetFile(file);
-    EXPECT_EQ(form.liste().count(), 3);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 3);
 
     answers.then(mrNo, kSaveQuestion).then(mrYes, "Aktuelle Einträge");
-    form.setMode(0);
+    form.setMode(ConflictMode(0));
     form.LoadSetFile(file);
-    EXPECT_EQ(form.entries(), fromFile);
-    EXPECT_EQ(form.fileName(), file);
+    EXPECT_EQ(form.set().entries, fromFile);
+    EXPECT_EQ(form.set().fileName, file);
     EXPECT_EQ(form.text(), " Tresorix  -  neu.tsi");
-    EXPECT_FALSE(form.modified());
-    EXPECT_EQ(form.mode(), 3);
+    EXPECT_FALSE(form.set().modified);
+    EXPECT_EQ(int(form.set().mode), 3);
 
     // A missing file is reported, except the one that stands for none.
     answers.then(mrOk, "Datei nicht gefunden!\r\n" + tree.path("weg.tsi"));
     EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), 2);
     EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), 0);
-    EXPECT_EQ(form.entries(), fromFile);
+    EXPECT_EQ(form.set().entries, fromFile);
 }
 
 TEST_F(MainWindow, RemoveCommandsAskFirstAndResetTheSet)
@@ -465,26 +465,26 @@ TEST_F(MainWindow, RemoveCommandsAskFirstAndResetTheSet)
     form.SetModified(false);
     answers.then(mrOk, "Eintrag  \"C:\\Daten0\\*.doc\"  aus der Liste entfernen ?");
     form.BtnEntfernenClick();
-    EXPECT_EQ(form.liste().count(), 1);
-    EXPECT_EQ(form.currentEntry(), -1);
-    EXPECT_TRUE(form.modified());
-    EXPECT_EQ(form.panelText(1), "1 Eintrag");
+    form.BtnEntfernenClick();  // no entry is current any more: no question
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 1);
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "1 Eintrag");
 
     // OK, then Cancel at the save question: the list stays.
     answers.then(mrOk, "Alle aktuellen Einträge aus der Liste entfernen ?").then(mrCancel, kSaveQuestion);
     form.BtnAllesLoeschenClick();
-    EXPECT_EQ(form.liste().count(), 1);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 1);
 
     form.setFileName(tree.path("x.tsi"));
     form.setText(" Tresorix  -  x.tsi");
     answers.then(mrOk, "Alle aktuellen").then(mrNo, kSaveQuestion);
     form.BtnAllesLoeschenClick();
-    EXPECT_EQ(form.liste().count(), 0);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 0);
     EXPECT_EQ(form.text(), " Tresorix");
-    EXPECT_EQ(form.fileName(), "NONAME.TSI");
-    EXPECT_EQ(form.panelText(1), "0 Einträge");
-    EXPECT_EQ(form.panelText(2), "Nicht geändert");
-    EXPECT_FALSE(form.isEnabled(TmForm::BtnFileSave));
+    EXPECT_EQ(form.set().fileName, "NONAME.TSI");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(1), "0 Einträge");
+    EXPECT_EQ(form.item<StatusBar>(TmForm::StatusBar).panelText(2), "Nicht geändert");
+    EXPECT_FALSE(form.item<Window>(TmForm::BtnFileSave).enabled());
     form.BtnAllesLoeschenClick();  // empty: no question
 }
 
@@ -495,7 +495,7 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     std::optional<RunSettings> given;
     RunOutcome outcome = RunOutcome::finished;
     std::function<void()> duringRun;
-    form.startRun = [&](const RunSettings& settings) {
+    form.links.startRun = [&](const RunSettings& settings) {
         given = settings;
         form.SetStatus(false);
         if (duringRun)
@@ -507,12 +507,12 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     EXPECT_FALSE(given);
 
     add(2);
-    form.setMode(1);
+    form.setMode(ConflictMode(1));
     form.stdZielBox().setText("  E:\\Getippt ");
     form.runState().answer = 7;
     form.BtnStartClick();
     ASSERT_TRUE(given);
-    EXPECT_EQ(given->entries, form.entries());
+    EXPECT_EQ(given->entries, form.set().entries);
     EXPECT_EQ(given->stdZiel, "E:\\Getippt");
     EXPECT_EQ(given->mode, 1);
     EXPECT_TRUE(given->showSummary);
@@ -573,16 +573,16 @@ TEST_F(MainWindow, OtherCommandsTestTheirButtonsExceptInfo)
 TEST_F(MainWindow, ModeAndCheckBoxClicksMarkTheSet)
 {
     PushButton(form.control(TmForm::Mode3)).click();
-    EXPECT_TRUE(form.modified());
-    EXPECT_EQ(form.mode(), 3);
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(int(form.set().mode), 3);
     form.SetModified(false);
     PushButton(form.control(TmForm::Mode3)).click();
-    EXPECT_FALSE(form.modified()) << "the mode did not change";
+    EXPECT_FALSE(form.set().modified) << "the mode did not change";
     PushButton(form.control(TmForm::WinAutoLoad)).click();
-    EXPECT_TRUE(form.modified());
-    EXPECT_TRUE(form.isEnabled(TmForm::AutoStart)) << "only while WinAutoLoad is ticked";
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_TRUE(form.item<Window>(TmForm::AutoStart).enabled()) << "only while WinAutoLoad is ticked";
     PushButton(form.control(TmForm::WinAutoLoad)).click();
-    EXPECT_FALSE(form.isEnabled(TmForm::AutoStart));
+    EXPECT_FALSE(form.item<Window>(TmForm::AutoStart).enabled());
 }
 
 TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
@@ -596,7 +596,7 @@ TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
 
     // The user drags the first column's divider far to the left.
     form.setSize(ScaleToDpi(557), ScaleToDpi(367));
-    HWND header = HWND(form.liste().send(LVM_GETHEADER));
+    HWND header = HWND(form.item<ListView>(TmForm::Liste).send(LVM_GETHEADER));
     RECT item{};
     SendMessageW(header, HDM_GETITEMRECT, 0, LPARAM(&item));
     POINT divider{item.right - 1, (item.top + item.bottom) / 2};
@@ -613,11 +613,11 @@ TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
         SendInput(1, &in, sizeof in);
         ProcessMessages();
     }
-    EXPECT_EQ(form.liste().columnWidth(0), 200);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).columnWidth(0), 200);
     int sum = 0;
     for (int i = 0; i < 4; ++i)
-        sum += form.liste().columnWidth(i);
-    EXPECT_EQ(sum, std::max(int(form.liste().clientRect().right), 200 + 32 + 170 + 146)) << "the last one fills";
+        sum += form.item<ListView>(TmForm::Liste).columnWidth(i);
+    EXPECT_EQ(sum, std::max(int(form.item<ListView>(TmForm::Liste).clientRect().right), 200 + 32 + 170 + 146)) << "the last one fills";
 }
 
 // Every control shows after a size change what it shows when the whole

@@ -24,11 +24,11 @@ protected:
     std::unique_ptr<TmForm> start(std::vector<std::string> arguments)
     {
         auto form = std::make_unique<TmForm>();
-        form->startRun = [this](const RunSettings& settings) {
+        form->links.startRun = [this](const RunSettings& settings) {
             runs.push_back(settings);
             return RunOutcome::finished;
         };
-        form->closed = [this] { ++closings; };
+        form->links.closed = [this] { ++closings; };
         form->FormCreate({program, std::move(arguments)});
         return form;
     }
@@ -53,16 +53,16 @@ TEST_F(Startup, FirstStartTakesTheDefaultsSilently)
     EXPECT_EQ(r.right - r.left, std::lround(0.9 * sw));
     EXPECT_EQ(r.bottom - r.top, std::lround(0.8 * sh));
     EXPECT_EQ(form->text(), " Tresorix");
-    EXPECT_EQ(form->mode(), 0);
+    EXPECT_EQ(int(form->set().mode), 0);
     EXPECT_EQ(form->stdZielBox().count(), 1);
-    EXPECT_EQ(form->stdZiel(), "c:\\backup");
-    EXPECT_EQ(form->fileName(), "NONAME.TSI");
-    EXPECT_FALSE(form->checked(TmForm::AutoStart));
-    EXPECT_FALSE(form->isEnabled(TmForm::AutoStart));
-    EXPECT_FALSE(form->modified());
-    EXPECT_EQ(form->panelText(0), "0 Dateien gesichert");
-    EXPECT_EQ(form->panelText(1), "0 Einträge");
-    EXPECT_EQ(form->panelText(2), "Nicht geändert");
+    EXPECT_EQ(form->set().defaultTarget(), "c:\\backup");
+    EXPECT_EQ(form->set().fileName, "NONAME.TSI");
+    EXPECT_FALSE(form->item<CheckBox>(TmForm::AutoStart).checked());
+    EXPECT_FALSE(form->item<Window>(TmForm::AutoStart).enabled());
+    EXPECT_FALSE(form->set().modified);
+    EXPECT_EQ(form->item<StatusBar>(TmForm::StatusBar).panelText(0), "0 Dateien gesichert");
+    EXPECT_EQ(form->item<StatusBar>(TmForm::StatusBar).panelText(1), "0 Einträge");
+    EXPECT_EQ(form->item<StatusBar>(TmForm::StatusBar).panelText(2), "Nicht geändert");
 }
 
 TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
@@ -74,11 +74,11 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
         form->stdZielBox().add("D:\\Eins");
         form->stdZielBox().add("D:\\Zwei");
         form->stdZielBox().select(2);
-        form->setMode(2);
+        form->setMode(ConflictMode(2));
         form->setChecked(TmForm::AutoClose, true);
         form->setChecked(TmForm::WinAutoLoad, true);
-        form->StoredFilterList = "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc";
-        form->liste().setColumnWidth(0, 250);
+        form->filterList() = "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc";
+        form->item<ListView>(TmForm::Liste).setColumnWidth(0, 250);
         SetWindowPos(form->handle(), nullptr, 100, 50, 700, 500, SWP_NOZORDER);
         form->send(WM_CLOSE);
         EXPECT_EQ(closings, 1);
@@ -93,23 +93,23 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     EXPECT_EQ(p.readInteger("WINDOW", "LEFT", 0), 100);
 
     auto form = start({});
-    EXPECT_TRUE(form->checked(TmForm::WinAutoLoad)) << "the autostart value was written at close";
-    EXPECT_TRUE(form->checked(TmForm::AutoClose));
-    EXPECT_EQ(form->entries().size(), 1u) << "FILEAUTOLOAD 1 loads the last set";
-    EXPECT_EQ(form->fileName(), setFile);
+    EXPECT_TRUE(form->item<CheckBox>(TmForm::WinAutoLoad).checked()) << "the autostart value was written at close";
+    EXPECT_TRUE(form->item<CheckBox>(TmForm::AutoClose).checked());
+    EXPECT_EQ(form->set().entries.size(), 1u) << "FILEAUTOLOAD 1 loads the last set";
+    EXPECT_EQ(form->set().fileName, setFile);
     EXPECT_EQ(form->text(), " Tresorix  -  daten.tsi");
     EXPECT_EQ(form->stdZielBox().count(), 3);
-    EXPECT_EQ(form->stdZiel(), "D:\\Zwei");
-    EXPECT_EQ(form->mode(), 2);
-    EXPECT_FALSE(form->modified());
-    EXPECT_EQ(form->StoredFilterList, "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
+    EXPECT_EQ(form->set().defaultTarget(), "D:\\Zwei");
+    EXPECT_EQ(int(form->set().mode), 2);
+    EXPECT_FALSE(form->set().modified);
+    EXPECT_EQ(form->filterList(), "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
     RECT r = form->rect();
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.right - r.left, 700);
 
     form->setChecked(TmForm::WinAutoLoad, false);
     form->FormClose();
-    EXPECT_FALSE(start({})->checked(TmForm::WinAutoLoad));
+    EXPECT_FALSE(start({})->item<CheckBox>(TmForm::WinAutoLoad).checked());
 }
 
 // Start-up sizes the window while it is hidden; when it shows, the controls
@@ -123,7 +123,7 @@ TEST_F(Startup, TheSavedSizeIsLaidOutWhenTheWindowShows)
     EXPECT_EQ(r.right - r.left, form->minimumWidth());
     EXPECT_EQ(r.bottom - r.top, 600);
     RECT client = form->clientRect();
-    RECT list = form->liste().rect();
+    RECT list = form->item<ListView>(TmForm::Liste).rect();
     RECT bar = Window(form->control(TmForm::StatusBar)).rect();
     RECT group = Window(form->control(TmForm::BackUpMode)).rect();
     EXPECT_EQ(list.right, client.right - ScaleToDpi(4));
@@ -161,10 +161,10 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 {
     tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
     auto form = start({"/start", "/close", setFile, "zweite.tsi"});
-    EXPECT_TRUE(form->checked(TmForm::AutoStart));
-    EXPECT_TRUE(form->checked(TmForm::AutoClose));
-    EXPECT_EQ(form->fileName(), setFile);
-    EXPECT_FALSE(form->modified());
+    EXPECT_TRUE(form->item<CheckBox>(TmForm::AutoStart).checked());
+    EXPECT_TRUE(form->item<CheckBox>(TmForm::AutoClose).checked());
+    EXPECT_EQ(form->set().fileName, setFile);
+    EXPECT_FALSE(form->set().modified);
     form->FormShow();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].stdZiel, "D:\\Ziel");
@@ -173,7 +173,7 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 
     // /NOSTART checks AutoStart but starts nothing.
     auto quiet = start({"/START", "/NOSTART", setFile});
-    EXPECT_TRUE(quiet->checked(TmForm::AutoStart));
+    EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
 }
@@ -184,7 +184,7 @@ TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)
     auto form = start({"/HKLMRUN", "/START"});
     EXPECT_EQ(form->switches(), "/HKLMRUN /START ");
     tree.write("tresorix.INI", "[STANDARDS]\r\nAUTOSTART=7\r\nAUTOCLOSE=7\r\n");
-    form->setMode(3);
+    form->setMode(ConflictMode(3));
     form->FormClose();
     EXPECT_EQ(settings().readInteger("STANDARDS", "AUTOSTART", 0), 7);
     EXPECT_EQ(settings().readInteger("STANDARDS", "BACKUPMODE", 0), 3);
