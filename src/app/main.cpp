@@ -107,7 +107,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     OnDemand<TDirWahl> dirWahl([&] {
         auto dialog = std::make_unique<TDirWahl>(mForm.filterList(), fileSystem);
         dialog->filterForm = &*filterForm;
-        dialog->addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
         dialog->standardTarget = [&] { return mForm.set().defaultTarget(); };
         dialog->chooseTarget = pickTarget;
         return dialog;

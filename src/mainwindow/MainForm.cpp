@@ -330,7 +330,7 @@ void TmForm::SetStatus(bool enabled)
     };
     for (Row row : kLocked)
         item<Window>(row).enable(enabled);
-    item<Window>(BtnFileSave).enable(enabled && modified_);
+    item<Window>(BtnFileSave).enable(enabled && set_.modified);
     if (!enabled && !stdZielIcons_[1])
         stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
     item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));

@@ -242,9 +242,6 @@ private:
     Settings currentSettings();
 
     BackupSet set_;
-    // The names the default-target box's handlers use.
-    bool& modified_ = set_.modified;
-    std::function<std::optional<std::string>(const std::string& proposal)>& pickStdZiel = links.pickStdZiel;
 
     RunState ownRunState_;
     RunState* runState_ = &ownRunState_;

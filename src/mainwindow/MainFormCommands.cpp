@@ -78,7 +78,7 @@ void TmForm::runCommand(MainCommand command)
 
 uint16_t TmForm::AskSave()
 {
-    if (!modified_ || set_.entries.empty())
+    if (!set_.modified || set_.entries.empty())
         return 0;
     uint16_t answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",

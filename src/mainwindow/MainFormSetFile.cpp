@@ -29,15 +29,15 @@ void TmForm::WriteStatusBar(int panel, uint64_t number, const std::string& text)
         }
         break;
     case 2:
-        bar.setText(2, modified_ ? "Geändert" : "Nicht geändert");
-        item<Window>(BtnFileSave).enable(modified_);
+        bar.setText(2, set_.modified ? "Geändert" : "Nicht geändert");
+        item<Window>(BtnFileSave).enable(set_.modified);
         break;
     }
 }
 
 void TmForm::SetModified(bool flag)
 {
-    modified_ = flag;
+    set_.modified = flag;
     WriteStatusBar(2, 0, {});
     RemoveHklmRun(switches_);
 }

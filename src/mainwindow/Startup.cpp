@@ -73,7 +73,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
 
     // 7. and 8. The clicks above have marked the set modified.
     item<Window>(AutoStart).enable(set_.winAutoLoad);
-    modified_ = false;
+    set_.modified = false;
 
     // 9. and 10.
     if (set_.fileName.empty())

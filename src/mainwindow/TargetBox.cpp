@@ -27,7 +27,7 @@ void TmForm::StdZielBoxEnter()
 
 void TmForm::StdZielBoxChange()
 {
-    modified_ = true;
+    set_.modified = true;
     WriteStatusBar(2, 0, {});
 }
 
@@ -42,8 +42,8 @@ void TmForm::StdZielBoxExit()
 {
     ComboBox box = stdZielBox();
     if (box.selected() < 0)
-        modified_ = true;
-    SetModified(modified_);
+        set_.modified = true;
+    SetModified(set_.modified);
     AddTargetToBox(box, box.text(), false);
     setKeyPreview(true);
     // Posted: moving the focus from inside the focus change that brought us
@@ -53,14 +53,14 @@ void TmForm::StdZielBoxExit()
 
 void TmForm::BtnStdZielClick()
 {
-    if (!isEnabled(BtnStdZiel) || !pickStdZiel)
+    if (!isEnabled(BtnStdZiel) || !links.pickStdZiel)
         return;
     ComboBox box = stdZielBox();
     AddTargetToBox(box, box.text(), true);
     std::string path = SelectedTarget(box);
     if (path.empty())
         path = kFallbackTarget;
-    if (std::optional<std::string> chosen = pickStdZiel(path)) {
+    if (std::optional<std::string> chosen = links.pickStdZiel(path)) {
         AddTargetToBox(box, *chosen, true);
         SetModified(true);
     }

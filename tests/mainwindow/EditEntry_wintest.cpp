@@ -38,7 +38,6 @@ protected:
     EntryEditing()
     {
         dialog.filterForm = &filterForm;
-        dialog.addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
         form.links.editEntry = [this](bool newEntry) { EditEntry(form, dialog, newEntry); };
         source = lowerCase(tree.root());
         source.pop_back();
