@@ -240,6 +240,7 @@ private:
     int saveSetAs();
     void applySettings(const Settings& settings);
     Settings currentSettings();
+    std::string userSettingsPath() const;
 
     BackupSet set_;
 
@@ -252,6 +253,9 @@ private:
     std::string switches_;
     std::vector<std::string> arguments_;
     std::string programPath_, programDir_;
+    // The settings file in use: beside the program when it is there, else
+    // the one in the user's folder (UserDataFolder).
+    std::string settingsPath_;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
 
     // Design pixels, changed by start-up for large fonts.

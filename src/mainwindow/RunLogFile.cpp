@@ -5,7 +5,6 @@
 #include "set/FileIO.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <utility>
@@ -34,7 +33,6 @@ bool RunLogFile::append(std::string_view bytes)
     if (fallback.empty() || fallback == path_)
         return false;
     path_ = fallback;
-    CreateDirectoryW(LongPath(path_.substr(0, path_.rfind('\\'))).c_str(), nullptr);
     // The record began for the other file: the byte-order mark belongs at
     // the start of this one only.
     constexpr std::string_view mark = "\xEF\xBB\xBF";
@@ -69,10 +67,8 @@ std::string RunLogPath(const std::string& argument, const std::string& settingsF
 
 std::string UserLogPath()
 {
-    wchar_t folder[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
-        return {};
-    return Narrow(folder) + "\\Tresorix\\tresorix.log";
+    std::string folder = UserDataFolder();
+    return folder.empty() ? folder : folder + "tresorix.log";
 }
 
 }  // namespace tresorix

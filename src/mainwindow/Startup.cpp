@@ -46,8 +46,14 @@ void TmForm::FormCreate(const StartupInfo& startup)
     setChecked(WinAutoLoad, AutoRunMatches(programPath_));
 
     // 5. The settings file; a missing one gives the defaults.
+    settingsPath_ = SettingsFileName(programPath_);
+    if (!FileExists(settingsPath_)) {
+        std::string user = userSettingsPath();
+        if (!user.empty() && FileExists(user))
+            settingsPath_ = user;
+    }
     std::string bytes;
-    ReadFileBytes(SettingsFileName(programPath_), bytes);
+    ReadFileBytes(settingsPath_, bytes);
     settings_ = ReadSettings(Profile(bytes), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     applySettings(settings_);
     // The source dialog's presets are the program's list until the user
@@ -60,7 +66,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     switches_ = commandLine.switches;
     skipErrors_ = SwitchSkipsErrors(switches_);
     const std::string logArgument = LogFileArgument(arguments_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, SettingsFileName(programPath_)), logArgument.empty());
+    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, settingsPath_), logArgument.empty());
     runLog_ = std::make_unique<RunLog>(*logFile_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;
@@ -160,16 +166,27 @@ void TmForm::FormClose()
     if (!focus || focus == control(StdZielBox) || IsChild(control(StdZielBox), focus))
         liste().focus();
 
-    std::string path = SettingsFileName(programPath_);
     std::string bytes;
-    ReadFileBytes(path, bytes);  // keeps what else the file holds
+    ReadFileBytes(settingsPath_, bytes);  // keeps what else the file holds
     Profile profile(bytes);
     bool normal = !IsZoomed(handle()) && !IsIconic(handle());
     WriteSettings(profile, currentSettings(), normal, !HasHklmRun(switches_));
     // Written under another name and then swapped in: a failed write
-    // leaves the old settings whole. The program closes all the same.
-    if (ReplaceFileBytes(path, profile.bytes()) != 0)
-        AskInfo("nach " + path + " kann nicht geschrieben werden", btnOK);
+    // leaves the old settings whole. Where the program's folder is closed
+    // to this user, the user's own folder takes them, and the next start
+    // reads them there. The program closes all the same.
+    if (ReplaceFileBytes(settingsPath_, profile.bytes()) == 0)
+        return;
+    const std::string user = userSettingsPath();
+    if (user.empty() || user == settingsPath_ || ReplaceFileBytes(user, profile.bytes()) != 0)
+        AskInfo("nach " + settingsPath_ + " kann nicht geschrieben werden", btnOK);
+}
+
+std::string TmForm::userSettingsPath() const
+{
+    const std::string beside = SettingsFileName(programPath_);
+    const std::string folder = UserDataFolder();
+    return folder.empty() ? folder : folder + beside.substr(beside.find_last_of("\\:") + 1);
 }
 
 void TmForm::UpdateAutoRun()

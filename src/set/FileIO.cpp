@@ -4,6 +4,7 @@
 #include "platform/Win32FileSystem.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string_view>
 
@@ -186,6 +187,16 @@ std::string ProgramPath()
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string UserDataFolder()
+{
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+        return {};
+    std::string path = Narrow(folder) + "\\Tresorix";
+    CreateDirectoryW(LongPath(path).c_str(), nullptr);
+    return path + "\\";
 }
 
 }  // namespace tresorix

@@ -23,5 +23,10 @@ uint64_t FileSize(const std::string& path);
 uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
 // Full path of the running program (GetModuleFileName), UTF-8.
 std::string ProgramPath();
+// The program's folder in the user's local application data
+// ("...\AppData\Local\Tresorix\"), made when missing; empty when the shell
+// cannot name it. Where the program's own folder cannot be written (installed
+// under C:\Programme for a standard user), settings and log live here.
+std::string UserDataFolder();
 
 }  // namespace tresorix

@@ -1,5 +1,7 @@
 #include "mainwindow/MainForm.h"
 
+#include "platform/TextConv.h"
+#include "set/FileIO.h"
 #include "set/Profile.h"
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
@@ -155,6 +157,33 @@ TEST_F(Startup, TheSavedPlaceIsKeptOnAScreenThatExists)
         EXPECT_LE(r.right, work.right);
         EXPECT_LE(r.bottom, work.bottom);
     }
+}
+
+// Installed where this user cannot write (C:\Programme for a standard
+// user): the settings go to the user's own folder and are read there next
+// time, without a word; a file beside the program still comes first.
+TEST_F(Startup, SettingsTheProgramsFolderCannotTakeLiveInTheUsersFolder)
+{
+    const std::string closed = tree.path("nicht da\\trxtest-settings.exe");
+    const std::string userFile = UserDataFolder() + "trxtest-settings.INI";
+    DeleteFileW(Widen(userFile).c_str());
+    program = closed;
+    {
+        ScriptedAnswerer answers;  // fails on any message
+        auto form = start({});
+        form->setMode(ConflictMode::skip);
+        form->FormClose();
+    }
+    EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 2);
+    EXPECT_EQ(start({})->set().mode, ConflictMode::skip) << "read back from the user's folder";
+
+    tree.write("trxtest-settings.INI", "[STANDARDS]\r\nBACKUPMODE=1\r\n");
+    program = tree.path("trxtest-settings.exe");
+    auto beside = start({});
+    EXPECT_EQ(beside->set().mode, ConflictMode::always);
+    beside->FormClose();
+    EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 2) << "left alone";
+    DeleteFileW(Widen(userFile).c_str());
 }
 
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
