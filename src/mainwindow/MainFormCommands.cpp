@@ -196,7 +196,7 @@ void TmForm::BtnStartClick()
         nothingToRun("Bitte legen Sie zuerst einen Eintrag an.");
         return;
     }
-    runState().answer = 0;
+    runState().clearCancel();
     ComboBox box = stdZielBox();
     AddTargetToBox(box, box.text(), false);
     if (!startRun)
@@ -205,7 +205,7 @@ void TmForm::BtnStartClick()
     RunSettings settings;
     settings.entries = entries();
     settings.stdZiel = stdZiel();
-    settings.mode = mode();
+    settings.mode = ConflictMode(mode());
     settings.showSummary = summaryWanted();
     settings.skipErrors = skipErrors_;
     settings.log = runLog_.get();
@@ -219,13 +219,13 @@ void TmForm::BtnStartClick()
         ~Running() { slot = nullptr; }
     } running{runSettings_};
     RunOutcome outcome = startRun(settings);
-    exitCode_ = ExitCode(outcome, runState().passedOver);
+    exitCode_ = ExitCode(outcome, runState().passedOverAfterError);
 
     // A source directory that could not be entered ended the run with an
     // error box; the window stays so that the user can read it and act.
     // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
     bool done = outcome == RunOutcome::finished || (skipErrors_ && outcome != RunOutcome::cancelled);
-    if (checked(AutoClose) && runState().answer != mrCancel && done)
+    if (checked(AutoClose) && !runState().cancelled() && done)
         closeWindow();
 }
 
@@ -325,7 +325,7 @@ bool TmForm::FormCloseQuery()
     }
     if (AskSave() == mrCancel)
         return false;
-    runState().answer = mrCancel;
+    runState().cancel();
     return true;
 }
 

@@ -23,7 +23,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
 
     // 1. Caption, hint time (set with the controls), the answer word.
     setText(WindowTitle({}, false));
-    runState().answer = 0;
+    runState().clearCancel();
 
     // 2. At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
