@@ -163,8 +163,8 @@ private:
                              std::unique_ptr<OpenFile>& out);
     CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
     void removeOwnCopy(const std::string& file);
-    // Asks, or answers for an unattended run; a Cancel, where the prompt
-    // offers one, cancels the run.
+    // Asks, or answers for an unattended run. A Cancel, where the prompt
+    // offers one, cancels the run; a cancelled run's answer is Cancel.
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
     void noteCopied(const std::string& sourceFile, uint64_t size);
     void noteMadeDirectory(const std::string& directory);

@@ -275,7 +275,9 @@ uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons,
             log_->passedOver(pass.what);
         flushLog();
     }
-    return answer;
+    // Once cancelled, by this box or from outside while it showed, the run
+    // takes no other answer.
+    return state_.cancelled() ? uint16_t(mrCancel) : answer;
 }
 
 }  // namespace tresorix

@@ -290,11 +290,13 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
                 btnOK | btnCancel);
             return Step::changeMedium;
         }
+        const uint16_t answer = ask(true,
+                                    "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) +
+                                        " nicht ermitteln." + "\r\nLaufwerk ist nicht bereit." +
+                                        "\r\nErneut versuchen ?",
+                                    btnYes | btnNo | btnCancel);
         // No: the copy is tried all the same, and tells whether it fits.
-        if (ask(true,
-                "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) + " nicht ermitteln." +
-                    "\r\nLaufwerk ist nicht bereit." + "\r\nErneut versuchen ?",
-                btnYes | btnNo | btnCancel) != mrYes)
+        if (answer == mrNo || answer == mrCancel)
             return Step::goOn;
     }
 }

@@ -192,7 +192,7 @@ TEST(RunState, OnlyAPromptThatOffersCancelCancelsAndTheNextStartForgetsIt)
     EXPECT_FALSE(state.cancelled());
     EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "aaaa");
 
-    // A cancel from outside holds whatever a later prompt answers.
+    // A cancel from outside ends the run at its next look.
     fs.addFile("C:\\Q\\b.txt", "bb");
     settings.entries = {{"C:\\Q", "", "*", "D:\\Y"}};
     view.onPump = [&](int) { state.cancel(); };
@@ -200,7 +200,20 @@ TEST(RunState, OnlyAPromptThatOffersCancelCancelsAndTheNextStartForgetsIt)
     EXPECT_TRUE(state.cancelled());
     EXPECT_FALSE(fs.exists("D:\\Y\\a.txt"));
 
+    // One that comes while a box shows outweighs the box's Yes.
     view.onPump = nullptr;
+    settings.entries = {{"C:\\Q", "", "*", "D:\\Z"}};
+    settings.mode = ConflictMode::ask;
+    {
+        test::ScriptedAnswerer answers;
+        answers.thenDo(mrYes, [&] { state.cancel(); });
+        EXPECT_EQ(run.BackUpStart(settings), RunOutcome::cancelled);
+    }
+    EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "aaaa");
+    EXPECT_FALSE(fs.exists("D:\\Z\\b.txt"));
+
+    settings.mode = ConflictMode::newer;
+    settings.entries = {{"C:\\Q", "", "*", "D:\\Y"}};
     EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
     EXPECT_EQ(fs.contents("D:\\Y\\b.txt"), "bb");
     state.cancel();
