@@ -4,6 +4,7 @@ set(CORE_SOURCES
     src/engine/FileHelpers.cpp
     src/engine/FileList.cpp
     src/engine/Format.cpp
+    src/engine/MadeDirectories.cpp
     src/engine/Mask.cpp
     src/engine/Run.cpp
     src/engine/RunLog.cpp

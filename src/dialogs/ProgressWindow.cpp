@@ -161,8 +161,8 @@ void TProgress::BtnCancelClick()
         log_->prompt("Backup abbrechen ?", answer == mrYes ? "Ja" : "Nein", unattended);
     if (answer != mrYes)
         return;
-    // Set outright, not stored: whatever the last prompt gave, the run ends.
-    state_.answer = mrCancel;
+    // Whatever the last prompt gave, the run ends.
+    state_.cancel();
     if (setStatus_)
         setStatus_(true);
     show(false);

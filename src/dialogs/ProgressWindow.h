@@ -42,12 +42,12 @@ public:
     // and flush. A call while a run is going does nothing and gives cancelled.
     RunOutcome BtnStartClick(const RunSettings& settings, RunView& mainStatus,
                              std::function<void(bool)> setStatus);
-    // "Backup abbrechen ?" Yes/No; Yes cancels the run (answer 2), unlocks the
+    // "Backup abbrechen ?" Yes/No; Yes cancels the run, unlocks the
     // main window and hides this one at once.
     void BtnCancelClick();
 
-    // The run's state: the main window sets answer to 0 before a start and to
-    // 2 from its close query; the counters stay readable after the run.
+    // The run's state: the main window clears its cancel before a start and
+    // cancels from its close query; the counters stay readable after the run.
     RunState& state() { return state_; }
     const RunState& state() const { return state_; }
     bool running() const { return running_; }

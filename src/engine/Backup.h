@@ -1,10 +1,12 @@
 // The backup run: every entry and mask through the directory walk, every
 // matching file through the transfer with its conflict rules and prompts.
 // Runs on the user-interface thread; the view's pump lets events through at
-// fixed points, and the answer word is the only way back into the run.
+// fixed points, and a cancel in the run state is the only way back into
+// the run.
 #pragma once
 
 #include "engine/FileList.h"
+#include "engine/MadeDirectories.h"
 #include "engine/RunLog.h"
 #include "platform/FileSystem.h"
 #include "set/Text.h"
@@ -19,24 +21,25 @@
 
 namespace tresorix {
 
-struct RunState {
-    // The last prompt's result; 2 cancels the run and then stays 2.
-    uint16_t answer = 0;
+class RunState {
+public:
     uint64_t checkedFiles = 0, checkedBytes = 0, savedFiles = 0, savedBytes = 0;
-    // Target directories this run created, upper-cased, ending in "\".
-    std::vector<std::string> MdListe;
+    MadeDirectories made;
     bool skipSameDirPrompt = false;
     bool skipRecursionPrompt = false;
-    // A file or directory was passed over after an error.
-    bool passedOver = false;
+    // A file or directory was passed over after an error: the exit code says so.
+    bool passedOverAfterError = false;
 
-    bool cancelled() const { return answer == 2; }
-    // Stores a prompt result or a reset; a cancel is never overwritten.
-    void store(uint16_t result)
-    {
-        if (answer != 2)
-            answer = result;
-    }
+    // The answer word's Cancel: whoever gives it (a prompt, the progress
+    // window, the main window's close), the run ends at its next look, and
+    // no later answer takes it back.
+    void cancel() { cancelled_ = true; }
+    bool cancelled() const { return cancelled_; }
+    // Before a run starts: the last run's Cancel does not stop the next one.
+    void clearCancel() { cancelled_ = false; }
+
+private:
+    bool cancelled_ = false;
 };
 
 // What a run shows. The progress window and the main window implement it;
@@ -53,7 +56,7 @@ public:
     virtual void setSaved(uint64_t files, uint64_t bytes) {}       // LbCopyFileCtr, lbBUpBytes, panel 0
     virtual void setStatusText(const std::string& text) {}         // status bar panel 1
     virtual void bringToFront() {}
-    // Lets pending window messages through; handlers may set the answer.
+    // Lets pending window messages through; a handler may cancel the run.
     virtual void processMessages() {}
     // Paints what the view holds now: before a prompt, at a directory's end.
     virtual void flush() {}
@@ -78,7 +81,7 @@ constexpr size_t kMaxWalkDepth = 256;
 struct RunSettings {
     std::vector<BackupEntry> entries;
     std::string stdZiel;       // the default target's selected item
-    int mode = 0;              // BackUpMode; -1 when no button is selected
+    ConflictMode mode = ConflictMode::newer;  // BackUpMode
     bool showSummary = true;   // false with AutoClose or when started by autostart
     // Prompts are answered without showing: pass over where they can,
     // otherwise end the run.
@@ -94,7 +97,7 @@ enum class RunOutcome { finished, cancelled, sourceFailed, endedByError };
 
 // The process's exit code for a run: 0 all saved, 1 something passed over
 // after an error, 2 cancelled, 3 ended by an error.
-int ExitCode(RunOutcome outcome, bool passedOver);
+int ExitCode(RunOutcome outcome, bool passedOverAfterError);
 // Code of a process that could not run at all.
 constexpr int kExitNothingRan = 4;
 
@@ -122,8 +125,6 @@ public:
     bool BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
                     uint64_t dirDone, uint64_t dirCount);
 
-    void setMode(int mode) { mode_ = mode; }
-
 private:
     // What the conflict step decided about an existing target.
     struct Existing {
@@ -132,6 +133,10 @@ private:
         uint64_t size = 0;
         uint32_t attributes = 0;
     };
+    // How one step of a file's transfer ended: on to the next step, the file
+    // passed over, or handed over again once the user changed the medium.
+    // A cancel is the run state's.
+    enum class Step { goOn, skip, changeMedium };
     // How a copy ended; a name that appeared sends the file back to the
     // conflict step.
     enum class CopyResult { saved, failed, nameAppeared };
@@ -146,19 +151,20 @@ private:
     bool ownDirectory(const std::string& directory);
     void sourceFailure(const std::string& source, uint32_t error);
     void tooDeep(const std::string& directory);
-    bool passedOver(const std::string& target, const FileEntry& file);
-    void ensureTargetDirectory(const std::string& target, uint16_t& fileState);
-    void resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
-                         Existing& existing);
-    void checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
-                        Existing& existing, uint16_t& fileState);
+    bool modeSkipsWithoutAsking(const std::string& target, const FileEntry& file);
+    Step ensureTargetDirectory(const std::string& target);
+    Step resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing);
+    Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
+                        Existing& existing);
     uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
     CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
                         const FileEntry& file, const Existing& existing, uint64_t& copied);
     uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                              std::unique_ptr<OpenFile>& out);
     CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
-    void removeTemporary(const std::string& tempFile);
+    void removeOwnCopy(const std::string& file);
+    // Asks, or answers for an unattended run. A Cancel, where the prompt
+    // offers one, cancels the run; a cancelled run's answer is Cancel.
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
     void noteCopied(const std::string& sourceFile, uint64_t size);
     void noteMadeDirectory(const std::string& directory);
@@ -166,27 +172,22 @@ private:
     bool backUpEntry(const BackupEntry& entry, int number, const std::string& stdZiel);
     void endRecord(RunOutcome outcome, const std::string& summary);
     void flushLog();
-    bool inMdListe(const std::string& path);
     uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
     void listTarget(const std::string& target);
-    OpenDirectory* holdTarget(const std::string& directory, uint32_t& error);
-    void holdTarget(const std::string& directory, std::unique_ptr<OpenDirectory> held);
-    OpenDirectory* heldTarget(const std::string& targetFile, std::string& name);
-    void dropTargetDirectory();
-    void letGoOfTarget();
+    OpenDirectory* holdTargetDir(const std::string& directory, uint32_t& error);
+    void holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made);
+    OpenDirectory* inHeldTargetDir(const std::string& targetFile, std::string& name);
+    void releaseTargetDir();
     void noteTarget(const std::string& target, const std::string& name, bool present);
 
     FileSystem& fs_;
     RunView& view_;
     RunState& state_;
-    int mode_ = 0;
-    bool sourceFailed_ = false;
-    bool depthTold_ = false;       // the depth bound was reported for this entry
-    std::string failedTargetDir_;  // its files are passed over: No when it could not be made
-    bool renameCollided_ = false;  // this file's copy found its name taken once
+    ConflictMode mode_ = ConflictMode::newer;
     bool skipErrors_ = false;
-    bool endedByError_ = false;
     RunLog* log_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
     struct WalkLevel {
@@ -195,20 +196,24 @@ private:
         std::optional<FileId> id;
         bool belowLink = false;  // reached through a junction or link
     };
-    std::vector<WalkLevel> walkPath_;
-    // The run's own directories by identity: every entry's target and every
-    // directory the run made, asked only when a link could lead into them.
-    std::vector<std::string> entryTargets_;
-    size_t entryTargetsIdentified_ = 0, madeIdentified_ = 0;
-    std::vector<FileId> ownIds_;
-    // Folded keys of the first mdKeysIndexed_ entries of MdListe.
-    std::unordered_set<std::string> mdKeys_;
-    size_t mdKeysIndexed_ = 0;
-    std::unique_ptr<char[]> buffer_;
+    // What one run learns as it goes; reset when it starts.
+    struct RunCaches {
+        bool sourceFailed = false;
+        bool endedByError = false;
+        std::vector<WalkLevel> walkPath;
+        // Every entry's target, known by identity too (asked only when a
+        // link could lead into one), as the directories the run made are.
+        std::vector<std::string> entryTargets;
+        size_t entryTargetsIdentified = 0;
+        std::vector<FileId> entryTargetIds;
+    } run_;
+    // Of one entry; reset when it starts.
+    struct EntryCaches {
+        bool depthTold = false;  // the depth bound was reported
+    } entry_;
 
     // The target directory as one listing saw it, kept up to date with what
-    // the run writes there. It lives for one directory visit at most and is
-    // dropped at every prompt, as the user may change the target meanwhile.
+    // the run writes there.
     struct TargetListing {
         std::string directory;  // empty: none
         // Upper-case ASCII names. A name it holds may have gone since, so
@@ -216,12 +221,20 @@ private:
         std::unordered_set<std::string> names;
         bool missesKnown = true;  // a name it does not hold is not there
     };
-    TargetListing targetListing_;
-    // The target directory held open for the free-space question and for
-    // the copies written into it, for one directory visit at most and never
-    // across a prompt.
-    std::unique_ptr<OpenDirectory> targetDir_;
-    std::string targetDirPath_;
+    // What the run holds of the target: its listing and the directory held
+    // open for the free-space question and for the copies written into it.
+    // Let go of before every prompt, as the user may change the medium then.
+    struct TargetHold {
+        TargetListing listing;
+        std::unique_ptr<OpenDirectory> dir;
+        std::string dirPath;
+    };
+    // Of one directory visit; reset when it starts.
+    struct VisitCaches {
+        TargetHold target;
+        std::string failedTargetDir;  // its files are passed over: No when it could not be made
+        bool renameCollided = false;  // this file's copy found its name taken once
+    } visit_;
 };
 
 }  // namespace tresorix

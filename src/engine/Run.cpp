@@ -55,11 +55,11 @@ bool IsFullPath(const std::string& target)
     return server != std::string::npos && server > 2 && share != std::string::npos && share > server + 1;
 }
 
-int ExitCode(RunOutcome outcome, bool passedOver)
+int ExitCode(RunOutcome outcome, bool passedOverAfterError)
 {
     switch (outcome) {
     case RunOutcome::finished:
-        return passedOver ? 1 : 0;
+        return passedOverAfterError ? 1 : 0;
     case RunOutcome::cancelled:
         return 2;
     case RunOutcome::sourceFailed:
@@ -72,16 +72,9 @@ int ExitCode(RunOutcome outcome, bool passedOver)
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_ = RunState{};
-    mdKeys_.clear();
-    mdKeysIndexed_ = 0;
-    sourceFailed_ = false;
-    endedByError_ = false;
+    run_ = {};
     skipErrors_ = settings.skipErrors;
     log_ = settings.log;
-    walkPath_.clear();
-    entryTargets_.clear();
-    ownIds_.clear();
-    entryTargetsIdentified_ = madeIdentified_ = 0;
     mode_ = settings.mode;
     // Whoever asks the user anything during the run, the cancel question of
     // the progress window included, the target medium is let go of first:
@@ -92,10 +85,10 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         std::function<void()> previous;
         ~Release()
         {
-            run.letGoOfTarget();
+            run.visit_.target = {};
             SetBeforePromptHook(std::move(previous));
         }
-    } release{*this, SetBeforePromptHook([this] { letGoOfTarget(); })};
+    } release{*this, SetBeforePromptHook([this] { visit_.target = {}; })};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
     if (log_) {
@@ -105,8 +98,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
     int number = 0;
     for (const BackupEntry& entry : settings.entries) {
-        state_.store(0);
-        depthTold_ = false;
+        entry_ = {};
         bool sourceFailed = !backUpEntry(entry, ++number, settings.stdZiel);
         flushLog();
         if (sourceFailed) {
@@ -122,7 +114,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     if (state_.cancelled()) {
         view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
         // Nobody cancelled: a prompt that offered no way past ended the run.
-        if (endedByError_) {
+        if (run_.endedByError) {
             endRecord(RunOutcome::endedByError, "Backup wurde durch eine Meldung ohne Ausweg beendet.");
             return RunOutcome::endedByError;
         }
@@ -152,7 +144,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
     const std::string source = AddBackslash(entry.source);
     const std::string target = ResolveTarget(entry.target, source, stdZiel);
     const bool recurse = HasSubdirs(entry.subdirs);
-    entryTargets_.push_back(target);
+    run_.entryTargets.push_back(target);
     // On disk at once: a run killed in a long entry shows where it was.
     if (log_) {
         log_->entry(number, source, recurse, entry.masks, target);
@@ -179,9 +171,8 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             rest.clear();
         }
         TrimSpaces(mask, true, true);
-        state_.store(0);
         BackupDirectory(source, mask, target, recurse);
-        if (sourceFailed_)
+        if (run_.sourceFailed)
             return false;
     } while (!rest.empty() && !state_.cancelled());
     return true;
@@ -191,10 +182,13 @@ void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)
 {
     if (!log_)
         return;
-    static constexpr const char* kHow[] = {"Beendet.", "Abgebrochen.", "Durch einen Fehler beendet.",
-                                           "Durch einen Fehler beendet."};
-    log_->end(summary, state_.checkedFiles, state_.checkedBytes, state_.savedFiles, state_.savedBytes,
-              kHow[int(outcome)], ExitCode(outcome, state_.passedOver));
+    const char* how = "Durch einen Fehler beendet.";
+    if (outcome == RunOutcome::finished)
+        how = "Beendet.";
+    else if (outcome == RunOutcome::cancelled)
+        how = "Abgebrochen.";
+    log_->end(summary, state_.checkedFiles, state_.checkedBytes, state_.savedFiles, state_.savedBytes, how,
+              ExitCode(outcome, state_.passedOverAfterError));
     flushLog();
 }
 
@@ -264,22 +258,26 @@ uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons,
     uint16_t answer = 0;
     if (skipErrors_) {
         answer = unattendedAnswer(buttons, pass.button);
-        endedByError_ = endedByError_ || answer == mrCancel;
+        run_.endedByError = run_.endedByError || answer == mrCancel;
     } else {
         answer = confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
     }
+    if (answer == mrCancel && (buttons & btnCancel))
+        state_.cancel();
     // All is OK for this directory and the later ones alike.
     const bool passed = pass.button && (answer == pass.button || (pass.button == mrOk && answer == mrAll));
     // Nobody chose when the program answered.
     if (passed && (!pass.choice || skipErrors_))
-        state_.passedOver = true;
+        state_.passedOverAfterError = true;
     if (log_) {
         log_->prompt(text, caption(answer), skipErrors_);
         if (passed)
             log_->passedOver(pass.what);
         flushLog();
     }
-    return answer;
+    // Once cancelled, by this box or from outside while it showed, the run
+    // takes no other answer.
+    return state_.cancelled() ? uint16_t(mrCancel) : answer;
 }
 
 }  // namespace tresorix

@@ -48,7 +48,6 @@ public:
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();
-    bool failed() const { return failed_; }
 
 private:
     void line(const std::string& text);

@@ -30,20 +30,20 @@ std::string asciiKey(const std::string& name)
 // over, and a look at a name that is there costs no scan.
 uint32_t BackupRun::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
+    const TargetListing& listing = visit_.target.listing;
     const std::string key = asciiKey(name);
-    if (targetListing_.directory == target && targetListing_.missesKnown && !key.empty() &&
-        !targetListing_.names.contains(key))
+    if (listing.directory == target && listing.missesKnown && !key.empty() && !listing.names.contains(key))
         return errFileNotFound;
     uint32_t error = fs_.find(target + name, found);
     // A directory that is not there has nothing to list.
-    if (error != 0 && error != errPathNotFound && targetListing_.directory != target)
+    if (error != 0 && error != errPathNotFound && listing.directory != target)
         listTarget(target);
     return error;
 }
 
 void BackupRun::listTarget(const std::string& target)
 {
-    targetListing_ = {};
+    visit_.target.listing = {};
     uint32_t error = 0;
     std::unique_ptr<FileListing> listing = fs_.list(target, error);
     if (!listing)
@@ -64,64 +64,60 @@ void BackupRun::listTarget(const std::string& target)
     }
     // Names a broken listing did not reach would be taken for missing.
     if (listing->error() == 0)
-        targetListing_ = std::move(seen);
+        visit_.target.listing = std::move(seen);
 }
 
 // What the run itself did to a name in the listed directory: a complete
 // copy under it, or removed.
 void BackupRun::noteTarget(const std::string& target, const std::string& name, bool present)
 {
+    TargetListing& listing = visit_.target.listing;
     std::string key = asciiKey(name);
-    if (targetListing_.directory != target || key.empty())
+    if (listing.directory != target || key.empty())
         return;
     if (present)
-        targetListing_.names.insert(std::move(key));
+        listing.names.insert(std::move(key));
     else
-        targetListing_.names.erase(key);
+        listing.names.erase(key);
 }
 
 // The target directory, held open for the rest of the visit: its free space
 // and the names of each copy are asked of this one handle, so a directory
 // renamed meanwhile never gets half of a copy's names.
-OpenDirectory* BackupRun::holdTarget(const std::string& directory, uint32_t& error)
+OpenDirectory* BackupRun::holdTargetDir(const std::string& directory, uint32_t& error)
 {
     error = 0;
-    if (targetDir_ && targetDirPath_ == directory)
-        return targetDir_.get();
-    holdTarget(directory, fs_.openDirectory(directory, error));
-    return targetDir_.get();
+    TargetHold& held = visit_.target;
+    if (held.dir && held.dirPath == directory)
+        return held.dir.get();
+    holdTargetDir(directory, fs_.openDirectory(directory, error));
+    return held.dir.get();
 }
 
-void BackupRun::holdTarget(const std::string& directory, std::unique_ptr<OpenDirectory> held)
+void BackupRun::holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made)
 {
-    dropTargetDirectory();
-    targetDir_ = std::move(held);
-    if (targetDir_)
-        targetDirPath_ = directory;
+    releaseTargetDir();
+    visit_.target.dir = std::move(made);
+    if (visit_.target.dir)
+        visit_.target.dirPath = directory;
 }
 
 // The held target directory when `targetFile` lies in it, with the file's
 // name there.
-OpenDirectory* BackupRun::heldTarget(const std::string& targetFile, std::string& name)
+OpenDirectory* BackupRun::inHeldTargetDir(const std::string& targetFile, std::string& name)
 {
-    if (!targetDir_ || targetFile.size() <= targetDirPath_.size() || !targetFile.starts_with(targetDirPath_) ||
-        targetFile.find('\\', targetDirPath_.size()) != std::string::npos)
+    const TargetHold& held = visit_.target;
+    if (!held.dir || targetFile.size() <= held.dirPath.size() || !targetFile.starts_with(held.dirPath) ||
+        targetFile.find('\\', held.dirPath.size()) != std::string::npos)
         return nullptr;
-    name = targetFile.substr(targetDirPath_.size());
-    return targetDir_.get();
+    name = targetFile.substr(held.dirPath.size());
+    return held.dir.get();
 }
 
-void BackupRun::dropTargetDirectory()
+void BackupRun::releaseTargetDir()
 {
-    targetDir_.reset();
-    targetDirPath_.clear();
-}
-
-// Before the user is asked anything: the medium may be changed meanwhile.
-void BackupRun::letGoOfTarget()
-{
-    targetListing_ = {};
-    dropTargetDirectory();
+    visit_.target.dir.reset();
+    visit_.target.dirPath.clear();
 }
 
 }  // namespace tresorix

@@ -18,8 +18,6 @@ constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | 
 // Temporary names tried for one copy before creating it counts as failed.
 constexpr int kTemporaryNames = 10;
 
-enum : uint16_t { stateGoOn = 0, stateSkip = 5, stateDirFailed = 82, stateChangeMedium = 253 };
-
 bool isNetworkPath(const std::string& path)
 {
     return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
@@ -81,38 +79,35 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
 {
     const std::string sourceFile = source + file.name;
     const std::string targetFile = target + file.name;
-    uint16_t fileState = stateGoOn;
-    auto goOn = [&] { return fileState == stateGoOn && !state_.cancelled(); };
+    const bool passed = target == visit_.failedTargetDir || modeSkipsWithoutAsking(target, file);
+    Step step = passed ? Step::skip : Step::goOn;
+    auto goOn = [&] { return step == Step::goOn && !state_.cancelled(); };
 
     std::unique_ptr<OpenFile> in;
-    const bool passed = target == failedTargetDir_ || passedOver(target, file);
-    if (passed)
-        fileState = stateSkip;
     // 1. The source, shared so that nobody is locked out while we read.
     while (!passed && !state_.cancelled()) {
-        state_.store(0);
-        fileState = stateGoOn;
+        step = Step::goOn;
         if (fs_.openRead(sourceFile, in) == 0)
             break;
-        state_.store(ask(false,
-                         "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
-                             "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
-                             "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
-                         btnOK | btnCancel | btnRetry, {mrOk, sourceFile}));
-        fileState = stateSkip;
-        if (state_.answer == mrOk || state_.cancelled())
+        const uint16_t answer = ask(false,
+                                    "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
+                                        "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
+                                        "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
+                                    btnOK | btnCancel | btnRetry, {mrOk, sourceFile});
+        step = Step::skip;
+        if (answer == mrOk || state_.cancelled())
             break;
     }
     Existing existing;
     if (goOn())
-        ensureTargetDirectory(target, fileState);
+        step = ensureTargetDirectory(target);
     if (goOn())
-        resolveConflict(targetFile, file, fileState, existing);
+        step = resolveConflict(targetFile, file, existing);
     // The file may have changed since it was listed; the open handle knows.
     uint64_t size = file.size;
     if (goOn()) {
         in->size(size);
-        checkFreeSpace(target, targetFile, size, existing, fileState);
+        step = checkFreeSpace(target, targetFile, size, existing);
     }
 
     bool nameAppeared = false;
@@ -137,145 +132,135 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     }
     // A file that took the target's name since the conflict step goes back
     // to that step, once.
-    renameCollided_ = nameAppeared;
+    visit_.renameCollided = nameAppeared;
 
     view_.setSaved(state_.savedFiles, state_.savedBytes);
     if (in)
         in->close();
-    return fileState == stateChangeMedium || nameAppeared;
+    return step == Step::changeMedium || nameAppeared;
 }
 
 // Whether the conflict step would pass the file over without asking: then
 // its source is not opened. Reading it is not needed, and a file that another
 // program keeps locked must not stop an unattended run with a question about
 // a file that needs no backup.
-bool BackupRun::passedOver(const std::string& target, const FileEntry& file)
+bool BackupRun::modeSkipsWithoutAsking(const std::string& target, const FileEntry& file)
 {
-    if (mode_ == 1 || mode_ == 3)
+    if (mode_ == ConflictMode::always || mode_ == ConflictMode::ask)
         return false;
     FileEntry found;
     if (findTarget(target, file.name, found) != 0)
         return false;
-    return mode_ == 2 || !SourceIsNewer(file, found);
+    return mode_ == ConflictMode::skip || !SourceIsNewer(file, found);
 }
 
-void BackupRun::ensureTargetDirectory(const std::string& target, uint16_t& fileState)
+BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
 {
     // The directory held open for the visit is there.
     uint32_t code = 0;
-    if (targetDir_ && targetDirPath_ == target)
-        return;
+    if (visit_.target.dir && visit_.target.dirPath == target)
+        return Step::goOn;
     if (DirectoryPresent(fs_, target, code))
-        return;
+        return Step::goOn;
     // The levels down to the deepest existing one are there; the walk over
     // the path starts below it, where every level was missing a moment ago.
     const size_t parentEnd = target.rfind('\\', target.size() - 2);
     std::string prefix = parentEnd == std::string::npos ? std::string()
                                                         : DeepestExistingLevel(fs_, target.substr(0, parentEnd + 1));
     const size_t known = prefix.size();
-    fileState = stateGoOn;
-    while ((prefix != target || fileState == stateDirFailed) && !state_.cancelled() && state_.answer != mrNo) {
-        if (fileState != stateDirFailed) {
+    bool retry = false;  // the same level once more, as the user asked
+    uint16_t answer = mrNone;
+    while ((prefix != target || retry) && !state_.cancelled() && answer != mrNo) {
+        if (!retry) {
             size_t end = target.find('\\', prefix.size());
             prefix = end == std::string::npos ? target : target.substr(0, end + 1);
         }
-        bool existed = (known == 0 || fileState == stateDirFailed) && DirectoryPresent(fs_, prefix, code);
+        bool existed = (known == 0 || retry) && DirectoryPresent(fs_, prefix, code);
         std::unique_ptr<OpenDirectory> made;
         uint32_t result = ForceDirectory(fs_, prefix, prefix == target ? &made : nullptr);
-        fileState = uint16_t(result);
+        retry = result != 0;
         // Its copies' names go through the handle it was made with.
         if (made)
-            holdTarget(target, std::move(made));
+            holdTargetDir(target, std::move(made));
         if (result == 0) {
-            std::string upper = UpperCaseUmlaut(prefix);
-            if (!existed && !inMdListe(upper))
-                state_.MdListe.push_back(std::move(upper));
+            if (!existed)
+                state_.made.add(UpperCaseUmlaut(prefix));
             // Made just now: nothing in it can conflict with a copy.
             if (!existed && prefix == target)
-                targetListing_ = {target, {}, true};
+                visit_.target.listing = {target, {}, true};
             if (!existed)
                 noteMadeDirectory(prefix);
         } else {
-            state_.store(ask(true,
-                             "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
-                                 "\r\nFehlermeldung: " + ErrorText(uint16_t(result)) + "\r\nErneut versuchen ?",
-                             btnYes | btnNo | btnCancel, {mrNo, prefix}));
-            fileState = stateDirFailed;
+            answer = ask(true,
+                         "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
+                             "\r\nFehlermeldung: " + ErrorText(uint16_t(result)) + "\r\nErneut versuchen ?",
+                         btnYes | btnNo | btnCancel, {mrNo, prefix});
         }
     }
     // No: the files meant for this directory are passed over.
-    if (state_.answer == mrNo) {
-        failedTargetDir_ = target;
-        fileState = stateSkip;
+    if (answer == mrNo) {
+        visit_.failedTargetDir = target;
+        return Step::skip;
     }
+    return Step::goOn;
 }
 
 // Decides whether an existing target is to be replaced. It stays in place
 // until its replacement is complete; whether it can go is asked now, so that
 // the user hears of a locked or protected target at this point.
-void BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, uint16_t& fileState,
-                                Existing& existing)
+BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing)
 {
     bool removable;
+    Step step;
     do {
         removable = true;
         existing = {};
-        fileState = stateGoOn;
+        step = Step::goOn;
         FileEntry found;
         if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0)
             break;
         removable = false;
         bool replace = false;
         switch (mode_) {
-        case 1:
+        case ConflictMode::always:
             replace = true;
             break;
-        case 2:
-            fileState = stateSkip;
+        case ConflictMode::skip:
             break;
-        case 3:
-            state_.store(ask(true,
-                             "Zieldatei  " + targetFile + "  überschreiben ?" + "\r\nQuelldatei:  " +
-                                 FormatDosDateTime(file.dosTime) + "     " + std::to_string(file.size) + " bytes" +
-                                 "\r\nZieldatei:    " + FormatDosDateTime(found.dosTime) + "     " +
-                                 std::to_string(found.size) + " bytes",
-                             btnYes | btnNo | btnCancel, {mrNo, targetFile, true}));
-            if (state_.answer == mrYes)
-                replace = true;
-            else
-                fileState = stateSkip;
+        case ConflictMode::ask:
+            replace = ask(true,
+                          "Zieldatei  " + targetFile + "  überschreiben ?" + "\r\nQuelldatei:  " +
+                              FormatDosDateTime(file.dosTime) + "     " + std::to_string(file.size) + " bytes" +
+                              "\r\nZieldatei:    " + FormatDosDateTime(found.dosTime) + "     " +
+                              std::to_string(found.size) + " bytes",
+                          btnYes | btnNo | btnCancel, {mrNo, targetFile, true}) == mrYes;
             break;
-        default:  // 0, and no mode selected at all
-            if (SourceIsNewer(file, found))
-                replace = true;
-            else
-                fileState = stateSkip;
+        case ConflictMode::newer:
+        case ConflictMode::none:
+            replace = SourceIsNewer(file, found);
             break;
         }
+        if (!replace)
+            step = Step::skip;
         if (replace) {
             removable = fs_.probeRemovable(targetFile) == 0;
             existing = {removable, true, found.size, found.attributes};
         }
-        if (!removable && fileState != stateSkip) {
-            uint16_t result = ask(false,
-                                  "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
-                                      "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
-                                  btnYes | btnNo | btnCancel, {mrNo, targetFile});
-            if (result == mrCancel)
-                state_.store(mrCancel);
-            else if (result == mrNo)
-                fileState = stateSkip;
-        }
-    } while (!removable && !state_.cancelled() && fileState != stateSkip);
+        if (!removable && step != Step::skip &&
+            ask(false,
+                "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
+                    "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
+                btnYes | btnNo | btnCancel, {mrNo, targetFile}) == mrNo)
+            step = Step::skip;
+    } while (!removable && !state_.cancelled() && step != Step::skip);
+    return step;
 }
 
-void BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
-                               Existing& existing, uint16_t& fileState)
+BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
+                                          Existing& existing)
 {
     bool toldNotReady = false;
     for (;;) {
-        state_.store(0);
-        fileState = stateGoOn;
         uint64_t free = 0;
         const uint32_t error = freeSpaceAt(target, free);
         if (error == errDriveNotReady && !toldNotReady) {
@@ -289,31 +274,30 @@ void BackupRun::checkFreeSpace(const std::string& target, const std::string& tar
         bool tooSmall = error == errDriveNotReady || (known && size > free);
         // The copy is written beside the old target. When only the old one's
         // room makes it fit, the old one goes first, for this file alone.
-        uint64_t freed = existing.size;
-        if (tooSmall && known && existing.replace && (fs_.allocatedSize(targetFile, freed), size <= free + freed) &&
-            DeleteFileForced(fs_, targetFile)) {
-            noteTarget(target, targetFile.substr(target.size()), false);
-            existing.replace = false;
-            tooSmall = false;
-        }
-        if (tooSmall) {
-            if (known && DriveReady(fs_, target)) {
-                state_.store(ask(true,
-                                 "Nicht genug Platz auf Ziellaufwerk " + volumeName(target) + " " +
-                                     "\r\nBitte wechseln!",
-                                 btnOK | btnCancel));
-                fileState = stateChangeMedium;
-            } else {
-                state_.store(ask(true,
-                                 "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) + " nicht ermitteln." +
-                                     "\r\nLaufwerk ist nicht bereit." + "\r\nErneut versuchen ?",
-                                 btnYes | btnNo | btnCancel));
+        if (tooSmall && known && existing.replace) {
+            uint64_t freed = existing.size;
+            fs_.allocatedSize(targetFile, freed);
+            if (size <= free + freed && DeleteFileForced(fs_, targetFile)) {
+                noteTarget(target, targetFile.substr(target.size()), false);
+                existing.replace = false;
+                tooSmall = false;
             }
         }
-        if (state_.cancelled() || state_.answer == mrNo || fileState == stateChangeMedium)
-            return;
         if (!tooSmall)
-            return;
+            return Step::goOn;
+        if (known && DriveReady(fs_, target)) {
+            ask(true, "Nicht genug Platz auf Ziellaufwerk " + volumeName(target) + " " + "\r\nBitte wechseln!",
+                btnOK | btnCancel);
+            return Step::changeMedium;
+        }
+        const uint16_t answer = ask(true,
+                                    "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) +
+                                        " nicht ermitteln." + "\r\nLaufwerk ist nicht bereit." +
+                                        "\r\nErneut versuchen ?",
+                                    btnYes | btnNo | btnCancel);
+        // No: the copy is tried all the same, and tells whether it fits.
+        if (answer == mrNo || answer == mrCancel)
+            return Step::goOn;
     }
 }
 
@@ -324,10 +308,10 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
     uint32_t error = 0;
-    if (OpenDirectory* held = holdTarget(directory, error)) {
+    if (OpenDirectory* held = holdTargetDir(directory, error)) {
         error = held->freeSpace(bytes);
         if (error != 0)
-            dropTargetDirectory();
+            releaseTargetDir();
     }
     while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
@@ -347,15 +331,14 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     std::string tempFile;
     std::unique_ptr<OpenFile> out;
     for (;;) {
-        state_.store(0);
         uint32_t error = createTemporary(target, targetFile, tempFile, out);
         if (error == 0)
             break;
-        state_.store(ask(true,
-                         "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                             ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                         btnYes | btnNo | btnCancel, {mrNo, targetFile}));
-        if (state_.cancelled() || state_.answer == mrNo)
+        const uint16_t answer = ask(true,
+                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
+                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
+                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        if (state_.cancelled() || answer == mrNo)
             return CopyResult::failed;
     }
 
@@ -403,7 +386,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     // again; one that replaces an old copy is renamed once it is closed, as
     // that rename goes through to the medium.
     std::string name;
-    OpenDirectory* held = heldTarget(targetFile, name);
+    OpenDirectory* held = inHeldTargetDir(targetFile, name);
     const bool named = !failed && shortBy == 0 && !existing.previous && held && held->nameOpenFile(*out, name) == 0;
     failed = out->close() != 0 || failed;
     if (named) {
@@ -413,10 +396,10 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         }
         // Complete only as far as the system could tell: it must not pass
         // for a finished copy under its real name.
-        removeTemporary(targetFile);
+        removeOwnCopy(targetFile);
     }
     if (shortBy != 0) {
-        removeTemporary(tempFile);
+        removeOwnCopy(tempFile);
         ask(false,
             "Fehler: Von der Datei \"" + targetFile + "\" konnten " + std::to_string(shortBy) +
                 " bytes nicht geschrieben werden.",
@@ -424,7 +407,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         return CopyResult::failed;
     }
     if (failed) {
-        removeTemporary(tempFile);
+        removeOwnCopy(tempFile);
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
@@ -442,7 +425,7 @@ uint32_t BackupRun::createTemporary(const std::string& target, const std::string
                                     std::unique_ptr<OpenFile>& out)
 {
     uint32_t error = 0;
-    OpenDirectory* directory = holdTarget(target, error);
+    OpenDirectory* directory = holdTargetDir(target, error);
     if (!directory)
         return error;
     for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
@@ -470,37 +453,38 @@ BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, cons
         if (readOnly)
             fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
         std::string from, to;
-        OpenDirectory* held = heldTarget(tempFile, from) ? heldTarget(targetFile, to) : nullptr;
+        OpenDirectory* held = inHeldTargetDir(tempFile, from) ? inHeldTargetDir(targetFile, to) : nullptr;
         uint32_t error = held ? held->renameFile(from, to, existing.replace)
                               : fs_.renameFile(tempFile, targetFile, existing.replace);
         if (error == 0)
             return CopyResult::saved;
         if (readOnly)
             fs_.setAttributes(targetFile, existing.attributes);
-        if (nameTaken(error) && !existing.replace && !renameCollided_) {
-            removeTemporary(tempFile);
+        if (nameTaken(error) && !existing.replace && !visit_.renameCollided) {
+            removeOwnCopy(tempFile);
             return CopyResult::nameAppeared;
         }
-        state_.store(0);
-        state_.store(ask(true,
-                         "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                             ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                         btnYes | btnNo | btnCancel, {mrNo, targetFile}));
-        if (state_.cancelled() || state_.answer == mrNo) {
-            removeTemporary(tempFile);
+        const uint16_t answer = ask(true,
+                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
+                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
+                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        if (state_.cancelled() || answer == mrNo) {
+            removeOwnCopy(tempFile);
             return CopyResult::failed;
         }
     }
 }
 
-// Through the directory that holds the copy's other names while it is held.
-void BackupRun::removeTemporary(const std::string& tempFile)
+// A file this copy wrote: its temporary, or the copy itself when it took its
+// real name before its close failed. Through the directory that holds the
+// copy's other names while it is held.
+void BackupRun::removeOwnCopy(const std::string& file)
 {
     std::string name;
-    if (OpenDirectory* held = heldTarget(tempFile, name))
+    if (OpenDirectory* held = inHeldTargetDir(file, name))
         held->deleteFile(name);
     else
-        DeleteFileForced(fs_, tempFile);
+        DeleteFileForced(fs_, file);
 }
 
 }  // namespace tresorix

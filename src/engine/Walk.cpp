@@ -16,8 +16,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.processMessages();
     if (state_.cancelled())
         return;
-    letGoOfTarget();
-    failedTargetDir_.clear();
+    visit_ = {};
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
@@ -32,10 +31,10 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     if (UpperCaseUmlaut(target) == upperSource) {
         skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
                       state_.skipSameDirPrompt);
-    } else if (inMdListe(upperSource)) {
+    } else if (state_.made.contains(upperSource)) {
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
-    } else if ((walkPath_.empty() || walkPath_.back().belowLink) && ownDirectory(source)) {
+    } else if ((run_.walkPath.empty() || run_.walkPath.back().belowLink) && ownDirectory(source)) {
         // A link into the backup's own tree: nothing below it is the user's.
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
@@ -61,7 +60,6 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                 if (state_.cancelled())
                     return;
                 view_.setTarget(target);
-                state_.store(0);
                 view_.setStatusText(source + entry.name);
                 view_.setFile(entry.name);
                 if (!again) {
@@ -95,7 +93,7 @@ void BackupRun::sourceFailure(const std::string& source, uint32_t error)
     uint32_t attributes = 0;
     if (error == errAccessDenied && fs_.getAttributes(source, attributes) == 0 && (attributes & attrReparsePoint))
         return;
-    sourceFailed_ = true;
+    run_.sourceFailed = true;
     view_.flush();
     ask(false,
         "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
@@ -109,28 +107,11 @@ void BackupRun::skipDirectory(const std::string& reason, const std::string& sour
 {
     if (silenced)
         return notePassedOver(source);
-    state_.store(ask(false,
-                     reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
-                         "\r\nDieses Verzeichnis wird übersprungen.",
-                     btnOK | btnCancel | btnAll, {mrOk, source}));
-    if (state_.answer == mrAll)
+    if (ask(false,
+            reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
+                "\r\nDieses Verzeichnis wird übersprungen.",
+            btnOK | btnCancel | btnAll, {mrOk, source}) == mrAll)
         silenced = true;
-}
-
-// With the matcher's case folding: the system finds "É" under "é" too, and a
-// target that the list missed would be copied into itself level after level.
-// The list grows by every directory the run makes and is asked at every
-// directory walked, so it is looked up through a hash of its keys.
-bool BackupRun::inMdListe(const std::string& path)
-{
-    const std::vector<std::string>& list = state_.MdListe;
-    if (mdKeysIndexed_ > list.size()) {
-        mdKeys_.clear();
-        mdKeysIndexed_ = 0;
-    }
-    for (; mdKeysIndexed_ < list.size(); ++mdKeysIndexed_)
-        mdKeys_.insert(FoldedKey(list[mdKeysIndexed_]));
-    return mdKeys_.contains(FoldedKey(path));
 }
 
 // Links and junctions are followed, as users keep data behind them, but one
@@ -138,9 +119,10 @@ bool BackupRun::inMdListe(const std::string& path)
 void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
                                    const std::vector<FileEntry>* listed)
 {
-    const bool outermost = walkPath_.empty();
+    std::vector<WalkLevel>& walkPath = run_.walkPath;
+    const bool outermost = walkPath.empty();
     if (outermost)
-        walkPath_.push_back({source, false, std::nullopt, false});
+        walkPath.push_back({source, false, std::nullopt, false});
     uint32_t listError = 0;
     std::unique_ptr<FileListing> subdirs = listed ? nullptr : fs_.list(source, listError);
     size_t at = 0;
@@ -153,25 +135,25 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         return true;
     };
     FileEntry entry;
-    while (!state_.cancelled() && !sourceFailed_ && next(entry)) {
+    while (!state_.cancelled() && !run_.sourceFailed && next(entry)) {
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
         const bool link = entry.attributes & attrReparsePoint;
-        if (walkPath_.size() > kMaxWalkDepth) {
+        if (walkPath.size() > kMaxWalkDepth) {
             tooDeep(sub);
             continue;
         }
         if (link && onWalkPath(sub))
             continue;
-        walkPath_.push_back({sub, false, std::nullopt, link || walkPath_.back().belowLink});
+        walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
-        walkPath_.pop_back();
+        walkPath.pop_back();
     }
-    if (subdirs && subdirs->error() && !state_.cancelled() && !sourceFailed_)
+    if (subdirs && subdirs->error() && !state_.cancelled() && !run_.sourceFailed)
         sourceFailure(source, subdirs->error());
     if (outermost)
-        walkPath_.pop_back();
+        walkPath.pop_back();
 }
 
 // Whether `directory` is one the walk is in, by volume and file identity; a
@@ -181,7 +163,7 @@ bool BackupRun::onWalkPath(const std::string& directory)
     FileId id;
     if (fs_.directoryId(directory, id) != 0)
         return false;
-    for (WalkLevel& level : walkPath_) {
+    for (WalkLevel& level : run_.walkPath) {
         if (!level.identified) {
             level.identified = true;
             FileId own;
@@ -202,25 +184,23 @@ bool BackupRun::ownDirectory(const std::string& directory)
     FileId id;
     if (fs_.directoryId(directory, id) != 0)
         return false;
-    auto identify = [this](const std::vector<std::string>& paths, size_t& done) {
-        for (; done < paths.size(); ++done) {
-            FileId own;
-            if (fs_.directoryId(paths[done], own) == 0)
-                ownIds_.push_back(own);
-        }
-    };
-    identify(entryTargets_, entryTargetsIdentified_);
-    identify(state_.MdListe, madeIdentified_);
-    return std::find(ownIds_.begin(), ownIds_.end(), id) != ownIds_.end();
+    for (; run_.entryTargetsIdentified < run_.entryTargets.size(); ++run_.entryTargetsIdentified) {
+        FileId own;
+        if (fs_.directoryId(run_.entryTargets[run_.entryTargetsIdentified], own) == 0)
+            run_.entryTargetIds.push_back(own);
+    }
+    const bool made = state_.made.containsId(fs_, id);
+    const std::vector<FileId>& ids = run_.entryTargetIds;
+    return made || std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 // Said once for each entry: a tree deeper than this is a loop that no guard
 // recognised, or a tree no program can open anyway.
 void BackupRun::tooDeep(const std::string& directory)
 {
-    if (depthTold_)
+    if (entry_.depthTold)
         return;
-    depthTold_ = true;
+    entry_.depthTold = true;
     ask(false,
         "Das Verzeichnis \"" + directory + "\" liegt mehr als " + std::to_string(kMaxWalkDepth) +
             " Ebenen tief.\r\nEs wird mit seinen Unterverzeichnissen übersprungen.",

@@ -8,7 +8,7 @@
 // startRun runs the progress window's TProgress::BtnStartClick with this
 // window as the status view and SetStatus as the lock, and setRunState
 // hands in the run state that window owns, so that the close query's
-// answer 2 reaches a running backup.
+// cancel reaches a running backup.
 #pragma once
 
 #include "dialogs/Version.h"
@@ -111,7 +111,7 @@ public:
     Links links;
 
     // The run state that the progress window owns, so that the close
-    // query's answer 2 reaches a running backup.
+    // query's cancel reaches a running backup.
     void setRunState(RunState& state) { runState_ = &state; }
     RunState& runState() { return *runState_; }
 

@@ -198,7 +198,7 @@ void TmForm::BtnStartClick()
         nothingToRun("Bitte legen Sie zuerst einen Eintrag an.");
         return;
     }
-    runState().answer = 0;
+    runState().clearCancel();
     addTarget(stdZielBox().text());
     if (!links.startRun)
         return;
@@ -206,7 +206,7 @@ void TmForm::BtnStartClick()
     RunSettings settings;
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
-    settings.mode = int(set_.mode);
+    settings.mode = set_.mode;
     settings.showSummary = summaryWanted();
     settings.skipErrors = skipErrors_;
     settings.log = runLog_.get();
@@ -220,13 +220,13 @@ void TmForm::BtnStartClick()
         ~Running() { slot = nullptr; }
     } running{runSettings_};
     RunOutcome outcome = links.startRun(settings);
-    exitCode_ = ExitCode(outcome, runState().passedOver);
+    exitCode_ = ExitCode(outcome, runState().passedOverAfterError);
 
     // A source directory that could not be entered ended the run with an
     // error box; the window stays so that the user can read it and act.
     // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
     bool done = outcome == RunOutcome::finished || (skipErrors_ && outcome != RunOutcome::cancelled);
-    if (set_.autoClose && runState().answer != mrCancel && done)
+    if (set_.autoClose && !runState().cancelled() && done)
         closeWindow();
 }
 
@@ -325,7 +325,7 @@ bool TmForm::FormCloseQuery()
     }
     if (AskSave() == mrCancel)
         return false;
-    runState().answer = mrCancel;
+    runState().cancel();
     return true;
 }
 

@@ -23,9 +23,9 @@ void TmForm::FormCreate(const StartupInfo& startup)
     arguments_ = startup.arguments;
     starting_ = true;
 
-    // 1. Caption, hint time (set with the controls), the answer word.
+    // 1. Caption, hint time (set with the controls), no cancel left over.
     setText(WindowTitle({}, false));
-    runState().answer = 0;
+    runState().clearCancel();
 
     // 2. At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {

@@ -36,6 +36,7 @@ using test::OnExit;
 using test::pattern;
 using test::ReadAll;
 using test::RecordingView;
+using test::RunOneEntry;
 using test::RunUnixShell;
 using test::ScriptedAnswerer;
 using test::SetLastWrite;
@@ -83,17 +84,8 @@ public:
 
 class BackupOnDiskTest : public BackupTest {
 protected:
-    // Runs one entry over src\ into dst\ on the real file system alone.
-    RunOutcome runOnDisk(const std::string& masks, int mode, bool subdirs = true)
-    {
-        RunSettings settings;
-        settings.entries.push_back({src(), subdirs ? " ja" : "", masks, dst()});
-        settings.mode = mode;
-        settings.showSummary = false;
-        return onDisk.BackUpStart(settings);
-    }
-
     CopyWatchingView watching;
+    // On the real file system alone.
     BackupRun onDisk{real, watching, state};
 };
 
@@ -113,7 +105,7 @@ TEST_F(BackupOnDiskTest, ReadOnlyTargetIsReplacedOnlyByACompleteCopy)
     const std::string notCreated = "Konnte Zieldatei \"" + dst() + "f.bin\" nicht anlegen.\r\nFehler: ";
     ScriptedAnswerer answers;
     answers.then(mrNo, notCreated);
-    EXPECT_EQ(runOnDisk("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("f.bin"), ConflictMode::always), RunOutcome::finished);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(ReadAll(dst() + "f.bin"), "the old copy");
@@ -126,7 +118,7 @@ TEST_F(BackupOnDiskTest, ReadOnlyTargetIsReplacedOnlyByACompleteCopy)
     CloseHandle(held);
     held = INVALID_HANDLE_VALUE;
     answers.thenDo(mrYes, [&] { CloseHandle(held); });
-    EXPECT_EQ(runOnDisk("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("f.bin"), ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(answers.asked().size(), 2u);
     EXPECT_EQ(state.savedFiles, 1u);
     EXPECT_EQ(ReadAll(dst() + "f.bin"), bytes);
@@ -139,7 +131,7 @@ TEST_F(BackupOnDiskTest, ReadOnlyTargetIsReplacedOnlyByACompleteCopy)
     test::SetAttributes(dst() + "f.bin", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     const std::string newer = pattern(70000, 'A');
     tree.write("src\\f.bin", newer, kNew + 40'000'000);
-    EXPECT_EQ(runOnDisk("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("f.bin"), ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "f.bin"), newer);
     EXPECT_EQ(ListNames(dst()), "f.bin");
     EXPECT_EQ(answers.asked().size(), 2u);
@@ -157,7 +149,7 @@ TEST_F(BackupOnDiskTest, NamesInTheWayOfTheTargetAreAskedAboutAndNothingIsLost)
                                 "Fehlermeldung: " + ErrorText(errAlreadyExists) + "\r\nErneut versuchen ?";
     ScriptedAnswerer answers;
     answers.then(mrYes, notMade).then(mrNo, notMade);
-    EXPECT_EQ(runOnDisk("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("*.txt")), RunOutcome::finished);
     EXPECT_EQ(answers.asked().size(), 2u);
     EXPECT_EQ(ReadAll(dst() + "sub"), "someone's file");
     EXPECT_EQ(ListNames(dst()), "c.txt sub");
@@ -182,7 +174,7 @@ TEST_F(BackupOnDiskTest, NamesInTheWayOfTheTargetAreAskedAboutAndNothingIsLost)
     answers.then(mrYes, "Zieldatei  " + dst() + "doc.txt  überschreiben ?");
     answers.then(mrNo, "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + dst() + "doc.txt");
     answers.then(mrNo, "Zieldatei  " + dst() + "note.txt  überschreiben ?");
-    EXPECT_EQ(runOnDisk("*.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("*.txt"), ConflictMode::ask), RunOutcome::finished);
     EXPECT_EQ(appeared.size(), 2u);
     EXPECT_EQ(answers.asked().size(), 5u);
     EXPECT_EQ(answers.pending(), 0u);
@@ -210,7 +202,7 @@ TEST_F(BackupOnDiskTest, LinksFromTheSourceIntoTheTargetStopAtOnce)
                                   "Quellverzeichnis: ";
     ScriptedAnswerer answers;
     answers.then(mrOk, recursion).then(mrOk, recursion);
-    EXPECT_EQ(runOnDisk("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("*.txt")), RunOutcome::finished);
     ASSERT_EQ(answers.asked().size(), 2u);
     std::set<std::string> told;
     for (const auto& prompt : answers.asked())
@@ -244,7 +236,7 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
         tree.write("src\\g" + std::to_string(i) + ".txt", pattern(3000, 'g'), kOld);
     tree.mkdir("stage");
     ScriptedAnswerer quiet;
-    ASSERT_EQ(runOnDisk("*.*", 0), RunOutcome::finished);
+    ASSERT_EQ(RunOneEntry(onDisk, entry("*.*")), RunOutcome::finished);
     // Every file is newer than its copy now, so the run replaces them all.
     for (const auto& [name, bytes] : filesBelow(real, src()))
         test::SetLastWrite(src() + name, kNew);
@@ -329,7 +321,7 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
         unexpected.push_back(text);
         return mrCancel;
     });
-    const RunOutcome outcome = runOnDisk("*.*", 0);
+    const RunOutcome outcome = RunOneEntry(onDisk, entry("*.*"));
     SetPromptHandler(std::move(previous));
     {
         std::lock_guard lock(m);
@@ -342,7 +334,7 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
     EXPECT_EQ(unexpected, std::vector<std::string>{});
     EXPECT_EQ(done, kRounds);
 
-    EXPECT_EQ(runOnDisk("*.*", 0), RunOutcome::finished);
+    EXPECT_EQ(RunOneEntry(onDisk, entry("*.*")), RunOutcome::finished);
     const std::map<std::string, std::string> source = filesBelow(real, src());
     const std::map<std::string, std::string> target = filesBelow(real, dst());
     std::vector<std::string> differing;
@@ -364,7 +356,7 @@ TEST_F(BackupJournalTest, ACopyThatReplacesAnotherIsOnTheMediumBeforeItTakesItsN
     tree.write("src\\old.txt", pattern(100000), kNew);
     tree.write("dst\\old.txt", "the old copy", kOld);
     ScriptedAnswerer answers;
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 2u);
     // What happened to each temporary copy, in order.
     auto stepsOf = [&](const std::string& name) {
@@ -388,7 +380,7 @@ TEST_F(BackupJournalTest, ACopyThatReplacesAnotherIsOnTheMediumBeforeItTakesItsN
     fs.clear();
     fs.inject({FaultOp::flush, "old.txt", 1117});
     answers.then(mrOk, "Fehler: Konnte Datei \"" + src() + "old.txt\" nicht kopieren.");
-    EXPECT_EQ(runEntry("old.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("old.txt"), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "old.txt"), pattern(100000));
     EXPECT_EQ(ListNames(dst()), "new.txt old.txt");
     EXPECT_EQ(answers.pending(), 0u);
@@ -408,7 +400,7 @@ TEST_F(BackupJournalTest, ListingsThatBreakOffAreNeverTakenForTheWholeDirectory)
     // The listing of its files.
     fs.inject({FaultOp::listNext, src(), 59, 3, 1, true});
     answers.then(mrOk, failed);
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::sourceFailed);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::sourceFailed);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(answers.asked().back().text, failed);
 
@@ -420,7 +412,7 @@ TEST_F(BackupJournalTest, ListingsThatBreakOffAreNeverTakenForTheWholeDirectory)
     fs.inject({FaultOp::listNext, src(), 0, 1000, 1, true});  // the files' listing goes through
     fs.inject({FaultOp::listNext, src(), 59, 3, 1, true});
     answers.then(mrOk, failed);
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::sourceFailed);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::sourceFailed);
     EXPECT_EQ(answers.asked().back().text, failed);
     EXPECT_EQ(ReadAll(dst() + "a.txt"), "a");
     EXPECT_EQ(ReadAll(dst() + "b.txt"), "b");
@@ -433,7 +425,7 @@ TEST_F(BackupJournalTest, ListingsThatBreakOffAreNeverTakenForTheWholeDirectory)
     tree.write("src\\a.txt", "a", kNew);
     tree.write("dst\\b.txt", "newer b", kNew);
     fs.inject({FaultOp::listNext, dst(), 59, 0, -1, true});
-    EXPECT_EQ(runEntry("*.txt", 0, false), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, false), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "a.txt"), "a");
     EXPECT_EQ(ReadAll(dst() + "b.txt"), "newer b");
     EXPECT_EQ(fs.calls(FaultOp::openRead), 1);

@@ -74,35 +74,35 @@ TEST_F(BackupSafetyTest, FailureOrCancelBeforeTheRenameLeavesTheOldTargetAsItWas
     // A source that cannot be read to its end (a bad sector, a lost share).
     fs.inject({FaultOp::read, "f.bin", 23, 70000, 1});
     answers.then(mrOk, "Fehler: Konnte Datei \"" + src() + "f.bin\" nicht kopieren.");
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::finished);
     expectOldTargetAlone("f.bin");
 
     // A medium that takes fewer bytes than it is given.
     fs.inject({FaultOp::shortWrite, "f.bin", 0, 70000, 1});
     answers.then(mrOk, "Fehler: Von der Datei \"" + dst() + "f.bin\" konnten ");
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::finished);
     expectOldTargetAlone("f.bin");
 
     // Cancel when asked for another medium.
     fs.setFreeSpace(100);
     answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk ");
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::cancelled);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::cancelled);
     expectOldTargetAlone("f.bin");
     fs.clear();
 
     // Cancel in the progress window just before the copy is created.
     view.onPump = [&](int) {
         if (fs.calls(FaultOp::freeSpace) > 0)
-            state.answer = mrCancel;
+            state.cancel();
     };
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::cancelled);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::cancelled);
     view.onPump = nullptr;
     expectOldTargetAlone("f.bin");
 
     // No when the copy cannot be created.
     fs.inject({FaultOp::createWrite, "f.bin", errAccessDenied});
     answers.then(mrNo, notCreated + ErrorText(5) + "\r\nErneut versuchen ?");
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::finished);
     expectOldTargetAlone("f.bin");
     fs.clear();
 
@@ -110,14 +110,14 @@ TEST_F(BackupSafetyTest, FailureOrCancelBeforeTheRenameLeavesTheOldTargetAsItWas
     // keeps the old one, Yes tries again.
     fs.inject({FaultOp::renameFile, "f.bin", errAccessDenied});
     answers.then(mrNo, notCreated + ErrorText(5) + "\r\nErneut versuchen ?");
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::finished);
     expectOldTargetAlone("f.bin");
     EXPECT_EQ(state.savedFiles, 0u);
     fs.clear();
 
     fs.inject({FaultOp::renameFile, "f.bin", 32, 0, 1});
     answers.then(mrYes, notCreated + ErrorText(32));
-    EXPECT_EQ(runEntry("f.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("f.bin", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 1u);
     EXPECT_EQ(ReadAll(dst() + "f.bin"), bytes);
     EXPECT_EQ(LastWrite(dst() + "f.bin"), kNew);
@@ -139,13 +139,13 @@ TEST_F(BackupSafetyTest, TargetHeldOpenByAnotherProgramIsAskedAboutAtTheConflict
     ScriptedAnswerer answers;
     answers.then(mrNo, "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + dst() +
                            "doc.txt\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?");
-    EXPECT_EQ(runEntry("doc.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("doc.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "doc.txt"), "old text");
     EXPECT_EQ(ListNames(dst()), "doc.txt");
 
     // Yes once the other program has let go: the step looks again.
     answers.thenDo(mrYes, [&] { CloseHandle(held); });
-    EXPECT_EQ(runEntry("doc.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("doc.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "doc.txt"), "new text");
     EXPECT_EQ(answers.asked().size(), 2u);
 }
@@ -157,7 +157,7 @@ TEST_F(BackupSafetyTest, MediumThatCannotHoldBothRemovesTheOldTargetFirstForThat
     tree.write("dst\\big.bin", std::string(800, 'o'), kOld);
     fs.setFreeSpace(1000);
     ScriptedAnswerer answers;
-    EXPECT_EQ(runEntry("big.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("big.bin", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "big.bin"), bytes);
     EXPECT_EQ(ListNames(dst()), "big.bin");
 
@@ -169,7 +169,7 @@ TEST_F(BackupSafetyTest, MediumThatCannotHoldBothRemovesTheOldTargetFirstForThat
     const std::string fits = pattern(size_t(600 + freed));
     tree.write("src\\big.bin", fits, kNew);
     fs.setFreeSpace(600);
-    EXPECT_EQ(runEntry("big.bin", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("big.bin", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "big.bin"), fits);
 
     // Not even without the old one: it stays.
@@ -177,7 +177,7 @@ TEST_F(BackupSafetyTest, MediumThatCannotHoldBothRemovesTheOldTargetFirstForThat
     tree.write("src\\big.bin", pattern(size_t(601 + freed)), kNew);
     fs.setFreeSpace(600);
     answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk " + dst().substr(0, 2) + " \r\nBitte wechseln!");
-    EXPECT_EQ(runEntry("big.bin", 1), RunOutcome::cancelled);
+    EXPECT_EQ(runEntry("big.bin", ConflictMode::always), RunOutcome::cancelled);
     EXPECT_EQ(ReadAll(dst() + "big.bin"), std::string(800, 'o'));
 }
 
@@ -187,7 +187,7 @@ TEST_F(BackupSafetyTest, TemporaryNamesRemoveOurLeftoversAndNeverTouchAFileInUse
     tree.write("src\\a.txt", "new a", kNew);
     tree.write(temporary, "half a copy from a killed run");
     ScriptedAnswerer answers;
-    EXPECT_EQ(runEntry("a.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("a.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "a.txt"), "new a");
     EXPECT_EQ(ListNames(dst()), "a.txt");
 
@@ -197,7 +197,7 @@ TEST_F(BackupSafetyTest, TemporaryNamesRemoveOurLeftoversAndNeverTouchAFileInUse
     HANDLE held = holdOpen(temporary);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     tree.write("src\\a.txt", "newer a", kNew);
-    EXPECT_EQ(runEntry("a.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("a.txt", ConflictMode::always), RunOutcome::finished);
     CloseHandle(held);
     EXPECT_EQ(ReadAll(dst() + "a.txt"), "newer a");
     EXPECT_EQ(ReadAll(temporary), "in use");
@@ -208,7 +208,7 @@ TEST_F(BackupSafetyTest, TemporaryNamesRemoveOurLeftoversAndNeverTouchAFileInUse
     const std::string longName = std::string(251, 'n') + ".txt";
     tree.write("src\\" + longName, "long", kOld);
     fs.clear();
-    EXPECT_EQ(runEntry(longName, 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry(longName, ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + longName), "long");
     EXPECT_EQ(fs.calls(FaultOp::createWrite), 1);
     EXPECT_EQ(fs.calls(FaultOp::renameFile), 1);
@@ -299,14 +299,14 @@ TEST_F(BackupSafetyTest, SmallVolumeMountedInAFolderIsAskedForItsOwnFreeSpace)
     tree.write("src\\b.bin", b, kOld);
     ScriptedAnswerer answers;
     answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk " + tree.root().substr(0, 2) + " \r\nBitte wechseln!");
-    EXPECT_EQ(runEntry("*.bin", 0, false, target), RunOutcome::cancelled);
+    EXPECT_EQ(runEntry("*.bin", ConflictMode::newer, false, target), RunOutcome::cancelled);
     EXPECT_EQ(ListNames(target), "a.bin");
     EXPECT_EQ(ReadAll(target + "a.bin"), a);
 
     // Replacing there: the volume cannot hold both, but the new one alone.
     const std::string changed = pattern(1'500'000, 'c');
     tree.write("src\\a.bin", changed, kNew);
-    EXPECT_EQ(runEntry("a.bin", 1, false, target), RunOutcome::finished);
+    EXPECT_EQ(runEntry("a.bin", ConflictMode::always, false, target), RunOutcome::finished);
     EXPECT_EQ(ReadAll(target + "a.bin"), changed);
     EXPECT_EQ(ListNames(target), "a.bin");
 }

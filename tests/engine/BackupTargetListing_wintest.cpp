@@ -34,7 +34,7 @@ TEST_F(BackupTargetListingTest, TheRunsOwnCopyIsSeenByTheNextFileOfTheSameName)
                            "/A.txt'"),
               0);
     ScriptedAnswerer answers;
-    EXPECT_EQ(runEntry("*.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 3u);
     std::string names = ListNames(dst());
     EXPECT_TRUE(names == "a.txt x.txt" || names == "A.txt x.txt") << names;
@@ -51,7 +51,7 @@ TEST_F(BackupTargetListingTest, AFileThatAppearsDuringAPromptIsSeen)
     ScriptedAnswerer answers;
     answers.thenDo(mrNo, [&] { tree.write("dst\\c.txt", "made meanwhile", kOld); });
     answers.then(mrNo, "Zieldatei  " + dst() + "c.txt  überschreiben ?");
-    EXPECT_EQ(runEntry("*.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::ask), RunOutcome::finished);
     ASSERT_EQ(answers.asked().size(), 2u);
     EXPECT_EQ(answers.asked()[0].text.rfind("Zieldatei  " + dst() + "b.txt  überschreiben ?", 0), 0u);
     EXPECT_EQ(ReadAll(dst() + "c.txt"), "made meanwhile");
@@ -66,7 +66,7 @@ TEST_F(BackupTargetListingTest, NamesBeyondAsciiAreLookedUpByTheSystem)
     tree.write("src\\\xC3\xA4rger.txt", "new", kNew);
     tree.write("dst\\\xC3\x84RGER.txt", "old", kOld);
     ScriptedAnswerer answers;
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 2u);
     std::string names = ListNames(dst());
     EXPECT_EQ(std::count(names.begin(), names.end(), ' '), 1) << names;

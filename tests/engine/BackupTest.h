@@ -5,6 +5,7 @@
 #include "engine/Backup.h"
 #include "platform/Win32FileSystem.h"
 #include "support/FaultFileSystem.h"
+#include "support/RecordingView.h"
 #include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +15,6 @@
 #include <vector>
 
 namespace tresorix::test {
-
-class RecordingView : public RunView {
-public:
-    void setStatusText(const std::string& text) override { status.push_back(text); }
-    void setSaved(uint64_t files, uint64_t bytes) override { saved = files; }
-    void setFileProgress(int percent) override { lastFileProgress = percent; }
-    void processMessages() override
-    {
-        ++pumps;
-        if (onPump)
-            onPump(pumps);
-    }
-
-    std::vector<std::string> status;
-    uint64_t saved = 0;
-    int lastFileProgress = -1;
-    int pumps = 0;
-    std::function<void(int)> onPump;
-};
 
 // Bytes whose every position within 23 is told apart.
 inline std::string pattern(size_t size, char first = 'a')
@@ -57,14 +39,15 @@ protected:
     std::string src() const { return tree.path("src\\"); }
     std::string dst() const { return tree.path("dst\\"); }
 
-    // Runs one entry over src\ into dst\.
-    RunOutcome runEntry(const std::string& masks, int mode = 0, bool subdirs = true, std::string target = {})
+    // The entry over src\ into dst\ unless another target is given.
+    BackupEntry entry(const std::string& masks, bool subdirs = true, std::string target = {}) const
     {
-        RunSettings settings;
-        settings.entries.push_back({src(), subdirs ? " ja" : "", masks, target.empty() ? dst() : target});
-        settings.mode = mode;
-        settings.showSummary = false;
-        return run.BackUpStart(settings);
+        return {src(), subdirs ? " ja" : "", masks, target.empty() ? dst() : target};
+    }
+    RunOutcome runEntry(const std::string& masks, ConflictMode mode = ConflictMode::newer, bool subdirs = true,
+                        std::string target = {})
+    {
+        return RunOneEntry(run, entry(masks, subdirs, std::move(target)), mode);
     }
 
     FileEntry entryOf(const std::string& path)

@@ -2,6 +2,7 @@
 #include "engine/Backup.h"
 #include "support/FaultFileSystem.h"
 #include "support/MemoryFileSystem.h"
+#include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@ public:
     std::vector<std::string> asked;
 };
 
-RunOutcome runEntry(FileSystem& fs, RunState& state, BackupEntry entry)
-{
-    RunView view;
-    BackupRun run(fs, view, state);
-    RunSettings settings;
-    settings.entries.push_back(std::move(entry));
-    settings.showSummary = false;
-    return run.BackUpStart(settings);
-}
-
 TEST(BackupRunInMemory, NetworkTargetAsksTheShareForItsFreeSpace)
 {
     SharesFileSystem fs;
@@ -37,13 +28,15 @@ TEST(BackupRunInMemory, NetworkTargetAsksTheShareForItsFreeSpace)
     fs.addFile("C:\\Daten\\b.txt", "bbbb");
     fs.addDirectory("\\\\nas\\backup");
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\Daten", "", "*.txt", "\\\\nas\\backup\\<Lw><Quellpfad>"}),
+    test::RecordingView view;
+    BackupRun run(fs, view, state);
+    EXPECT_EQ(test::RunOneEntry(run, {"C:\\Daten", "", "*.txt", "\\\\nas\\backup\\<Lw><Quellpfad>"}),
               RunOutcome::finished);
     EXPECT_EQ(fs.contents("\\\\nas\\backup\\C\\Daten\\b.txt"), "bbbb");
     EXPECT_EQ(state.savedFiles, 2u);
     // The target directory itself, before every file.
     EXPECT_EQ(fs.asked, (std::vector<std::string>{"\\\\nas\\backup\\C\\Daten\\", "\\\\nas\\backup\\C\\Daten\\"}));
-    EXPECT_EQ(state.MdListe, (std::vector<std::string>{"\\\\NAS\\BACKUP\\C\\", "\\\\NAS\\BACKUP\\C\\DATEN\\"}));
+    EXPECT_EQ(state.made.MdListe(), (std::vector<std::string>{"\\\\NAS\\BACKUP\\C\\", "\\\\NAS\\BACKUP\\C\\DATEN\\"}));
 }
 
 // A volume mounted in a folder of D: with little room of its own.
@@ -68,7 +61,9 @@ TEST(BackupRunInMemory, FreeSpaceIsThatOfTheTargetDirectoryWhileThePromptNamesTh
     test::ScriptedAnswerer answers;
     answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk D: \r\nBitte wechseln!");
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Mount\\Z"}), RunOutcome::cancelled);
+    test::RecordingView view;
+    BackupRun run(fs, view, state);
+    EXPECT_EQ(test::RunOneEntry(run, {"C:\\Q", "", "*", "D:\\Mount\\Z"}), RunOutcome::cancelled);
     EXPECT_EQ(fs.contents("D:\\Mount\\Z\\a"), std::string(1000, 'a'));
     EXPECT_FALSE(fs.exists("D:\\Mount\\Z\\b"));
     EXPECT_EQ(fs.asked, (std::vector<std::string>{"D:\\Mount\\Z\\", "D:\\Mount\\Z\\"}));
@@ -85,7 +80,9 @@ TEST(BackupRunInMemory, NoAtATargetDirectoryThatCannotBeMadePassesItsFilesOver)
     test::ScriptedAnswerer answers;
     answers.then(mrNo, "Konnte Verzeichnis \"D:\\Mount\\Neu\\\" nicht anlegen bzw. überprüfen.\r\nFehlermeldung: ");
     RunState state;
-    EXPECT_EQ(runEntry(memory, state, {"C:\\Q", "", "*", "D:\\Mount\\Neu"}), RunOutcome::finished);
+    test::RecordingView view;
+    BackupRun run(memory, view, state);
+    EXPECT_EQ(test::RunOneEntry(run, {"C:\\Q", "", "*", "D:\\Mount\\Neu"}), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(memory.contents("D:\\Mount\\Neu"), "a file in the way");
     EXPECT_TRUE(memory.asked.empty());
@@ -139,7 +136,9 @@ TEST(BackupRunInMemory, AfterBitteWechselnTheNewMediumIsAskedForItsFreeSpace)
     test::ScriptedAnswerer answers;
     answers.thenDo(mrOk, [&] { fs.free = 1 << 20; });  // a bigger medium goes in
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\Q", "", "*", "D:\\Z"}), RunOutcome::finished);
+    test::RecordingView view;
+    BackupRun run(fs, view, state);
+    EXPECT_EQ(test::RunOneEntry(run, {"C:\\Q", "", "*", "D:\\Z"}), RunOutcome::finished);
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked()[0].text, "Nicht genug Platz auf Ziellaufwerk D: \r\nBitte wechseln!");
     EXPECT_EQ(fs.contents("D:\\Z\\b"), std::string(2000, 'b'));
@@ -162,13 +161,104 @@ TEST(BackupRunInMemory, WalkDepthIsBounded)
     test::ScriptedAnswerer answers;
     answers.then(mrOk, "Das Verzeichnis \"C:\\T\\d");  // once, not for every level below
     RunState state;
-    EXPECT_EQ(runEntry(fs, state, {"C:\\T", " ja", "*", "E:\\B"}), RunOutcome::finished);
+    test::RecordingView view;
+    BackupRun run(fs, view, state);
+    EXPECT_EQ(test::RunOneEntry(run, {"C:\\T", " ja", "*", "E:\\B"}), RunOutcome::finished);
     std::string deepest = "E:\\B";
     for (size_t level = 1; level <= kMaxWalkDepth; ++level)
         deepest += "\\d";
     EXPECT_EQ(fs.contents(deepest + "\\f"), std::to_string(kMaxWalkDepth));
     EXPECT_FALSE(fs.exists(deepest + "\\d"));
     EXPECT_EQ(state.savedFiles, 1u);
+}
+
+TEST(RunState, OnlyAPromptThatOffersCancelCancelsAndTheNextStartForgetsIt)
+{
+    test::MemoryFileSystem fs;
+    fs.addDirectory("C:\\Q");
+    fs.addFile("C:\\Q\\a.txt", "aaaa");
+    RunState state;
+    test::RecordingView view;
+    BackupRun run(fs, view, state);
+    RunSettings settings;
+    settings.entries = {{"C:\\Q", "", "*", "relativ"}, {"C:\\Q", "", "*", "D:\\Z"}};
+    settings.showSummary = false;
+    {
+        // The box of the first entry, closed: it offered only OK.
+        test::ScriptedAnswerer answers;
+        answers.then(mrCancel, "Eintrag 1 (C:\\Q) wird nicht gesichert");
+        EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    }
+    EXPECT_FALSE(state.cancelled());
+    EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "aaaa");
+
+    // A cancel from outside ends the run at its next look.
+    fs.addFile("C:\\Q\\b.txt", "bb");
+    settings.entries = {{"C:\\Q", "", "*", "D:\\Y"}};
+    view.onPump = [&](int) { state.cancel(); };
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::cancelled);
+    EXPECT_TRUE(state.cancelled());
+    EXPECT_FALSE(fs.exists("D:\\Y\\a.txt"));
+
+    // One that comes while a box shows outweighs the box's Yes.
+    view.onPump = nullptr;
+    settings.entries = {{"C:\\Q", "", "*", "D:\\Z"}};
+    settings.mode = ConflictMode::ask;
+    {
+        test::ScriptedAnswerer answers;
+        answers.thenDo(mrYes, [&] { state.cancel(); });
+        EXPECT_EQ(run.BackUpStart(settings), RunOutcome::cancelled);
+    }
+    EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "aaaa");
+    EXPECT_FALSE(fs.exists("D:\\Z\\b.txt"));
+
+    settings.mode = ConflictMode::newer;
+    settings.entries = {{"C:\\Q", "", "*", "D:\\Y"}};
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(fs.contents("D:\\Y\\b.txt"), "bb");
+    state.cancel();
+    state.clearCancel();
+    EXPECT_FALSE(state.cancelled());
+}
+
+// Counts the identities asked.
+class IdCountingFileSystem : public test::MemoryFileSystem {
+public:
+    uint32_t directoryId(const std::string& path, FileId& id) override
+    {
+        ++asked;
+        return MemoryFileSystem::directoryId(path, id);
+    }
+    int asked = 0;
+};
+
+TEST(MadeDirectories, KnowsEachOnceByFoldedPathAndByIdentityAskedOnce)
+{
+    IdCountingFileSystem fs;
+    fs.addDirectory("D:\\Neu");
+    fs.addDirectory("D:\\Alt");
+    MadeDirectories made;
+    made.add("D:\\\xC3\x89T\xC3\x89\\");  // "ÉTÉ"
+    made.add("D:\\NEU\\");
+    made.add("D:\\NEU\\");
+    EXPECT_EQ(made.MdListe(), (std::vector<std::string>{"D:\\\xC3\x89T\xC3\x89\\", "D:\\NEU\\"}));
+    EXPECT_TRUE(made.contains("d:\\\xC3\xA9t\xC3\xA9\\"));  // "été"
+    EXPECT_TRUE(made.contains("D:\\neu\\"));
+    EXPECT_FALSE(made.contains("D:\\NEU\\X\\"));
+
+    FileId neu, alt;
+    ASSERT_EQ(fs.directoryId("D:\\Neu\\", neu), 0u);
+    ASSERT_EQ(fs.directoryId("D:\\Alt\\", alt), 0u);
+    fs.asked = 0;
+    EXPECT_TRUE(made.containsId(fs, neu));
+    EXPECT_FALSE(made.containsId(fs, alt));
+    EXPECT_EQ(fs.asked, 2);  // each made directory once, the missing one too
+    fs.addDirectory("D:\\Alt\\Sub");
+    made.add("D:\\ALT\\SUB\\");
+    FileId sub;
+    ASSERT_EQ(fs.directoryId("D:\\Alt\\Sub\\", sub), 0u);
+    EXPECT_TRUE(made.containsId(fs, sub));
+    EXPECT_EQ(fs.asked, 4);
 }
 
 TEST(TemporaryName, IsTheTargetsNameWithOurSuffixAndFitsTheLimitOfAName)

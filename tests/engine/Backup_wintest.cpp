@@ -30,7 +30,7 @@ TEST_F(BackupTest, ConflictModesDecideOverAnExistingTarget)
     tree.write("dst\\equal.txt", "was", kNew);
     tree.write("dst\\older.txt", "was", kNew);
 
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
     EXPECT_EQ(test::ReadAll(dst() + "newer.txt"), "new");
     EXPECT_EQ(test::ReadAll(dst() + "equal.txt"), "was");
     EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "was");
@@ -40,15 +40,15 @@ TEST_F(BackupTest, ConflictModesDecideOverAnExistingTarget)
 
     // No mode selected behaves as the default.
     tree.write("src\\older.txt", "old", kOld);
-    EXPECT_EQ(runEntry("older.txt", -1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("older.txt", ConflictMode::none), RunOutcome::finished);
     EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "was");
 
-    EXPECT_EQ(runEntry("*.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 3u);
     EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "old");
 
     tree.write("src\\older.txt", "changed", kNew);
-    EXPECT_EQ(runEntry("*.txt", 2), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::skip), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(test::ReadAll(dst() + "older.txt"), "old");
 }
@@ -64,15 +64,15 @@ TEST_F(BackupTest, AskModeOverwritesOnYesSkipsOnNoAndStopsOnCancel)
     answers.then(mrYes, "Zieldatei  " + dst() + "a.txt  überschreiben ?\r\nQuelldatei:  " +
                             FormatDosDateTime(entryOf(src() + "a.txt").dosTime) + "     5 bytes\r\nZieldatei:    " +
                             FormatDosDateTime(entryOf(dst() + "a.txt").dosTime) + "     1 bytes");
-    EXPECT_EQ(runEntry("a.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(runEntry("a.txt", ConflictMode::ask), RunOutcome::finished);
     EXPECT_EQ(test::ReadAll(dst() + "a.txt"), "A-new");
 
     answers.then(mrNo);
-    EXPECT_EQ(runEntry("b.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(runEntry("b.txt", ConflictMode::ask), RunOutcome::finished);
     EXPECT_EQ(test::ReadAll(dst() + "b.txt"), "x");
 
     answers.then(mrCancel, "Zieldatei  " + dst() + "c.txt");
-    EXPECT_EQ(runEntry("c.txt;a.txt", 3), RunOutcome::cancelled);
+    EXPECT_EQ(runEntry("c.txt;a.txt", ConflictMode::ask), RunOutcome::cancelled);
     EXPECT_EQ(test::ReadAll(dst() + "c.txt"), "x");
     EXPECT_EQ(state.checkedFiles, 1u);
     EXPECT_EQ(view.status.back(), "Backup wurde durch Nutzer abgebrochen.");
@@ -90,7 +90,7 @@ TEST_F(BackupTest, CopiesKeepBytesTimeAndAttributes)
     tree.write("dst\\ro.txt", "older read-only target", kOld - 100'000'000, FILE_ATTRIBUTE_READONLY);
     uint32_t sourceAttributes = test::Attributes(src() + "ro.txt");
 
-    EXPECT_EQ(runEntry("*.*", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.*"), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 4u);
     EXPECT_EQ(test::ReadAll(dst() + "big.bin"), bytes);
     EXPECT_EQ(test::LastWrite(dst() + "big.bin"), kOld);
@@ -115,7 +115,7 @@ TEST_F(BackupTest, DirectoryInPlaceOfTheTargetFileAsksToRetryTheDeletion)
     answers.then(mrYes, "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + dst() +
                             "doc.txt\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?")
         .then(mrNo);
-    EXPECT_EQ(runEntry("doc.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("doc.txt", ConflictMode::always), RunOutcome::finished);
     EXPECT_EQ(answers.asked().size(), 2u);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(state.checkedFiles, 1u);
@@ -132,7 +132,7 @@ TEST_F(BackupTest, UnusualFilesAreCopied)
     tree.write(deep + "deep.txt", "deep", kOld);
     ASSERT_GT((tree.root() + deep).size(), 300u);
 
-    EXPECT_EQ(runEntry("*.txt", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
     EXPECT_EQ(test::ReadAll(dst() + unicodeName), "unicode");
     EXPECT_EQ(test::ReadAll(tree.path("dst\\" + deep.substr(4) + "deep.txt")), "deep");
     EXPECT_EQ(state.savedFiles, 2u);
@@ -143,7 +143,7 @@ TEST_F(BackupTest, UnusualFilesAreCopied)
     tree.write("src\\note ", "mit Blank", kOld);
     tree.write("src\\dir\\data", "im Ordner", kOld);
     tree.write("src\\dir.\\data.", "im Ordner mit Punkt", kOld);
-    EXPECT_EQ(runEntry("data*;note*", 0), RunOutcome::finished);
+    EXPECT_EQ(runEntry("data*;note*"), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 5u);
     EXPECT_EQ(test::ReadAll(dst() + "data"), "ohne");
     EXPECT_EQ(test::ReadAll(dst() + "data."), "mit Punkt");
@@ -162,9 +162,10 @@ TEST_F(BackupTest, TargetLevelsCreatedAreRecordedAndGuardAgainstRecursion)
     answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.\r\nQuellverzeichnis: " +
                            src() + "Sich\\\r\nZielverzeichnis:    " + target + "Sich\\\r\n");
     answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv");
-    EXPECT_EQ(runEntry("*.txt", 0, true, target), RunOutcome::finished);
-    EXPECT_EQ(state.MdListe, (std::vector<std::string>{UpperCaseUmlaut(src() + "Sich\\"),
-                                                        UpperCaseUmlaut(target), UpperCaseUmlaut(target + "sub\\")}));
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, true, target), RunOutcome::finished);
+    EXPECT_EQ(state.made.MdListe(),
+              (std::vector<std::string>{UpperCaseUmlaut(src() + "Sich\\"), UpperCaseUmlaut(target),
+                                        UpperCaseUmlaut(target + "sub\\")}));
     EXPECT_EQ(test::ReadAll(target + "a.txt"), "a");
     EXPECT_EQ(test::ReadAll(target + "sub\\b.txt"), "b");
     EXPECT_EQ(state.savedFiles, 2u);
@@ -192,7 +193,7 @@ TEST_F(BackupTest, SameSourceAndTargetIsSkippedAndAllSilencesIt)
                                src() + "\r\nZielverzeichnis:    " + UpperCaseUmlaut(src()) +
                                "\r\nDieses Verzeichnis wird übersprungen.");
         answers.then(mrAll, "Fehler: Zielverzeichnis und Quellverzeichnis");
-        EXPECT_EQ(runEntry("*.txt", 1, true, UpperCaseUmlaut(src())), RunOutcome::finished);
+        EXPECT_EQ(runEntry("*.txt", ConflictMode::always, true, UpperCaseUmlaut(src())), RunOutcome::finished);
     }
     EXPECT_EQ(state.checkedFiles, 0u);
     EXPECT_TRUE(state.skipSameDirPrompt);
@@ -275,15 +276,15 @@ TEST_F(BackupTest, LockedSourceIsRetriedSkippedOrCancels)
     // unattended run does not stop to ask about it, and it is not opened.
     tree.write("src\\locked.txt", "locked", kOld);
     const int opens = fs.calls(FaultOp::openRead);
-    EXPECT_EQ(runEntry("locked.txt", 0), RunOutcome::finished);
-    EXPECT_EQ(runEntry("locked.txt", 2), RunOutcome::finished);
+    EXPECT_EQ(runEntry("locked.txt"), RunOutcome::finished);
+    EXPECT_EQ(runEntry("locked.txt", ConflictMode::skip), RunOutcome::finished);
     EXPECT_EQ(fs.calls(FaultOp::openRead), opens);
     EXPECT_EQ(state.checkedFiles, 1u);
     // Where it would be copied or the user decides, it is opened first.
     answers.then(mrOk, "Fehler: Zugriff auf Quelldatei");
-    EXPECT_EQ(runEntry("locked.txt", 1), RunOutcome::finished);
+    EXPECT_EQ(runEntry("locked.txt", ConflictMode::always), RunOutcome::finished);
     answers.then(mrOk, "Fehler: Zugriff auf Quelldatei");
-    EXPECT_EQ(runEntry("locked.txt", 3), RunOutcome::finished);
+    EXPECT_EQ(runEntry("locked.txt", ConflictMode::ask), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(test::ReadAll(dst() + "locked.txt"), "locked");
 }
@@ -296,7 +297,7 @@ TEST_F(BackupTest, CancelFromTheProgressWindowStopsAtTheNextPump)
     // The second file's hand-over pump sees the cancel.
     view.onPump = [&](int) {
         if (state.savedFiles == 1)
-            state.answer = mrCancel;
+            state.cancel();
     };
     RunSettings settings;
     settings.entries.push_back({src(), " ja", "*.txt;*.doc", dst()});
@@ -372,10 +373,10 @@ TEST_F(BackupTest, TargetThatCannotBeMadeAsksWithTheRealCauseAndNoPassesItsFiles
     answers.then(mrYes, "Konnte Verzeichnis \"" + level + "\" nicht anlegen bzw. überprüfen.\r\nFehlermeldung: " +
                             ErrorText(5) + "\r\nErneut versuchen ?");
     answers.then(mrNo);
-    EXPECT_EQ(runEntry("*.txt", 0, false, level), RunOutcome::finished);
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, false, level), RunOutcome::finished);
     EXPECT_EQ(state.savedFiles, 0u);
     EXPECT_EQ(fs.calls(FaultOp::createWrite), 0);
-    EXPECT_EQ(state.MdListe, std::vector<std::string>{UpperCaseUmlaut(dst())});
+    EXPECT_EQ(state.made.MdListe(), std::vector<std::string>{UpperCaseUmlaut(dst())});
 }
 
 TEST_F(BackupTest, FilesOfTwoGibibytesAndMoreAreCopiedAndCounted)

@@ -3,6 +3,7 @@
 #include "engine/Backup.h"
 #include "engine/RunLog.h"
 #include "support/MemoryFileSystem.h"
+#include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
 
 #include <gtest/gtest.h>
@@ -36,15 +37,9 @@ public:
     bool broken = false;
 };
 
-class StatusView : public RunView {
-public:
-    void setStatusText(const std::string& text) override { status.push_back(text); }
-    std::vector<std::string> status;
-};
-
 class RunLogTest : public ::testing::Test {
 protected:
-    RunOutcome run(std::vector<BackupEntry> entries, int mode = 0, bool skipErrors = false)
+    RunOutcome run(std::vector<BackupEntry> entries, ConflictMode mode = ConflictMode::newer, bool skipErrors = false)
     {
         RunSettings settings;
         settings.entries = std::move(entries);
@@ -58,13 +53,13 @@ protected:
         outcome = backup.BackUpStart(settings);
         return outcome;
     }
-    int exitCode() const { return ExitCode(outcome, state.passedOver); }
+    int exitCode() const { return ExitCode(outcome, state.passedOverAfterError); }
     bool logHas(const std::string& line) const { return log.bytes.find(line + "\r\n") != std::string::npos; }
 
     test::MemoryFileSystem fs;
     MemoryLog log;
     RunLog runLog{log};
-    StatusView view;
+    test::RecordingView view;
     RunState state;
     RunOutcome outcome = RunOutcome::cancelled;
 };
@@ -97,7 +92,7 @@ TEST_F(RunLogTest, RecordHoldsEntriesCopiesDirectoriesPromptsAndTheEnd)
     fs.addFile("D:\\Z\\alt.txt", "xyz");
     test::ScriptedAnswerer answers;
     answers.then(mrNo, "Zieldatei  D:\\Z\\alt.txt  überschreiben ?\r\n");
-    ASSERT_EQ(run({{"C:\\Q", "", "*.txt", "D:\\Z\\neu"}, {"C:\\Q", "", "alt.txt", "D:\\Z"}}, 3),
+    ASSERT_EQ(run({{"C:\\Q", "", "*.txt", "D:\\Z\\neu"}, {"C:\\Q", "", "alt.txt", "D:\\Z"}}, ConflictMode::ask),
               RunOutcome::finished);
     EXPECT_TRUE(log.bytes.starts_with("\xEF\xBB\xBF=== 07.12.2026 03:00:00  Backup gestartet. Set: "
                                       "C:\\Sets\\daten.tsi  Modus: nachfragen\r\n"));
@@ -125,7 +120,7 @@ TEST_F(RunLogTest, SkipErrorsPassesOverWhereItCanAndEndsTheRunWhereItCannot)
     fs.addDirectory("D:\\Z");
     fs.addFile("D:\\Z\\a.txt", "old");
     test::ScriptedAnswerer noPrompt;  // any box shown fails the test
-    EXPECT_EQ(run({{"C:\\Q", "", "*.txt", "D:\\Z"}}, 3, true), RunOutcome::finished);
+    EXPECT_EQ(run({{"C:\\Q", "", "*.txt", "D:\\Z"}}, ConflictMode::ask, true), RunOutcome::finished);
     EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "old");
     EXPECT_EQ(fs.contents("D:\\Z\\b.txt"), "bbbb");
     EXPECT_NE(log.bytes.find("  Antwort: Nein (ohne Anzeige, /SKIPERRORS)\r\n  übergangen: D:\\Z\\a.txt\r\n"),
@@ -136,7 +131,7 @@ TEST_F(RunLogTest, SkipErrorsPassesOverWhereItCanAndEndsTheRunWhereItCannot)
     // Too little room: a prompt with no way past ends the run, by an error.
     fs.free = 2;
     fs.addFile("C:\\Q\\c.txt", "cccc");
-    EXPECT_EQ(run({{"C:\\Q", "", "c.txt", "D:\\Z"}, {"C:\\Q", "", "a.txt", "D:\\Y"}}, 0, true),
+    EXPECT_EQ(run({{"C:\\Q", "", "c.txt", "D:\\Z"}, {"C:\\Q", "", "a.txt", "D:\\Y"}}, ConflictMode::newer, true),
               RunOutcome::endedByError);
     EXPECT_EQ(exitCode(), 3);
     EXPECT_TRUE(logHas("  Meldung: Nicht genug Platz auf Ziellaufwerk D:  / Bitte wechseln!  Antwort: Abbrechen "

@@ -358,18 +358,18 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
     form.SetModified(true);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
-    EXPECT_EQ(form.runState().answer, mrCancel);
+    EXPECT_TRUE(form.runState().cancelled());
 
     // Modified with entries: Cancel keeps everything.
     form.show(true);
-    form.runState().answer = 0;
+    form.runState().clearCancel();
     add(1);
     answers.then(mrCancel, kSaveQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
     EXPECT_TRUE(form.visible());
     EXPECT_TRUE(form.set().modified);
-    EXPECT_EQ(form.runState().answer, 0);
+    EXPECT_FALSE(form.runState().cancelled());
 
     // A backup running: No goes on; Yes, then Yes to saving, saves even
     // though the run has the save button locked.
@@ -377,14 +377,14 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
     answers.then(mrNo, kRunningQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
-    EXPECT_EQ(form.runState().answer, 0);
+    EXPECT_FALSE(form.runState().cancelled());
 
     std::string file = tree.path("laufend.tsi");
     form.setFileName(file);
     answers.then(mrYes, kRunningQuestion).then(mrYes, kSaveQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 2);
-    EXPECT_EQ(form.runState().answer, mrCancel);
+    EXPECT_TRUE(form.runState().cancelled());
     EXPECT_EQ(ReadSetFile(test::ReadAll(file)).entries.size(), 1u);
 
     // A save that fails keeps the window open.
@@ -509,14 +509,14 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     add(2);
     form.setMode(ConflictMode(1));
     form.stdZielBox().setText("  E:\\Getippt ");
-    form.runState().answer = 7;
+    form.runState().cancel();
     form.BtnStartClick();
     ASSERT_TRUE(given);
     EXPECT_EQ(given->entries, form.set().entries);
     EXPECT_EQ(given->stdZiel, "E:\\Getippt");
-    EXPECT_EQ(given->mode, 1);
+    EXPECT_EQ(given->mode, ConflictMode::always);
     EXPECT_TRUE(given->showSummary);
-    EXPECT_EQ(form.runState().answer, 0);
+    EXPECT_FALSE(form.runState().cancelled());
     EXPECT_EQ(closings, 0);
 
     // AutoClose: no summary; a cancelled run or a failed source keeps the window.
@@ -539,7 +539,7 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     answers.then(mrYes, kRunningQuestion);
     form.BtnStartClick();
     EXPECT_EQ(closings, 1);
-    EXPECT_EQ(form.runState().answer, mrCancel);
+    EXPECT_TRUE(form.runState().cancelled());
 
     outcome = RunOutcome::finished;
     duringRun = nullptr;
