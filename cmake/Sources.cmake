@@ -3,6 +3,8 @@
 set(CORE_SOURCES
     src/engine/FileHelpers.cpp
     src/engine/FileList.cpp
+    src/engine/Finish.cpp
+    src/engine/Flusher.cpp
     src/engine/Format.cpp
     src/engine/MadeDirectories.cpp
     src/engine/Mask.cpp

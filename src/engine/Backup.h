@@ -113,9 +113,12 @@ struct PassOver {
     bool choice = false;
 };
 
+class Flusher;
+
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, RunView& view, RunState& state) : fs_(fs), view_(view), state_(state) {}
+    BackupRun(FileSystem& fs, RunView& view, RunState& state);
+    ~BackupRun();
 
     RunOutcome BackUpStart(const RunSettings& settings);
 
@@ -138,8 +141,20 @@ private:
     // A cancel is the run state's.
     enum class Step { goOn, skip, changeMedium };
     // How a copy ended; a name that appeared sends the file back to the
-    // conflict step.
-    enum class CopyResult { saved, failed, nameAppeared };
+    // conflict step. `queued`: complete, waiting in the batch for its name.
+    enum class CopyResult { saved, failed, nameAppeared, queued };
+    // A complete copy, still open under its temporary name until the batch
+    // it belongs to is on the medium.
+    struct PendingCopy {
+        std::unique_ptr<OpenFile> out;
+        std::string sourceFile, targetFile, tempFile;
+        FileEntry file;
+        Existing existing;
+        uint64_t copied = 0;
+        bool secondTry = false;  // its name was found taken once already
+        uint32_t flushError = 0;
+        bool committed = true;
+    };
 
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
@@ -161,7 +176,13 @@ private:
                         const FileEntry& file, const Existing& existing, uint64_t& copied);
     uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                              std::unique_ptr<OpenFile>& out);
-    CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing);
+    CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing,
+                             bool secondTry);
+    void queueCopy(std::unique_ptr<PendingCopy> copy);
+    // Gives every copy of the batch its real name once it is on the medium.
+    void finishCopies();
+    bool nameCopy(PendingCopy& copy);
+    void retryCollided(const std::string& source, const std::string& target);
     void removeOwnCopy(const std::string& file);
     // Asks, or answers for an unattended run. A Cancel, where the prompt
     // offers one, cancels the run; a cancelled run's answer is Cancel.
@@ -187,6 +208,10 @@ private:
     bool skipErrors_ = false;
     RunLog* log_ = nullptr;
     std::unique_ptr<char[]> buffer_;
+    // Copies of the current directory visit that wait for their names.
+    std::vector<std::unique_ptr<PendingCopy>> pending_;
+    uint64_t pendingBytes_ = 0;
+    std::unique_ptr<Flusher> flusher_;  // after pending_: it is stopped before they go
 
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
@@ -234,6 +259,7 @@ private:
         TargetHold target;
         std::string failedTargetDir;  // its files are passed over: No when it could not be made
         bool renameCollided = false;  // this file's copy found its name taken once
+        std::vector<FileEntry> collided;  // their names were taken when the batch was named
     } visit_;
 };
 

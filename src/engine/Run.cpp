@@ -2,6 +2,7 @@
 // counters and the summary.
 #include "engine/Backup.h"
 
+#include "engine/Flusher.h"
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 
@@ -85,10 +86,16 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         std::function<void()> previous;
         ~Release()
         {
+            // Left by an exception: an unfinished copy is no copy.
+            run.flusher_->wait();
+            run.pending_.clear();
             run.visit_.target = {};
             SetBeforePromptHook(std::move(previous));
         }
-    } release{*this, SetBeforePromptHook([this] { visit_.target = {}; })};
+    } release{*this, SetBeforePromptHook([this] {
+        finishCopies();
+        visit_.target = {};
+    })};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
     if (log_) {
@@ -100,6 +107,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     for (const BackupEntry& entry : settings.entries) {
         entry_ = {};
         bool sourceFailed = !backUpEntry(entry, ++number, settings.stdZiel);
+        finishCopies();
         flushLog();
         if (sourceFailed) {
             view_.flush();
@@ -251,6 +259,7 @@ uint16_t unattendedAnswer(uint32_t buttons, uint16_t passButton)
 
 uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
 {
+    finishCopies();
     view_.flush();
     // On record before the box: a run nobody answers is found waiting here.
     if (log_)

@@ -110,7 +110,6 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         step = checkFreeSpace(target, targetFile, size, existing);
     }
 
-    bool nameAppeared = false;
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
         // Once the old copy is gone to make room, nothing may come between
@@ -120,24 +119,12 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (!removedFirst)
             view_.processMessages();
         uint64_t copied = 0;
-        CopyResult result = removedFirst || !state_.cancelled()
-                                ? copyFile(*in, size, sourceFile, targetFile, file, existing, copied)
-                                : CopyResult::failed;
-        if (result == CopyResult::saved) {
-            ++state_.savedFiles;
-            state_.savedBytes += copied;
-            noteCopied(sourceFile, copied);
-        }
-        nameAppeared = result == CopyResult::nameAppeared;
+        if (removedFirst || !state_.cancelled())
+            copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
     }
-    // A file that took the target's name since the conflict step goes back
-    // to that step, once.
-    visit_.renameCollided = nameAppeared;
-
-    view_.setSaved(state_.savedFiles, state_.savedBytes);
     if (in)
         in->close();
-    return step == Step::changeMedium || nameAppeared;
+    return step == Step::changeMedium;
 }
 
 // Whether the conflict step would pass the file over without asking: then
@@ -374,30 +361,15 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
             break;
     }
 
+    // A copy whose time or attributes did not take is not the source's copy.
+    if (!failed && shortBy == 0 && out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes))
+        failed = true;
     if (!failed && shortBy == 0) {
-        out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes);
-        // The rename takes the old copy away; after a power cut the new one
-        // must not be garbage under its name. A new file needs no such care:
-        // its source still holds the bytes, and it is written again.
-        if (existing.previous && out->flush() != 0)
-            failed = true;
+        queueCopy(std::make_unique<PendingCopy>(PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file,
+                                                            existing, copied, visit_.renameCollided}));
+        return CopyResult::queued;
     }
-    // A new file takes its name while still open, which saves opening it
-    // again; one that replaces an old copy is renamed once it is closed, as
-    // that rename goes through to the medium.
-    std::string name;
-    OpenDirectory* held = inHeldTargetDir(targetFile, name);
-    const bool named = !failed && shortBy == 0 && !existing.previous && held && held->nameOpenFile(*out, name) == 0;
-    failed = out->close() != 0 || failed;
-    if (named) {
-        if (!failed) {
-            noteTarget(target, file.name, true);
-            return CopyResult::saved;
-        }
-        // Complete only as far as the system could tell: it must not pass
-        // for a finished copy under its real name.
-        removeOwnCopy(targetFile);
-    }
+    out->close();
     if (shortBy != 0) {
         removeOwnCopy(tempFile);
         ask(false,
@@ -411,10 +383,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
-    CopyResult result = replaceTarget(tempFile, targetFile, existing);
-    if (result != CopyResult::failed)
-        noteTarget(target, file.name, true);
-    return result;
+    return CopyResult::failed;
 }
 
 // One name and one create in the usual case: CREATE_NEW itself reports a
@@ -446,7 +415,7 @@ uint32_t BackupRun::createTemporary(const std::string& target, const std::string
 // A failure is asked about like a failed creation; the old target then keeps
 // its bytes and its read-only bit.
 BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile,
-                                               const Existing& existing)
+                                               const Existing& existing, bool secondTry)
 {
     for (;;) {
         const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
@@ -460,7 +429,7 @@ BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, cons
             return CopyResult::saved;
         if (readOnly)
             fs_.setAttributes(targetFile, existing.attributes);
-        if (nameTaken(error) && !existing.replace && !visit_.renameCollided) {
+        if (nameTaken(error) && !existing.replace && !secondTry) {
             removeOwnCopy(tempFile);
             return CopyResult::nameAppeared;
         }

@@ -13,6 +13,7 @@ namespace tresorix {
 void BackupRun::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
                                 bool recurse)
 {
+    finishCopies();
     view_.processMessages();
     if (state_.cancelled())
         return;
@@ -58,7 +59,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
             do {
                 view_.processMessages();
                 if (state_.cancelled())
-                    return;
+                    break;
                 view_.setTarget(target);
                 view_.setStatusText(source + entry.name);
                 view_.setFile(entry.name);
@@ -72,10 +73,13 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                     view_.processMessages();
                 }
                 again = BackupFile(source, target, entry, dirDone, dirCount);
-            } while (again);
+            } while (again && !state_.cancelled());
             if (state_.cancelled())
                 break;
         }
+        // The visit's copies have their names before its target is let go.
+        finishCopies();
+        retryCollided(source, target);
         view_.flush();
         if (stamp && fs_.directoryStamp(source) == stamp)
             subdirs = fileList.subdirectories();

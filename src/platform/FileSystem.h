@@ -74,6 +74,14 @@ public:
     // On the medium before it returns: a copy that is to take an existing
     // copy's name must not be garbage there after a power cut.
     virtual uint32_t flush() = 0;
+    // Writes the file's bytes and metadata out of the system's cache.
+    // `committed` false: they may still sit in the device's own cache, which
+    // one flush() of any file on the volume empties for all of them.
+    virtual uint32_t writeOut(bool& committed)
+    {
+        committed = true;
+        return flush();
+    }
     // Closing reports errors the system could only detect at the end
     // (delayed write failures on network shares).
     virtual uint32_t close() = 0;

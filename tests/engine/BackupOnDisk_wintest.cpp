@@ -266,7 +266,8 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
             CloseHandle(h);
         }
         // New files and directories come complete, by a rename.
-        const std::string name = "n" + std::to_string(round) + ".txt";
+        std::string name = std::to_string(round);
+        name = 'n' + name + ".txt";
         tree.write("stage\\" + name, pattern(size_t(500 + round * 3001), 'n'), time);
         MoveFileW(LongPath(tree.path("stage\\" + name)).c_str(), LongPath(src() + dir + name).c_str());
         if (round % 3 == 0) {
@@ -350,7 +351,7 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
 
 using BackupJournalTest = BackupTest;
 
-TEST_F(BackupJournalTest, ACopyThatReplacesAnotherIsOnTheMediumBeforeItTakesItsName)
+TEST_F(BackupJournalTest, EveryCopyIsOnTheMediumBeforeItTakesItsName)
 {
     tree.write("src\\new.txt", "new", kNew);
     tree.write("src\\old.txt", pattern(100000), kNew);
@@ -369,11 +370,11 @@ TEST_F(BackupJournalTest, ACopyThatReplacesAnotherIsOnTheMediumBeforeItTakesItsN
                 steps.push_back(op);
         return steps;
     };
-    EXPECT_EQ(stepsOf("old.txt"), (std::vector<FaultOp>{FaultOp::createWrite, FaultOp::write, FaultOp::flush,
-                                                         FaultOp::close, FaultOp::renameFile}));
-    // A new file's bytes are still in its source.
-    EXPECT_EQ(stepsOf("new.txt"),
-              (std::vector<FaultOp>{FaultOp::createWrite, FaultOp::write, FaultOp::close, FaultOp::renameFile}));
+    const std::vector<FaultOp> steps{FaultOp::createWrite, FaultOp::write, FaultOp::flush, FaultOp::close,
+                                     FaultOp::renameFile};
+    EXPECT_EQ(stepsOf("old.txt"), steps);
+    // A new file too: closing it would not report a write the medium refused.
+    EXPECT_EQ(stepsOf("new.txt"), steps);
 
     // A flush that fails is a failed copy: the old one stays.
     tree.write("src\\old.txt", "newer", kNew + 40'000'000);
@@ -383,6 +384,44 @@ TEST_F(BackupJournalTest, ACopyThatReplacesAnotherIsOnTheMediumBeforeItTakesItsN
     EXPECT_EQ(runEntry("old.txt"), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "old.txt"), pattern(100000));
     EXPECT_EQ(ListNames(dst()), "new.txt old.txt");
+
+    // So is a new copy's: no name, no temporary, not counted.
+    tree.write("src\\fresh.txt", "fresh", kNew);
+    fs.clear();
+    fs.inject({FaultOp::flush, "fresh.txt", 1117});
+    answers.then(mrOk, "Fehler: Konnte Datei \"" + src() + "fresh.txt\" nicht kopieren.");
+    EXPECT_EQ(runEntry("fresh.txt"), RunOutcome::finished);
+    EXPECT_EQ(ListNames(dst()), "new.txt old.txt");
+    EXPECT_EQ(state.savedFiles, 0u);
+    EXPECT_EQ(answers.pending(), 0u);
+}
+
+TEST_F(BackupJournalTest, CopiesHaveTheirNamesAndNoHandleIsHeldWhileTheUserIsAsked)
+{
+    for (char c = '1'; c <= '6'; ++c)
+        tree.write(std::string("src\\f") + c + ".txt", pattern(5000, c), kNew);
+    // The file the walk comes to last is refused, so that copies wait in
+    // the batch when its prompt comes.
+    std::string last;
+    uint32_t error = 0;
+    auto listing = real.list(src(), error);
+    for (FileEntry e; listing && listing->next(e);)
+        if (!e.isDirectory())
+            last = e.name;
+    listing.reset();
+    fs.inject({FaultOp::openRead, last, errAccessDenied, 0, 1});
+    ScriptedAnswerer answers;
+    std::string atPrompt;
+    uint64_t savedAtPrompt = 0;
+    answers.thenDo(mrOk, [&] {
+        atPrompt = ListNames(dst());
+        savedAtPrompt = state.savedFiles;
+    });
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
+    EXPECT_EQ(savedAtPrompt, 5u);
+    EXPECT_EQ(atPrompt.find(".~tresorix"), std::string::npos) << atPrompt;
+    EXPECT_EQ(std::count(atPrompt.begin(), atPrompt.end(), ' '), 4) << atPrompt;
+    EXPECT_EQ(state.savedFiles, 5u);
     EXPECT_EQ(answers.pending(), 0u);
 }
 

@@ -13,6 +13,7 @@ public:
 
     uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
     {
+        std::lock_guard lock(fs_.mutex_);
         fs_.note(FaultOp::read, path_);
         got = 0;
         if (Fault* f = fs_.match(FaultOp::read, path_)) {
@@ -30,6 +31,7 @@ public:
 
     uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
     {
+        std::lock_guard lock(fs_.mutex_);
         fs_.note(FaultOp::write, path_);
         put = 0;
         Fault* f = fs_.match(FaultOp::write, path_);
@@ -64,6 +66,14 @@ public:
         if (uint32_t error = fs_.fail(FaultOp::flush, path_))
             return error;
         return real_->flush();
+    }
+
+    uint32_t writeOut(bool& committed) override
+    {
+        committed = true;
+        if (uint32_t error = fs_.fail(FaultOp::flush, path_))
+            return error;
+        return real_->writeOut(committed);
     }
 
     uint32_t close() override
@@ -151,6 +161,7 @@ void FaultFileSystem::spend(Fault& fault)
 
 void FaultFileSystem::note(FaultOp op, const std::string& path)
 {
+    std::lock_guard lock(mutex_);
     ++calls_[int(op)];
     if (journal_.empty() || journal_.back().first != op || journal_.back().second != path ||
         (op != FaultOp::read && op != FaultOp::write))
@@ -159,6 +170,7 @@ void FaultFileSystem::note(FaultOp op, const std::string& path)
 
 uint32_t FaultFileSystem::fail(FaultOp op, const std::string& path)
 {
+    std::lock_guard lock(mutex_);
     note(op, path);
     Fault* f = match(op, path);
     if (!f)

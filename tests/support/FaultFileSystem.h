@@ -13,6 +13,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,6 +101,8 @@ private:
     uint32_t fail(FaultOp op, const std::string& path);
 
     FileSystem& real_;
+    // Copies are flushed on a thread of the run's own.
+    std::recursive_mutex mutex_;
     std::vector<Fault> faults_;
     std::optional<uint64_t> freeSpace_;
     int calls_[int(FaultOp::count_)] = {};
