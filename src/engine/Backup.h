@@ -162,6 +162,7 @@ private:
     // listed here.
     void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
                             const std::vector<FileEntry>* listed);
+    bool mayBeOwn(const std::string& source);
     bool onWalkPath(const std::string& directory);
     bool ownDirectory(const std::string& directory);
     void sourceFailure(const std::string& source, uint32_t error);
@@ -235,6 +236,7 @@ private:
     // Of one entry; reset when it starts.
     struct EntryCaches {
         bool depthTold = false;  // the depth bound was reported
+        bool sharesVolume = false;  // its source lies on a volume with a target
     } entry_;
 
     // The target directory as one listing saw it, kept up to date with what

@@ -2,6 +2,7 @@
 // subdirectories, with the guards that keep a walk from running in circles.
 #include "engine/Backup.h"
 
+#include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
 #include "ui/Prompts.h"
@@ -35,8 +36,8 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     } else if (state_.made.contains(upperSource)) {
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
-    } else if ((run_.walkPath.empty() || run_.walkPath.back().belowLink) && ownDirectory(source)) {
-        // A link into the backup's own tree: nothing below it is the user's.
+    } else if (mayBeOwn(source) && ownDirectory(source)) {
+        // The backup's own tree under another name: nothing in it is the user's.
         skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
                       state_.skipRecursionPrompt);
         return;
@@ -160,12 +161,29 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         walkPath.pop_back();
 }
 
+// Whether a directory could be one of the run's own, reached under another
+// name: at an entry's root and below a link, and anywhere when the entry's
+// source shares a volume with a target (a second drive letter, a share of
+// the same disk, a short name). Elsewhere no identity is asked.
+bool BackupRun::mayBeOwn(const std::string& source)
+{
+    if (!run_.walkPath.empty())
+        return run_.walkPath.back().belowLink || entry_.sharesVolume;
+    FileId root, target;
+    entry_.sharesVolume = false;
+    if (fs_.directoryId(source, root) == 0)
+        for (const std::string& directory : run_.entryTargets)
+            if (fs_.directoryId(DeepestExistingLevel(fs_, directory), target) == 0 && target.volume == root.volume)
+                entry_.sharesVolume = true;
+    return true;
+}
+
 // Whether `directory` is one the walk is in, by volume and file identity; a
 // directory whose identity cannot be asked is taken for a new one.
 bool BackupRun::onWalkPath(const std::string& directory)
 {
     FileId id;
-    if (fs_.directoryId(directory, id) != 0)
+    if (fs_.directoryId(directory, id) != 0 || !id.known())
         return false;
     for (WalkLevel& level : run_.walkPath) {
         if (!level.identified) {
@@ -186,7 +204,7 @@ bool BackupRun::onWalkPath(const std::string& directory)
 bool BackupRun::ownDirectory(const std::string& directory)
 {
     FileId id;
-    if (fs_.directoryId(directory, id) != 0)
+    if (fs_.directoryId(directory, id) != 0 || !id.known())
         return false;
     for (; run_.entryTargetsIdentified < run_.entryTargets.size(); ++run_.entryTargetsIdentified) {
         FileId own;

@@ -50,6 +50,9 @@ struct FileId {
     uint64_t index = 0;
     uint64_t indexHigh = 0;  // file systems with 128-bit identities
     bool operator==(const FileId&) const = default;
+    // Zero is what WebDAV, some NAS and user-mode file systems answer: no
+    // identity, equal to no other.
+    bool known() const { return index != 0 || indexHigh != 0; }
 };
 
 class FileListing {

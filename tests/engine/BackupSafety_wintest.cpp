@@ -286,6 +286,30 @@ TEST_F(BackupSafetyTest, DirectoryLinksAreFollowedButNeverBackToTheWalksOwnPath)
     EXPECT_EQ(state.savedFiles, 3u);
 }
 
+TEST_F(BackupSafetyTest, TargetUnderASecondDriveLetterIsKnownInsideTheSource)
+{
+    const std::string unixRoot = unixDirectory(tree.root());
+    const char* prefix = getenv("WINEPREFIX");
+    if (unixRoot.empty() || !prefix)
+        GTEST_SKIP() << "needs Wine's Unix side for a second drive letter";
+    const std::string link = std::string(prefix) + "/dosdevices/y:";
+    ASSERT_NE(RunUnixShell("test -e '" + link + "' || test -L '" + link + "'"), 0) << "Y: is taken";
+    OnExit unlink{"rm -f '" + link + "'"};
+    ASSERT_EQ(RunUnixShell("ln -s '" + unixRoot + "' '" + link + "'"), 0);
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+
+    // Y:\src\Sicherung is C:\...\src\Sicherung: never walked into.
+    const std::string target = "Y:\\src\\Sicherung\\";
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.");
+    EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, true, target), RunOutcome::finished);
+    EXPECT_EQ(ListNames(src() + "Sicherung\\"), "a.txt sub\\");
+    EXPECT_EQ(ListNames(src() + "Sicherung\\sub\\"), "b.txt");
+    EXPECT_EQ(state.savedFiles, 2u);
+    EXPECT_EQ(answers.pending(), 0u);
+}
+
 TEST_F(BackupSafetyTest, SmallVolumeMountedInAFolderIsAskedForItsOwnFreeSpace)
 {
     tree.mkdir("small");
