@@ -82,7 +82,10 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         finishCopies();
         retryCollided(source, target);
         view_.flush();
-        if (stamp && fs_.directoryStamp(source) == stamp)
+        // At or below a link or mount point the stamp is the link's own,
+        // which nothing below it moves.
+        const bool belowLink = !run_.walkPath.empty() && run_.walkPath.back().belowLink;
+        if (stamp && !belowLink && fs_.directoryStamp(source) == stamp)
             subdirs = fileList.subdirectories();
     }
 
@@ -91,13 +94,22 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
 }
 
 // A source directory that cannot be entered or listed ends the run; only a
-// link or junction that refuses its listing is passed over, as Windows keeps
-// such links in every user profile for older programs.
+// link or junction is passed over, and logged, when it refuses its listing
+// (Windows keeps such links in every user profile for older programs) or
+// leads nowhere: its target gone, its drive or share not there.
 void BackupRun::sourceFailure(const std::string& source, uint32_t error)
 {
+    constexpr uint32_t errBadNetPath = 53, errBadNetName = 67;
+    const bool linkMayCause = error == errAccessDenied || error == errFileNotFound || error == errPathNotFound ||
+                              error == errDriveNotReady || error == errBadNetPath || error == errBadNetName;
+    // Without the final backslash: with it, the system answers for the
+    // link's target.
     uint32_t attributes = 0;
-    if (error == errAccessDenied && fs_.getAttributes(source, attributes) == 0 && (attributes & attrReparsePoint))
+    const std::string link = source.size() > 3 ? source.substr(0, source.size() - 1) : source;
+    if (linkMayCause && fs_.getAttributes(link, attributes) == 0 && (attributes & attrReparsePoint)) {
+        notePassedOver(source);
         return;
+    }
     run_.sourceFailed = true;
     view_.flush();
     ask(false,

@@ -424,31 +424,40 @@ std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& direc
 {
     // NTFS and ReFS move a directory's last-write time on every entry made,
     // removed or renamed in it; FAT does not, and a share answers with the
-    // server's clock, not ours. Only local drives of those two kinds count.
-    if (directory.size() < 3 || directory[1] != ':' || directory[2] != '\\')
+    // server's clock, not ours. Asked of the directory's own volume through
+    // its handle: a drive letter says nothing of a volume mounted in a folder.
+    HANDLE h;
+    if (openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h))
         return std::nullopt;
-    const char drive = char(directory[0] & ~0x20);
-    auto known = keepsStamps_.find(drive);
-    if (known == keepsStamps_.end()) {
-        const std::wstring root = {wchar_t(drive), L':', L'\\'};
-        wchar_t name[MAX_PATH + 1] = {};
-        bool keeps = GetDriveTypeW(root.c_str()) == DRIVE_FIXED &&
-                     GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) &&
-                     (std::wstring_view(name) == L"NTFS" || std::wstring_view(name) == L"ReFS");
-        known = keepsStamps_.emplace(drive, keeps).first;
-    }
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!known->second || !GetFileAttributesExW(LongPath(directory).c_str(), GetFileExInfoStandard, &data) ||
-        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    // FILE_REMOVABLE_MEDIA, FILE_REMOTE_DEVICE; FILE_DEVICE_DISK and, as
+    // Wine answers, FILE_DEVICE_DISK_FILE_SYSTEM
+    constexpr ULONG kRemovable = 0x1, kRemote = 0x10, kDisk = 7, kDiskFileSystem = 8;
+    FILE_BASIC_INFO basic;
+    FILE_FS_DEVICE_INFORMATION device;
+    IO_STATUS_BLOCK io;
+    wchar_t name[MAX_PATH + 1] = {};
+    const bool keeps =
+        GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+        (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        NT_SUCCESS(NtQueryVolumeInformationFile(h, &io, &device, sizeof device, FileFsDeviceInformation)) &&
+        (device.DeviceType == kDisk || device.DeviceType == kDiskFileSystem) && !(device.Characteristics & (kRemovable | kRemote)) &&
+        GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) &&
+        (std::wstring_view(name) == L"NTFS" || std::wstring_view(name) == L"ReFS");
+    CloseHandle(h);
+    if (!keeps)
         return std::nullopt;
     // The clock moves in steps of milliseconds: a change in the step of the
-    // last one could leave the time as it was. Two seconds back is clear.
+    // last one could leave the time as it was. Two seconds back is clear; an
+    // entry made or removed moves the last-write time with the change time.
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    const uint64_t stamp = ticks(data.ftLastWriteTime);
-    if (stamp + 20'000'000 > ticks(now))
+    const uint64_t written = uint64_t(basic.LastWriteTime.QuadPart), changed = uint64_t(basic.ChangeTime.QuadPart);
+    if (written + 20'000'000 > ticks(now))
         return std::nullopt;
-    return stamp;
+    // Both only move forward, so their sum moves when either does; the
+    // change time also moves where a program set the last-write time back.
+    return written + changed;
 }
 
 uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)

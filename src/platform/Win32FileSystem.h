@@ -6,7 +6,6 @@
 
 #include "platform/FileSystem.h"
 
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -34,7 +33,6 @@ public:
 
 private:
     // By drive letter: whether its volume keeps directory times faithfully.
-    std::map<char, bool> keepsStamps_;
 };
 
 // The form in which the W functions take `path`: made absolute against the

@@ -286,6 +286,34 @@ TEST_F(BackupSafetyTest, DirectoryLinksAreFollowedButNeverBackToTheWalksOwnPath)
     EXPECT_EQ(state.savedFiles, 3u);
 }
 
+TEST_F(BackupSafetyTest, ALinkThatLeadsNowhereIsPassedOver)
+{
+    const std::string unixSource = unixDirectory(src());
+    if (unixSource.empty())
+        GTEST_SKIP() << "needs Wine's Unix side to make symbolic links";
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+    tree.write("side\\c.txt", "c", kOld);
+    OnExit unlink{"rm -f '" + unixSource + "gone'"};
+    ASSERT_EQ(RunUnixShell("ln -s ../side '" + unixSource + "gone'"), 0);
+    // Its target goes once the walk has seen it, as a share or volume would
+    // (Wine's links to a missing target are not listed as directories).
+    for (uint32_t error : {uint32_t(errPathNotFound), uint32_t(errDriveNotReady), 67u}) {
+        fs.clear();
+        fs.inject({FaultOp::list, "\\gone\\", error});
+        ScriptedAnswerer answers;
+        EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished) << error;
+        EXPECT_EQ(ListNames(dst()), "a.txt sub\\") << error;
+        EXPECT_EQ(answers.asked().size(), 0u) << error;
+    }
+    // A real directory that cannot be listed still ends the run.
+    fs.clear();
+    fs.inject({FaultOp::list, "\\sub\\", errPathNotFound});
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis \"" + src() + "sub\\\" wechseln.");
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::sourceFailed);
+}
+
 TEST_F(BackupSafetyTest, TargetUnderASecondDriveLetterIsKnownInsideTheSource)
 {
     const std::string unixRoot = unixDirectory(tree.root());
