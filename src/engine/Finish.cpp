@@ -66,6 +66,7 @@ void BackupRun::finishCopies()
         }
         failed.push_back(copy->sourceFile);
     }
+    state_.failedFiles += failed.size();
     view_.setSaved(state_.savedFiles, state_.savedBytes);
     // Asked once every copy of the batch is named or gone: no handle is
     // held while the user is asked.
@@ -91,6 +92,8 @@ bool BackupRun::nameCopy(PendingCopy& copy)
     CopyResult result = named ? CopyResult::saved
                               : replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
     // The listing that called the name free is out of date.
+    if (result == CopyResult::failed)
+        ++state_.failedFiles;
     if (result == CopyResult::nameAppeared) {
         visit_.collided.push_back(copy.file);
         visit_.target.listing = {};

@@ -196,7 +196,7 @@ void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)
     else if (outcome == RunOutcome::cancelled)
         how = "Abgebrochen.";
     log_->end(summary, state_.checkedFiles, state_.checkedBytes, state_.savedFiles, state_.savedBytes, how,
-              ExitCode(outcome, state_.passedOverAfterError));
+              ExitCode(outcome, state_.passedOverAfterError), state_.passedOver, state_.failedFiles);
     flushLog();
 }
 
@@ -226,6 +226,7 @@ void BackupRun::noteMadeDirectory(const std::string& directory)
 
 void BackupRun::notePassedOver(const std::string& what)
 {
+    ++state_.passedOver;
     if (log_)
         log_->passedOver(what);
 }
@@ -278,6 +279,8 @@ uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons,
     // Nobody chose when the program answered.
     if (passed && (!pass.choice || skipErrors_))
         state_.passedOverAfterError = true;
+    if (passed)
+        ++state_.passedOver;
     if (log_) {
         log_->prompt(text, caption(answer), skipErrors_);
         if (passed)

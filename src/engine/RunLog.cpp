@@ -30,7 +30,7 @@ std::string OneLine(std::string_view text)
     return result;
 }
 
-void RunLog::begin(const std::string& setFile, const std::string& modeText)
+void RunLog::begin(const std::string& setFile, const std::string& modeText, bool started)
 {
     buffer_.clear();
     failed_ = false;
@@ -39,7 +39,7 @@ void RunLog::begin(const std::string& setFile, const std::string& modeText)
         size = 0;
     if (size == 0)
         buffer_ = kByteOrderMark;
-    line("=== " + file_.now() + "  Backup gestartet. Set: " +
+    line("=== " + file_.now() + (started ? "  Backup gestartet. Set: " : "  Start ohne Backup. Set: ") +
          (setFile.empty() ? std::string("(noch nicht gespeichert)") : setFile) + "  Modus: " + modeText);
 }
 
@@ -72,11 +72,12 @@ void RunLog::passedOver(const std::string& what)
 }
 
 void RunLog::end(const std::string& summary, uint64_t checkedFiles, uint64_t checkedBytes, uint64_t savedFiles,
-                 uint64_t savedBytes, const std::string& how, int exitCode)
+                 uint64_t savedBytes, const std::string& how, int exitCode, uint64_t passedOver, uint64_t failed)
 {
     line("=== " + file_.now() + "  " + OneLine(summary) + "  Geprüft: " + std::to_string(checkedFiles) +
          " Dateien, " + std::to_string(checkedBytes) + " Bytes; gesichert: " + std::to_string(savedFiles) +
-         " Dateien, " + std::to_string(savedBytes) + " Bytes.  " + how + "  Exitcode " + std::to_string(exitCode));
+         " Dateien, " + std::to_string(savedBytes) + " Bytes; übergangen: " + std::to_string(passedOver) +
+         "; fehlgeschlagen: " + std::to_string(failed) + ".  " + how + "  Exitcode " + std::to_string(exitCode));
     flush();
 }
 

@@ -34,8 +34,9 @@ class RunLog {
 public:
     explicit RunLog(LogFile& file) : file_(file) {}
 
-    // Starts a record. `setFile` empty: the set has no file yet.
-    void begin(const std::string& setFile, const std::string& modeText);
+    // Starts a record. `setFile` empty: the set has no file yet. `started`
+    // false: a start that found nothing to run.
+    void begin(const std::string& setFile, const std::string& modeText, bool started = true);
     void entry(int number, const std::string& source, bool subdirs, const std::string& masks,
                const std::string& target);
     void copied(const std::string& sourceFile, uint64_t size);
@@ -44,7 +45,8 @@ public:
     void prompt(const std::string& text, const std::string& answer, bool unattended);
     void passedOver(const std::string& what);
     void end(const std::string& summary, uint64_t checkedFiles, uint64_t checkedBytes, uint64_t savedFiles,
-             uint64_t savedBytes, const std::string& how, int exitCode);
+             uint64_t savedBytes, const std::string& how, int exitCode, uint64_t passedOver = 0,
+             uint64_t failed = 0);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();

@@ -119,8 +119,9 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (!removedFirst)
             view_.processMessages();
         uint64_t copied = 0;
-        if (removedFirst || !state_.cancelled())
-            copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
+        if ((removedFirst || !state_.cancelled()) &&
+            copyFile(*in, size, sourceFile, targetFile, file, existing, copied) == CopyResult::failed)
+            ++state_.failedFiles;
     }
     if (in)
         in->close();
@@ -136,7 +137,7 @@ bool BackupRun::modeSkipsWithoutAsking(const std::string& target, const FileEntr
     if (mode_ == ConflictMode::always || mode_ == ConflictMode::ask)
         return false;
     FileEntry found;
-    if (findTarget(target, file.name, found) != 0)
+    if (findTarget(target, file.name, found) != 0 || found.isDirectory())
         return false;
     return mode_ == ConflictMode::skip || !SourceIsNewer(file, found);
 }
@@ -170,6 +171,8 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
         if (made)
             holdTargetDir(target, std::move(made));
         if (result == 0) {
+            // A drive or share is never made, whatever the probe said.
+            existed = existed || prefix == volumeRoot(prefix);
             if (!existed)
                 state_.made.add(UpperCaseUmlaut(prefix));
             // Made just now: nothing in it can conflict with a copy.
@@ -204,7 +207,11 @@ BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const 
         existing = {};
         step = Step::goOn;
         FileEntry found;
-        if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0)
+        // Only a file is an existing target: a directory in its place is
+        // neither compared nor offered for overwrite, and the copy's rename
+        // tells the user why it fails.
+        if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0 ||
+            found.isDirectory())
             break;
         removable = false;
         bool replace = false;

@@ -161,8 +161,10 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
             tooDeep(sub);
             continue;
         }
-        if (link && onWalkPath(sub))
+        if (link && onWalkPath(sub)) {
+            notePassedOver(sub);
             continue;
+        }
         walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath.pop_back();
@@ -233,7 +235,7 @@ bool BackupRun::ownDirectory(const std::string& directory)
 void BackupRun::tooDeep(const std::string& directory)
 {
     if (entry_.depthTold)
-        return;
+        return notePassedOver(directory);
     entry_.depthTold = true;
     ask(false,
         "Das Verzeichnis \"" + directory + "\" liegt mehr als " + std::to_string(kMaxWalkDepth) +

@@ -247,7 +247,7 @@ void TmForm::nothingToRun(const std::string& text)
     exitCode_ = kExitNothingRan;
     const bool unattended = starting_ && skipErrors_;
     if (runLog_) {
-        runLog_->begin(recordedSetFile(), modeText());
+        runLog_->begin(recordedSetFile(), modeText(), false);
         for (const std::string& message : startMessages_)
             runLog_->prompt(message, "OK", true);
         runLog_->prompt(text, "OK", unattended);

@@ -96,8 +96,8 @@ wait_exit
 check "directory in the way, Nein: exit code 1" test $rc = 1
 check "directory in the way, Nein: the other file saved" test -f "$work/dst2/y.txt"
 check "question and answer on record" \
-    has "Meldung: Konnte bereits vorhandene Zieldatei nicht löschen. / Dateiname: $(win "$work/dst2/x.txt") / "
-check "the answer is Nein" eval 'grep -q "Löschversuch wiederholen ?  Antwort: Nein.$" "$log"'
+    has "Meldung: Konnte Zieldatei \"$(win "$work/dst2/x.txt")\" nicht anlegen. / Fehler: "
+check "the answer is Nein" eval 'grep -q "Erneut versuchen ?  Antwort: Nein.$" "$log"'
 
 # The same with /SKIPERRORS: no box; a box would keep the program waiting.
 rm -f "$log" "$work/dst2/y.txt"
@@ -105,7 +105,7 @@ run "$(win "$work/inway.tsi")" /START /CLOSE /SKIPERRORS
 check "/SKIPERRORS: ends by itself with code 1" test $rc = 1
 check "/SKIPERRORS: the other file saved" test -f "$work/dst2/y.txt"
 check "/SKIPERRORS: the answer on record" \
-    eval 'grep -q "Löschversuch wiederholen ?  Antwort: Nein (ohne Anzeige, /SKIPERRORS).$" "$log"'
+    eval 'grep -q "Erneut versuchen ?  Antwort: Nein (ohne Anzeige, /SKIPERRORS).$" "$log"'
 check "/SKIPERRORS: the file passed over on record" has "übergangen: $(win "$work/dst2/x.txt")"
 
 # Cancelled at the question: code 2, once the window is closed.

@@ -61,6 +61,14 @@ std::map<std::string, std::string> filesBelow(FileSystem& fs, const std::string&
     return files;
 }
 
+// "n12": GCC 12 warns falsely about "n" + std::to_string(12) once inlined.
+std::string numbered(char letter, int number)
+{
+    std::string text(1, letter);
+    text += std::to_string(number);
+    return text;
+}
+
 bool holdsTemporaryName(const std::map<std::string, std::string>& files)
 {
     return std::any_of(files.begin(), files.end(),
@@ -158,7 +166,8 @@ TEST_F(BackupOnDiskTest, NamesInTheWayOfTheTargetAreAskedAboutAndNothingIsLost)
 
     // Names that appear while a copy is written, after the conflict step
     // found them free: a directory and another program's file. Both send
-    // the copy back to the conflict step, which asks.
+    // the copy back to the conflict step; a directory is no target to
+    // compare or overwrite, so its copy fails and says why.
     test::RemoveTree(src());
     test::RemoveTree(dst());
     tree.write("src\\doc.txt", "new doc", kNew);
@@ -171,12 +180,11 @@ TEST_F(BackupOnDiskTest, NamesInTheWayOfTheTargetAreAskedAboutAndNothingIsLost)
         if (status == src() + "note.txt" && appeared.insert(status).second)
             tree.write("dst\\note.txt", "written meanwhile", kOld);
     };
-    answers.then(mrYes, "Zieldatei  " + dst() + "doc.txt  überschreiben ?");
-    answers.then(mrNo, "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + dst() + "doc.txt");
+    answers.then(mrNo, "Konnte Zieldatei \"" + dst() + "doc.txt\" nicht anlegen.\r\nFehler: ");
     answers.then(mrNo, "Zieldatei  " + dst() + "note.txt  überschreiben ?");
     EXPECT_EQ(RunOneEntry(onDisk, entry("*.txt"), ConflictMode::ask), RunOutcome::finished);
     EXPECT_EQ(appeared.size(), 2u);
-    EXPECT_EQ(answers.asked().size(), 5u);
+    EXPECT_EQ(answers.asked().size(), 4u);
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_EQ(ListNames(dst()), "doc.txt\\ note.txt");
     EXPECT_EQ(ListNames(dst() + "doc.txt\\"), "inner.txt");
@@ -266,17 +274,16 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
             CloseHandle(h);
         }
         // New files and directories come complete, by a rename.
-        std::string name = std::to_string(round);
-        name = 'n' + name + ".txt";
+        const std::string name = numbered('n', round) + ".txt";
         tree.write("stage\\" + name, pattern(size_t(500 + round * 3001), 'n'), time);
         MoveFileW(LongPath(tree.path("stage\\" + name)).c_str(), LongPath(src() + dir + name).c_str());
         if (round % 3 == 0) {
-            const std::string sub = "s" + std::to_string(round);
+            const std::string sub = numbered('s', round);
             tree.write("stage\\" + sub + "\\x.txt", pattern(size_t(2000 + round), 'x'), time);
             MoveFileW(LongPath(tree.path("stage\\" + sub)).c_str(), LongPath(src() + dir + sub).c_str());
         }
         if (round % 4 == 3) {
-            const std::string gone = src() + "g" + std::to_string(round / 4) + ".txt";
+            const std::string gone = src() + numbered('g', round / 4) + ".txt";
             {
                 std::lock_guard lock(m);
                 deleting.insert(gone);

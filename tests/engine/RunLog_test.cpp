@@ -106,7 +106,7 @@ TEST_F(RunLogTest, RecordHoldsEntriesCopiesDirectoriesPromptsAndTheEnd)
     EXPECT_EQ(exitCode(), 0);
     EXPECT_TRUE(log.bytes.ends_with(
         " / geprüft :     11 Bytes  (11 Bytes)     / gesichert :  8 Bytes  (8 Bytes)  Geprüft: 3 Dateien, 11 Bytes; "
-        "gesichert: 2 Dateien, 8 Bytes.  Beendet.  Exitcode 0\r\n"));
+        "gesichert: 2 Dateien, 8 Bytes; übergangen: 1; fehlgeschlagen: 0.  Beendet.  Exitcode 0\r\n"));
     EXPECT_EQ(log.bytes.find("\n"), log.bytes.find("\r\n") + 1);
     EXPECT_EQ(std::count(log.bytes.begin(), log.bytes.end(), '\n'),
               std::count(log.bytes.begin(), log.bytes.end(), '\r'));
