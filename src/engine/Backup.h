@@ -89,6 +89,9 @@ struct RunSettings {
     RunLog* log = nullptr;     // none: the run leaves no record
     std::string setFile;       // full path; empty when the set has no file yet
     std::string modeText;      // the conflict mode's radio caption
+    // Days the old copies a run replaces are kept below each entry's
+    // target; 0 keeps none.
+    int versionDays = 0;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an

@@ -491,6 +491,18 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         }
         return false;
     }
+    case WM_INITMENUPOPUP:
+        // The system menu gets its item when first opened: made at start-up,
+        // it would cost every start, mostly for nothing.
+        if (HIWORD(lp) && !versionsItemAdded_)
+            addVersionsItem(HMENU(wp));
+        return false;
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) != kVersionsCommand)
+            return false;
+        keepReplacedFiles();
+        result = 0;
+        return true;
     case kClampColumns:
         clampColumns();
         return true;

@@ -193,6 +193,9 @@ private:
     // Private messages, posted to run after the handler that asks for them.
     static constexpr UINT kFocusStdZielButton = WM_APP + 1;
     static constexpr UINT kClampColumns = WM_APP + 2;
+    // The system menu's "Ersetzte Dateien aufbewahren" (below 0xF000, a
+    // multiple of 16 as the system's own commands are).
+    static constexpr UINT kVersionsCommand = 0x0110;
 
     // --- Events.
     void FormKeyDown(unsigned key, unsigned shift);
@@ -241,6 +244,9 @@ private:
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;
+    void addVersionsItem(HMENU systemMenu);
+    // The versions dialog; OK sets the setting and this start's days.
+    void keepReplacedFiles();
 
     BackupSet set_;
 
@@ -256,6 +262,10 @@ private:
     // The settings file in use: beside the program when it is there, else
     // the one in the user's folder (UserDataFolder).
     std::string settingsPath_;
+    // Days replaced copies are kept by this start's runs: /VERSIONEN= over
+    // the setting; 0 keeps none.
+    int versionDays_ = 0;
+    bool versionsItemAdded_ = false;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
 
     // Design pixels, changed by start-up for large fonts.

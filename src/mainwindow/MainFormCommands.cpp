@@ -2,6 +2,8 @@
 // close query.
 #include "mainwindow/MainForm.h"
 
+#include "dialogs/VersionenForm.h"
+
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
@@ -207,6 +209,7 @@ void TmForm::BtnStartClick()
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
+    settings.versionDays = versionDays_;
     settings.showSummary = summaryWanted();
     settings.skipErrors = skipErrors_;
     settings.log = runLog_.get();
@@ -378,6 +381,20 @@ void ShowNetworkDialog(HWND owner, bool connect)
         WNetConnectionDialog(owner, RESOURCETYPE_DISK);
     else
         WNetDisconnectDialog(owner, RESOURCETYPE_DISK);
+}
+
+void TmForm::addVersionsItem(HMENU systemMenu)
+{
+    versionsItemAdded_ = true;
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, kVersionsCommand, L"Ersetzte Dateien &aufbewahren \u2026");
+}
+
+void TmForm::keepReplacedFiles()
+{
+    TVersionenForm dialog;
+    if (std::optional<int> days = dialog.Pick(versionDays_))
+        settings_.versionDays = versionDays_ = *days;
 }
 
 }  // namespace tresorix

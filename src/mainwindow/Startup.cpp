@@ -65,6 +65,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     CommandLineInfo commandLine = ReadCommandLine(arguments_);
     switches_ = commandLine.switches;
     skipErrors_ = SwitchSkipsErrors(switches_);
+    versionDays_ = VersionDaysArgument(arguments_).value_or(settings_.versionDays);
     const std::string logArgument = LogFileArgument(arguments_);
     logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, settingsPath_), logArgument.empty());
     runLog_ = std::make_unique<RunLog>(*logFile_);

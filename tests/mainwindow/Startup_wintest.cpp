@@ -3,6 +3,8 @@
 #include "platform/TextConv.h"
 #include "set/FileIO.h"
 #include "set/Profile.h"
+#include "ui/DriveUi.h"
+#include "dialogs/VersionenForm.h"
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
 #include "support/win/TempTree.h"
@@ -184,6 +186,37 @@ TEST_F(Startup, SettingsTheProgramsFolderCannotTakeLiveInTheUsersFolder)
     beside->FormClose();
     EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 2) << "left alone";
     DeleteFileW(Widen(userFile).c_str());
+}
+
+// The system menu's versions item: OK sets the setting, which close writes;
+// /VERSIONEN= serves one start's runs and is not saved.
+TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
+{
+    constexpr UINT kItem = 0x0110;
+    {
+        auto form = start({});
+        HMENU menu = GetSystemMenu(form->handle(), FALSE);
+        form->send(WM_INITMENUPOPUP, WPARAM(menu), MAKELPARAM(0, TRUE));
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, kItem, text, 64, MF_BYCOMMAND);
+        EXPECT_EQ(Narrow(text), "Ersetzte Dateien &aufbewahren …");
+        test::whenIdle([] {
+            HWND dialog = FindWindowW(kVersionenFormClass, nullptr);
+            for (int row : {TVersionenForm::CbKeep, TVersionenForm::BtnOk})
+                SendMessageW(GetDlgItem(dialog, Form::kFirstControlId + row), BM_CLICK, 0, 0);
+        });
+        form->send(WM_SYSCOMMAND, kItem, 0);
+        form->FormClose();
+    }
+    EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
+
+    auto form = start({"/VERSIONEN=7"});
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].versionDays, 7);
+    form->FormClose();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
 }
 
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
