@@ -35,7 +35,9 @@ set(WIN_SOURCES
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
     src/platform/TextConv.cpp
+    src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
+    src/platform/Win32Path.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
