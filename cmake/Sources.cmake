@@ -10,6 +10,8 @@ set(CORE_SOURCES
     src/engine/TargetDirectory.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
+    src/platform/DeviceName.cpp
+    src/platform/TextConv.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
     src/set/Profile.cpp
@@ -34,7 +36,6 @@ set(WIN_SOURCES
     src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
-    src/platform/TextConv.cpp
     src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
     src/platform/Win32Path.cpp

@@ -64,10 +64,13 @@ public:
 
     uint32_t deleteFile(const std::string& name) override
     {
+        // The name itself goes, never what a link under it leads to: a link
+        // named like our temporary in a shared target must not cost the
+        // file it points at.
         HANDLE h;
         NTSTATUS status =
             open(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0, h);
+                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, FILE_OPEN_REPARSE_POINT, h);
         if (!NT_SUCCESS(status))
             return statusError(status);
         // A read-only file refuses deletion; its bit goes first, and comes
@@ -111,8 +114,9 @@ private:
                   HANDLE& h)
     {
         std::wstring wide = Widen(name);
-        UNICODE_STRING string{USHORT(wide.size() * sizeof(wchar_t)), USHORT(wide.size() * sizeof(wchar_t)),
-                              wide.data()};
+        UNICODE_STRING string;
+        if (!countedString(wide, string))
+            return kStatusNameTooLong;
         OBJECT_ATTRIBUTES attributes;
         InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, handle_, nullptr);
         IO_STATUS_BLOCK io;
@@ -147,8 +151,11 @@ std::unique_ptr<OpenDirectory> Win32FileSystem::makeDirectory(const std::string&
     if (!name.starts_with(L"\\\\?\\"))
         return FileSystem::makeDirectory(directory, error);
     name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
-    UNICODE_STRING string{USHORT(name.size() * sizeof(wchar_t)), USHORT(name.size() * sizeof(wchar_t)),
-                          name.data()};
+    UNICODE_STRING string;
+    if (!countedString(name, string)) {
+        error = ERROR_FILENAME_EXCED_RANGE;
+        return nullptr;
+    }
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
     IO_STATUS_BLOCK io;

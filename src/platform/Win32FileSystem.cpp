@@ -146,6 +146,7 @@ uint32_t Win32FileSystem::setAttributes(const std::string& path, uint32_t attrib
 
 uint32_t Win32FileSystem::deleteFile(const std::string& path)
 {
+    // DeleteFileW removes a link itself, never the file it leads to.
     return lastError(DeleteFileW(LongPath(path).c_str()));
 }
 

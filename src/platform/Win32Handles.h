@@ -77,4 +77,19 @@ inline uint32_t statusError(NTSTATUS status)
     return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
 }
 
+// A counted string for the NT calls, which hold at most 32,767 characters
+// in it; false for a longer text, which a cast would cut to a shorter name.
+inline bool countedString(std::wstring& text, UNICODE_STRING& string)
+{
+    if (text.size() > 0x7FFF)
+        return false;
+    const auto bytes = USHORT(text.size() * sizeof(wchar_t));
+    string = {bytes, bytes, text.data()};
+    return true;
+}
+
+// What the system reports for a name too long for its counted strings;
+// it reads as error 206.
+constexpr NTSTATUS kStatusNameTooLong = NTSTATUS(0xC0000106L);
+
 }  // namespace tresorix

@@ -104,16 +104,24 @@ std::wstring LongPath(const std::string& path)
     std::wstring wide = Widen(path);
     if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))
         return wide;
-    // Only the system knows device names such as CON or NUL (for some
-    // systems also "C:\x\nul.txt") and turns them into \\.\NUL; "//?/C:/x"
-    // it gives back as \\?\C:\x. Its answer serves for nothing else: it
-    // drops trailing dots and blanks from every name, and "data." would be
-    // the file "data".
-    wchar_t device[MAX_PATH];
-    DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH, device, nullptr);
-    if (n > 0 && n < MAX_PATH && (std::wstring_view(device).starts_with(L"\\\\.\\") ||
-                                  std::wstring_view(device).starts_with(L"\\\\?\\")))
-        return std::wstring(device, n);
+    // The prefix typed with forward slashes ("//?/C:/x") is the same prefix.
+    if (wide.size() >= 4 && isSeparator(wide[0]) && isSeparator(wide[1]) && (wide[2] == L'?' || wide[2] == L'.') &&
+        isSeparator(wide[3])) {
+        std::wstring rest = wide.substr(4);
+        if (wide[2] == L'.') {
+            std::replace(rest.begin(), rest.end(), L'/', L'\\');
+            return L"\\\\.\\" + rest;
+        }
+        if (rest.size() >= 4 && std::towupper(rest[0]) == L'U' && std::towupper(rest[1]) == L'N' &&
+            std::towupper(rest[2]) == L'C' && isSeparator(rest[3]))
+            rest.replace(0, 3, L"\\");
+        std::wstring full = PrefixedPath(rest);
+        return full.empty() ? wide : full;
+    }
+    // Never GetFullPathNameW on the whole path: it takes "nul.txt" or
+    // "com1.log" in any directory for a device, and drops trailing dots and
+    // blanks from every name. A name a run lists is a file, whatever it is
+    // called.
     std::wstring full = PrefixedPath(wide);
     if (full.empty())
         full = PrefixedPath(joinedToItsDirectory(wide));
