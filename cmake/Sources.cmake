@@ -12,6 +12,8 @@ set(CORE_SOURCES
     src/engine/Versions.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
+    src/platform/DeviceName.cpp
+    src/platform/TextConv.cpp
     src/set/BackupSet.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
@@ -39,8 +41,9 @@ set(WIN_SOURCES
     src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
-    src/platform/TextConv.cpp
+    src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
+    src/platform/Win32Path.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp

@@ -234,6 +234,14 @@ int TmForm::LoadSetFile(const std::string& name)
     SetModified(set_.modified);
     WriteStatusBar(0, 0, {});
     ListeChange();
+    // Said after the list shows what was loaded. Saving now would drop the
+    // entries for good, so the set counts as changed.
+    if (!content.leftOut.empty()) {
+        std::string text = "Unvollständige Einträge in \"" + full + "\" wurden nicht geladen:";
+        for (const LeftOutEntry& entry : content.leftOut)
+            text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
+        tellAtStart(text);
+    }
     return 0;
 }
 

@@ -454,6 +454,17 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
     EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), 2);
     EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), 0);
     EXPECT_EQ(form.set().entries, fromFile);
+
+    // An entry that lost its target line: the next entry keeps its place,
+    // the user is told which one is missing, and the set counts as changed.
+    tree.write("kaputt.tsi", "###\r\nC:\\Eins\r\nja\r\n*.*\r\n###\r\nC:\\Zwei\r\nnein\r\n*.txt\r\nD:\\Z\r\n");
+    answers.then(mrYes, "Aktuelle Einträge")
+        .then(mrOk, "Unvollständige Einträge in \"" + tree.path("kaputt.tsi") +
+                        "\" wurden nicht geladen:\r\nEintrag 1: C:\\Eins");
+    EXPECT_EQ(form.LoadSetFile(tree.path("kaputt.tsi")), 0);
+    EXPECT_EQ(form.set().entries, (std::vector<BackupEntry>{{"C:\\Zwei", "", "*.txt", "D:\\Z"}}));
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(answers.pending(), 0u);
 }
 
 TEST_F(MainWindow, RemoveCommandsAskFirstAndResetTheSet)
