@@ -266,6 +266,7 @@ private:
     // the setting; 0 keeps none.
     int versionDays_ = 0;
     bool versionsItemAdded_ = false;
+    bool autoRunFailureTold_ = false;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
 
     // Design pixels, changed by start-up for large fonts.

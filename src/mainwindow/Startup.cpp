@@ -13,6 +13,8 @@
 #include "ui/Placement.h"
 #include "ui/ProcessMessages.h"
 
+#include <utility>
+
 namespace tresorix {
 
 void TmForm::FormCreate(const StartupInfo& startup)
@@ -194,8 +196,11 @@ void TmForm::UpdateAutoRun()
 {
     if (programPath_.empty())
         return;
-    ::tresorix::UpdateAutoRun(set_.winAutoLoad,
-                              AutoRunCommand(programPath_, set_.autoStart, set_.autoClose, set_.fileName));
+    AutoRunResult result = ::tresorix::UpdateAutoRun(
+        set_.winAutoLoad, AutoRunCommand(programPath_, set_.autoStart, set_.autoClose, set_.fileName));
+    // Said once: every save and the close would otherwise say it again.
+    if (result != AutoRunResult::done && !std::exchange(autoRunFailureTold_, true))
+        tellAtStart(AutoRunFailureText(result));
 }
 
 }  // namespace tresorix

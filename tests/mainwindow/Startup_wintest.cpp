@@ -7,6 +7,7 @@
 #include "dialogs/VersionenForm.h"
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/win/ClosedRegistry.h"
 #include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -238,6 +239,24 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
+}
+
+// Neither Run key can be written: the user hears it once, not at every
+// save and again at close.
+TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
+{
+    auto form = start({});
+    ScriptedAnswerer answers;
+    {
+        test::ClosedRegistryRoot machine(HKEY_LOCAL_MACHINE), user(HKEY_CURRENT_USER);
+        answers.then(mrOk, "Tresorix konnte nicht für den Start mit Windows eingetragen werden.");
+        form->setChecked(TmForm::WinAutoLoad, true);
+        EXPECT_EQ(form->SaveSetFile(setFile), 0);
+        form->FormClose();
+    }
+    EXPECT_EQ(answers.pending(), 0u);
+    form->setChecked(TmForm::WinAutoLoad, false);
+    form->FormClose();
 }
 
 TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)
