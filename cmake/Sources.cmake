@@ -36,10 +36,11 @@ set(WIN_SOURCES
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
-    src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
     src/platform/TextConv.cpp
+    src/run/RunController.cpp
+    src/run/RunLogFile.cpp
     src/platform/Win32FileSystem.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp

@@ -39,6 +39,8 @@ void TmForm::SetModified(bool flag)
 {
     set_.modified = flag;
     WriteStatusBar(2, 0, {});
+    if (!flag)
+        releaseEndSession();
     RemoveHklmRun(switches_);
 }
 

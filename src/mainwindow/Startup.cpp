@@ -25,7 +25,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
 
     // 1. Caption, hint time (set with the controls), no cancel left over.
     setText(WindowTitle({}, false));
-    runState().clearCancel();
+    run_.state().clearCancel();
 
     // 2. At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
@@ -64,10 +64,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // 6. The command line.
     CommandLineInfo commandLine = ReadCommandLine(arguments_);
     switches_ = commandLine.switches;
-    skipErrors_ = SwitchSkipsErrors(switches_);
-    const std::string logArgument = LogFileArgument(arguments_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, settingsPath_), logArgument.empty());
-    runLog_ = std::make_unique<RunLog>(*logFile_);
+    run_.takeSwitches(ReadRunSwitches(arguments_));
+    run_.openLog(settingsPath_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;
     if (!arguments_.empty()) {
@@ -85,7 +83,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     if (set_.fileName.empty())
         set_.fileName = kStandardFile;
     if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) != 0 && commandLine.fileTaken)
-        exitCode_ = kExitNothingRan;
+        run_.nothingRan();
 
     // 11. and 12.
     if (set_.targets.empty())
@@ -134,7 +132,7 @@ void TmForm::FormShow()
     if (StartsBackupAtShow(switches_, set_.autoStart))
         BtnStartClick();
     starting_ = false;
-    startMessages_.clear();
+    run_.startedUp();
 }
 
 Settings TmForm::currentSettings()

@@ -26,7 +26,7 @@ protected:
     std::unique_ptr<TmForm> start(std::vector<std::string> arguments)
     {
         auto form = std::make_unique<TmForm>();
-        form->links.startRun = [this](const RunSettings& settings) {
+        form->run().backup = [this](const RunSettings& settings) {
             runs.push_back(settings);
             return RunOutcome::finished;
         };
@@ -205,6 +205,25 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
+}
+
+// When Windows ends the session during a run, the settings are written and
+// the run's record ends, as the process may not live to do either.
+TEST_F(Startup, SessionEndWritesTheSettingsAndEndsTheRunsRecord)
+{
+    ScriptedAnswerer noPrompts;
+    auto form = start({"/LOG=" + tree.path("lauf.log")});
+    form->addEntry({"C:\\Daten", "ja", "*.*", "D:\\Ziel"});
+    form->setMode(ConflictMode::skip);
+    form->run().backup = [&](const RunSettings&) {
+        form->send(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        return RunOutcome::cancelled;
+    };
+    form->BtnStartClick();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "BACKUPMODE", -1), 2);
+    EXPECT_EQ(form->run().exitCode(), 2);
+    const std::string log = test::ReadAll(tree.path("lauf.log"));
+    EXPECT_TRUE(log.ends_with("Windows wird beendet.  Exitcode 2\r\n")) << log;
 }
 
 TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)
