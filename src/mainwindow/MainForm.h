@@ -216,7 +216,6 @@ private:
     void setLogoColor(COLORREF color);
     void runCommand(MainCommand command);
     void closeWindow();
-    bool summaryWanted() const;
     std::string modeText() const;
     std::string recordedSetFile() const;
     void tellAtStart(const std::string& text) { run_.tellAtStart(text, starting_); }
@@ -244,7 +243,6 @@ private:
 
     int currentEntry_ = -1;
     std::string switches_;
-    std::vector<std::string> arguments_;
     std::string programPath_, programDir_;
     // The settings file in use: beside the program when it is there, else
     // the one in the user's folder (UserDataFolder).

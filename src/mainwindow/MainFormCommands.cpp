@@ -204,7 +204,7 @@ void TmForm::BtnStartClick()
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
-    settings.showSummary = summaryWanted();
+    settings.showSummary = run_.showsSummary(set_.autoClose);
     settings.setFile = recordedSetFile();
     settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
@@ -243,11 +243,6 @@ std::string TmForm::modeText() const
             text += c;
     TrimSpaces(text, true, true);
     return text;
-}
-
-bool TmForm::summaryWanted() const
-{
-    return !set_.autoClose && !StartedByAutoRun(arguments_);
 }
 
 void TmForm::BtnConnectClick()

@@ -164,7 +164,7 @@ void TmForm::AutoSettingsClick()
     SetModified(true);
     item<Window>(AutoStart).enable(set_.winAutoLoad);
     if (runSettings_)
-        runSettings_->showSummary = summaryWanted();
+        runSettings_->showSummary = run_.showsSummary(set_.autoClose);
 }
 
 int TmForm::SaveSetFile(const std::string& name)

@@ -20,7 +20,6 @@ void TmForm::FormCreate(const StartupInfo& startup)
     programPath_ = startup.programPath;
     size_t slash = programPath_.find_last_of("\\:");
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
-    arguments_ = startup.arguments;
     starting_ = true;
 
     // 1. Caption, hint time (set with the controls), no cancel left over.
@@ -62,13 +61,13 @@ void TmForm::FormCreate(const StartupInfo& startup)
         set_.filterList = kPresetFilters;
 
     // 6. The command line.
-    CommandLineInfo commandLine = ReadCommandLine(arguments_);
+    CommandLineInfo commandLine = ReadCommandLine(startup.arguments);
     switches_ = commandLine.switches;
-    run_.takeSwitches(ReadRunSwitches(arguments_));
+    run_.takeSwitches(ReadRunSwitches(startup.arguments));
     run_.openLog(settingsPath_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;
-    if (!arguments_.empty()) {
+    if (!startup.arguments.empty()) {
         if (SwitchChecksAutoStart(switches_))
             setChecked(AutoStart, true);
         if (SwitchChecksAutoClose(switches_))
@@ -129,7 +128,7 @@ void TmForm::FormShow()
     ShowWindow(handle(), showMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
     SetForegroundWindow(handle());
     liste().focus();
-    if (StartsBackupAtShow(switches_, set_.autoStart))
+    if (set_.autoStart && run_.switches().startAtShow)
         BtnStartClick();
     starting_ = false;
     run_.startedUp();

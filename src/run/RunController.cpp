@@ -8,9 +8,12 @@ namespace tresorix {
 
 RunSwitches ReadRunSwitches(const std::vector<std::string>& arguments)
 {
+    const std::string given = ReadCommandLine(arguments).switches;
     RunSwitches switches;
-    switches.skipErrors = SwitchSkipsErrors(ReadCommandLine(arguments).switches);
+    switches.skipErrors = SwitchSkipsErrors(given);
     switches.logArgument = LogFileArgument(arguments);
+    switches.startAtShow = StartsBackupAtShow(given, true);
+    switches.startedByAutoRun = StartedByAutoRun(arguments);
     return switches;
 }
 

@@ -26,6 +26,11 @@ struct RunSwitches {
     bool skipErrors = false;
     // /LOG=<file> as written; empty: tresorix.log beside the settings file.
     std::string logArgument;
+    // /START without /NOSTART: a run begins as the window shows, when the
+    // set's AutoStart is ticked.
+    bool startAtShow = false;
+    // Started by the autostart value (/HKLMRUN first): no summary box.
+    bool startedByAutoRun = false;
 };
 RunSwitches ReadRunSwitches(const std::vector<std::string>& arguments);
 
@@ -42,6 +47,7 @@ public:
     // A progress window made elsewhere; without one the first run makes it.
     void setProgressWindow(TProgress& window);
     void takeSwitches(RunSwitches switches) { switches_ = std::move(switches); }
+    const RunSwitches& switches() const { return switches_; }
     // Opens the log where the switches or the settings file's folder say.
     void openLog(const std::string& settingsPath);
 
@@ -54,6 +60,9 @@ public:
     // Counters stay readable after the run; cancel() reaches a running one.
     RunState& state() { return state_; }
     bool unattended() const { return switches_.skipErrors; }
+    // The summary box ends a run that nobody set to close after it and
+    // that the autostart value did not start.
+    bool showsSummary(bool autoClose) const { return !autoClose && !switches_.startedByAutoRun; }
     // Whether a window set to close after a run may close after this one:
     // a finished run, or with /SKIPERRORS any that nobody cancelled.
     bool closesAfter(RunOutcome outcome) const;
