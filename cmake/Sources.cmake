@@ -38,12 +38,13 @@ set(WIN_SOURCES
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
-    src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
     src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
     src/platform/Win32Path.cpp
+    src/run/RunController.cpp
+    src/run/RunLogFile.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp

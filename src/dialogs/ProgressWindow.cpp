@@ -91,8 +91,7 @@ TProgress::TProgress(HWND owner) : ticks_([] { return uint32_t(GetTickCount()); 
 {
     // A single border and a caption without any title-bar button.
     FormInfo info{kProgressClass, " Backup wird ausgeführt ...", 429, 150, WS_POPUP | WS_CAPTION, 0};
-    if (!create(info, kLayout, owner))
-        return;
+    create(info, kLayout, owner);
     setKeyPreview(true);
     ProgressBar dir(control(DirProg));
     dir.setTextColor(RGB(255, 255, 255));
@@ -108,63 +107,31 @@ void TProgress::setTickSource(std::function<uint32_t()> ticks)
     ticks_ = std::move(ticks);
 }
 
-RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainStatus,
-                                    std::function<void(bool)> setStatus)
+void TProgress::beginRun(RunView* mainStatus)
 {
-    if (running_)
-        return RunOutcome::cancelled;
     running_ = true;
-    mainStatus_ = &mainStatus;
-    setStatus_ = std::move(setStatus);
-    skipErrors_ = settings.skipErrors;
-    log_ = settings.log;
+    mainStatus_ = mainStatus;
     updateNow_ = checkRaiseNow_ = pumpNow_ = true;
+    show(true);
+}
 
-    auto finish = [this] {
-        SetPromptHandler(std::move(previousPrompt_));
-        showNow();
-        if (setStatus_)
-            setStatus_(true);
-        show(false);
-        running_ = false;
-        log_ = nullptr;
-        mainStatus_ = nullptr;
-        setStatus_ = nullptr;
-    };
-    // Every prompt of the run shows the latest values behind it.
-    previousPrompt_ = SetPromptHandler([this](PromptKind kind, const std::string& text, ButtonSet buttons) {
-        showNow();
-        return previousPrompt_ ? previousPrompt_(kind, text, buttons) : uint16_t{mrCancel};
-    });
-    try {
-        if (setStatus_)
-            setStatus_(false);
-        show(true);
-        BackupRun run(fs_, *this, state_);
-        RunOutcome outcome = run.BackUpStart(settings);
-        finish();
-        return outcome;
-    } catch (...) {
-        finish();
-        throw;
-    }
+void TProgress::endRun()
+{
+    showNow();
+    running_ = false;
+    mainStatus_ = nullptr;
 }
 
 void TProgress::BtnCancelClick()
 {
     if (!Window(control(BtnCancel)).enabled())
         return;
-    // With /SKIPERRORS the question, too, is answered without a box.
-    const bool unattended = running_ && skipErrors_;
-    const uint16_t answer = unattended ? uint16_t(mrYes) : AskConfirm("Backup abbrechen ?", btnYes | btnNo);
-    if (log_)
-        log_->prompt("Backup abbrechen ?", answer == mrYes ? "Ja" : "Nein", unattended);
+    const char* question = "Backup abbrechen ?";
+    const uint16_t answer = driver_ ? driver_->askAboutRun(question) : AskConfirm(question, btnYes | btnNo);
     if (answer != mrYes)
         return;
-    // Whatever the last prompt gave, the run ends.
-    state_.cancel();
-    if (setStatus_)
-        setStatus_(true);
+    if (driver_)
+        driver_->cancelRun();
     show(false);
 }
 
@@ -399,7 +366,7 @@ void TProgress::flush()
     // The run asks for this at every directory's end, and the next
     // directory's values follow at once: showing each directory's last ones
     // would cost more than its files. A prompt and the run's end show them
-    // at once (BtnStartClick).
+    // at once (showNow).
     if (running_)
         updateIfDue();
     else

@@ -1,12 +1,11 @@
 // The progress window: shows a running backup and lets the user cancel it.
-// It is the run's view; the main window's status bar gets its two values
-// (saved files, status text) through the view the main window hands in.
+// It is the run's view, driven by whoever runs the backup; the main
+// window's status bar gets its two values (saved files, status text)
+// through the view handed in at the run's start.
 #pragma once
 
 #include "engine/Backup.h"
-#include "platform/Win32FileSystem.h"
 #include "ui/Form.h"
-#include "ui/Prompts.h"
 
 #include <array>
 #include <cstdint>
@@ -16,6 +15,17 @@
 namespace tresorix {
 
 inline constexpr wchar_t kProgressClass[] = L"TProgress";
+
+// What the cancel question needs of the one who drives the run.
+class RunDriver {
+public:
+    virtual ~RunDriver() = default;
+    // A Yes/No question about the running backup: asked, or answered for a
+    // run nobody watches, and on record either way.
+    virtual uint16_t askAboutRun(const std::string& question) = 0;
+    // Ends the run at its next look and frees the main window.
+    virtual void cancelRun() = 0;
+};
 
 class TProgress : public Form, public RunView {
 public:
@@ -35,22 +45,17 @@ public:
     // window stays above it and out of the taskbar.
     explicit TProgress(HWND owner = nullptr);
 
-    // One whole run: locks the main window through setStatus(false), shows
-    // this window (not modal), runs every entry, then shows the final values,
-    // unlocks (setStatus(true)) and hides, also after a failed source
-    // directory or an exception. mainStatus receives setSaved, setStatusText
-    // and flush. A call while a run is going does nothing and gives cancelled.
-    RunOutcome BtnStartClick(const RunSettings& settings, RunView& mainStatus,
-                             std::function<void(bool)> setStatus);
+    void setDriver(RunDriver* driver) { driver_ = driver; }
+    // A run begins: the window shows (not modal) and paints what changes at
+    // once; mainStatus, if any, receives setSaved, setStatusText and flush.
+    void beginRun(RunView* mainStatus);
+    // The run has ended: the final values show, here and in mainStatus.
+    void endRun();
     // "Backup abbrechen ?" Yes/No; Yes cancels the run, unlocks the
     // main window and hides this one at once.
     void BtnCancelClick();
-
-    // The run's state: the main window clears its cancel before a start and
-    // cancels from its close query; the counters stay readable after the run.
-    RunState& state() { return state_; }
-    const RunState& state() const { return state_; }
-    bool running() const { return running_; }
+    // Shows the values it holds now: before a prompt.
+    void showNow();
 
     // RunView. The values are kept at once; the window shows them at most
     // once per kPaintInterval, and all of them before a prompt, at the end
@@ -94,17 +99,11 @@ private:
     void updateIfDue();
     void apply();
     void drawTexts(HDC dc) const;
-    void showNow();
     bool onTop() const;
 
-    Win32FileSystem fs_;
-    RunState state_;
+    RunDriver* driver_ = nullptr;
     bool running_ = false;
-    bool skipErrors_ = false;
-    RunLog* log_ = nullptr;
     RunView* mainStatus_ = nullptr;
-    std::function<void(bool)> setStatus_;
-    PromptHandler previousPrompt_;
 
     // What the run gave (wanted) and what the window shows (shown).
     std::array<std::string, kTextCount> wantedText_, shownText_;

@@ -114,6 +114,7 @@ TmForm::TmForm()
         return;
     setUpControls();
     setKeyPreview(true);
+    run_.setMainWindow(handle(), *this, [this](bool enabled) { SetStatus(enabled); });
     links.chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
     links.networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
     links.openWebPage = [this](const std::string& address) {
@@ -444,6 +445,13 @@ void TmForm::onClose()
 bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
     switch (msg) {
+    case WM_QUERYENDSESSION:
+        result = FormQueryEndSession();
+        return true;
+    case WM_ENDSESSION:
+        FormEndSession(wp != 0);
+        result = 0;
+        return true;
     case WM_CTLCOLORSTATIC:
         if (HWND(lp) == control(Label1) || HWND(lp) == control(Label2)) {
             HDC dc = HDC(wp);

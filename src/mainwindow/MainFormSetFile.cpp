@@ -39,6 +39,8 @@ void TmForm::SetModified(bool flag)
 {
     set_.modified = flag;
     WriteStatusBar(2, 0, {});
+    if (!flag)
+        releaseEndSession();
     RemoveHklmRun(switches_);
 }
 
@@ -162,7 +164,7 @@ void TmForm::AutoSettingsClick()
     SetModified(true);
     item<Window>(AutoStart).enable(set_.winAutoLoad);
     if (runSettings_)
-        runSettings_->showSummary = summaryWanted();
+        runSettings_->showSummary = run_.showsSummary(set_.autoClose);
 }
 
 int TmForm::SaveSetFile(const std::string& name)

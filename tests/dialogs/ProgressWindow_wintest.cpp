@@ -1,6 +1,9 @@
-// The progress window around real runs: what it shows at the end, how it
-// locks and unlocks the main window, how the user cancels, and the pacing.
+// The progress window around real runs, driven as the program drives it:
+// what it shows at the end, how the run locks and unlocks the main window,
+// how the user cancels, and the pacing.
 #include "dialogs/ProgressWindow.h"
+
+#include "run/RunController.h"
 
 #include "engine/Format.h"
 #include "support/RecordingView.h"
@@ -55,7 +58,12 @@ class ProgressTest : public ::testing::Test {
 protected:
     // A clock that moves on at every look makes every paint and every
     // pump due, so each event-processing point really processes events.
-    ProgressTest() { progress.setTickSource([this] { return clock += TProgress::kPaintInterval; }); }
+    ProgressTest()
+    {
+        progress.setTickSource([this] { return clock += TProgress::kPaintInterval; });
+        controller.setMainWindow(nullptr, main, [this](bool on) { locks.push_back(on); });
+        controller.setProgressWindow(progress);
+    }
 
     std::string src() const { return tree.path("src\\"); }
     std::string dst() const { return tree.path("dst\\"); }
@@ -65,8 +73,10 @@ protected:
         RunSettings settings;
         settings.entries.push_back({source.empty() ? src() : source, "ja", "*.txt", dst()});
         settings.showSummary = false;
-        settings.skipErrors = skipErrors;
-        return progress.BtnStartClick(settings, main, [this](bool on) { locks.push_back(on); });
+        RunSwitches switches;
+        switches.skipErrors = skipErrors;
+        controller.takeSwitches(switches);
+        return controller.start(settings);
     }
     std::string text(TProgress::Text value) const { return progress.shownText(value); }
     // The pixels of a value's place as the screen shows them, or as the
@@ -104,6 +114,7 @@ protected:
     HookedProgress progress;
     test::RecordingView main;  // the main window's side: its status-bar values
     std::vector<bool> locks;
+    RunController controller;
 };
 
 TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
@@ -136,7 +147,7 @@ TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
               "Backup beendet.   " + FormatBytes(5100) + " von " + FormatBytes(7100) + " wurden gesichert.");
     EXPECT_EQ(locks, (std::vector<bool>{false, true}));
     EXPECT_FALSE(progress.visible());
-    EXPECT_FALSE(progress.running());
+    EXPECT_FALSE(controller.running());
 }
 
 // The block loop lets no event through, so what shows during a large file
@@ -221,7 +232,7 @@ TEST_F(ProgressTest, APromptShowsTheLatestValuesBehindIt)
     settings.entries.push_back({src(), "ja", "*.txt", dst()});
     settings.mode = ConflictMode::ask;
     settings.showSummary = false;
-    EXPECT_EQ(progress.BtnStartClick(settings, main, [](bool) {}), RunOutcome::finished);
+    EXPECT_EQ(controller.start(settings), RunOutcome::finished);
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(seen, (std::vector<std::string>{"b.txt", src() + "sub\\*.txt", "2", FormatBytes(3),
                                               src() + "sub\\b.txt"}));
@@ -252,7 +263,7 @@ TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked()[0].text, "Backup abbrechen ?");
     EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnYes | btnNo));
-    EXPECT_EQ(progress.state().savedFiles, 3u);
+    EXPECT_EQ(controller.state().savedFiles, 3u);
 
     // Yes after the first copy: the main window is unlocked at once (the
     // middle "true"), and the directories not yet begun are never started.
@@ -261,11 +272,11 @@ TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
     answers.then(mrYes, "Backup abbrechen ?");
     posted = false;
     progress.onPump = [&] {
-        if (progress.state().savedFiles == 1 && !std::exchange(posted, true))
+        if (controller.state().savedFiles == 1 && !std::exchange(posted, true))
             postCancelClick();
     };
     EXPECT_EQ(run(), RunOutcome::cancelled);
-    EXPECT_TRUE(progress.state().cancelled());
+    EXPECT_TRUE(controller.state().cancelled());
     int copies = 0;
     for (const char* dir : {"1", "2", "3"})
         copies += test::Exists(dst() + dir + "\\f.txt");
@@ -289,13 +300,13 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
         ScriptedAnswerer answers;
         answers.then(mrNo, "Backup abbrechen ?");
         EXPECT_EQ(run(), RunOutcome::finished);
-        EXPECT_EQ(progress.state().savedFiles, 2u);
+        EXPECT_EQ(controller.state().savedFiles, 2u);
     }
     posted = false;
     ScriptedAnswerer answers;
     answers.then(mrYes, "Backup abbrechen ?");
     EXPECT_EQ(run(), RunOutcome::cancelled);
-    EXPECT_EQ(progress.state().savedFiles, 0u);
+    EXPECT_EQ(controller.state().savedFiles, 0u);
 
     // With /SKIPERRORS nobody is asked: the key cancels at once.
     posted = false;

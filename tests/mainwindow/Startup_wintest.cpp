@@ -29,7 +29,7 @@ protected:
     std::unique_ptr<TmForm> start(std::vector<std::string> arguments)
     {
         auto form = std::make_unique<TmForm>();
-        form->links.startRun = [this](const RunSettings& settings) {
+        form->run().backup = [this](const RunSettings& settings) {
             runs.push_back(settings);
             return RunOutcome::finished;
         };
@@ -257,6 +257,29 @@ TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
     EXPECT_EQ(answers.pending(), 0u);
     form->setChecked(TmForm::WinAutoLoad, false);
     form->FormClose();
+}
+
+// When Windows ends the session during a run, the settings are written and
+// the run's record ends, as the process may not live to do either; should
+// it live on, the run's own end does not follow.
+TEST_F(Startup, SessionEndWritesTheSettingsAndEndsTheRunsRecord)
+{
+    ScriptedAnswerer noPrompts;
+    tree.write("src\\a.txt", "a");
+    auto form = start({"/LOG=" + tree.path("lauf.log")});
+    form->addEntry({tree.path("src"), "ja", "*.txt", tree.path("dst")});
+    form->setMode(ConflictMode::skip);
+    form->run().backup = nullptr;
+    form->post(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);  // taken at the run's first look at the queue
+    form->BtnStartClick();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "BACKUPMODE", -1), 2);
+    EXPECT_EQ(form->run().exitCode(), 2);
+    const std::string log = test::ReadAll(tree.path("lauf.log"));
+    EXPECT_TRUE(log.ends_with("Windows wird beendet.  Exitcode 2\r\n")) << log;
+    size_t marks = 0;
+    for (size_t at = log.find("=== "); at != std::string::npos; at = log.find("=== ", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 2u) << "one start and one end";
 }
 
 TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)
