@@ -39,6 +39,7 @@ set(WIN_SOURCES
     src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
+    src/platform/AnsweringFileSystem.cpp
     src/platform/TextConv.cpp
     src/platform/Win32FileSystem.cpp
     src/set/AutoRun.cpp

@@ -140,7 +140,7 @@ RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainSt
         if (setStatus_)
             setStatus_(false);
         show(true);
-        BackupRun run(fs_, *this, state_);
+        BackupRun run(answering_, *this, state_);
         RunOutcome outcome = run.BackUpStart(settings);
         finish();
         return outcome;
@@ -367,8 +367,8 @@ void TProgress::apply()
     // file lets no event through until it ends, so a window that was only
     // invalidated would show the last file's values for the whole copy.
     // UpdateWindow sends WM_PAINT straight to the window and to its bars;
-    // no input is taken from the queue, so a cancel still waits for the end
-    // of the file. apply() is paced, and so is this.
+    // no input is taken from the queue (a cancel is seen by keepAnswering).
+    // apply() is paced, and so is this.
     if (any && running_ && visible())
         UpdateWindow(handle());
     if (mainStatus_) {
@@ -392,6 +392,45 @@ void TProgress::processMessages()
     pumpNow_ = false;
     lastPump_ = now;
     ProcessMessages();
+}
+
+bool TProgress::keepAnswering()
+{
+    updateIfDue();
+    uint32_t now = ticks_();
+    if (!pumpNow_ && now - lastPump_ < kPumpInterval)
+        return false;
+    lastPump_ = now;
+    // A look that removes nothing still answers what other threads send
+    // (screen readers, the shell's hung check) and tells Windows that the
+    // thread is alive. Input stays queued for the next processMessages(),
+    // where it reaches the windows it was meant for.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    const bool cancel = cancelWaiting();
+    if (cancel || HIWORD(GetQueueStatus(QS_INPUT)) != 0)
+        pumpNow_ = true;
+    return cancel;
+}
+
+// Input waiting that will ask to cancel: Escape on this window, a click
+// on its cancel button, a close request for any window of the program.
+bool TProgress::cancelWaiting() const
+{
+    const HWND button = control(BtnCancel);
+    auto ours = [this](HWND h) { return h == handle() || IsChild(handle(), h); };
+    MSG m;
+    // The first key waiting, and the first one for the window with the focus.
+    for (HWND window : {HWND(nullptr), GetFocus()})
+        if (PeekMessageW(&m, window, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == VK_ESCAPE && ours(m.hwnd))
+            return true;
+    if (PeekMessageW(&m, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE))
+        return true;
+    if (PeekMessageW(&m, handle(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE) && HWND(m.lParam) == button)
+        return true;
+    if (PeekMessageW(&m, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE))
+        return true;
+    return PeekMessageW(&m, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE) && (m.wParam & 0xFFF0) == SC_CLOSE;
 }
 
 void TProgress::flush()

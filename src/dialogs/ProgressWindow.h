@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/Backup.h"
+#include "platform/AnsweringFileSystem.h"
 #include "platform/Win32FileSystem.h"
 #include "ui/Form.h"
 #include "ui/Prompts.h"
@@ -56,7 +57,7 @@ public:
     // once per kPaintInterval, and all of them before a prompt, at the end
     // of a run and on a flush outside a run. During a run what changed is
     // painted at once, also inside a file's block loop, which processes no
-    // events.
+    // events but looks at the queue (keepAnswering).
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -67,6 +68,7 @@ public:
     void setStatusText(const std::string& text) override;
     void bringToFront() override;
     void processMessages() override;
+    bool keepAnswering() override;
     void flush() override;
 
     // Milliseconds between two updates of the window: ten a second look
@@ -96,8 +98,12 @@ private:
     void drawTexts(HDC dc) const;
     void showNow();
     bool onTop() const;
+    bool cancelWaiting() const;
 
     Win32FileSystem fs_;
+    // What the run asks of the file system: calls that wait for a medium
+    // leave this window answering.
+    AnsweringFileSystem answering_{fs_};
     RunState state_;
     bool running_ = false;
     bool skipErrors_ = false;

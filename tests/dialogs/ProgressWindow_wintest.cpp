@@ -5,6 +5,7 @@
 #include "engine/Format.h"
 #include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/SlowFileSystem.h"
 #include "support/win/TempTree.h"
 #include "ui/DriveUi.h"
 
@@ -301,6 +302,47 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
     posted = false;
     EXPECT_EQ(run({}, true), RunOutcome::cancelled);
     EXPECT_EQ(answers.asked().size(), 1u);
+}
+
+// Escape during a large file's copy is seen before the file ends: its copy
+// is gone before the question comes, Yes leaves the old copy as it was and
+// No copies the file again whole.
+TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
+{
+    const std::string bytes(4 * 65536 + 100, 'n');  // five reads
+    tree.write("src\\gross.txt", bytes, test::FileTimeOf(2024, 1, 1, 0, 0, 0));
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    Win32FileSystem real;
+    test::SlowFileSystem slow(real);
+    int reads = 0;
+    slow.beforeRead = [&](const std::string&) {
+        if (++reads == 2)
+            test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
+    };
+    std::string atQuestion;
+    auto runWith = [&](uint16_t answer) {
+        reads = 0;
+        progress.state() = {};
+        ScriptedAnswerer answers;
+        answers.thenDo(answer, [&] { atQuestion = test::ListNames(dst()); });
+        BackupRun backup(slow, progress, progress.state());
+        RunOutcome outcome = test::RunOneEntry(backup, {src(), "nein", "*.txt", dst()});
+        EXPECT_EQ(answers.asked().size(), 1u);
+        return outcome;
+    };
+
+    EXPECT_EQ(runWith(mrNo), RunOutcome::finished);
+    EXPECT_EQ(atQuestion, test::ListNames(src())) << "no temporary left while asking";
+    EXPECT_EQ(reads, 2 + 5);
+    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == bytes) << "copied whole";
+    EXPECT_EQ(progress.state().savedFiles, 1u);
+
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    EXPECT_EQ(runWith(mrYes), RunOutcome::cancelled);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(test::ReadAll(dst() + "gross.txt"), "alt");
+    EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));
+    EXPECT_EQ(progress.state().savedFiles, 0u);
 }
 
 TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)
