@@ -13,10 +13,18 @@ namespace {
 // Milliseconds between two looks at the queue while a call runs: well
 // inside the five seconds after which Windows counts a thread as hung.
 constexpr DWORD kLookInterval = 250;
+// Milliseconds for which a volume that answered counts as awake, far below
+// the minutes after which disks spin down.
+constexpr DWORD kAwakeFor = 10000;
 
-bool isShare(const std::string& path)
+// The volume a path lies on: "C:" or "\\server\share".
+std::string volumeOf(const std::string& path)
 {
-    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\')
+        return path.substr(0, 2);
+    size_t server = path.find('\\', 2);
+    size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+    return path.substr(0, share);
 }
 
 }  // namespace
@@ -77,11 +85,14 @@ private:
 // is the one that waits for a disk to spin up.
 class AnsweringFileSystem::HeldDirectory : public OpenDirectory {
 public:
-    HeldDirectory(std::unique_ptr<OpenDirectory> real, AnsweringFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
+    HeldDirectory(std::unique_ptr<OpenDirectory> real, std::string directory, AnsweringFileSystem& fs)
+        : real_(std::move(real)), directory_(std::move(directory)), fs_(fs)
+    {
+    }
     uint32_t freeSpace(uint64_t& bytes) override
     {
         uint32_t error = 0;
-        fs_.answering([&] { error = real_->freeSpace(bytes); });
+        fs_.onVolume(directory_, [&] { error = real_->freeSpace(bytes); });
         return error;
     }
     uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
@@ -97,6 +108,7 @@ public:
 
 private:
     std::unique_ptr<OpenDirectory> real_;
+    std::string directory_;
     AnsweringFileSystem& fs_;
 };
 
@@ -111,56 +123,68 @@ void AnsweringFileSystem::answering(const std::function<void()>& call)
     helper_->run(call);
 }
 
-std::unique_ptr<OpenDirectory> AnsweringFileSystem::wrap(std::unique_ptr<OpenDirectory> directory)
+// A volume that answered a moment ago is awake and reachable: only the
+// first call on it and one after a pause go to the helper, whose two thread
+// switches cost more requests to the server than a question to an awake
+// disk.
+void AnsweringFileSystem::onVolume(const std::string& path, const std::function<void()>& call)
+{
+    const std::string volume = volumeOf(path);
+    auto last = answered_.find(volume);
+    if (last != answered_.end() && GetTickCount() - last->second < kAwakeFor)
+        call();
+    else
+        answering(call);
+    answered_[volume] = GetTickCount();
+}
+
+std::unique_ptr<OpenDirectory> AnsweringFileSystem::wrap(std::unique_ptr<OpenDirectory> directory,
+                                                         const std::string& path)
 {
     if (!directory)
         return nullptr;
-    return std::make_unique<HeldDirectory>(std::move(directory), *this);
+    return std::make_unique<HeldDirectory>(std::move(directory), path, *this);
 }
 
 std::unique_ptr<FileListing> AnsweringFileSystem::list(const std::string& directory, uint32_t& error)
 {
     // The first entries come with the call; the rest follow from what it read.
     std::unique_ptr<FileListing> listing;
-    answering([&] { listing = real_.list(directory, error); });
+    onVolume(directory, [&] { listing = real_.list(directory, error); });
     return listing;
 }
 
 uint32_t AnsweringFileSystem::find(const std::string& path, FileEntry& entry)
 {
-    if (!isShare(path))
-        return real_.find(path, entry);
     uint32_t error = 0;
-    answering([&] { error = real_.find(path, entry); });
+    onVolume(path, [&] { error = real_.find(path, entry); });
     return error;
 }
 
 uint32_t AnsweringFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
-    if (!isShare(path))
-        return real_.openRead(path, file);
     uint32_t error = 0;
-    answering([&] { error = real_.openRead(path, file); });
+    onVolume(path, [&] { error = real_.openRead(path, file); });
     return error;
 }
 
 uint32_t AnsweringFileSystem::freeSpace(const std::string& path, uint64_t& bytes)
 {
     uint32_t error = 0;
-    answering([&] { error = real_.freeSpace(path, bytes); });
+    onVolume(path, [&] { error = real_.freeSpace(path, bytes); });
     return error;
 }
 
 std::unique_ptr<OpenDirectory> AnsweringFileSystem::openDirectory(const std::string& directory, uint32_t& error)
 {
     std::unique_ptr<OpenDirectory> held;
-    answering([&] { held = real_.openDirectory(directory, error); });
-    return wrap(std::move(held));
+    onVolume(directory, [&] { held = real_.openDirectory(directory, error); });
+    return wrap(std::move(held), directory);
 }
 
 std::unique_ptr<OpenDirectory> AnsweringFileSystem::makeDirectory(const std::string& directory, uint32_t& error)
 {
-    return wrap(real_.makeDirectory(directory, error));
+    return wrap(real_.makeDirectory(directory, error), directory);
 }
 
 }  // namespace tresorix

@@ -1,7 +1,7 @@
 // A file system whose calls that can block for seconds run on a helper
 // thread: a listing, free space (a sleeping disk spins up), opening a
-// directory, and any open on a share (an unreachable server takes 20 to 60
-// seconds to fail). Meanwhile the calling thread waits in short steps and
+// directory or a file, finding an entry (an unreachable server takes 20 to
+// 60 seconds to fail) — unless the volume answered a moment ago. Meanwhile the calling thread waits in short steps and
 // answers what other threads send it, so Windows never takes a UI thread
 // that waits for the medium for hung. Input stays queued. One call at a
 // time: the caller stays single-threaded, the helper only stands in for it.
@@ -9,8 +9,11 @@
 
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 namespace tresorix {
 
@@ -62,10 +65,13 @@ public:
 private:
     class Helper;
     class HeldDirectory;
-    std::unique_ptr<OpenDirectory> wrap(std::unique_ptr<OpenDirectory> directory);
+    // `call` on the volume of `path`: on the helper unless the volume is awake.
+    void onVolume(const std::string& path, const std::function<void()>& call);
+    std::unique_ptr<OpenDirectory> wrap(std::unique_ptr<OpenDirectory> directory, const std::string& path);
 
     FileSystem& real_;
     std::unique_ptr<Helper> helper_;  // started by the first call it takes
+    std::map<std::string, uint32_t> answered_;  // by volume: when it last answered (GetTickCount)
 };
 
 }  // namespace tresorix
