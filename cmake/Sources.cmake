@@ -54,6 +54,7 @@ set(WIN_SOURCES
     src/ui/ProcessMessages.cpp
     src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
+    src/ui/ValueLabel.cpp
     src/ui/UiError.cpp
     src/ui/Window.cpp
 )

@@ -28,8 +28,8 @@ public:
         BtnCancel, BtnStart,
         kRowCount
     };
-    // The values that change during a run. They are no controls: the
-    // window draws them itself, where their labels would be.
+    // The values that change during a run, each the text of a label of its
+    // own (ValueLabel), which screen readers read.
     enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
 
     // Created hidden and centred. With the main window as owner the progress
@@ -80,22 +80,21 @@ public:
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
-    // What the window shows of a value, and where, in client pixels.
+    // What the window shows of a value, its label, and where, in client pixels.
     const std::string& shownText(Text text) const { return shownText_[text]; }
+    HWND valueLabel(Text text) const { return values_[text]; }
     static RECT textRect(Text text);
 
 protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
     bool onCloseQuery() override;
-    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void setLabel(Text text, std::string value);
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
-    void drawTexts(HDC dc) const;
     void showNow();
     bool onTop() const;
     bool cancelWaiting() const;
@@ -114,6 +113,7 @@ private:
 
     // What the run gave (wanted) and what the window shows (shown).
     std::array<std::string, kTextCount> wantedText_, shownText_;
+    std::array<HWND, kTextCount> values_{};
     std::array<int, kRowCount> wantedPos_{}, shownPos_{};
     bool dirty_ = false;
     bool savedPending_ = false, statusPending_ = false;

@@ -74,15 +74,16 @@ protected:
     // window draws them now.
     std::vector<COLORREF> look(TProgress::Text value, bool onScreen) const
     {
-        RECT client = progress.clientRect(), r = TProgress::textRect(value);
-        HDC window = GetDC(progress.handle());
+        HWND label = progress.valueLabel(value);
+        RECT client = Window(label).clientRect(), r = client;
+        HDC window = GetDC(label);
         HDC dc = CreateCompatibleDC(window);
         HBITMAP bitmap = CreateCompatibleBitmap(window, client.right, client.bottom);
         HGDIOBJ old = SelectObject(dc, bitmap);
         if (onScreen)
             BitBlt(dc, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
         else
-            progress.send(WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+            SendMessageW(label, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
         std::vector<COLORREF> pixels;
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x)
@@ -90,7 +91,7 @@ protected:
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
-        ReleaseDC(progress.handle(), window);
+        ReleaseDC(label, window);
         return pixels;
     }
     int pos(TProgress::Row row) const { return ProgressBar(progress.control(row)).pos(); }
@@ -153,6 +154,18 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         std::string checked, saved;
         bool valuesOnScreen;
         int appMessages;
+        bool nameReadable;
+    };
+    // What a screen reader finds: a child window whose text is the file's
+    // name, read without a message to the busy window.
+    auto readable = [&](const std::wstring& name) {
+        for (HWND child = GetWindow(progress.handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t text[64] = {};
+            InternalGetWindowText(child, text, 64);
+            if (name == text)
+                return true;
+        }
+        return false;
     };
     std::vector<Seen> seen;
     auto painted = [&](TProgress::Row row) { return !GetUpdateRect(progress.control(row), nullptr, FALSE); };
@@ -167,7 +180,7 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
                         text(TProgress::LbFileCtr), text(TProgress::LbCopyFileCtr),
                         onScreen(TProgress::LbFile) && onScreen(TProgress::LbFileCtr) &&
                             onScreen(TProgress::LbCopyFileCtr),
-                        progress.appMessages});
+                        progress.appMessages, readable(L"riesig.txt")});
     };
     EXPECT_EQ(run(), RunOutcome::finished);
     ASSERT_EQ(seen.size(), 5u);
@@ -178,8 +191,10 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         EXPECT_EQ(s.saved, "1");
         EXPECT_TRUE(s.valuesOnScreen) << s.percent;
         EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
+        EXPECT_TRUE(s.nameReadable) << s.percent;
     }
     EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_EQ(Window(progress.control(TProgress::FileProg)).text(), "Datei: 100 %");
     EXPECT_EQ(progress.appMessages, 1) << "the event waited for the next file";
 }
 
