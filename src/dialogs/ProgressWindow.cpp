@@ -8,7 +8,6 @@
 
 #include <iterator>
 #include <utility>
-#include <vector>
 
 namespace tresorix {
 

@@ -3,6 +3,7 @@
 #include "ui/OwnerDrawn.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tresorix {
@@ -18,6 +19,34 @@ std::wstring windowText(HWND hwnd)
     std::wstring text(size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     text.resize(size_t(GetWindowTextW(hwnd, text.data(), int(text.size()))));
     return text;
+}
+
+// `path`, shortened to fit `width` in the DC's font: its last name stays
+// whole, the start keeps the room that is left. What DT_PATH_ELLIPSIS does,
+// done here because Wine's leaves the text wider than the rectangle.
+std::wstring fitPath(HDC dc, const std::wstring& path, int width)
+{
+    auto fits = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+        return size.cx <= width;
+    };
+    if (fits(path))
+        return path;
+    // A directory's path ends in a backslash: its last name is what stays.
+    size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
+    std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
+    // The longest start that fits with the tail: `low` fits, `high` is the
+    // most there is.
+    size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;
+    while (low < high) {
+        size_t middle = (low + high + 1) / 2;
+        if (fits(path.substr(0, middle) + tail))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return path.substr(0, low) + tail;
 }
 
 void paint(HWND hwnd, const ValueLabel& label, HDC dc)
@@ -36,7 +65,7 @@ void paint(HWND hwnd, const ValueLabel& label, HDC dc)
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX);
     } else if (!text.empty()) {
-        text = FitPath(dc, text, r.right - r.left);
+        text = fitPath(dc, text, r.right - r.left);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         // Each character at the place the measuring gave it: Wine draws
@@ -76,33 +105,6 @@ std::optional<LRESULT> valueLabelMessage(HWND hwnd, ValueLabel* label, UINT msg,
 }
 
 }  // namespace
-
-// What DT_PATH_ELLIPSIS does, done here because Wine's leaves the text
-// wider than the rectangle.
-std::wstring FitPath(HDC dc, const std::wstring& path, int width)
-{
-    auto fits = [&](const std::wstring& text) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
-        return size.cx <= width;
-    };
-    if (fits(path))
-        return path;
-    // A directory's path ends in a backslash: its last name is what stays.
-    size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
-    std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
-    // The longest start that fits with the tail: `low` fits, `high` is the
-    // most there is.
-    size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;
-    while (low < high) {
-        size_t middle = (low + high + 1) / 2;
-        if (fits(path.substr(0, middle) + tail))
-            low = middle;
-        else
-            high = middle - 1;
-    }
-    return path.substr(0, low) + tail;
-}
 
 void RegisterValueLabel()
 {

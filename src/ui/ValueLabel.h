@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace tresorix {
 
 inline constexpr wchar_t kValueLabelClass[] = L"TresorixValueLabel";
@@ -17,9 +15,5 @@ inline constexpr DWORD VLS_PATH = 0x0001;
 
 // Registers the window class once per process.
 void RegisterValueLabel();
-
-// `path`, shortened to fit `width` in the DC's font: its last name stays
-// whole, the start keeps the room that is left.
-std::wstring FitPath(HDC dc, const std::wstring& path, int width);
 
 }  // namespace tresorix
