@@ -40,6 +40,7 @@ set(WIN_SOURCES
     src/mainwindow/MainFormSetFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
+    src/platform/AnsweringFileSystem.cpp
     src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
     src/platform/Win32Path.cpp
@@ -57,6 +58,7 @@ set(WIN_SOURCES
     src/ui/ProcessMessages.cpp
     src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
+    src/ui/ValueLabel.cpp
     src/ui/UiError.cpp
     src/ui/Window.cpp
 )

@@ -37,8 +37,8 @@ public:
         BtnCancel, BtnStart,
         kRowCount
     };
-    // The values that change during a run. They are no controls: the
-    // window draws them itself, where their labels would be.
+    // The values that change during a run, each the text of a label of its
+    // own (ValueLabel), which screen readers read.
     enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
 
     // Created hidden and centred. With the main window as owner the progress
@@ -61,7 +61,7 @@ public:
     // once per kPaintInterval, and all of them before a prompt, at the end
     // of a run and on a flush outside a run. During a run what changed is
     // painted at once, also inside a file's block loop, which processes no
-    // events.
+    // events but looks at the queue (keepAnswering).
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -72,6 +72,7 @@ public:
     void setStatusText(const std::string& text) override;
     void bringToFront() override;
     void processMessages() override;
+    bool keepAnswering() override;
     void flush() override;
 
     // Milliseconds between two updates of the window: ten a second look
@@ -83,23 +84,23 @@ public:
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
-    // What the window shows of a value, and where, in client pixels.
+    // What the window shows of a value, its label, and where, in client pixels.
     const std::string& shownText(Text text) const { return shownText_[text]; }
+    HWND valueLabel(Text text) const { return values_[text]; }
     static RECT textRect(Text text);
 
 protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
     bool onCloseQuery() override;
-    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void setLabel(Text text, std::string value);
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
-    void drawTexts(HDC dc) const;
     bool onTop() const;
+    bool cancelWaiting() const;
 
     RunDriver* driver_ = nullptr;
     bool running_ = false;
@@ -107,6 +108,7 @@ private:
 
     // What the run gave (wanted) and what the window shows (shown).
     std::array<std::string, kTextCount> wantedText_, shownText_;
+    std::array<HWND, kTextCount> values_{};
     std::array<int, kRowCount> wantedPos_{}, shownPos_{};
     bool dirty_ = false;
     bool savedPending_ = false, statusPending_ = false;

@@ -58,6 +58,12 @@ public:
     virtual void bringToFront() {}
     // Lets pending window messages through; a handler may cancel the run.
     virtual void processMessages() {}
+    // Where the run would otherwise not look at its queue for a while (a
+    // copy's blocks): answers what other threads send, so Windows never
+    // takes the program for hung, but takes no input and shows no prompt.
+    // True when input waiting there asks to cancel; the next
+    // processMessages() lets it through.
+    virtual bool keepAnswering() { return false; }
     // Paints what the view holds now: before a prompt, at a directory's end.
     virtual void flush() {}
 };
@@ -141,8 +147,9 @@ private:
     // A cancel is the run state's.
     enum class Step { goOn, skip, changeMedium };
     // How a copy ended; a name that appeared sends the file back to the
-    // conflict step.
-    enum class CopyResult { saved, failed, nameAppeared };
+    // conflict step, one interrupted for a cancel waiting in the queue is
+    // gone and asked about.
+    enum class CopyResult { saved, failed, nameAppeared, interrupted };
 
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);

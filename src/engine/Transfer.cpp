@@ -110,7 +110,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         step = checkFreeSpace(target, targetFile, size, existing);
     }
 
-    bool nameAppeared = false;
+    bool nameAppeared = false, interrupted = false;
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
         // Once the old copy is gone to make room, nothing may come between
@@ -129,6 +129,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
             noteCopied(sourceFile, copied);
         }
         nameAppeared = result == CopyResult::nameAppeared;
+        interrupted = result == CopyResult::interrupted;
     }
     // A file that took the target's name since the conflict step goes back
     // to that step, once.
@@ -137,6 +138,13 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     view_.setSaved(state_.savedFiles, state_.savedBytes);
     if (in)
         in->close();
+    if (interrupted) {
+        // Nothing of the copy is held while the user is asked; unless the
+        // answer ends the run, the file is handed over again from its start.
+        releaseTargetDir();
+        view_.processMessages();
+        return !state_.cancelled();
+    }
     return step == Step::changeMedium || nameAppeared;
 }
 
@@ -372,6 +380,13 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         // A short read is the end of the file; it saves asking once more.
         if (shortBy != 0 || (got < kBufferSize && copied >= size))
             break;
+        // A copy whose old one made room for it is finished all the same.
+        const bool cancelWaits = view_.keepAnswering();
+        if (cancelWaits && !(existing.previous && !existing.replace)) {
+            out->close();
+            removeOwnCopy(tempFile);
+            return CopyResult::interrupted;
+        }
     }
 
     if (!failed && shortBy == 0) {

@@ -75,7 +75,7 @@ RunOutcome RunController::start(RunSettings& settings)
         if (backup) {
             outcome = backup(settings);
         } else {
-            BackupRun run(fs_, view, state_);
+            BackupRun run(answering_, view, state_);
             outcome = run.BackUpStart(settings);
         }
     } catch (...) {

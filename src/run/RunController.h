@@ -7,6 +7,7 @@
 
 #include "dialogs/ProgressWindow.h"
 #include "engine/Backup.h"
+#include "platform/AnsweringFileSystem.h"
 #include "platform/Win32FileSystem.h"
 #include "run/RunLogFile.h"
 #include "ui/Prompts.h"
@@ -102,6 +103,9 @@ private:
 
     RunSwitches switches_;
     Win32FileSystem fs_;
+    // What the run asks of the file system: calls that wait for a medium
+    // leave the windows answering.
+    AnsweringFileSystem answering_{fs_};
     RunState state_;
     std::unique_ptr<RunLogFile> logFile_;
     std::unique_ptr<RunLog> log_;

@@ -3,6 +3,7 @@
 #include "platform/TextConv.h"
 #include "ui/Gauge.h"
 #include "ui/ToolButton.h"
+#include "ui/ValueLabel.h"
 
 #include <algorithm>
 #include <exception>
@@ -32,6 +33,7 @@ void initControls()
         InitCommonControlsEx(&icc);
         RegisterGauge();
         RegisterToolButton();
+        RegisterValueLabel();
         return true;
     }();
     (void)done;
@@ -184,7 +186,9 @@ void Form::createControl(int index)
     if (row.kind == Kind::comboBox)
         height += ScaleToDpi(200);  // a combo box's height includes its drop-down list
 
-    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(row.caption ? row.caption : "").c_str(), style,
+    // A tool button shows no caption; its hint is its accessible name.
+    const char* caption = row.kind == Kind::toolButton && row.hint ? row.hint : row.caption;
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(caption ? caption : "").c_str(), style,
                                 ScaleToDpi(row.left), ScaleToDpi(row.top), ScaleToDpi(row.width), height, hwnd_,
                                 HMENU(INT_PTR(kFirstControlId + index)), GetModuleHandleW(nullptr), nullptr);
     controls_[size_t(index)] = requireWindow(hwnd, std::string("Das Steuerelement \"") + (row.name ? row.name : "") + "\"");

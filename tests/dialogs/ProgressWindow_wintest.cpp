@@ -8,6 +8,7 @@
 #include "engine/Format.h"
 #include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/SlowFileSystem.h"
 #include "support/win/TempTree.h"
 #include "ui/DriveUi.h"
 
@@ -83,15 +84,16 @@ protected:
     // window draws them now.
     std::vector<COLORREF> look(TProgress::Text value, bool onScreen) const
     {
-        RECT client = progress.clientRect(), r = TProgress::textRect(value);
-        HDC window = GetDC(progress.handle());
+        HWND label = progress.valueLabel(value);
+        RECT client = Window(label).clientRect(), r = client;
+        HDC window = GetDC(label);
         HDC dc = CreateCompatibleDC(window);
         HBITMAP bitmap = CreateCompatibleBitmap(window, client.right, client.bottom);
         HGDIOBJ old = SelectObject(dc, bitmap);
         if (onScreen)
             BitBlt(dc, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
         else
-            progress.send(WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+            SendMessageW(label, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
         std::vector<COLORREF> pixels;
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x)
@@ -99,7 +101,7 @@ protected:
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
-        ReleaseDC(progress.handle(), window);
+        ReleaseDC(label, window);
         return pixels;
     }
     int pos(TProgress::Row row) const { return ProgressBar(progress.control(row)).pos(); }
@@ -163,6 +165,18 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         std::string checked, saved;
         bool valuesOnScreen;
         int appMessages;
+        bool nameReadable;
+    };
+    // What a screen reader finds: a child window whose text is the file's
+    // name, read without a message to the busy window.
+    auto readable = [&](const std::wstring& name) {
+        for (HWND child = GetWindow(progress.handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t text[64] = {};
+            InternalGetWindowText(child, text, 64);
+            if (name == text)
+                return true;
+        }
+        return false;
     };
     std::vector<Seen> seen;
     auto painted = [&](TProgress::Row row) { return !GetUpdateRect(progress.control(row), nullptr, FALSE); };
@@ -177,7 +191,7 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
                         text(TProgress::LbFileCtr), text(TProgress::LbCopyFileCtr),
                         onScreen(TProgress::LbFile) && onScreen(TProgress::LbFileCtr) &&
                             onScreen(TProgress::LbCopyFileCtr),
-                        progress.appMessages});
+                        progress.appMessages, readable(L"riesig.txt")});
     };
     EXPECT_EQ(run(), RunOutcome::finished);
     ASSERT_EQ(seen.size(), 5u);
@@ -188,8 +202,10 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         EXPECT_EQ(s.saved, "1");
         EXPECT_TRUE(s.valuesOnScreen) << s.percent;
         EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
+        EXPECT_TRUE(s.nameReadable) << s.percent;
     }
     EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_EQ(Window(progress.control(TProgress::FileProg)).text(), "Datei: 100 %");
     EXPECT_EQ(progress.appMessages, 1) << "the event waited for the next file";
 }
 
@@ -312,6 +328,47 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
     posted = false;
     EXPECT_EQ(run({}, true), RunOutcome::cancelled);
     EXPECT_EQ(answers.asked().size(), 1u);
+}
+
+// Escape during a large file's copy is seen before the file ends: its copy
+// is gone before the question comes, Yes leaves the old copy as it was and
+// No copies the file again whole.
+TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
+{
+    const std::string bytes(4 * 65536 + 100, 'n');  // five reads
+    tree.write("src\\gross.txt", bytes, test::FileTimeOf(2024, 1, 1, 0, 0, 0));
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    Win32FileSystem real;
+    test::SlowFileSystem slow(real);
+    int reads = 0;
+    slow.beforeRead = [&](const std::string&) {
+        if (++reads == 2)
+            test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
+    };
+    std::string atQuestion;
+    auto runWith = [&](uint16_t answer) {
+        reads = 0;
+        controller.state() = {};
+        ScriptedAnswerer answers;
+        answers.thenDo(answer, [&] { atQuestion = test::ListNames(dst()); });
+        BackupRun backup(slow, progress, controller.state());
+        RunOutcome outcome = test::RunOneEntry(backup, {src(), "nein", "*.txt", dst()});
+        EXPECT_EQ(answers.asked().size(), 1u);
+        return outcome;
+    };
+
+    EXPECT_EQ(runWith(mrNo), RunOutcome::finished);
+    EXPECT_EQ(atQuestion, test::ListNames(src())) << "no temporary left while asking";
+    EXPECT_EQ(reads, 2 + 5);
+    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == bytes) << "copied whole";
+    EXPECT_EQ(controller.state().savedFiles, 1u);
+
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    EXPECT_EQ(runWith(mrYes), RunOutcome::cancelled);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(test::ReadAll(dst() + "gross.txt"), "alt");
+    EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));
+    EXPECT_EQ(controller.state().savedFiles, 0u);
 }
 
 TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)
