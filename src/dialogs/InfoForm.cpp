@@ -201,7 +201,9 @@ bool Tinfo::linkMessage(HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
     case WM_KEYDOWN:
         if (wp != VK_RETURN && wp != VK_SPACE)
             return false;
-        onCommand(rowOf(link), STN_CLICKED);
+        // A key held down opens the link once, not once per repeat.
+        if (!(lp & (1 << 30)))
+            onCommand(rowOf(link), STN_CLICKED);
         return true;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
