@@ -48,6 +48,10 @@ constexpr ControlRow kLayout[] = {
     {"ToolLine", Kind::line, "", nullptr, 0, kToolLineTop, 541, 2},
     {"BtnStdZiel", Kind::button, " &Standardziel :",
      "Klicken Sie hier, um das Standardziel für die Datensicherung auszuwählen", kMargin, kStdZielTop, 108, 24},
+    // The box's name for screen readers, which take the button beside it for
+    // no label: a hidden static right before it in z-order. Sized, so that
+    // nothing measures its text at start-up.
+    {"LbStdZielBox", Kind::label, "Standardziel", nullptr, 116, kStdZielTop + 1, 1, 1, rowHidden},
     {"StdZielBox", Kind::comboBox, "", kStdZielHint, 116, kStdZielTop + 1, 421, 21},
     {"Liste", Kind::listView, "", nullptr, kMargin, kListeTop, 533, 150, 0, 0, LVS_SINGLESEL},
     {"BackUpMode", Kind::groupBox, " wenn die Zieldatei bereits vorhanden ist ... ", nullptr, kMargin, 220, 241, 92},

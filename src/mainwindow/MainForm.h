@@ -71,7 +71,7 @@ public:
         BtnConnect, BtnDisconnect, Bevel4,
         BtnInfo, Bevel5,
         BtnEnde, ToolLine,
-        BtnStdZiel, StdZielBox, Liste,
+        BtnStdZiel, LbStdZielBox, StdZielBox, Liste,
         BackUpMode, Mode0, Mode1, Mode2, Mode3,
         WinAutoLoad, AutoStart, AutoClose,
         Label1, Label2, LbBlindLabel,

@@ -138,8 +138,13 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
         wc.hInstance = instance;
         // The program's icon, except on dialog frames: there Wine would
         // draw it in the caption, where Windows draws none.
-        if (!(info.exStyle & WS_EX_DLGMODALFRAME))
+        // The small one is loaded at its own size: scaled down from the large
+        // one, the title bar and Alt+Tab would show a blurred picture.
+        if (!(info.exStyle & WS_EX_DLGMODALFRAME)) {
             wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+            wc.hIconSm = HICON(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+        }
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
         wc.lpszClassName = info.className;
