@@ -279,9 +279,9 @@ bool TProgress::keepAnswering()
 {
     updateIfDue();
     uint32_t now = ticks_();
-    if (!pumpNow_ && now - lastPump_ < kPumpInterval)
+    if (!pumpNow_ && now - lastAnswer_ < kAnswerInterval)
         return false;
-    lastPump_ = now;
+    lastAnswer_ = now;
     // A look that removes nothing still answers what other threads send
     // (screen readers, the shell's hung check) and tells Windows that the
     // thread is alive. Input stays queued for the next processMessages(),

@@ -81,6 +81,11 @@ public:
     static constexpr uint32_t kPaintInterval = 100;
     // Milliseconds between two looks at the message queue during a run.
     static constexpr uint32_t kPumpInterval = 10;
+    // Milliseconds between two looks at the queue inside a file's copy:
+    // Windows counts a thread as hung after five seconds without one, and a
+    // cancel should be seen within a second; each look costs Wine several
+    // requests to the server.
+    static constexpr uint32_t kAnswerInterval = 250;
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
@@ -116,7 +121,7 @@ private:
     std::string statusText_;
 
     std::function<uint32_t()> ticks_;
-    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0;
+    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0, lastAnswer_ = 0;
     bool updateNow_ = true, checkRaiseNow_ = true, pumpNow_ = true;
 };
 
