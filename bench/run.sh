@@ -235,4 +235,24 @@ RF=$(over real-exe-full real-xcopy-full)
 RU=$(over real-exe-same real-xcopy-same)
 S=$(over start-exe start-xcopy)
 FL=$(over start-exe start-floor)
-echo "bench: full $F unchanged $U large $L memory $M real-full $RF real-unchanged $RU start $S floor $FL"
+# What the window adds to the copying: the program's time less its own empty
+# start, over the engine's (net, the largest over the full-run trees and the
+# large files) and over xcopy's on the large files (large-net).
+minus_start() {  # RESULT: its median less the empty start's, or nothing
+    [ -f "$work/$1.res" ] && [ -f "$work/start-exe.res" ] || return 0
+    echo "$(median $1.res 1) - $(median start-exe.res 1)" | bc -l
+}
+net_over() {  # PROGRAM-RESULT OTHER-RESULT
+    local n
+    n=$(minus_start "$1")
+    [ -n "$n" ] && [ -f "$work/$2.res" ] && ratio "$n" "$(median $2.res 1)"
+}
+NET=-
+for t in real doc full large; do
+    r=$(net_over $t-exe-full $t-trx-full) || true
+    [ -n "$r" ] || continue
+    if [ "$NET" = - ] || [ "$(echo "$r > $NET" | bc -l)" = 1 ]; then NET=$r; fi
+    echo "  $t: (program - empty start)/engine $r"
+done
+LN=$(net_over large-exe-full large-xcopy-full) || true
+echo "bench: full $F unchanged $U large $L memory $M real-full $RF real-unchanged $RU start $S floor $FL net $NET large-net ${LN:--}"

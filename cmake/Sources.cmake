@@ -14,6 +14,8 @@ set(CORE_SOURCES
     src/engine/Versions.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp
+    src/platform/DeviceName.cpp
+    src/platform/TextConv.cpp
     src/set/BackupSet.cpp
     src/set/CommandLine.cpp
     src/set/Filters.cpp
@@ -38,11 +40,14 @@ set(WIN_SOURCES
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
     src/mainwindow/MainFormSetFile.cpp
-    src/mainwindow/RunLogFile.cpp
     src/mainwindow/Startup.cpp
     src/mainwindow/TargetBox.cpp
-    src/platform/TextConv.cpp
+    src/platform/AnsweringFileSystem.cpp
+    src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
+    src/platform/Win32Path.cpp
+    src/run/RunController.cpp
+    src/run/RunLogFile.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
@@ -55,6 +60,7 @@ set(WIN_SOURCES
     src/ui/ProcessMessages.cpp
     src/ui/Subclass.cpp
     src/ui/ToolButton.cpp
+    src/ui/ValueLabel.cpp
     src/ui/UiError.cpp
     src/ui/Window.cpp
 )

@@ -1,12 +1,11 @@
-// Program main: creates the main window, links it with the progress window
-// and the dialogs (each made when first needed), shows the main window and
-// runs the message loop.
+// Program main: creates the main window, links it with the dialogs (each
+// made when first needed), shows the main window and runs the message loop.
+// The process ends with the exit code that the run log names.
 #include "dialogs/DirWahl.h"
 #include "dialogs/FilterForm.h"
 #include "dialogs/InfoForm.h"
 #include "dialogs/MdForm.h"
 #include "dialogs/ZielWahl.h"
-#include "dialogs/ProgressWindow.h"
 #include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/TargetBox.h"
@@ -20,6 +19,7 @@
 #include <ole2.h>
 #include <shobjidl.h>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,29 +41,16 @@ public:
         return *dialog_;
     }
     Dialog* operator->() { return &**this; }
-    bool made() const { return dialog_ != nullptr; }
 
 private:
     std::function<std::unique_ptr<Dialog>()> make_;
     std::unique_ptr<Dialog> dialog_;
 };
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+// The windows, the start-up and the message loop; ends the process.
+[[noreturn]] void runProgram()
 {
     using namespace tresorix;
-
-    // No system box "kein Datenträger" for an empty card reader or DVD drive:
-    // the program asks in its own words, and an unattended run must never
-    // wait on a box nobody sees. First, before anything can touch a drive.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    // The shell's folder and file dialogs and its notifications expect an
-    // apartment on this thread.
-    OleInitialize(nullptr);
-    // The name the shell shows and groups the program's windows under.
-    SetCurrentProcessExplicitAppUserModelID(L"Tresorix");
-    InstallMessageDialog();
 
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
@@ -77,25 +64,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     OnDemand<TFilterForm> filterForm([] { return std::make_unique<TFilterForm>(); });
     OnDemand<Tinfo> info([] { return std::make_unique<Tinfo>(); });
 
-    // The progress window, made with the first run, owns the run state from
-    // then on; the main window's close query cancels a running backup
-    // through it.
-    OnDemand<TProgress> progress([&] {
-        auto window = std::make_unique<TProgress>(mForm.handle());
-        mForm.setRunState(window->state());
-        return window;
-    });
-    mForm.links.startRun = [&](const RunSettings& settings) {
-        return progress->BtnStartClick(settings, mForm, [&](bool enabled) { mForm.SetStatus(enabled); });
-    };
     // The settings file and the registry are written by now. Unless a run
     // still has to end and write its record, nothing is left to do: taken
     // down window by window, the program would cost Wine some hundreds of
-    // server requests that ending the process spares.
+    // server requests that ending the process spares. A run that goes on
+    // decides the code only when it ends, after the loop.
     mForm.links.closed = [&] {
-        if (!progress.made() || !progress->running())
-            ExitProcess(UINT(mForm.exitCode()));
-        PostQuitMessage(mForm.exitCode());
+        if (!mForm.run().running())
+            ExitProcess(UINT(mForm.run().exitCode()));
+        PostQuitMessage(0);
     };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
         if (zielwahl->Pick(proposal) != mrOk)
@@ -114,6 +91,32 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     mForm.links.editEntry = [&](bool newEntry) { EditEntry(mForm, *dirWahl, newEntry); };
 
     mForm.FormShow();
-    int exitCode = RunMessageLoop();
-    ExitProcess(UINT(exitCode));
+    RunMessageLoop();
+    ExitProcess(UINT(mForm.run().exitCode()));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    using namespace tresorix;
+
+    // No system box "kein Datenträger" for an empty card reader or DVD drive:
+    // the program asks in its own words, and an unattended run must never
+    // wait on a box nobody sees. First, before anything can touch a drive.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The shell's folder and file dialogs and its notifications expect an
+    // apartment on this thread.
+    OleInitialize(nullptr);
+    // The name the shell shows and groups the program's windows under.
+    SetCurrentProcessExplicitAppUserModelID(L"Tresorix");
+    InstallMessageDialog();
+
+    // A window that cannot be made is said in words, never a silent end.
+    try {
+        runProgram();
+    } catch (const std::exception& e) {
+        ShowMessageDialog(PromptKind::info, e.what(), btnOK);
+    }
+    ExitProcess(kExitNothingRan);
 }

@@ -24,16 +24,23 @@ namespace {
 // files shows at once, without an insert per name.
 constexpr DWORD kFileListStyle = LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_OWNERDATA;
 
+// The Lb... rows name the input after them for screen readers: hidden
+// statics, which the system's accessibility layer takes as the label of the
+// next control in z-order, visible or not.
 constexpr ControlRow kLayout[] = {
+    {"LbFilterComboBox", Kind::label, "Dateifilter", nullptr, 8, 8, 1, 1, rowHidden},
     {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"LbDriveComboBox", Kind::label, "Laufwerk", nullptr, 8, 38, 1, 1, rowHidden},
     {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, 0, CBS_DROPDOWNLIST},
     {"DirView", Kind::label, "", nullptr, 8, 66, 209, 196, rowHidden},
     {"BtnNeuerFilter", Kind::button, "&Neuen Filter anlegen", "Hier klicken, um einen neuen Dateifilter anzulegen",
      225, 37, 209, 23},
+    {"LbFileList", Kind::label, "Dateien", nullptr, 225, 66, 1, 1, rowHidden},
     {"FileList", Kind::listView, "", nullptr, 225, 66, 209, 196, 0, 0, kFileListStyle},
     {"MitSubDirs", Kind::checkBox, " mit &Unterverzeichnissen sichern ",
      "wenn ausgewählt, werden Dateien in Unterverzeichnissen des Quellverzeichnisses mit verarbeitet", 8, 268, 209,
      17},
+    {"LbZielBox", Kind::label, "Ziel", nullptr, 89, 298, 1, 1, rowHidden},
     {"ZielBox", Kind::comboBox, "", nullptr, 89, 298, 345, 21},
     {"MitLw", Kind::checkBox, " &Laufwerksbuchstabe übernehmen",
      "wenn ausgewählt, wird der Laufwerksbuchstabe in den Backup-Pfad übernommen", 8, 330, 260, 17},

@@ -38,8 +38,8 @@ class TDirWahl : public Form {
 public:
     // Layout rows, in table (and tab) order.
     enum Row {
-        FilterComboBox, DriveComboBox, DirView, BtnNeuerFilter, FileList, MitSubDirs,
-        ZielBox, MitLw, PfadAnlegen, BtnOk, BtnCancel, BtnZielWahl, LbFileCtr,
+        LbFilterComboBox, FilterComboBox, LbDriveComboBox, DriveComboBox, DirView, BtnNeuerFilter, LbFileList,
+        FileList, MitSubDirs, LbZielBox, ZielBox, MitLw, PfadAnlegen, BtnOk, BtnCancel, BtnZielWahl, LbFileCtr,
         kRowCount
     };
 

@@ -18,6 +18,8 @@ constexpr const char* kWebHint = "Homepage besuchen";
 // Every label notifies, so that the mouse over a plain label stays with the
 // label and does not reach the form's background handler.
 constexpr DWORD kText = SS_NOTIFY | SS_NOPREFIX;
+// The links are tab stops too, so the keyboard reaches them.
+constexpr DWORD kLink = kText | WS_TABSTOP;
 
 constexpr ControlRow kLayout[] = {
     {"Image1", Kind::label, "", kWebHint, 8, 8, 75, 200, 0, 0, SS_OWNERDRAW | SS_NOTIFY},
@@ -28,9 +30,9 @@ constexpr ControlRow kLayout[] = {
     {"Label4", Kind::label, "Autor :", nullptr, 88, 104, 50, 14, 0, 0, kText | SS_RIGHT},
     {"Label10", Kind::label, "Das Tresorix-Team", nullptr, 142, 104, 0, 0, 0, 0, kText},
     {"Label7", Kind::label, "mail :", nullptr, 88, 122, 50, 14, 0, 0, kText | SS_RIGHT},
-    {"Label5", Kind::label, kInfoMail, "email senden", 142, 122, 0, 0, 0, 0, kText},
+    {"Label5", Kind::label, kInfoMail, "email senden", 142, 122, 0, 0, 0, 0, kLink},
     {"Label8", Kind::label, "internet :", nullptr, 88, 140, 50, 14, 0, 0, kText | SS_RIGHT},
-    {"Label6", Kind::label, "www.example.org", kWebHint, 142, 140, 0, 0, 0, 0, kText},
+    {"Label6", Kind::label, "www.example.org", kWebHint, 142, 140, 0, 0, 0, 0, kLink},
     {"Label9", Kind::label, "Mit Dank an alle Tester.", nullptr, 94, 162, 0, 0, 0, 0, kText},
     {"BtnSchliessen", Kind::button, "&OK", nullptr, 166, 188, 75, 23, rowDefault | rowCancel, mrOk},
 };
@@ -88,8 +90,8 @@ Tinfo::Tinfo()
     setFont(Label5, linkFont());
     setFont(Label6, linkFont());
     for (int row : {Image1, Label5, Label6})
-        SubclassControl(control(row), [this](HWND link, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-            return linkMessage(link, msg, result);
+        SubclassControl(control(row), [this](HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+            return linkMessage(link, msg, wp, lp, result);
         });
     centerOnScreen();
 }
@@ -184,9 +186,41 @@ bool Tinfo::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     return false;
 }
 
-bool Tinfo::linkMessage(HWND link, UINT msg, LRESULT& result)
+bool Tinfo::linkMessage(HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
     switch (msg) {
+    case WM_GETDLGCODE: {
+        // Enter and Space belong to the focused link, not to the dialog's
+        // default button.
+        auto* key = reinterpret_cast<const MSG*>(lp);
+        result = CallControl(link, msg, wp, lp);
+        if (key && key->message == WM_KEYDOWN && (key->wParam == VK_RETURN || key->wParam == VK_SPACE))
+            result |= DLGC_WANTMESSAGE;
+        return true;
+    }
+    case WM_KEYDOWN:
+        if (wp != VK_RETURN && wp != VK_SPACE)
+            return false;
+        // A key held down opens the link once, not once per repeat.
+        if (!(lp & (1 << 30)))
+            onCommand(rowOf(link), STN_CLICKED);
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(link, nullptr, TRUE);
+        return false;
+    case WM_PAINT: {
+        // A static draws no focus; the link shows it as a button would,
+        // unless the keyboard has not been used in this window yet.
+        result = CallControl(link, msg, wp, lp);
+        if (GetFocus() == link && !(SendMessageW(link, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+            RECT r = Window(link).clientRect();
+            HDC dc = GetDC(link);
+            DrawFocusRect(dc, &r);
+            ReleaseDC(link, dc);
+        }
+        return true;
+    }
     case WM_SETCURSOR:
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         result = TRUE;

@@ -41,7 +41,7 @@ protected:
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    bool linkMessage(HWND link, UINT msg, LRESULT& result);
+    bool linkMessage(HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void setLinkColors(COLORREF mail, COLORREF web);
     void drawPicture(const DRAWITEMSTRUCT& item) const;
     void setFont(int row, HFONT font);

@@ -4,10 +4,10 @@
 #include "platform/TextConv.h"
 #include "ui/Prompts.h"
 #include "ui/ProcessMessages.h"
+#include "ui/ValueLabel.h"
 
 #include <iterator>
 #include <utility>
-#include <vector>
 
 namespace tresorix {
 
@@ -15,13 +15,11 @@ namespace {
 
 constexpr ControlRow kLayout[] = {
     {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
-    {"FileProg", Kind::progressBar, "", nullptr, 8, 24, 409, 17, rowBold},
+    {"FileProg", Kind::progressBar, "Datei", nullptr, 8, 24, 409, 17, rowBold},
     {"Label2", Kind::label, "von:", nullptr, 8, 48, 0, 0},
-    {"DirProg", Kind::progressBar, "", nullptr, 8, 64, 409, 17, rowBold},
+    {"DirProg", Kind::progressBar, "Verzeichnis", nullptr, 8, 64, 409, 17, rowBold},
     {"Label3", Kind::label, "nach:", nullptr, 8, 88, 0, 0},
-    // As wide as their text they would reach into the counters beside them
-    // and cover their first pixels: the window draws the counters before its
-    // labels paint themselves.
+    // As wide as their text they would reach into the counters beside them.
     {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 112, 0},
     {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 112, 0},
     {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
@@ -29,17 +27,14 @@ constexpr ControlRow kLayout[] = {
 };
 static_assert(std::size(kLayout) == TProgress::kRowCount);
 
-// Where the window draws the values (drawTexts), pixels at 96 dpi. Under
-// Wine a label of their own would cost each value about a dozen round trips
-// to the server whenever it changes; drawn here, they share one paint. Each
-// reaches up to its right-hand neighbour, so a long name is cut at the edge,
-// not wrapped.
+// Where the values stand, pixels at 96 dpi. Each reaches up to its
+// right-hand neighbour, so a long name is cut at the edge, not wrapped.
 struct TextPlace {
     int left, top, width;
     bool bold;
     // A path too long for its place keeps its start and its last part, with
-    // the ellipsis in the middle (fitPath), where a cut at the edge would
-    // hide the mask or the directory that tells one line from the next.
+    // the ellipsis in the middle, where a cut at the edge would hide the
+    // mask or the directory that tells one line from the next.
     bool path;
 };
 constexpr TextPlace kTextPlaces[] = {
@@ -54,35 +49,6 @@ constexpr TextPlace kTextPlaces[] = {
 constexpr int kTextHeight = 13;
 static_assert(std::size(kTextPlaces) == TProgress::kTextCount);
 
-// The path with "..." in its middle, so that it fits `width` in the DC's
-// font: its last name stays whole, the start keeps the room that is left.
-// What DT_PATH_ELLIPSIS does, done here because Wine's leaves the text
-// wider than the rectangle.
-std::wstring fitPath(HDC dc, const std::wstring& path, int width)
-{
-    auto fits = [&](const std::wstring& text) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
-        return size.cx <= width;
-    };
-    if (fits(path))
-        return path;
-    // A directory's path ends in a backslash: its last name is what stays.
-    size_t slash = path.size() > 1 ? path.rfind(L'\\', path.size() - 2) : std::wstring::npos;
-    std::wstring tail = L"..." + (slash == std::wstring::npos ? std::wstring() : path.substr(slash));
-    // The longest start that fits with the tail: `low` fits, `high` is the
-    // most there is.
-    size_t low = 0, high = slash == std::wstring::npos ? path.size() : slash;
-    while (low < high) {
-        size_t middle = (low + high + 1) / 2;
-        if (fits(path.substr(0, middle) + tail))
-            low = middle;
-        else
-            high = middle - 1;
-    }
-    return path.substr(0, low) + tail;
-}
-
 constexpr TProgress::Row kBars[] = {TProgress::FileProg, TProgress::DirProg};
 
 }  // namespace
@@ -91,9 +57,17 @@ TProgress::TProgress(HWND owner) : ticks_([] { return uint32_t(GetTickCount()); 
 {
     // A single border and a caption without any title-bar button.
     FormInfo info{kProgressClass, " Backup wird ausgeführt ...", 429, 150, WS_POPUP | WS_CAPTION, 0};
-    if (!create(info, kLayout, owner))
-        return;
+    create(info, kLayout, owner);
     setKeyPreview(true);
+    for (int i = 0; i < kTextCount; ++i) {
+        const RECT r = textRect(Text(i));
+        const DWORD style = WS_CHILD | WS_VISIBLE | (kTextPlaces[i].path ? VLS_PATH : 0);
+        values_[size_t(i)] = requireWindow(CreateWindowExW(0, kValueLabelClass, L"", style, r.left, r.top,
+                                                           r.right - r.left, r.bottom - r.top, handle(), nullptr,
+                                                           GetModuleHandleW(nullptr), nullptr),
+                                           "Die Anzeige eines Wertes");
+        SendMessageW(values_[size_t(i)], WM_SETFONT, WPARAM(FormFont(kTextPlaces[i].bold)), FALSE);
+    }
     ProgressBar dir(control(DirProg));
     dir.setTextColor(RGB(255, 255, 255));
     // White on the default white background would vanish below 50 %.
@@ -108,63 +82,31 @@ void TProgress::setTickSource(std::function<uint32_t()> ticks)
     ticks_ = std::move(ticks);
 }
 
-RunOutcome TProgress::BtnStartClick(const RunSettings& settings, RunView& mainStatus,
-                                    std::function<void(bool)> setStatus)
+void TProgress::beginRun(RunView* mainStatus)
 {
-    if (running_)
-        return RunOutcome::cancelled;
     running_ = true;
-    mainStatus_ = &mainStatus;
-    setStatus_ = std::move(setStatus);
-    skipErrors_ = settings.skipErrors;
-    log_ = settings.log;
+    mainStatus_ = mainStatus;
     updateNow_ = checkRaiseNow_ = pumpNow_ = true;
+    show(true);
+}
 
-    auto finish = [this] {
-        SetPromptHandler(std::move(previousPrompt_));
-        showNow();
-        if (setStatus_)
-            setStatus_(true);
-        show(false);
-        running_ = false;
-        log_ = nullptr;
-        mainStatus_ = nullptr;
-        setStatus_ = nullptr;
-    };
-    // Every prompt of the run shows the latest values behind it.
-    previousPrompt_ = SetPromptHandler([this](PromptKind kind, const std::string& text, ButtonSet buttons) {
-        showNow();
-        return previousPrompt_ ? previousPrompt_(kind, text, buttons) : uint16_t{mrCancel};
-    });
-    try {
-        if (setStatus_)
-            setStatus_(false);
-        show(true);
-        BackupRun run(fs_, *this, state_);
-        RunOutcome outcome = run.BackUpStart(settings);
-        finish();
-        return outcome;
-    } catch (...) {
-        finish();
-        throw;
-    }
+void TProgress::endRun()
+{
+    showNow();
+    running_ = false;
+    mainStatus_ = nullptr;
 }
 
 void TProgress::BtnCancelClick()
 {
     if (!Window(control(BtnCancel)).enabled())
         return;
-    // With /SKIPERRORS the question, too, is answered without a box.
-    const bool unattended = running_ && skipErrors_;
-    const uint16_t answer = unattended ? uint16_t(mrYes) : AskConfirm("Backup abbrechen ?", btnYes | btnNo);
-    if (log_)
-        log_->prompt("Backup abbrechen ?", answer == mrYes ? "Ja" : "Nein", unattended);
+    const char* question = "Backup abbrechen ?";
+    const uint16_t answer = driver_ ? driver_->askAboutRun(question) : AskConfirm(question, btnYes | btnNo);
     if (answer != mrYes)
         return;
-    // Whatever the last prompt gave, the run ends.
-    state_.cancel();
-    if (setStatus_)
-        setStatus_(true);
+    if (driver_)
+        driver_->cancelRun();
     show(false);
 }
 
@@ -193,65 +135,12 @@ bool TProgress::onCloseQuery()
     return false;
 }
 
-bool TProgress::onMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
-{
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle(), &ps);
-        drawTexts(dc);
-        EndPaint(handle(), &ps);
-    } else if (msg == WM_PRINTCLIENT) {
-        drawTexts(HDC(wp));
-    } else {
-        return false;
-    }
-    result = 0;
-    return true;
-}
-
 RECT TProgress::textRect(Text text)
 {
     // As a control of the layout table would be placed.
     const TextPlace& place = kTextPlaces[text];
     int left = ScaleToDpi(place.left), top = ScaleToDpi(place.top);
     return {left, top, left + ScaleToDpi(place.width), top + ScaleToDpi(kTextHeight)};
-}
-
-void TProgress::drawTexts(HDC dc) const
-{
-    for (int i = 0; i < kTextCount; ++i) {
-        // Only what is to be painted: a path is measured again at each draw.
-        RECT r = textRect(Text(i));
-        if (!RectVisible(dc, &r))
-            continue;
-        const TextPlace& place = kTextPlaces[i];
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        HGDIOBJ font = SelectObject(dc, FormFont(place.bold));
-        std::wstring text = Widen(shownText_[i]);
-        if (!place.path) {
-            // In the colours and the way a static label draws itself, so it
-            // looks as the captions beside it: "&" is no mnemonic, and
-            // without word breaks a long name is cut at the edge.
-            SetBkMode(dc, OPAQUE);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX);
-        } else {
-            text = fitPath(dc, text, r.right - r.left);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            // Each character at the place the measuring gave it: Wine draws
-            // some glyphs wider than it measures them, which would push the
-            // end out.
-            std::vector<int> ends(text.size()), steps(text.size());
-            SIZE size{};
-            GetTextExtentExPointW(dc, text.c_str(), int(text.size()), 0, nullptr, ends.data(), &size);
-            for (size_t c = 0; c < text.size(); ++c)
-                steps[c] = ends[c] - (c ? ends[c - 1] : 0);
-            ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &r, text.c_str(), UINT(text.size()), steps.data());
-        }
-        SelectObject(dc, font);
-    }
 }
 
 void TProgress::setLabel(Text text, std::string value)
@@ -339,23 +228,15 @@ void TProgress::apply()
     lastUpdate_ = ticks_();
     updateNow_ = false;
     dirty_ = false;
-    // Only the places of the values that changed are drawn again, all in one
-    // paint of this window; a region, not their bounding rectangle, which
-    // would take in the bars and captions between them.
-    HRGN changed = CreateRectRgn(0, 0, 0, 0);
+    // Each value that changed is kept by its label, which is painted with
+    // the window's next paint: one request each.
     bool any = false;
     for (int i = 0; i < kTextCount; ++i)
         if (shownText_[i] != wantedText_[i]) {
             shownText_[i] = wantedText_[i];
-            RECT r = textRect(Text(i));
-            HRGN place = CreateRectRgnIndirect(&r);
-            CombineRgn(changed, changed, place, RGN_OR);
-            DeleteObject(place);
+            SetWindowTextW(values_[size_t(i)], Widen(shownText_[i]).c_str());
             any = true;
         }
-    if (any)
-        InvalidateRgn(handle(), changed, FALSE);
-    DeleteObject(changed);
     for (Row bar : kBars)
         if (shownPos_[bar] != wantedPos_[bar]) {
             // The bar invalidates itself, only when it shows a change.
@@ -366,9 +247,9 @@ void TProgress::apply()
     // During a run the window is painted here and now: the copy of a large
     // file lets no event through until it ends, so a window that was only
     // invalidated would show the last file's values for the whole copy.
-    // UpdateWindow sends WM_PAINT straight to the window and to its bars;
-    // no input is taken from the queue, so a cancel still waits for the end
-    // of the file. apply() is paced, and so is this.
+    // UpdateWindow sends WM_PAINT straight to the window's labels and bars;
+    // no input is taken from the queue (a cancel is seen by keepAnswering).
+    // apply() is paced, and so is this.
     if (any && running_ && visible())
         UpdateWindow(handle());
     if (mainStatus_) {
@@ -394,12 +275,51 @@ void TProgress::processMessages()
     ProcessMessages();
 }
 
+bool TProgress::keepAnswering()
+{
+    updateIfDue();
+    uint32_t now = ticks_();
+    if (!pumpNow_ && now - lastAnswer_ < kAnswerInterval)
+        return false;
+    lastAnswer_ = now;
+    // A look that removes nothing still answers what other threads send
+    // (screen readers, the shell's hung check) and tells Windows that the
+    // thread is alive. Input stays queued for the next processMessages(),
+    // where it reaches the windows it was meant for.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    const bool cancel = cancelWaiting();
+    if (cancel || HIWORD(GetQueueStatus(QS_INPUT)) != 0)
+        pumpNow_ = true;
+    return cancel;
+}
+
+// Input waiting that will ask to cancel: Escape on this window, a click
+// on its cancel button, a close request for any window of the program.
+bool TProgress::cancelWaiting() const
+{
+    const HWND button = control(BtnCancel);
+    auto ours = [this](HWND h) { return h == handle() || IsChild(handle(), h); };
+    MSG m;
+    // The first key waiting, and the first one for the window with the focus.
+    for (HWND window : {HWND(nullptr), GetFocus()})
+        if (PeekMessageW(&m, window, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == VK_ESCAPE && ours(m.hwnd))
+            return true;
+    if (PeekMessageW(&m, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE))
+        return true;
+    if (PeekMessageW(&m, handle(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE) && HWND(m.lParam) == button)
+        return true;
+    if (PeekMessageW(&m, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE))
+        return true;
+    return PeekMessageW(&m, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE) && (m.wParam & 0xFFF0) == SC_CLOSE;
+}
+
 void TProgress::flush()
 {
     // The run asks for this at every directory's end, and the next
     // directory's values follow at once: showing each directory's last ones
     // would cost more than its files. A prompt and the run's end show them
-    // at once (BtnStartClick).
+    // at once (showNow).
     if (running_)
         updateIfDue();
     else

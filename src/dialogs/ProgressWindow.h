@@ -1,12 +1,11 @@
 // The progress window: shows a running backup and lets the user cancel it.
-// It is the run's view; the main window's status bar gets its two values
-// (saved files, status text) through the view the main window hands in.
+// It is the run's view, driven by whoever runs the backup; the main
+// window's status bar gets its two values (saved files, status text)
+// through the view handed in at the run's start.
 #pragma once
 
 #include "engine/Backup.h"
-#include "platform/Win32FileSystem.h"
 #include "ui/Form.h"
-#include "ui/Prompts.h"
 
 #include <array>
 #include <cstdint>
@@ -16,6 +15,17 @@
 namespace tresorix {
 
 inline constexpr wchar_t kProgressClass[] = L"TProgress";
+
+// What the cancel question needs of the one who drives the run.
+class RunDriver {
+public:
+    virtual ~RunDriver() = default;
+    // A Yes/No question about the running backup: asked, or answered for a
+    // run nobody watches, and on record either way.
+    virtual uint16_t askAboutRun(const std::string& question) = 0;
+    // Ends the run at its next look and frees the main window.
+    virtual void cancelRun() = 0;
+};
 
 class TProgress : public Form, public RunView {
 public:
@@ -27,36 +37,31 @@ public:
         BtnCancel, BtnStart,
         kRowCount
     };
-    // The values that change during a run. They are no controls: the
-    // window draws them itself, where their labels would be.
+    // The values that change during a run, each the text of a label of its
+    // own (ValueLabel), which screen readers read.
     enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
 
     // Created hidden and centred. With the main window as owner the progress
     // window stays above it and out of the taskbar.
     explicit TProgress(HWND owner = nullptr);
 
-    // One whole run: locks the main window through setStatus(false), shows
-    // this window (not modal), runs every entry, then shows the final values,
-    // unlocks (setStatus(true)) and hides, also after a failed source
-    // directory or an exception. mainStatus receives setSaved, setStatusText
-    // and flush. A call while a run is going does nothing and gives cancelled.
-    RunOutcome BtnStartClick(const RunSettings& settings, RunView& mainStatus,
-                             std::function<void(bool)> setStatus);
+    void setDriver(RunDriver* driver) { driver_ = driver; }
+    // A run begins: the window shows (not modal) and paints what changes at
+    // once; mainStatus, if any, receives setSaved, setStatusText and flush.
+    void beginRun(RunView* mainStatus);
+    // The run has ended: the final values show, here and in mainStatus.
+    void endRun();
     // "Backup abbrechen ?" Yes/No; Yes cancels the run, unlocks the
     // main window and hides this one at once.
     void BtnCancelClick();
-
-    // The run's state: the main window clears its cancel before a start and
-    // cancels from its close query; the counters stay readable after the run.
-    RunState& state() { return state_; }
-    const RunState& state() const { return state_; }
-    bool running() const { return running_; }
+    // Shows the values it holds now: before a prompt.
+    void showNow();
 
     // RunView. The values are kept at once; the window shows them at most
     // once per kPaintInterval, and all of them before a prompt, at the end
     // of a run and on a flush outside a run. During a run what changed is
     // painted at once, also inside a file's block loop, which processes no
-    // events.
+    // events but looks at the queue (keepAnswering).
     void setFile(const std::string& name) override;
     void setSource(const std::string& text) override;
     void setTarget(const std::string& directory) override;
@@ -67,6 +72,7 @@ public:
     void setStatusText(const std::string& text) override;
     void bringToFront() override;
     void processMessages() override;
+    bool keepAnswering() override;
     void flush() override;
 
     // Milliseconds between two updates of the window: ten a second look
@@ -75,39 +81,39 @@ public:
     static constexpr uint32_t kPaintInterval = 100;
     // Milliseconds between two looks at the message queue during a run.
     static constexpr uint32_t kPumpInterval = 10;
+    // Milliseconds between two looks at the queue inside a file's copy:
+    // Windows counts a thread as hung after five seconds without one, and a
+    // cancel should be seen within a second; each look costs Wine several
+    // requests to the server.
+    static constexpr uint32_t kAnswerInterval = 250;
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
-    // What the window shows of a value, and where, in client pixels.
+    // What the window shows of a value, its label, and where, in client pixels.
     const std::string& shownText(Text text) const { return shownText_[text]; }
+    HWND valueLabel(Text text) const { return values_[text]; }
     static RECT textRect(Text text);
 
 protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
     bool onCloseQuery() override;
-    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void setLabel(Text text, std::string value);
     void setBar(Row row, int percent);
     void updateIfDue();
     void apply();
-    void drawTexts(HDC dc) const;
-    void showNow();
     bool onTop() const;
+    bool cancelWaiting() const;
 
-    Win32FileSystem fs_;
-    RunState state_;
+    RunDriver* driver_ = nullptr;
     bool running_ = false;
-    bool skipErrors_ = false;
-    RunLog* log_ = nullptr;
     RunView* mainStatus_ = nullptr;
-    std::function<void(bool)> setStatus_;
-    PromptHandler previousPrompt_;
 
     // What the run gave (wanted) and what the window shows (shown).
     std::array<std::string, kTextCount> wantedText_, shownText_;
+    std::array<HWND, kTextCount> values_{};
     std::array<int, kRowCount> wantedPos_{}, shownPos_{};
     bool dirty_ = false;
     bool savedPending_ = false, statusPending_ = false;
@@ -115,7 +121,7 @@ private:
     std::string statusText_;
 
     std::function<uint32_t()> ticks_;
-    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0;
+    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0, lastAnswer_ = 0;
     bool updateNow_ = true, checkRaiseNow_ = true, pumpNow_ = true;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
+#include "platform/DeviceName.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
@@ -17,6 +18,12 @@ void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSys
     if (path.empty())
         path = kFallbackTarget;
 
+    // Typed as "D:\\Sicherung\\con", Windows would take the last part for a
+    // device; a directory of that name could never be opened by name.
+    if (checkDirectory && IsDeviceName(path)) {
+        AskInfo("\"" + path + "\" ist ein Gerätename von Windows und kann kein Zielverzeichnis sein.", btnOK);
+        return;
+    }
     if (checkDirectory && path.find('>') == std::string::npos) {
         uint32_t code = ForceDirectory(fs, path);
         if (code != 0 && code != 183 && code != 250)

@@ -12,6 +12,8 @@ constexpr ControlRow kLayout[] = {
     {"BtnVerzeichnisAnlegen", Kind::button, "&Neues Verzeichnis anlegen", nullptr, 8, 286, 255, 23},
     {"BtnOk", Kind::button, "&OK", nullptr, 107, 315, 75, 23, rowDefault, mrOk},
     {"BtnCancel", Kind::button, "&Abbruch", nullptr, 188, 315, 75, 23, rowCancel, mrCancel},
+    // The drive box's name for screen readers (a hidden static before it).
+    {"LbDriveComboBox", Kind::label, "Laufwerk", nullptr, 8, 8, 1, 1, rowHidden},
     {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 8, 255, 21, 0, 0, CBS_DROPDOWNLIST},
     {"GroupBox1", Kind::groupBox, "", nullptr, 8, 234, 255, 46},
     {"Label1", Kind::label,

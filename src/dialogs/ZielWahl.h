@@ -20,7 +20,10 @@ inline constexpr wchar_t kZielwahlClass[] = L"TZielwahl";
 class TZielwahl : public Form {
 public:
     // Table (and tab) order.
-    enum Row { DirViewPlace, BtnVerzeichnisAnlegen, BtnOk, BtnCancel, DriveComboBoxRow, GroupBox1, Label1, kRowCount };
+    enum Row {
+        DirViewPlace, BtnVerzeichnisAnlegen, BtnOk, BtnCancel, LbDriveComboBox, DriveComboBoxRow, GroupBox1, Label1,
+        kRowCount
+    };
 
     TZielwahl();
 

@@ -60,6 +60,12 @@ public:
     virtual void bringToFront() {}
     // Lets pending window messages through; a handler may cancel the run.
     virtual void processMessages() {}
+    // Where the run would otherwise not look at its queue for a while (a
+    // copy's blocks): answers what other threads send, so Windows never
+    // takes the program for hung, but takes no input and shows no prompt.
+    // True when input waiting there asks to cancel; the next
+    // processMessages() lets it through.
+    virtual bool keepAnswering() { return false; }
     // Paints what the view holds now: before a prompt, at a directory's end.
     virtual void flush() {}
 };
@@ -91,6 +97,9 @@ struct RunSettings {
     RunLog* log = nullptr;     // none: the run leaves no record
     std::string setFile;       // full path; empty when the set has no file yet
     std::string modeText;      // the conflict mode's radio caption
+    // Days the old copies a run replaces are kept below each entry's
+    // target; 0 keeps none.
+    int versionDays = 0;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an
@@ -144,7 +153,8 @@ private:
     enum class Step { goOn, skip, changeMedium };
     // How a copy ended; a name that appeared sends the file back to the
     // conflict step. `queued`: complete, waiting in the batch for its name.
-    enum class CopyResult { saved, failed, nameAppeared, queued };
+    // `interrupted`: stopped for a cancel waiting in the queue, its copy gone.
+    enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
     // A complete copy, still open under its temporary name until the batch
     // it belongs to is on the medium.
     struct PendingCopy {

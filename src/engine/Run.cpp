@@ -118,6 +118,9 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
             break;
     }
 
+    // What the user typed or clicked during the last copy reaches the
+    // windows it was meant for, not the summary box.
+    view_.processMessages();
     view_.flush();
     if (state_.cancelled()) {
         view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");

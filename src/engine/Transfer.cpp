@@ -110,6 +110,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         step = checkFreeSpace(target, targetFile, size, existing);
     }
 
+    bool interrupted = false;
     if (goOn()) {
         view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
         // Once the old copy is gone to make room, nothing may come between
@@ -119,12 +120,22 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         if (!removedFirst)
             view_.processMessages();
         uint64_t copied = 0;
-        if ((removedFirst || !state_.cancelled()) &&
-            copyFile(*in, size, sourceFile, targetFile, file, existing, copied) == CopyResult::failed)
-            ++state_.failedFiles;
+        if (removedFirst || !state_.cancelled()) {
+            CopyResult result = copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
+            if (result == CopyResult::failed)
+                ++state_.failedFiles;
+            interrupted = result == CopyResult::interrupted;
+        }
     }
     if (in)
         in->close();
+    if (interrupted) {
+        // Nothing of the copy is held while the user is asked; unless the
+        // answer ends the run, the file is handed over again from its start.
+        releaseTargetDir();
+        view_.processMessages();
+        return !state_.cancelled();
+    }
     return step == Step::changeMedium;
 }
 
@@ -366,6 +377,13 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         // A short read is the end of the file; it saves asking once more.
         if (shortBy != 0 || (got < kBufferSize && copied >= size))
             break;
+        // A copy whose old one made room for it is finished all the same.
+        const bool cancelWaits = view_.keepAnswering();
+        if (cancelWaits && !(existing.previous && !existing.replace)) {
+            out->close();
+            removeOwnCopy(tempFile);
+            return CopyResult::interrupted;
+        }
     }
 
     // A copy whose time or attributes did not take is not the source's copy.

@@ -2,7 +2,6 @@
 
 #include "engine/Mask.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace tresorix {
@@ -32,20 +31,6 @@ int daysInMonth(int year, int month)
 }
 
 }  // namespace
-
-int ParseVersionDays(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-        return 0;
-    int days = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
-    // Digits only: what does not fit an int is far above the bound.
-    return error != std::errc() || days > kMaxVersionDays ? kMaxVersionDays : days;
-}
 
 std::string StampText(const Stamp& s)
 {

@@ -4,6 +4,8 @@
 // run. Off unless the user asks for it.
 #pragma once
 
+#include "set/Text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,18 +15,12 @@ namespace tresorix {
 
 // The folder below an entry's target that holds the run folders.
 inline constexpr std::string_view kVersionsFolder = "Tresorix-Versionen";
-// Days a version is kept at most.
-inline constexpr int kMaxVersionDays = 3650;
 
 // A local time to the second, as a run folder's name holds it.
 struct Stamp {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     bool operator==(const Stamp&) const = default;
 };
-
-// The days to keep from a setting or the command line: a whole number from
-// 0 (off) up, capped at kMaxVersionDays; anything else is 0.
-int ParseVersionDays(std::string_view text);
 
 // "YYYY-MM-DD hh-mm-ss".
 std::string StampText(const Stamp& stamp);

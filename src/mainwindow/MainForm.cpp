@@ -48,6 +48,10 @@ constexpr ControlRow kLayout[] = {
     {"ToolLine", Kind::line, "", nullptr, 0, kToolLineTop, 541, 2},
     {"BtnStdZiel", Kind::button, " &Standardziel :",
      "Klicken Sie hier, um das Standardziel für die Datensicherung auszuwählen", kMargin, kStdZielTop, 108, 24},
+    // The box's name for screen readers, which take the button beside it for
+    // no label: a hidden static right before it in z-order. Sized, so that
+    // nothing measures its text at start-up.
+    {"LbStdZielBox", Kind::label, "Standardziel", nullptr, 116, kStdZielTop + 1, 1, 1, rowHidden},
     {"StdZielBox", Kind::comboBox, "", kStdZielHint, 116, kStdZielTop + 1, 421, 21},
     {"Liste", Kind::listView, "", nullptr, kMargin, kListeTop, 533, 150, 0, 0, LVS_SINGLESEL},
     {"BackUpMode", Kind::groupBox, " wenn die Zieldatei bereits vorhanden ist ... ", nullptr, kMargin, 220, 241, 92},
@@ -114,6 +118,7 @@ TmForm::TmForm()
         return;
     setUpControls();
     setKeyPreview(true);
+    run_.setMainWindow(handle(), *this, [this](bool enabled) { SetStatus(enabled); });
     links.chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
     links.networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
     links.openWebPage = [this](const std::string& address) {
@@ -444,6 +449,13 @@ void TmForm::onClose()
 bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
     switch (msg) {
+    case WM_QUERYENDSESSION:
+        result = FormQueryEndSession();
+        return true;
+    case WM_ENDSESSION:
+        FormEndSession(wp != 0);
+        result = 0;
+        return true;
     case WM_CTLCOLORSTATIC:
         if (HWND(lp) == control(Label1) || HWND(lp) == control(Label2)) {
             HDC dc = HDC(wp);
@@ -491,6 +503,18 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         }
         return false;
     }
+    case WM_INITMENUPOPUP:
+        // The system menu gets its item when first opened: made at start-up,
+        // it would cost every start, mostly for nothing.
+        if (HIWORD(lp) && !versionsItemAdded_)
+            addVersionsItem(HMENU(wp));
+        return false;
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) != kVersionsCommand)
+            return false;
+        keepReplacedFiles();
+        result = 0;
+        return true;
     case kClampColumns:
         clampColumns();
         return true;

@@ -4,16 +4,14 @@
 // settings file.
 //
 // The window shows a BackupSet and changes it through its handlers. The
-// other windows reach it through its links, which program main wires:
-// startRun runs the progress window's TProgress::BtnStartClick with this
-// window as the status view and SetStatus as the lock, and setRunState
-// hands in the run state that window owns, so that the close query's
-// cancel reaches a running backup.
+// other windows reach it through its links, which program main wires. Its
+// runs are its RunController's, which shows them in the progress window
+// with this window as the status view and SetStatus as the lock.
 #pragma once
 
 #include "dialogs/Version.h"
 #include "engine/Backup.h"
-#include "mainwindow/RunLogFile.h"
+#include "run/RunController.h"
 #include "set/BackupSet.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
@@ -73,7 +71,7 @@ public:
         BtnConnect, BtnDisconnect, Bevel4,
         BtnInfo, Bevel5,
         BtnEnde, ToolLine,
-        BtnStdZiel, StdZielBox, Liste,
+        BtnStdZiel, LbStdZielBox, StdZielBox, Liste,
         BackUpMode, Mode0, Mode1, Mode2, Mode3,
         WinAutoLoad, AutoStart, AutoClose,
         Label1, Label2, LbBlindLabel,
@@ -89,9 +87,6 @@ public:
     // Links to the other windows and to the system. Program main sets the
     // first ones; the others have working defaults, which tests replace.
     struct Links {
-        // One whole run in the progress window; empty: the start command
-        // stops after its checks.
-        std::function<RunOutcome(const RunSettings&)> startRun;
         // Entry editing in the source dialog; true for a new entry.
         std::function<void(bool newEntry)> editEntry;
         // The program information dialog, modal.
@@ -110,10 +105,8 @@ public:
     };
     Links links;
 
-    // The run state that the progress window owns, so that the close
-    // query's cancel reaches a running backup.
-    void setRunState(RunState& state) { runState_ = &state; }
-    RunState& runState() { return *runState_; }
+    // The runs this window starts; the close query cancels through it.
+    RunController& run() { return run_; }
 
     // --- The backup set the window shows. The default-target box's own
     // handlers edit its history in the box; reading the set takes it over.
@@ -171,10 +164,6 @@ public:
     int minimumWidth() const;
     // The command line's switches, as start-up took them.
     const std::string& switches() const { return switches_; }
-    // The process's exit code: that of the last run, 4 when nothing could run.
-    int exitCode() const { return exitCode_; }
-    // The run log's file; empty before FormCreate.
-    std::string logPath() const { return logFile_ ? logFile_->path() : std::string(); }
 
     // RunView: the run's two status-bar values.
     void setSaved(uint64_t files, uint64_t bytes) override;
@@ -193,6 +182,9 @@ private:
     // Private messages, posted to run after the handler that asks for them.
     static constexpr UINT kFocusStdZielButton = WM_APP + 1;
     static constexpr UINT kClampColumns = WM_APP + 2;
+    // The system menu's "Ersetzte Dateien aufbewahren" (below 0xF000, a
+    // multiple of 16 as the system's own commands are).
+    static constexpr UINT kVersionsCommand = 0x0110;
 
     // --- Events.
     void FormKeyDown(unsigned key, unsigned shift);
@@ -227,11 +219,15 @@ private:
     void setLogoColor(COLORREF color);
     void runCommand(MainCommand command);
     void closeWindow();
-    bool summaryWanted() const;
     std::string modeText() const;
     std::string recordedSetFile() const;
-    void tellAtStart(const std::string& text);
+    void tellAtStart(const std::string& text) { run_.tellAtStart(text, starting_); }
     void nothingToRun(const std::string& text);
+    // Logoff and shutdown (WM_QUERYENDSESSION, WM_ENDSESSION).
+    bool FormQueryEndSession();
+    void FormEndSession(bool ending);
+    // Drops the reason that blocks the session's end once nothing blocks.
+    void releaseEndSession();
     bool focusStaysInWindow(HWND next) const;
     std::optional<std::string> setFileDialog(bool save);
     // Saves under the current name, or asks for one; ignores the buttons'
@@ -241,21 +237,27 @@ private:
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;
+    void addVersionsItem(HMENU systemMenu);
+    // The versions dialog; OK sets the setting and this start's days.
+    void keepReplacedFiles();
 
     BackupSet set_;
 
-    RunState ownRunState_;
-    RunState* runState_ = &ownRunState_;
+    RunController run_;
     RunSettings* runSettings_ = nullptr;  // the run's settings while one runs
     HWND stdZielNextFocus_ = nullptr;
 
     int currentEntry_ = -1;
     std::string switches_;
-    std::vector<std::string> arguments_;
     std::string programPath_, programDir_;
     // The settings file in use: beside the program when it is there, else
     // the one in the user's folder (UserDataFolder).
     std::string settingsPath_;
+    // Days replaced copies are kept by this start's runs: /VERSIONEN= over
+    // the setting; 0 keeps none.
+    int versionDays_ = 0;
+    bool versionsItemAdded_ = false;
+    bool autoRunFailureTold_ = false;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
 
     // Design pixels, changed by start-up for large fonts.
@@ -272,14 +274,9 @@ private:
     bool filling_ = false;  // rows are being added in bulk: one ListeChange at the end
     bool showMaximized_ = false;
 
-    std::unique_ptr<RunLogFile> logFile_;
-    std::unique_ptr<RunLog> runLog_;
-    bool skipErrors_ = false;
     // Start-up until FormShow has run: with /SKIPERRORS its messages go
     // into the log, which is all a scheduled start leaves behind.
     bool starting_ = false;
-    std::vector<std::string> startMessages_;
-    int exitCode_ = 0;
 };
 
 }  // namespace tresorix

@@ -2,6 +2,8 @@
 // close query.
 #include "mainwindow/MainForm.h"
 
+#include "dialogs/VersionenForm.h"
+
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 #include "mainwindow/TargetBox.h"
@@ -198,18 +200,14 @@ void TmForm::BtnStartClick()
         nothingToRun("Bitte legen Sie zuerst einen Eintrag an.");
         return;
     }
-    runState().clearCancel();
     addTarget(stdZielBox().text());
-    if (!links.startRun)
-        return;
 
     RunSettings settings;
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
-    settings.showSummary = summaryWanted();
-    settings.skipErrors = skipErrors_;
-    settings.log = runLog_.get();
+    settings.versionDays = versionDays_;
+    settings.showSummary = run_.showsSummary(set_.autoClose);
     settings.setFile = recordedSetFile();
     settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
@@ -219,46 +217,17 @@ void TmForm::BtnStartClick()
         RunSettings*& slot;
         ~Running() { slot = nullptr; }
     } running{runSettings_};
-    RunOutcome outcome = links.startRun(settings);
-    exitCode_ = ExitCode(outcome, runState().passedOverAfterError);
-
-    // A source directory that could not be entered ended the run with an
-    // error box; the window stays so that the user can read it and act.
-    // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
-    bool done = outcome == RunOutcome::finished || (skipErrors_ && outcome != RunOutcome::cancelled);
-    if (set_.autoClose && !runState().cancelled() && done)
+    RunOutcome outcome = run_.start(settings);
+    releaseEndSession();
+    if (set_.autoClose && run_.closesAfter(outcome))
         closeWindow();
 }
 
-// A message of start-up that a scheduled run under /SKIPERRORS would wait
-// for in vain: it goes into the log with the start that failed.
-void TmForm::tellAtStart(const std::string& text)
-{
-    if (starting_ && skipErrors_)
-        startMessages_.push_back(text);
-    else
-        AskInfo(text, btnOK);
-}
-
-// A start that finds nothing to back up; on record, as a scheduled start
-// that did nothing is as much news as one that failed.
+// A start that finds nothing to back up.
 void TmForm::nothingToRun(const std::string& text)
 {
-    exitCode_ = kExitNothingRan;
-    const bool unattended = starting_ && skipErrors_;
-    if (runLog_) {
-        runLog_->begin(recordedSetFile(), modeText(), false);
-        for (const std::string& message : startMessages_)
-            runLog_->prompt(message, "OK", true);
-        runLog_->prompt(text, "OK", unattended);
-        runLog_->end("Backup nicht gestartet.", 0, 0, 0, 0, "Nichts gesichert.", kExitNothingRan);
-    }
-    startMessages_.clear();
-    if (!unattended) {
-        AskInfo(text, btnOK);
-    } else if (set_.autoClose) {
+    if (run_.nothingToRun(text, recordedSetFile(), modeText(), starting_) && set_.autoClose)
         closeWindow();
-    }
 }
 
 // The set file as the log names it: none while the set has no file yet.
@@ -277,11 +246,6 @@ std::string TmForm::modeText() const
             text += c;
     TrimSpaces(text, true, true);
     return text;
-}
-
-bool TmForm::summaryWanted() const
-{
-    return !set_.autoClose && !StartedByAutoRun(arguments_);
 }
 
 void TmForm::BtnConnectClick()
@@ -316,17 +280,50 @@ void TmForm::closeWindow()
 
 bool TmForm::FormCloseQuery()
 {
-    if (!isEnabled(BtnEnde)) {
-        uint16_t answer = AskConfirm(
-            "Die Datensicherung ist noch nicht abgeschlossen.\r\nSoll das Programm dennoch beendet werden ?",
-            btnYes | btnNo);
-        if (answer != mrYes)
-            return false;
-    }
+    if (!isEnabled(BtnEnde) &&
+        run_.askAboutRun("Die Datensicherung ist noch nicht abgeschlossen.\r\n"
+                         "Soll das Programm dennoch beendet werden ?") != mrYes)
+        return false;
     if (AskSave() == mrCancel)
         return false;
-    runState().cancel();
+    run_.state().cancel();
     return true;
+}
+
+// Windows asks before a logoff or shutdown. A running backup or entries
+// not yet saved would be lost without a word: the session waits, and the
+// system names the reason.
+bool TmForm::FormQueryEndSession()
+{
+    const char* reason = nullptr;
+    if (run_.running())
+        reason = "Eine Datensicherung läuft.";
+    else if (set_.modified && !set_.entries.empty())
+        reason = "Ungespeicherte Einträge.";
+    if (!reason) {
+        ShutdownBlockReasonDestroy(handle());
+        return true;
+    }
+    ShutdownBlockReasonCreate(handle(), Widen(reason).c_str());
+    return false;
+}
+
+void TmForm::FormEndSession(bool ending)
+{
+    if (!ending) {
+        releaseEndSession();
+        return;
+    }
+    // What a close writes, and the run's record its end: the process may
+    // be gone before either would happen otherwise.
+    FormClose();
+    run_.endSession();
+}
+
+void TmForm::releaseEndSession()
+{
+    if (!run_.running() && !(set_.modified && !set_.entries.empty()))
+        ShutdownBlockReasonDestroy(handle());
 }
 
 void TmForm::ListeChange()
@@ -378,6 +375,20 @@ void ShowNetworkDialog(HWND owner, bool connect)
         WNetConnectionDialog(owner, RESOURCETYPE_DISK);
     else
         WNetDisconnectDialog(owner, RESOURCETYPE_DISK);
+}
+
+void TmForm::addVersionsItem(HMENU systemMenu)
+{
+    versionsItemAdded_ = true;
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, kVersionsCommand, L"Ersetzte Dateien &aufbewahren \u2026");
+}
+
+void TmForm::keepReplacedFiles()
+{
+    TVersionenForm dialog;
+    if (std::optional<int> days = dialog.Pick(versionDays_))
+        settings_.versionDays = versionDays_ = *days;
 }
 
 }  // namespace tresorix

@@ -39,6 +39,8 @@ void TmForm::SetModified(bool flag)
 {
     set_.modified = flag;
     WriteStatusBar(2, 0, {});
+    if (!flag)
+        releaseEndSession();
     RemoveHklmRun(switches_);
 }
 
@@ -162,7 +164,7 @@ void TmForm::AutoSettingsClick()
     SetModified(true);
     item<Window>(AutoStart).enable(set_.winAutoLoad);
     if (runSettings_)
-        runSettings_->showSummary = summaryWanted();
+        runSettings_->showSummary = run_.showsSummary(set_.autoClose);
 }
 
 int TmForm::SaveSetFile(const std::string& name)
@@ -234,6 +236,14 @@ int TmForm::LoadSetFile(const std::string& name)
     SetModified(set_.modified);
     WriteStatusBar(0, 0, {});
     ListeChange();
+    // Said after the list shows what was loaded. Saving now would drop the
+    // entries for good, so the set counts as changed.
+    if (!content.leftOut.empty()) {
+        std::string text = "Unvollständige Einträge in \"" + full + "\" wurden nicht geladen:";
+        for (const LeftOutEntry& entry : content.leftOut)
+            text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
+        tellAtStart(text);
+    }
     return 0;
 }
 

@@ -13,6 +13,8 @@
 #include "ui/Placement.h"
 #include "ui/ProcessMessages.h"
 
+#include <utility>
+
 namespace tresorix {
 
 void TmForm::FormCreate(const StartupInfo& startup)
@@ -20,12 +22,11 @@ void TmForm::FormCreate(const StartupInfo& startup)
     programPath_ = startup.programPath;
     size_t slash = programPath_.find_last_of("\\:");
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
-    arguments_ = startup.arguments;
     starting_ = true;
 
     // 1. Caption, hint time (set with the controls), no cancel left over.
     setText(WindowTitle({}, false));
-    runState().clearCancel();
+    run_.state().clearCancel();
 
     // 2. At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
@@ -62,15 +63,14 @@ void TmForm::FormCreate(const StartupInfo& startup)
         set_.filterList = kPresetFilters;
 
     // 6. The command line.
-    CommandLineInfo commandLine = ReadCommandLine(arguments_);
+    CommandLineInfo commandLine = ReadCommandLine(startup.arguments);
     switches_ = commandLine.switches;
-    skipErrors_ = SwitchSkipsErrors(switches_);
-    const std::string logArgument = LogFileArgument(arguments_);
-    logFile_ = std::make_unique<RunLogFile>(RunLogPath(logArgument, settingsPath_), logArgument.empty());
-    runLog_ = std::make_unique<RunLog>(*logFile_);
+    run_.takeSwitches(ReadRunSwitches(startup.arguments));
+    versionDays_ = run_.switches().versionDays.value_or(settings_.versionDays);
+    run_.openLog(settingsPath_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;
-    if (!arguments_.empty()) {
+    if (!startup.arguments.empty()) {
         if (SwitchChecksAutoStart(switches_))
             setChecked(AutoStart, true);
         if (SwitchChecksAutoClose(switches_))
@@ -85,7 +85,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     if (set_.fileName.empty())
         set_.fileName = kStandardFile;
     if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) != 0 && commandLine.fileTaken)
-        exitCode_ = kExitNothingRan;
+        run_.nothingRan();
 
     // 11. and 12.
     if (set_.targets.empty())
@@ -131,10 +131,10 @@ void TmForm::FormShow()
     ShowWindow(handle(), showMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
     SetForegroundWindow(handle());
     liste().focus();
-    if (StartsBackupAtShow(switches_, set_.autoStart))
+    if (set_.autoStart && run_.switches().startAtShow)
         BtnStartClick();
     starting_ = false;
-    startMessages_.clear();
+    run_.startedUp();
 }
 
 Settings TmForm::currentSettings()
@@ -193,8 +193,11 @@ void TmForm::UpdateAutoRun()
 {
     if (programPath_.empty())
         return;
-    ::tresorix::UpdateAutoRun(set_.winAutoLoad,
-                              AutoRunCommand(programPath_, set_.autoStart, set_.autoClose, set_.fileName));
+    AutoRunResult result = ::tresorix::UpdateAutoRun(
+        set_.winAutoLoad, AutoRunCommand(programPath_, set_.autoStart, set_.autoClose, set_.fileName));
+    // Said once: every save and the close would otherwise say it again.
+    if (result != AutoRunResult::done && !std::exchange(autoRunFailureTold_, true))
+        tellAtStart(AutoRunFailureText(result));
 }
 
 }  // namespace tresorix

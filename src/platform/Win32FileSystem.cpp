@@ -1,15 +1,14 @@
 #include "platform/Win32FileSystem.h"
 
 #include "platform/TextConv.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 #include <winternl.h>
 
 extern "C" NTSTATUS NTAPI NtQueryFullAttributesFile(POBJECT_ATTRIBUTES, PFILE_NETWORK_OPEN_INFORMATION);
 
-#include <algorithm>
-#include <cwctype>
-#include <vector>
+#include <string_view>
 
 namespace tresorix {
 namespace {
@@ -80,217 +79,18 @@ private:
     uint32_t error_ = 0;
 };
 
-class File : public OpenFile {
-public:
-    explicit File(HANDLE handle) : handle_(handle) {}
-    ~File() override { close(); }
-
-    uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
-    {
-        DWORD n = 0;
-        BOOL ok = ReadFile(handle_, buffer, size, &n, nullptr);
-        got = n;
-        return ok ? 0 : GetLastError();
-    }
-
-    uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
-    {
-        DWORD n = 0;
-        BOOL ok = WriteFile(handle_, buffer, size, &n, nullptr);
-        put = n;
-        return ok ? 0 : GetLastError();
-    }
-
-    uint32_t size(uint64_t& bytes) override
-    {
-        LARGE_INTEGER n;
-        if (!GetFileSizeEx(handle_, &n))
-            return GetLastError();
-        bytes = uint64_t(n.QuadPart);
-        return 0;
-    }
-
-    uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
-    {
-        // Zero leaves a time, or the attributes, as they are.
-        FILE_BASIC_INFO info{};
-        info.LastWriteTime.QuadPart = LONGLONG(lastWrite);
-        info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-        return SetFileInformationByHandle(handle_, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
-    }
-
-    uint32_t flush() override { return FlushFileBuffers(handle_) ? 0 : GetLastError(); }
-
-    // Out of the cache without a flush of the device's own cache per file,
-    // where the system can (Windows 8 on); elsewhere a whole flush.
-    uint32_t writeOut(bool& committed) override
-    {
-        using FlushEx = NTSTATUS(NTAPI*)(HANDLE, ULONG, void*, ULONG, IO_STATUS_BLOCK*);
-        static const auto flushEx = reinterpret_cast<FlushEx>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtFlushBuffersFileEx")));
-        constexpr ULONG kFlushNoSync = 4;  // FLUSH_FLAGS_NO_SYNC
-        committed = true;
-        if (!flushEx)
-            return flush();
-        IO_STATUS_BLOCK io{};
-        NTSTATUS status = flushEx(handle_, kFlushNoSync, nullptr, 0, &io);
-        // Not supported by this file system or this system: the whole flush.
-        if (status == NTSTATUS(0xC0000002L) || status == NTSTATUS(0xC00000BBL) || status == NTSTATUS(0xC000000DL))
-            return flush();
-        committed = false;
-        return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
-    }
-
-    uint32_t close() override
-    {
-        if (handle_ == INVALID_HANDLE_VALUE)
-            return 0;
-        BOOL ok = CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok ? 0 : GetLastError();
-    }
-
-    HANDLE handle() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 uint32_t lastError(BOOL ok)
 {
     return ok ? 0 : GetLastError();
 }
+
+}  // namespace
 
 uint32_t openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
                     HANDLE& handle)
 {
     handle = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
     return handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-}
-
-bool isSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
-// GetFullPathNameW for a name of any length; empty when it fails.
-std::wstring fullPathName(const std::wstring& name)
-{
-    DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(name.c_str(), n, full.data(), nullptr);
-    full.resize(n < full.size() ? n : 0);
-    return full;
-}
-
-std::wstring currentDirectory()
-{
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring current(n, L'\0');
-    n = GetCurrentDirectoryW(n, current.data());
-    current.resize(n < current.size() ? n : 0);
-    return current;
-}
-
-// A relative path put behind the directory it is relative to; empty when
-// that is not known. GetFullPathNameW is asked only about "C:" and "\",
-// which hold no name it could rewrite.
-std::wstring joinedToItsDirectory(const std::wstring& path)
-{
-    std::wstring base;
-    std::wstring current = currentDirectory();
-    if (path.size() >= 2 && path[1] == L':') {
-        // On the current directory's drive that directory itself: the
-        // system's answer for "C:" drops the dot of a current directory "dir.".
-        bool sameDrive =
-            current.size() >= 2 && current[1] == L':' && std::towupper(current[0]) == std::towupper(path[0]);
-        base = sameDrive ? current : fullPathName(path.substr(0, 2));
-        return base.empty() ? base : base + L'\\' + path.substr(2);
-    }
-    base = isSeparator(path[0]) ? fullPathName(L"\\") : current;
-    return base.empty() ? base : base + L'\\' + path;
-}
-
-}  // namespace
-
-std::wstring PrefixedPath(std::wstring_view path)
-{
-    if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\"))
-        return std::wstring(path);
-    std::wstring out;
-    size_t at = 0;
-    if (path.size() >= 3 && path[1] == L':' && isSeparator(path[2])) {
-        out = L"\\\\?\\";
-        out += path.substr(0, 2);
-        at = 3;
-    } else if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
-        // Server and share are the root of the path.
-        out = L"\\\\?\\UNC";
-        at = 2;
-        for (int part = 0; part < 2 && at <= path.size(); ++part) {
-            size_t end = std::min(path.find_first_of(L"\\/", at), path.size());
-            out += L'\\';
-            out += path.substr(at, end - at);
-            at = end + 1;
-        }
-    } else {
-        return {};
-    }
-    // The system cleans up no path in this form, and takes every name in it
-    // as it stands: "data." and "note " are names, only "." and ".." are not.
-    const size_t root = out.size();
-    while (at < path.size()) {
-        size_t end = std::min(path.find_first_of(L"\\/", at), path.size());
-        std::wstring_view name = path.substr(at, end - at);
-        if (name == L"..") {
-            if (out.size() > root)
-                out.erase(out.rfind(L'\\'));
-        } else if (!name.empty() && name != L".") {
-            out += L'\\';
-            out += name;
-        }
-        at = end + 1;
-    }
-    // "\\?\C:" without the backslash would be the volume, not its root.
-    if (out.size() == root || isSeparator(path.back()))
-        out += L'\\';
-    return out;
-}
-
-std::wstring LongPath(const std::string& path)
-{
-    std::wstring wide = Widen(path);
-    if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))
-        return wide;
-    // Only the system knows device names such as CON or NUL (for some
-    // systems also "C:\x\nul.txt") and turns them into \\.\NUL; "//?/C:/x"
-    // it gives back as \\?\C:\x. Its answer serves for nothing else: it
-    // drops trailing dots and blanks from every name, and "data." would be
-    // the file "data".
-    wchar_t device[MAX_PATH];
-    DWORD n = GetFullPathNameW(wide.c_str(), MAX_PATH, device, nullptr);
-    if (n > 0 && n < MAX_PATH && (std::wstring_view(device).starts_with(L"\\\\.\\") ||
-                                  std::wstring_view(device).starts_with(L"\\\\?\\")))
-        return std::wstring(device, n);
-    std::wstring full = PrefixedPath(wide);
-    if (full.empty())
-        full = PrefixedPath(joinedToItsDirectory(wide));
-    return full.empty() ? wide : full;
-}
-
-std::string WorkingDirectory()
-{
-    return Narrow(currentDirectory());
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    std::string full = Narrow(LongPath(path));
-    if (full.starts_with("\\\\?\\UNC\\"))
-        return "\\\\" + full.substr(8);
-    if (full.starts_with("\\\\?\\"))
-        return full.substr(4);
-    return full;
 }
 
 std::unique_ptr<FileListing> Win32FileSystem::list(const std::string& directory, uint32_t& error)
@@ -351,6 +151,7 @@ uint32_t Win32FileSystem::setAttributes(const std::string& path, uint32_t attrib
 
 uint32_t Win32FileSystem::deleteFile(const std::string& path)
 {
+    // DeleteFileW removes a link itself, never the file it leads to.
     return lastError(DeleteFileW(LongPath(path).c_str()));
 }
 
@@ -482,7 +283,7 @@ uint32_t Win32FileSystem::openRead(const std::string& path, std::unique_ptr<Open
     uint32_t error = openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
     if (error == 0)
-        file = std::make_unique<File>(h);
+        file = std::make_unique<Win32File>(h);
     return error;
 }
 
@@ -492,7 +293,7 @@ uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<O
     uint32_t error = openHandle(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
     if (error == 0)
-        file = std::make_unique<File>(h);
+        file = std::make_unique<Win32File>(h);
     return error;
 }
 
@@ -507,167 +308,4 @@ uint32_t Win32FileSystem::freeSpace(const std::string& path, uint64_t& bytes)
     bytes = available.QuadPart;
     return 0;
 }
-
-namespace {
-
-// The system's status as the error number its Win32 call would report.
-uint32_t statusError(NTSTATUS status)
-{
-    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
-}
-
-class Directory : public OpenDirectory {
-public:
-    explicit Directory(HANDLE handle) : handle_(handle) {}
-    ~Directory() override { CloseHandle(handle_); }
-
-    uint32_t freeSpace(uint64_t& bytes) override
-    {
-        // What GetDiskFreeSpaceEx answers, without its open and close: the
-        // units the caller's quota leaves.
-        IO_STATUS_BLOCK io;
-        FILE_FS_FULL_SIZE_INFORMATION info;
-        NTSTATUS status = NtQueryVolumeInformationFile(handle_, &io, &info, sizeof info, FileFsFullSizeInformation);
-        if (!NT_SUCCESS(status))
-            return statusError(status);
-        bytes = uint64_t(info.CallerAvailableAllocationUnits.QuadPart) * info.SectorsPerAllocationUnit *
-                info.BytesPerSector;
-        return 0;
-    }
-
-    uint32_t createWrite(const std::string& name, std::unique_ptr<OpenFile>& file) override
-    {
-        HANDLE h;
-        // DELETE: the finished copy is renamed through this handle.
-        NTSTATUS status = open(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                               FILE_SEQUENTIAL_ONLY, h);
-        // As CreateFile reports a taken name for CREATE_NEW.
-        if (status == NTSTATUS(0xC0000035L))  // STATUS_OBJECT_NAME_COLLISION
-            return ERROR_FILE_EXISTS;
-        if (!NT_SUCCESS(status))
-            return statusError(status);
-        file = std::make_unique<File>(h);
-        return 0;
-    }
-
-    uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override
-    {
-        // Write-through as MoveFileEx does it for MOVEFILE_WRITE_THROUGH.
-        HANDLE h;
-        NTSTATUS status = open(from, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                               replace ? FILE_WRITE_THROUGH : 0, h);
-        if (!NT_SUCCESS(status))
-            return statusError(status);
-        uint32_t error = rename(h, to, replace);
-        CloseHandle(h);
-        return error;
-    }
-
-    uint32_t nameOpenFile(OpenFile& file, const std::string& to) override
-    {
-        auto* own = dynamic_cast<File*>(&file);
-        return own ? rename(own->handle(), to, false) : ERROR_NOT_SUPPORTED;
-    }
-
-    uint32_t deleteFile(const std::string& name) override
-    {
-        HANDLE h;
-        NTSTATUS status =
-            open(name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, 0, h);
-        if (!NT_SUCCESS(status))
-            return statusError(status);
-        // A read-only file refuses deletion; its bit goes first, and comes
-        // back when the file stays after all.
-        IO_STATUS_BLOCK io;
-        FILE_BASIC_INFORMATION basic{};
-        bool readOnly = NT_SUCCESS(NtQueryInformationFile(h, &io, &basic, sizeof basic, FileBasicInformation)) &&
-                        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY);
-        if (readOnly) {
-            FILE_BASIC_INFORMATION writable{};
-            writable.FileAttributes = (basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_NORMAL;
-            NtSetInformationFile(h, &io, &writable, sizeof writable, FileBasicInformation);
-        }
-        FILE_DISPOSITION_INFORMATION disposition{TRUE};
-        status = NtSetInformationFile(h, &io, &disposition, sizeof disposition, FileDispositionInformation);
-        if (!NT_SUCCESS(status) && readOnly) {
-            FILE_BASIC_INFORMATION back{};
-            back.FileAttributes = basic.FileAttributes;
-            NtSetInformationFile(h, &io, &back, sizeof back, FileBasicInformation);
-        }
-        CloseHandle(h);
-        return statusError(status);
-    }
-
-private:
-    uint32_t rename(HANDLE file, const std::string& to, bool replace)
-    {
-        std::wstring wide = Widen(to);
-        std::vector<char> buffer(sizeof(FILE_RENAME_INFORMATION) + wide.size() * sizeof(wchar_t));
-        auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
-        info->ReplaceIfExists = replace;
-        info->RootDirectory = handle_;
-        info->FileNameLength = ULONG(wide.size() * sizeof(wchar_t));
-        std::copy(wide.begin(), wide.end(), info->FileName);
-        IO_STATUS_BLOCK io;
-        return statusError(NtSetInformationFile(file, &io, info, ULONG(buffer.size()), FileRenameInformation));
-    }
-
-    // A file of this directory by its name alone.
-    NTSTATUS open(const std::string& name, ACCESS_MASK access, ULONG share, ULONG disposition, ULONG options,
-                  HANDLE& h)
-    {
-        std::wstring wide = Widen(name);
-        UNICODE_STRING string{USHORT(wide.size() * sizeof(wchar_t)), USHORT(wide.size() * sizeof(wchar_t)),
-                              wide.data()};
-        OBJECT_ATTRIBUTES attributes;
-        InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, handle_, nullptr);
-        IO_STATUS_BLOCK io;
-        return NtCreateFile(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                            disposition, options | FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
-                            0);
-    }
-
-    HANDLE handle_;
-};
-
-}  // namespace
-
-std::unique_ptr<OpenDirectory> Win32FileSystem::openDirectory(const std::string& directory, uint32_t& error)
-{
-    HANDLE h;
-    // Names are opened relative to it with their own access checks: the
-    // handle itself needs no more than a folder one may only write into
-    // grants.
-    error = openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h);
-    if (error != 0)
-        return nullptr;
-    return std::make_unique<Directory>(h);
-}
-
-std::unique_ptr<OpenDirectory> Win32FileSystem::makeDirectory(const std::string& directory, uint32_t& error)
-{
-    // What CreateDirectory does, keeping the handle it makes: the directory
-    // is not opened again by its path.
-    std::wstring name = LongPath(directory.substr(0, directory.size() - 1));
-    if (!name.starts_with(L"\\\\?\\"))
-        return FileSystem::makeDirectory(directory, error);
-    name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
-    UNICODE_STRING string{USHORT(name.size() * sizeof(wchar_t)), USHORT(name.size() * sizeof(wchar_t)),
-                          name.data()};
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
-    IO_STATUS_BLOCK io;
-    HANDLE h;
-    NTSTATUS status = NtCreateFile(&h, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
-                                   FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   FILE_CREATE,
-                                   FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
-                                   nullptr, 0);
-    // As CreateDirectory reports a taken name.
-    error = status == NTSTATUS(0xC0000035L) ? ERROR_ALREADY_EXISTS : statusError(status);
-    return error ? nullptr : std::make_unique<Directory>(h);
-}
-
 }  // namespace tresorix

@@ -38,8 +38,9 @@ private:
 
 // The form in which the W functions take `path`: made absolute against the
 // working directory and prefixed with \\?\ (\\?\UNC\ for a share). Every
-// name keeps every character, trailing dots and blanks too; device names
-// come back as \\.\NUL and so on.
+// name keeps every character, trailing dots and blanks too, and no name is
+// a device: "nul.txt" and "CON" are files. Only a path already in the
+// \\.\ form reaches a device.
 std::wstring LongPath(const std::string& path);
 // The same absolute path as the user reads it, without the prefix.
 std::string AbsolutePath(const std::string& path);

@@ -32,7 +32,7 @@ void BackupSet::takeSetFile(const SetFileContent& content, bool replace, const s
     } else {
         entries.insert(entries.end(), content.entries.begin(), content.entries.end());
     }
-    modified = !replace;
+    modified = !replace || !content.leftOut.empty();
 }
 
 void BackupSet::takeSettings(const Settings& settings)

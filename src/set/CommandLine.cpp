@@ -117,6 +117,16 @@ std::string LogFileArgument(const std::vector<std::string>& arguments)
     return file;
 }
 
+std::optional<int> VersionDaysArgument(const std::vector<std::string>& arguments)
+{
+    constexpr std::string_view kVersions = "/VERSIONEN=";
+    std::optional<int> days;
+    for (const std::string& argument : arguments)
+        if (argument.size() >= kVersions.size() && UpperCaseUmlaut(argument.substr(0, kVersions.size())) == kVersions)
+            days = ParseVersionDays(std::string_view(argument).substr(kVersions.size()));
+    return days;
+}
+
 bool StartedByAutoRun(const std::vector<std::string>& arguments)
 {
     return !arguments.empty() && arguments.front() == kHklmRun;

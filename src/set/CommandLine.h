@@ -2,6 +2,7 @@
 // the program puts into the registry.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ bool SwitchSkipsErrors(std::string_view switches);
 // The file named by the last "/LOG=<file>" argument, as written; empty when
 // there is none.
 std::string LogFileArgument(const std::vector<std::string>& arguments);
+// The days of the last "/VERSIONEN=<days>" argument (0: off), or nothing
+// when there is none: the setting holds then.
+std::optional<int> VersionDaysArgument(const std::vector<std::string>& arguments);
 // Only an autostart launch, /HKLMRUN as first argument, hides the summary.
 bool StartedByAutoRun(const std::vector<std::string>& arguments);
 

@@ -294,6 +294,7 @@ Settings ReadSettings(const Profile& profile, int screenWidth, int screenHeight)
     s.fileName = limitText(profile.readString("STANDARDS", "FILENAME", kNonameFile));
     s.autoStart = profile.readInteger("STANDARDS", "AUTOSTART", 0) == 1;
     s.autoClose = profile.readInteger("STANDARDS", "AUTOCLOSE", 0) == 1;
+    s.versionDays = ParseVersionDays(profile.readString("STANDARDS", "VERSIONEN", ""));
     std::vector<std::string> pairs = readNumbered(profile, "FILTER");
     for (const std::string& pair : pairs) {
         if (!s.filterList.empty())
@@ -323,6 +324,9 @@ void WriteSettings(Profile& profile, const Settings& s, bool windowNormal, bool 
         profile.writeInteger("STANDARDS", "AUTOSTART", s.autoStart ? 1 : 0);
         profile.writeInteger("STANDARDS", "AUTOCLOSE", s.autoClose ? 1 : 0);
     }
+    // A file that never had versions on keeps exactly the keys it had.
+    if (s.versionDays != 0 || !profile.readString("STANDARDS", "VERSIONEN", "").empty())
+        profile.writeInteger("STANDARDS", "VERSIONEN", s.versionDays);
     writeNumbered(profile, "FILTER", FilterPairs(s.filterList));
 }
 

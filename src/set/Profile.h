@@ -70,6 +70,7 @@ struct Settings {
     bool autoStart = false;
     bool autoClose = false;
     std::string filterList; // StoredFilterList
+    int versionDays = 0;    // days replaced copies are kept; 0: none are
 
     bool operator==(const Settings&) const = default;
 };

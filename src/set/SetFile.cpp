@@ -53,6 +53,30 @@ bool startsWithKeyword(std::string_view line, std::string_view keyword)
     return UpperCaseUmlaut(line.substr(0, keyword.size())) == keyword;
 }
 
+constexpr std::string_view kSeparator = "###";
+
+// The next line that is neither empty nor a comment, stripped of blanks; at
+// the end of the file the last line read. With `atSeparator`, a separator
+// ends the search first: false, the line that begins the next entry is read.
+bool readMeaningfulLine(SetLineReader& reader, std::string& line, bool atSeparator)
+{
+    line.clear();
+    while ((line.empty() || line[0] == '#' || line[0] == ';') && !reader.atEnd()) {
+        std::string_view raw = reader.readRawLine();
+        if (atSeparator && raw == kSeparator)
+            return false;
+        line = raw;
+        TrimSpaces(line, true, true);
+    }
+    return true;
+}
+
+// An entry's next line; false when a separator stands before it.
+bool readEntryLine(SetLineReader& reader, std::string& line)
+{
+    return readMeaningfulLine(reader, line, true);
+}
+
 } // namespace
 
 std::string WriteSetHeader()
@@ -70,11 +94,11 @@ std::string WriteSetFile(std::string_view defaultTarget, int mode,
     appendLine(text, std::string(kDefaultTargetKey) + std::string(defaultTarget));
     appendLine(text, std::string(kModeKey) + std::to_string(mode));
     for (const BackupEntry& entry : entries) {
-        appendLine(text, "###");
+        appendLine(text, kSeparator);
         appendLine(text, entry.source);
         appendLine(text, HasSubdirs(entry.subdirs) ? "ja" : "nein");
-        appendLine(text, entry.masks);
-        appendLine(text, entry.target);
+        appendLine(text, entry.masks.empty() ? "*.*" : entry.masks);
+        appendLine(text, entry.target.empty() ? "\\" : entry.target);
     }
     // The header's umlauts are single bytes that never form UTF-8, so a
     // written file always reads back as code page 1252.
@@ -103,10 +127,7 @@ std::string_view SetLineReader::readRawLine()
 std::string SetLineReader::ReadSetLine()
 {
     std::string line;
-    while ((line.empty() || line[0] == '#' || line[0] == ';') && !atEnd()) {
-        line = readRawLine();
-        TrimSpaces(line, true, true);
-    }
+    readMeaningfulLine(*this, line, false);
     return line;
 }
 
@@ -128,18 +149,26 @@ SetFileContent ReadSetFile(std::string_view bytes)
         line = reader.ReadSetLine();
     }
 
-    while (!reader.atEnd()) {
-        BackupEntry& entry = content.entries.emplace_back();
+    for (size_t number = 1; !reader.atEnd(); ++number) {
+        BackupEntry entry;
         entry.source = std::move(line);
-        entry.subdirs = SubdirText(HasSubdirs(reader.ReadSetLine()));
-        entry.masks = reader.ReadSetLine();
-        entry.target = reader.ReadSetLine();
+        std::string subdirs;
+        // A hand-made entry that lacks a line would otherwise take the next
+        // entry's source for its target and shift every entry after it.
+        if (!readEntryLine(reader, subdirs) || !readEntryLine(reader, entry.masks) ||
+            !readEntryLine(reader, entry.target)) {
+            content.leftOut.push_back({number, std::move(entry.source)});
+            line = reader.ReadSetLine();
+            continue;
+        }
+        entry.subdirs = SubdirText(HasSubdirs(subdirs));
         // Whatever follows the fourth line is passed over up to an exact
         // separator, so a hand-made entry with extra lines cannot shift the
         // ones after it.
         std::string_view raw = entry.target;
-        while (raw != "###" && !reader.atEnd())
+        while (raw != kSeparator && !reader.atEnd())
             raw = reader.readRawLine();
+        content.entries.push_back(std::move(entry));
         line = reader.ReadSetLine();
     }
     return content;

@@ -12,23 +12,36 @@
 
 namespace tresorix {
 
+// An entry of the file that was not loaded: a "###" stood among its four
+// lines, so some of them are missing.
+struct LeftOutEntry {
+    size_t number;       // its place among the file's entries, from 1
+    std::string source;  // its first line, as the file has it
+};
+
 // What a set file holds, as the loader takes it over.
 struct SetFileContent {
     std::optional<std::string> defaultTarget; // present when the file has the line
     std::optional<int> mode;                  // present only for a digit 0 to 3
     std::vector<BackupEntry> entries;         // subdirs as list text, " ja" or ""
+    // Incomplete entries, in the file's order; the loader names them to the
+    // user once the rest is loaded.
+    std::vector<LeftOutEntry> leftOut;
 };
 
 // The 32 comment lines that begin every written set file, each ending in CR LF.
 std::string WriteSetHeader();
 
 // The whole file as bytes: header, default target, mode and five lines per
-// entry; code page 1252 unless some text needs the UTF-8 form.
+// entry; code page 1252 unless some text needs the UTF-8 form. No entry line
+// is empty, which the reader would pass over: no masks are written as "*.*",
+// no target as "\", which a run refuses as it refuses none.
 std::string WriteSetFile(std::string_view defaultTarget, int mode,
                          const std::vector<BackupEntry>& entries);
 
 // Reads a set file's bytes. Never fails: any text is taken as a source,
-// mask or target.
+// mask or target. An entry among whose four lines (comments and empty lines
+// do not count) a "###" stands is left out, and reading goes on at that "###".
 SetFileContent ReadSetFile(std::string_view bytes);
 
 // Lines of a set file as the loader sees them. Lines end at CR; one LF right

@@ -1,6 +1,7 @@
 #include "set/Text.h"
 
 #include <array>
+#include <charconv>
 #include <vector>
 
 namespace tresorix {
@@ -97,6 +98,20 @@ std::string MakeTargetText(std::string_view base, bool lw, bool quellpfad)
     if (quellpfad)
         target += kQuellpfad;
     return target;
+}
+
+int ParseVersionDays(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    int days = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
+    // Digits only: what does not fit an int is far above the bound.
+    return error != std::errc() || days > kMaxVersionDays ? kMaxVersionDays : days;
 }
 
 int ClampBackupMode(long long value)

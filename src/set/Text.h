@@ -58,6 +58,12 @@ std::string MakeTargetText(std::string_view base, bool lw, bool quellpfad);
 // button is selected (a run then behaves as `newer`).
 enum class ConflictMode { none = -1, newer = 0, always = 1, skip = 2, ask = 3 };
 
+// Days a version of a replaced copy is kept at most.
+inline constexpr int kMaxVersionDays = 3650;
+// The days to keep versions from a setting or the command line: a whole
+// number from 0 (off) up, capped at kMaxVersionDays; anything else is 0.
+int ParseVersionDays(std::string_view text);
+
 // The conflict mode set from a number: above 3 gives 3, below 0 none (-1).
 int ClampBackupMode(long long value);
 

@@ -3,6 +3,7 @@
 #include "platform/TextConv.h"
 #include "ui/Gauge.h"
 #include "ui/ToolButton.h"
+#include "ui/ValueLabel.h"
 
 #include <algorithm>
 #include <exception>
@@ -32,6 +33,7 @@ void initControls()
         InitCommonControlsEx(&icc);
         RegisterGauge();
         RegisterToolButton();
+        RegisterValueLabel();
         return true;
     }();
     (void)done;
@@ -136,8 +138,13 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
         wc.hInstance = instance;
         // The program's icon, except on dialog frames: there Wine would
         // draw it in the caption, where Windows draws none.
-        if (!(info.exStyle & WS_EX_DLGMODALFRAME))
+        // The small one is loaded at its own size: scaled down from the large
+        // one, the title bar and Alt+Tab would show a blurred picture.
+        if (!(info.exStyle & WS_EX_DLGMODALFRAME)) {
             wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+            wc.hIconSm = HICON(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+        }
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
         wc.lpszClassName = info.className;
@@ -184,7 +191,9 @@ void Form::createControl(int index)
     if (row.kind == Kind::comboBox)
         height += ScaleToDpi(200);  // a combo box's height includes its drop-down list
 
-    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(row.caption ? row.caption : "").c_str(), style,
+    // A tool button shows no caption; its hint is its accessible name.
+    const char* caption = row.kind == Kind::toolButton && row.hint ? row.hint : row.caption;
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(caption ? caption : "").c_str(), style,
                                 ScaleToDpi(row.left), ScaleToDpi(row.top), ScaleToDpi(row.width), height, hwnd_,
                                 HMENU(INT_PTR(kFirstControlId + index)), GetModuleHandleW(nullptr), nullptr);
     controls_[size_t(index)] = requireWindow(hwnd, std::string("Das Steuerelement \"") + (row.name ? row.name : "") + "\"");

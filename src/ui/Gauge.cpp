@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <optional>
+#include <string>
 
 namespace tresorix {
 
@@ -17,6 +18,7 @@ struct Gauge {
     int min = 0, max = 100, pos = 0;
     COLORREF bar = CLR_DEFAULT, back = CLR_DEFAULT, text = CLR_DEFAULT;
     HFONT font = nullptr;
+    std::wstring name;  // what the bar counts: "Datei"
 
     int64_t span() const { return std::max<int64_t>(int64_t(max) - min, 1); }
     int percent() const { return int(100 * (int64_t(pos) - min) / span()); }
@@ -71,6 +73,15 @@ void paint(HWND hwnd, const Gauge& g, HDC target)
     DeleteDC(dc);
 }
 
+// The window text is what a screen reader says of the bar: "Datei: 40 %".
+void setValueText(HWND hwnd, const Gauge& g)
+{
+    std::wstring text = std::to_wstring(g.percent()) + L" %";
+    if (!g.name.empty())
+        text = g.name + L": " + text;
+    DefWindowProcW(hwnd, WM_SETTEXT, 0, LPARAM(text.c_str()));
+}
+
 // Repaints only when what is shown changes; a run sets the position far more
 // often than the bar moves by a pixel.
 void update(HWND hwnd, Gauge& g, int min, int max, int pos)
@@ -81,6 +92,8 @@ void update(HWND hwnd, Gauge& g, int min, int max, int pos)
     g.min = min;
     g.max = max;
     g.pos = std::clamp(pos, min, std::max(min, max));
+    if (g.percent() != oldPercent)
+        setValueText(hwnd, g);
     if (g.percent() != oldPercent || g.filled(client.right) != oldFilled)
         InvalidateRect(hwnd, nullptr, FALSE);
 }
@@ -96,6 +109,17 @@ COLORREF setColor(HWND hwnd, COLORREF& slot, COLORREF value)
 std::optional<LRESULT> gaugeMessage(HWND hwnd, Gauge* g, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
+    case WM_CREATE: {
+        const wchar_t* name = reinterpret_cast<const CREATESTRUCTW*>(lp)->lpszName;
+        g->name = name ? name : L"";
+        setValueText(hwnd, *g);
+        return 0;
+    }
+    case WM_SETTEXT:
+        // Names the bar; its value follows the name.
+        g->name = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
+        setValueText(hwnd, *g);
+        return TRUE;
     case WM_SETFONT:
         g->font = HFONT(wp);
         if (lp)

@@ -85,5 +85,27 @@ TEST_F(InfoDialog, LinksOpenMailAndWebPageAndTheColoursOutliveAShowing)
     EXPECT_FALSE(info.visible());
 }
 
+// The links are reached with Tab, in their order before the button, and
+// Enter or Space opens them as a click does instead of pressing the button.
+TEST_F(InfoDialog, TabReachesTheLinksAndEnterOrSpaceOpensThem)
+{
+    SetFocus(control(Tinfo::BtnSchliessen));
+    test::postKey(GetFocus(), VK_TAB);
+    ProcessMessages();
+    ASSERT_EQ(GetFocus(), control(Tinfo::Label5));
+    test::postKey(GetFocus(), VK_RETURN);
+    ProcessMessages();
+    test::postKey(GetFocus(), VK_TAB);
+    ProcessMessages();
+    ASSERT_EQ(GetFocus(), control(Tinfo::Label6));
+    test::postKey(GetFocus(), VK_SPACE);
+    ProcessMessages();
+    EXPECT_EQ(opened, (std::vector<std::string>{std::string("mailto:") + kInfoMail, kInfoWeb}));
+
+    test::postKey(GetFocus(), VK_TAB);
+    ProcessMessages();
+    EXPECT_EQ(GetFocus(), control(Tinfo::BtnSchliessen));
+}
+
 }  // namespace
 }  // namespace tresorix

@@ -1,10 +1,14 @@
-// The progress window around real runs: what it shows at the end, how it
-// locks and unlocks the main window, how the user cancels, and the pacing.
+// The progress window around real runs, driven as the program drives it:
+// what it shows at the end, how the run locks and unlocks the main window,
+// how the user cancels, and the pacing.
 #include "dialogs/ProgressWindow.h"
+
+#include "run/RunController.h"
 
 #include "engine/Format.h"
 #include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/SlowFileSystem.h"
 #include "support/win/TempTree.h"
 #include "ui/DriveUi.h"
 
@@ -55,7 +59,12 @@ class ProgressTest : public ::testing::Test {
 protected:
     // A clock that moves on at every look makes every paint and every
     // pump due, so each event-processing point really processes events.
-    ProgressTest() { progress.setTickSource([this] { return clock += TProgress::kPaintInterval; }); }
+    ProgressTest()
+    {
+        progress.setTickSource([this] { return clock += TProgress::kPaintInterval; });
+        controller.setMainWindow(nullptr, main, [this](bool on) { locks.push_back(on); });
+        controller.setProgressWindow(progress);
+    }
 
     std::string src() const { return tree.path("src\\"); }
     std::string dst() const { return tree.path("dst\\"); }
@@ -65,23 +74,26 @@ protected:
         RunSettings settings;
         settings.entries.push_back({source.empty() ? src() : source, "ja", "*.txt", dst()});
         settings.showSummary = false;
-        settings.skipErrors = skipErrors;
-        return progress.BtnStartClick(settings, main, [this](bool on) { locks.push_back(on); });
+        RunSwitches switches;
+        switches.skipErrors = skipErrors;
+        controller.takeSwitches(switches);
+        return controller.start(settings);
     }
     std::string text(TProgress::Text value) const { return progress.shownText(value); }
     // The pixels of a value's place as the screen shows them, or as the
     // window draws them now.
     std::vector<COLORREF> look(TProgress::Text value, bool onScreen) const
     {
-        RECT client = progress.clientRect(), r = TProgress::textRect(value);
-        HDC window = GetDC(progress.handle());
+        HWND label = progress.valueLabel(value);
+        RECT client = Window(label).clientRect(), r = client;
+        HDC window = GetDC(label);
         HDC dc = CreateCompatibleDC(window);
         HBITMAP bitmap = CreateCompatibleBitmap(window, client.right, client.bottom);
         HGDIOBJ old = SelectObject(dc, bitmap);
         if (onScreen)
             BitBlt(dc, 0, 0, client.right, client.bottom, window, 0, 0, SRCCOPY);
         else
-            progress.send(WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+            SendMessageW(label, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
         std::vector<COLORREF> pixels;
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x)
@@ -89,7 +101,7 @@ protected:
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
-        ReleaseDC(progress.handle(), window);
+        ReleaseDC(label, window);
         return pixels;
     }
     int pos(TProgress::Row row) const { return ProgressBar(progress.control(row)).pos(); }
@@ -104,6 +116,7 @@ protected:
     HookedProgress progress;
     test::RecordingView main;  // the main window's side: its status-bar values
     std::vector<bool> locks;
+    RunController controller;
 };
 
 TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
@@ -136,7 +149,7 @@ TEST_F(ProgressTest, RunEndsWithItsFinalValuesShownAndTheMainWindowUnlocked)
               "Backup beendet.   " + FormatBytes(5100) + " von " + FormatBytes(7100) + " wurden gesichert.");
     EXPECT_EQ(locks, (std::vector<bool>{false, true}));
     EXPECT_FALSE(progress.visible());
-    EXPECT_FALSE(progress.running());
+    EXPECT_FALSE(controller.running());
 }
 
 // The block loop lets no event through, so what shows during a large file
@@ -152,6 +165,18 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         std::string checked, saved;
         bool valuesOnScreen;
         int appMessages;
+        bool nameReadable;
+    };
+    // What a screen reader finds: a child window whose text is the file's
+    // name, read without a message to the busy window.
+    auto readable = [&](const std::wstring& name) {
+        for (HWND child = GetWindow(progress.handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t text[64] = {};
+            InternalGetWindowText(child, text, 64);
+            if (name == text)
+                return true;
+        }
+        return false;
     };
     std::vector<Seen> seen;
     auto painted = [&](TProgress::Row row) { return !GetUpdateRect(progress.control(row), nullptr, FALSE); };
@@ -166,7 +191,7 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
                         text(TProgress::LbFileCtr), text(TProgress::LbCopyFileCtr),
                         onScreen(TProgress::LbFile) && onScreen(TProgress::LbFileCtr) &&
                             onScreen(TProgress::LbCopyFileCtr),
-                        progress.appMessages});
+                        progress.appMessages, readable(L"riesig.txt")});
     };
     EXPECT_EQ(run(), RunOutcome::finished);
     ASSERT_EQ(seen.size(), 5u);
@@ -174,11 +199,14 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         EXPECT_EQ(s.bar, s.percent);
         EXPECT_TRUE(s.barPainted) << s.percent;
         EXPECT_EQ(s.checked, "2");
-        EXPECT_EQ(s.saved, "1");
+        // The small file waits in the batch for its name: not saved yet.
+        EXPECT_EQ(s.saved, "0");
         EXPECT_TRUE(s.valuesOnScreen) << s.percent;
         EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
+        EXPECT_TRUE(s.nameReadable) << s.percent;
     }
     EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_EQ(Window(progress.control(TProgress::FileProg)).text(), "Datei: 100 %");
     EXPECT_EQ(progress.appMessages, 1) << "the event waited for the next file";
 }
 
@@ -221,7 +249,7 @@ TEST_F(ProgressTest, APromptShowsTheLatestValuesBehindIt)
     settings.entries.push_back({src(), "ja", "*.txt", dst()});
     settings.mode = ConflictMode::ask;
     settings.showSummary = false;
-    EXPECT_EQ(progress.BtnStartClick(settings, main, [](bool) {}), RunOutcome::finished);
+    EXPECT_EQ(controller.start(settings), RunOutcome::finished);
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(seen, (std::vector<std::string>{"b.txt", src() + "sub\\*.txt", "2", FormatBytes(3),
                                               src() + "sub\\b.txt"}));
@@ -252,7 +280,7 @@ TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
     ASSERT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(answers.asked()[0].text, "Backup abbrechen ?");
     EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnYes | btnNo));
-    EXPECT_EQ(progress.state().savedFiles, 3u);
+    EXPECT_EQ(controller.state().savedFiles, 3u);
 
     // Yes after the first copy: the main window is unlocked at once (the
     // middle "true"), and the directories not yet begun are never started.
@@ -261,11 +289,11 @@ TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
     answers.then(mrYes, "Backup abbrechen ?");
     posted = false;
     progress.onPump = [&] {
-        if (progress.state().savedFiles == 1 && !std::exchange(posted, true))
+        if (controller.state().savedFiles == 1 && !std::exchange(posted, true))
             postCancelClick();
     };
     EXPECT_EQ(run(), RunOutcome::cancelled);
-    EXPECT_TRUE(progress.state().cancelled());
+    EXPECT_TRUE(controller.state().cancelled());
     int copies = 0;
     for (const char* dir : {"1", "2", "3"})
         copies += test::Exists(dst() + dir + "\\f.txt");
@@ -289,18 +317,59 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
         ScriptedAnswerer answers;
         answers.then(mrNo, "Backup abbrechen ?");
         EXPECT_EQ(run(), RunOutcome::finished);
-        EXPECT_EQ(progress.state().savedFiles, 2u);
+        EXPECT_EQ(controller.state().savedFiles, 2u);
     }
     posted = false;
     ScriptedAnswerer answers;
     answers.then(mrYes, "Backup abbrechen ?");
     EXPECT_EQ(run(), RunOutcome::cancelled);
-    EXPECT_EQ(progress.state().savedFiles, 0u);
+    EXPECT_EQ(controller.state().savedFiles, 0u);
 
     // With /SKIPERRORS nobody is asked: the key cancels at once.
     posted = false;
     EXPECT_EQ(run({}, true), RunOutcome::cancelled);
     EXPECT_EQ(answers.asked().size(), 1u);
+}
+
+// Escape during a large file's copy is seen before the file ends: its copy
+// is gone before the question comes, Yes leaves the old copy as it was and
+// No copies the file again whole.
+TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
+{
+    const std::string bytes(4 * 65536 + 100, 'n');  // five reads
+    tree.write("src\\gross.txt", bytes, test::FileTimeOf(2024, 1, 1, 0, 0, 0));
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    Win32FileSystem real;
+    test::SlowFileSystem slow(real);
+    int reads = 0;
+    slow.beforeRead = [&](const std::string&) {
+        if (++reads == 2)
+            test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
+    };
+    std::string atQuestion;
+    auto runWith = [&](uint16_t answer) {
+        reads = 0;
+        controller.state() = {};
+        ScriptedAnswerer answers;
+        answers.thenDo(answer, [&] { atQuestion = test::ListNames(dst()); });
+        BackupRun backup(slow, progress, controller.state());
+        RunOutcome outcome = test::RunOneEntry(backup, {src(), "nein", "*.txt", dst()});
+        EXPECT_EQ(answers.asked().size(), 1u);
+        return outcome;
+    };
+
+    EXPECT_EQ(runWith(mrNo), RunOutcome::finished);
+    EXPECT_EQ(atQuestion, test::ListNames(src())) << "no temporary left while asking";
+    EXPECT_EQ(reads, 2 + 5);
+    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == bytes) << "copied whole";
+    EXPECT_EQ(controller.state().savedFiles, 1u);
+
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    EXPECT_EQ(runWith(mrYes), RunOutcome::cancelled);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(test::ReadAll(dst() + "gross.txt"), "alt");
+    EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));
+    EXPECT_EQ(controller.state().savedFiles, 0u);
 }
 
 TEST_F(ProgressTest, ControlsArePacedAndFlushShowsTheLatestValues)

@@ -108,6 +108,14 @@ TEST(TargetBox, CheckCreatesTheDirectoryOrReportsAndStillRemembers)
     EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnOK));
     EXPECT_EQ(answers.asked()[0].kind, PromptKind::info);
     EXPECT_EQ(SelectedTarget(f.box()), odd);
+
+    // A device name as the last part is refused, and nothing is made.
+    const std::string device = tree.path("con");
+    answers.then(mrOk, "\"" + device + "\" ist ein Gerätename von Windows und kann kein Zielverzeichnis sein.");
+    AddTargetToBox(f.box(), device, true);
+    EXPECT_FALSE(test::IsDirectory(device));
+    EXPECT_EQ(SelectedTarget(f.box()), odd);
+    EXPECT_EQ(answers.pending(), 0u);
 }
 
 }  // namespace

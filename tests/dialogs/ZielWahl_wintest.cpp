@@ -3,6 +3,7 @@
 // drives that are not ready through the fault-injecting file system.
 #include "dialogs/ZielWahl.h"
 
+#include "dialogs/DirWahl.h"
 #include "engine/Format.h"
 #include "mainwindow/MainForm.h"
 #include "support/FaultFileSystem.h"
@@ -15,6 +16,7 @@
 #include <bit>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tresorix {
@@ -337,6 +339,28 @@ TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
     EXPECT_EQ(form.set().defaultTarget(), "E:\\Sicherung") << "the typed path stays selected";
     EXPECT_FALSE(form.set().modified);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
+}
+
+// The inputs that show no caption of their own: each is named for screen
+// readers by a label nobody sees, so the windows look as they did.
+TEST_F(StdZielButton, InputsWithoutACaptionHaveAHiddenLabelForScreenReaders)
+{
+    std::string stored;
+    TDirWahl dirWahl(stored, real);
+    const std::pair<HWND, std::string> inputs[] = {
+        {form.control(TmForm::StdZielBox), "Standardziel"},
+        {dirWahl.control(TDirWahl::FilterComboBox), "Dateifilter"},
+        {dirWahl.control(TDirWahl::DriveComboBox), "Laufwerk"},
+        {dirWahl.control(TDirWahl::FileList), "Dateien"},
+        {dirWahl.control(TDirWahl::ZielBox), "Ziel"},
+        {zielwahl.control(TZielwahl::DriveComboBoxRow), "Laufwerk"},
+    };
+    for (const auto& [input, name] : inputs) {
+        HWND label = test::readerLabel(input);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(Window(label).text(), name);
+        EXPECT_FALSE(GetWindowLongW(label, GWL_STYLE) & WS_VISIBLE) << name;
+    }
 }
 
 }  // namespace

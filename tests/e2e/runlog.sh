@@ -118,6 +118,21 @@ wait_exit
 check "cancel: exit code 2" test $rc = 2
 check "cancel: on record" eval 'tail -n 1 "$log" | grep -q "Abgebrochen\.  Exitcode 2.$"'
 
+# Closed while it runs, nobody watching: the code is the one on record. The
+# run is long enough that the close request comes while it goes on.
+mkdir -p "$work/many"
+seq 1 20000 | split -l 1 -a 5 - "$work/many/f"
+set_file "$work/many.tsi" 1 "$(win "$work/many")" nein '*.*' "$(win "$work/dst4")"
+rm -f "$log"
+start "$(win "$work/many.tsi")" /START /CLOSE /SKIPERRORS
+timeout 30 xdotool search --sync --onlyvisible --name 'Backup wird ausgeführt' >/dev/null 2>&1
+wine taskkill /IM tresorix.exe >/dev/null 2>&1
+wait_exit
+check "closed during the run: exit code 2" test $rc = 2
+check "closed during the run: on record" eval 'tail -n 1 "$log" | grep -q "Abgebrochen\.  Exitcode 2.$"'
+check "closed during the run: it stopped early" test "$(ls "$work/dst4" | wc -l)" -lt 20000
+rm -rf "$work/many" "$work/dst4"
+
 # A missing source: the run ends by an error, code 3.
 set_file "$work/missing.tsi" 0 "$(win "$work/fehlt")" nein '*.*' "$(win "$work/dst")"
 rm -f "$log"

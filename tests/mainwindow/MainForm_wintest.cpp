@@ -248,7 +248,7 @@ TEST_F(MainWindow, AShortcutIsNoMnemonicAfterItsCommandRan)
     SetFocus(radio);
     form.SetModified(false);
     int runs = 0;
-    form.links.startRun = [&](const RunSettings&) {
+    form.run().backup = [&](const RunSettings&) {
         BYTE state[256];
         GetKeyboardState(state);
         state[VK_CONTROL] = 0;
@@ -267,7 +267,7 @@ TEST_F(MainWindow, SummaryIsDecidedWhenTheRunEnds)
 {
     add(1);
     std::vector<bool> summaries;
-    form.links.startRun = [&](const RunSettings& settings) {
+    form.run().backup = [&](const RunSettings& settings) {
         PushButton(form.control(TmForm::AutoClose)).click();  // during the run
         summaries.push_back(settings.showSummary);
         return RunOutcome::cancelled;
@@ -358,18 +358,18 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
     form.SetModified(true);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
-    EXPECT_TRUE(form.runState().cancelled());
+    EXPECT_TRUE(form.run().state().cancelled());
 
     // Modified with entries: Cancel keeps everything.
     form.show(true);
-    form.runState().clearCancel();
+    form.run().state().clearCancel();
     add(1);
     answers.then(mrCancel, kSaveQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
     EXPECT_TRUE(form.visible());
     EXPECT_TRUE(form.set().modified);
-    EXPECT_FALSE(form.runState().cancelled());
+    EXPECT_FALSE(form.run().state().cancelled());
 
     // A backup running: No goes on; Yes, then Yes to saving, saves even
     // though the run has the save button locked.
@@ -377,14 +377,14 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
     answers.then(mrNo, kRunningQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 1);
-    EXPECT_FALSE(form.runState().cancelled());
+    EXPECT_FALSE(form.run().state().cancelled());
 
     std::string file = tree.path("laufend.tsi");
     form.setFileName(file);
     answers.then(mrYes, kRunningQuestion).then(mrYes, kSaveQuestion);
     form.send(WM_CLOSE);
     EXPECT_EQ(closings, 2);
-    EXPECT_TRUE(form.runState().cancelled());
+    EXPECT_TRUE(form.run().state().cancelled());
     EXPECT_EQ(ReadSetFile(test::ReadAll(file)).entries.size(), 1u);
 
     // A save that fails keeps the window open.
@@ -454,6 +454,17 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
     EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), 2);
     EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), 0);
     EXPECT_EQ(form.set().entries, fromFile);
+
+    // An entry that lost its target line: the next entry keeps its place,
+    // the user is told which one is missing, and the set counts as changed.
+    tree.write("kaputt.tsi", "###\r\nC:\\Eins\r\nja\r\n*.*\r\n###\r\nC:\\Zwei\r\nnein\r\n*.txt\r\nD:\\Z\r\n");
+    answers.then(mrYes, "Aktuelle Einträge")
+        .then(mrOk, "Unvollständige Einträge in \"" + tree.path("kaputt.tsi") +
+                        "\" wurden nicht geladen:\r\nEintrag 1: C:\\Eins");
+    EXPECT_EQ(form.LoadSetFile(tree.path("kaputt.tsi")), 0);
+    EXPECT_EQ(form.set().entries, (std::vector<BackupEntry>{{"C:\\Zwei", "", "*.txt", "D:\\Z"}}));
+    EXPECT_TRUE(form.set().modified);
+    EXPECT_EQ(answers.pending(), 0u);
 }
 
 TEST_F(MainWindow, RemoveCommandsAskFirstAndResetTheSet)
@@ -495,12 +506,10 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     std::optional<RunSettings> given;
     RunOutcome outcome = RunOutcome::finished;
     std::function<void()> duringRun;
-    form.links.startRun = [&](const RunSettings& settings) {
+    form.run().backup = [&](const RunSettings& settings) {
         given = settings;
-        form.SetStatus(false);
         if (duringRun)
             duringRun();
-        form.SetStatus(true);
         return outcome;
     };
     form.BtnStartClick();
@@ -509,14 +518,14 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     add(2);
     form.setMode(ConflictMode(1));
     form.stdZielBox().setText("  E:\\Getippt ");
-    form.runState().cancel();
+    form.run().state().cancel();
     form.BtnStartClick();
     ASSERT_TRUE(given);
     EXPECT_EQ(given->entries, form.set().entries);
     EXPECT_EQ(given->stdZiel, "E:\\Getippt");
     EXPECT_EQ(given->mode, ConflictMode::always);
     EXPECT_TRUE(given->showSummary);
-    EXPECT_FALSE(form.runState().cancelled());
+    EXPECT_FALSE(form.run().state().cancelled());
     EXPECT_EQ(closings, 0);
 
     // AutoClose: no summary; a cancelled run or a failed source keeps the window.
@@ -539,7 +548,7 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     answers.then(mrYes, kRunningQuestion);
     form.BtnStartClick();
     EXPECT_EQ(closings, 1);
-    EXPECT_TRUE(form.runState().cancelled());
+    EXPECT_TRUE(form.run().state().cancelled());
 
     outcome = RunOutcome::finished;
     duringRun = nullptr;
@@ -548,6 +557,57 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     answers.then(mrNo, kSaveQuestion);
     form.BtnStartClick();
     EXPECT_EQ(closings, 2);
+}
+
+// A real run, closed at its first look at the queue: the process ends with
+// the code the log names, the question is on record, and while it waits the
+// progress window stays in sight above the main window.
+TEST_F(MainWindow, ClosingDuringARunEndsItWithTheCodeTheLogNames)
+{
+    tree.write("src\\a.txt", "a");
+    tree.write("src\\b\\b.txt", "b");
+    form.addEntry({tree.path("src"), "ja", "*.txt", tree.path("dst")});
+    form.SetModified(false);
+    form.run().openLog(tree.path("tresorix.INI"));
+    bool progressAbove = false;
+    ScriptedAnswerer answers;
+    answers.thenDo(mrYes, [&] {
+        HWND progress = FindWindowW(kProgressClass, nullptr);
+        for (HWND h = progress; h && IsWindowVisible(progress); h = GetWindow(h, GW_HWNDNEXT))
+            progressAbove = progressAbove || h == form.handle();
+    });
+    form.post(WM_CLOSE);
+    form.BtnStartClick();
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(answers.asked()[0].text.substr(0, kRunningQuestion.size()), kRunningQuestion);
+    EXPECT_TRUE(progressAbove);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(form.run().exitCode(), 2);
+    const std::string log = test::ReadAll(tree.path("tresorix.log"));
+    EXPECT_NE(log.find("Meldung: " + kRunningQuestion + " / Soll das Programm dennoch beendet werden ?  Antwort: Ja\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(log.ends_with("Abgebrochen.  Exitcode 2\r\n")) << log;
+}
+
+// Logoff and shutdown wait while something would be lost.
+TEST_F(MainWindow, SessionEndWaitsForARunOrUnsavedEntries)
+{
+    auto query = [&] { return form.send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); };
+    EXPECT_EQ(query(), TRUE);
+    form.SetModified(true);
+    EXPECT_EQ(query(), TRUE) << "nothing to lose without entries";
+    add(1);
+    EXPECT_EQ(query(), FALSE) << "unsaved entries";
+    form.SetModified(false);
+    EXPECT_EQ(query(), TRUE);
+    LRESULT duringRun = TRUE;
+    form.run().backup = [&](const RunSettings&) {
+        duringRun = query();
+        return RunOutcome::finished;
+    };
+    form.BtnStartClick();
+    EXPECT_EQ(duringRun, FALSE);
+    EXPECT_EQ(query(), TRUE) << "the run is over";
 }
 
 TEST_F(MainWindow, OtherCommandsTestTheirButtonsExceptInfo)

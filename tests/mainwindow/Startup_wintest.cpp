@@ -3,8 +3,11 @@
 #include "platform/TextConv.h"
 #include "set/FileIO.h"
 #include "set/Profile.h"
+#include "ui/DriveUi.h"
+#include "dialogs/VersionenForm.h"
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/win/ClosedRegistry.h"
 #include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +29,7 @@ protected:
     std::unique_ptr<TmForm> start(std::vector<std::string> arguments)
     {
         auto form = std::make_unique<TmForm>();
-        form->links.startRun = [this](const RunSettings& settings) {
+        form->run().backup = [this](const RunSettings& settings) {
             runs.push_back(settings);
             return RunOutcome::finished;
         };
@@ -186,6 +189,37 @@ TEST_F(Startup, SettingsTheProgramsFolderCannotTakeLiveInTheUsersFolder)
     DeleteFileW(Widen(userFile).c_str());
 }
 
+// The system menu's versions item: OK sets the setting, which close writes;
+// /VERSIONEN= serves one start's runs and is not saved.
+TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
+{
+    constexpr UINT kItem = 0x0110;
+    {
+        auto form = start({});
+        HMENU menu = GetSystemMenu(form->handle(), FALSE);
+        form->send(WM_INITMENUPOPUP, WPARAM(menu), MAKELPARAM(0, TRUE));
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, kItem, text, 64, MF_BYCOMMAND);
+        EXPECT_EQ(Narrow(text), "Ersetzte Dateien &aufbewahren …");
+        test::whenIdle([] {
+            HWND dialog = FindWindowW(kVersionenFormClass, nullptr);
+            for (int row : {TVersionenForm::CbKeep, TVersionenForm::BtnOk})
+                SendMessageW(GetDlgItem(dialog, Form::kFirstControlId + row), BM_CLICK, 0, 0);
+        });
+        form->send(WM_SYSCOMMAND, kItem, 0);
+        form->FormClose();
+    }
+    EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
+
+    auto form = start({"/VERSIONEN=7"});
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].versionDays, 7);
+    form->FormClose();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
+}
+
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 {
     tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
@@ -205,6 +239,47 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
+}
+
+// Neither Run key can be written: the user hears it once, not at every
+// save and again at close.
+TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
+{
+    auto form = start({});
+    ScriptedAnswerer answers;
+    {
+        test::ClosedRegistryRoot machine(HKEY_LOCAL_MACHINE), user(HKEY_CURRENT_USER);
+        answers.then(mrOk, "Tresorix konnte nicht für den Start mit Windows eingetragen werden.");
+        form->setChecked(TmForm::WinAutoLoad, true);
+        EXPECT_EQ(form->SaveSetFile(setFile), 0);
+        form->FormClose();
+    }
+    EXPECT_EQ(answers.pending(), 0u);
+    form->setChecked(TmForm::WinAutoLoad, false);
+    form->FormClose();
+}
+
+// When Windows ends the session during a run, the settings are written and
+// the run's record ends, as the process may not live to do either; should
+// it live on, the run's own end does not follow.
+TEST_F(Startup, SessionEndWritesTheSettingsAndEndsTheRunsRecord)
+{
+    ScriptedAnswerer noPrompts;
+    tree.write("src\\a.txt", "a");
+    auto form = start({"/LOG=" + tree.path("lauf.log")});
+    form->addEntry({tree.path("src"), "ja", "*.txt", tree.path("dst")});
+    form->setMode(ConflictMode::skip);
+    form->run().backup = nullptr;
+    form->post(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);  // taken at the run's first look at the queue
+    form->BtnStartClick();
+    EXPECT_EQ(settings().readInteger("STANDARDS", "BACKUPMODE", -1), 2);
+    EXPECT_EQ(form->run().exitCode(), 2);
+    const std::string log = test::ReadAll(tree.path("lauf.log"));
+    EXPECT_TRUE(log.ends_with("Windows wird beendet.  Exitcode 2\r\n")) << log;
+    size_t marks = 0;
+    for (size_t at = log.find("=== "); at != std::string::npos; at = log.find("=== ", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 2u) << "one start and one end";
 }
 
 TEST_F(Startup, AutostartSwitchKeepsTheAutoKeysUntilTheSetChanges)

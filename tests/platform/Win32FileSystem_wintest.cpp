@@ -122,6 +122,9 @@ TEST(PrefixedPath, ResolvesDotsAndSeparatorsButNoName)
     };
     for (auto [path, expected] : cases)
         EXPECT_EQ(PrefixedPath(path), expected) << path;
+    // The prefix typed with forward slashes is the same prefix.
+    EXPECT_EQ(LongPath("//?/C:/a/../b."), LR"(\\?\C:\b.)");
+    EXPECT_EQ(LongPath("//?/unc/server/share/x"), LR"(\\?\UNC\server\share\x)");
     // As the user reads it: the same names, without the prefix.
     EXPECT_EQ(AbsolutePath(R"(C:\dir.\..\data. )"), R"(C:\data. )");
     EXPECT_EQ(AbsolutePath(R"(\\server\share\x.)"), R"(\\server\share\x.)");
@@ -207,7 +210,7 @@ TEST_F(Win32FileSystemTest, ADirectoryEndingInADotHeldAndByPath)
 
 // "." and "..", forward and doubled slashes are resolved on the way to the
 // name as typed, ".." stops at the drive's root, and relative paths count
-// from the current directory and its drive; devices stay devices.
+// from the current directory and its drive; no name is a device.
 TEST_F(Win32FileSystemTest, DotsSlashesAndRelativePathsReachTheNameAsTyped)
 {
     write(dir + "data", "ohne Punkt");
@@ -236,9 +239,26 @@ TEST_F(Win32FileSystemTest, DotsSlashesAndRelativePathsReachTheNameAsTyped)
     EXPECT_EQ(fromRoot, "mit Punkt");
     EXPECT_EQ(names(dir + "dir."), "neu |x.");
 
-    // A device name anywhere is still the device, not a file of that name.
-    EXPECT_EQ(read(dir + "nul"), "");
-    EXPECT_EQ(read("NUL"), "");
+    // Names the system would take for devices are files, also relative ones
+    // and directories; only the \\.\ form reaches a device.
+    for (const std::string name : {"nul", "nul.txt", "CON", "com1.log", "aux.c", "prn .txt", "lpt1.dat"})
+        write(dir + name, "<" + name + ">");
+    uint32_t error = 1;
+    EXPECT_TRUE(fs.makeDirectory(dir + "AUX\\", error));
+    EXPECT_EQ(fs.createDirectory(dir + "dir.\\con"), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(dir).c_str()));
+    const std::string relative = read("NUL.txt");
+    write("dir./con/lpt1", "relativ");
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(relative, "<nul.txt>");
+    EXPECT_EQ(names(dir), "AUX|CON|aux.c|com1.log|data|data.|dir.|lpt1.dat|nul|nul.txt|prn .txt");
+    for (const std::string name : {"nul", "nul.txt", "CON", "com1.log", "aux.c", "prn .txt", "lpt1.dat"}) {
+        EXPECT_EQ(read(dir + name), "<" + name + ">");
+        EXPECT_EQ(fs.deleteFile(dir + name), 0u) << name;
+    }
+    EXPECT_EQ(read(dir + "dir.\\con\\lpt1"), "relativ");
+    EXPECT_EQ(read("\\\\.\\NUL"), "");
+    EXPECT_EQ(names(dir), "AUX|data|data.|dir.");
 }
 
 TEST_F(Win32FileSystemTest, Attributes)
@@ -272,6 +292,16 @@ TEST_F(Win32FileSystemTest, ErrorNumbersAndSharing)
     }
     EXPECT_FALSE(fs.makeDirectory(dir + "missing\\d\\", error));
     EXPECT_EQ(error, uint32_t(errPathNotFound));
+    // Longer than the system's counted strings hold: cut to 16 bits, this
+    // length would have named "d\yyyyy".
+    const std::string inD = dir + "d\\";
+    std::string tooLong = "yyyyy";
+    while (tooLong.size() < 32768 + 4 + 5)
+        tooLong += "\\" + std::string(199, 'y');
+    tooLong.resize(32768 + 5);
+    EXPECT_FALSE(fs.makeDirectory(inD + tooLong + "\\", error));
+    EXPECT_EQ(error, 206u);
+    EXPECT_EQ(names(dir + "d"), "");
     EXPECT_EQ(fs.deleteFile(dir + "missing.txt"), uint32_t(errFileNotFound));
     uint64_t free = 0;
     EXPECT_NE(fs.freeSpace("\\\\nosuchserver\\share\\", free), 0u);

@@ -4,6 +4,7 @@
 
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
+#include "support/win/ClosedRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -26,27 +27,7 @@ std::optional<std::string> readValue(HKEY root, const std::wstring& path, const 
     return Narrow(data);
 }
 
-// A predefined root as a user without administrator rights sees it: it
-// points at a volatile key, under which no lasting key can be created.
-class Unwritable {
-public:
-    explicit Unwritable(HKEY root) : root_(root)
-    {
-        RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &volatile_, nullptr);
-        EXPECT_EQ(RegOverridePredefKey(root, volatile_), ERROR_SUCCESS);
-    }
-    ~Unwritable()
-    {
-        RegOverridePredefKey(root_, nullptr);
-        RegCloseKey(volatile_);
-        RegDeleteKeyW(HKEY_CURRENT_USER, name_.c_str());
-    }
-
-private:
-    HKEY root_, volatile_ = nullptr;
-    std::wstring name_ = L"Software\\TresorixTest" + std::to_wstring(uintptr_t(root_) & 0xff);
-};
+using Unwritable = test::ClosedRegistryRoot;
 
 class AutoRunValue : public ::testing::Test {
 protected:

@@ -43,7 +43,7 @@ TEST(BackupSet, AppendedFileKeepsTheNameAndMarksTheSetModified)
     BackupSet set;
     set.entries = {kDocs};
     set.fileName = "C:\\eins.tsi";
-    set.takeSetFile({std::nullopt, 2, {kMail}}, false, "C:\\zwei.tsi");
+    set.takeSetFile({std::nullopt, 2, {kMail}, {}}, false, "C:\\zwei.tsi");
     EXPECT_EQ(set.entries, (std::vector<BackupEntry>{kDocs, kMail}));
     EXPECT_EQ(set.fileName, "C:\\eins.tsi");
     EXPECT_EQ(set.mode, ConflictMode::skip);

@@ -72,6 +72,15 @@ TEST(CommandLine, LogFileKeepsItsCaseAndSkipErrorsNeedsTheWholeSwitch)
     EXPECT_EQ(LogFileArgument({"/LOG", "/LOGX=a", "x.tsi"}), "");
 }
 
+TEST(CommandLine, VersionDaysTheLastSwitchGivesOverTheSetting)
+{
+    EXPECT_EQ(VersionDaysArgument({"x.tsi", "/START"}), std::nullopt);
+    EXPECT_EQ(VersionDaysArgument({"/versionen=30"}), 30);
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=30", "/VERSIONEN=0"}), 0) << "0 turns a saved setting off";
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=viele"}), 0);
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN", "/VERSIONENX=5"}), std::nullopt);
+}
+
 TEST(AutoRun, CommandReadsBackAsTheSameStart)
 {
     EXPECT_EQ(AutoRunCommand("C:\\TOOLS\\TRESORIX.EXE", true, true, "C:\\SETS\\A.TSI"),

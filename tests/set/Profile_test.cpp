@@ -186,6 +186,27 @@ TEST(Settings, WritesBackWhatTheTableSays)
     EXPECT_EQ(back.filterList, "Alle|*.*|Text |*.txt");
 }
 
+// Versions are an addition: a settings file that never had them on keeps
+// exactly its keys; once set, the key stays and can say 0 again.
+TEST(Settings, VersionDaysOnlyWhereTheyWereEverSet)
+{
+    Profile p("[STANDARDS]\r\nBACKUPMODE=1\r\n");
+    Settings s = ReadSettings(p, 1024, 768);
+    EXPECT_EQ(s.versionDays, 0);
+    const std::string before = p.bytes();
+    WriteSettings(p, s, true, true);
+    EXPECT_EQ(p.bytes().find("VERSIONEN"), std::string::npos);
+
+    s.versionDays = 30;
+    WriteSettings(p, s, true, true);
+    EXPECT_EQ(ReadSettings(Profile(p.bytes()), 1024, 768).versionDays, 30);
+    s.versionDays = 0;
+    WriteSettings(p, s, true, true);
+    EXPECT_EQ(p.value("STANDARDS", "VERSIONEN"), "0");
+    EXPECT_EQ(ReadSettings(Profile("[STANDARDS]\r\nVERSIONEN=9000\r\n"), 1024, 768).versionDays, 3650);
+    EXPECT_EQ(ReadSettings(Profile("[STANDARDS]\r\nVERSIONEN=dreißig\r\n"), 1024, 768).versionDays, 0);
+}
+
 TEST(Settings, FilterPairsAsWritten)
 {
     EXPECT_EQ(FilterPairs("A|*.a|B|*.b;*.c"), (std::vector<std::string>{"A|*.a", "B|*.b;*.c"}));

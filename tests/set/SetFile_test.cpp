@@ -33,7 +33,7 @@ TEST(SetFileWriter, EntriesFollowTheTwoValueLines)
     EXPECT_EQ(bytes.substr(header.size()),
               "STANDARDZIEL=c:\\backup\r\nBACKUPMODE=-1\r\n"
               "###\r\nC:\\DATA\r\nja\r\n*.*\r\n<Standardziel><Quellpfad>\r\n"
-              "###\r\n D:\\X \r\nnein\r\na.txt\r\n\r\n");
+              "###\r\n D:\\X \r\nnein\r\na.txt\r\n\\\r\n");
 }
 
 TEST(SetFileWriter, WrittenSetReadsBack)
@@ -59,6 +59,18 @@ std::vector<BackupEntry> entriesOf(std::string text)
     return ReadSetFile(text).entries;
 }
 
+// The program's own file always reads back entry by entry: a field it
+// holds empty is written as a line the reader takes.
+TEST(SetFileWriter, EmptyFieldsAreWrittenAsLinesThatReadBackInPlace)
+{
+    std::vector<BackupEntry> entries = {entry("C:\\A", false, "", ""), entry("C:\\B", true, "*.b", "D:\\B")};
+    std::string bytes = WriteSetFile("", 0, entries);
+    EXPECT_NE(bytes.find("###\r\nC:\\A\r\nnein\r\n*.*\r\n\\\r\n###"), std::string::npos);
+    SetFileContent content = ReadSetFile(bytes);
+    EXPECT_EQ(content.entries, (std::vector<BackupEntry>{entry("C:\\A", false, "*.*", "\\"), entries[1]}));
+    EXPECT_TRUE(content.leftOut.empty());
+}
+
 TEST(SetFileReader, EntriesAndSeparators)
 {
     using Entries = std::vector<BackupEntry>;
@@ -75,7 +87,32 @@ TEST(SetFileReader, EntriesAndSeparators)
     // empty, the first of them taking a comment that stands last.
     EXPECT_TRUE(entriesOf("STANDARDZIEL=x\r\n###\r\nC:\\A\r\n").empty());
     EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n"), (Entries{entry("C:\\A", true, "", "")}));
-    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n###"), (Entries{entry("C:\\A", true, "###", "")}));
+    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n; c"), (Entries{entry("C:\\A", true, "; c", "")}));
+}
+
+// A "###" among an entry's four lines means a line is missing: that entry
+// is left out and named, and every other entry keeps its own lines.
+TEST(SetFileReader, AnEntryLackingALineIsLeftOutAndNamed)
+{
+    using Entries = std::vector<BackupEntry>;
+    auto leftOut = [](const SetFileContent& content) {
+        std::string named;
+        for (const LeftOutEntry& e : content.leftOut)
+            named += std::to_string(e.number) + ":" + e.source + " ";
+        return named;
+    };
+    SetFileContent noTarget = ReadSetFile("###\r\nA\r\nja\r\n*\r\n###\r\nB\r\nja\r\n*.b\r\nU\r\n"
+                                          "###\r\nC\r\nnein\r\n*.c\r\nV\r\n");
+    EXPECT_EQ(noTarget.entries, (Entries{entry("B", true, "*.b", "U"), entry("C", false, "*.c", "V")}));
+    EXPECT_EQ(leftOut(noTarget), "1:A ");
+
+    // Comments and empty lines do not count; "### " is a comment, not a separator.
+    SetFileContent commented = ReadSetFile("A\r\n; x\r\n\r\n###\r\nB\r\n### \r\nja\r\n*\r\nT\r\n###\r\n"
+                                           "C\r\nja\r\n###\r\n");
+    EXPECT_EQ(commented.entries, (Entries{entry("B", true, "*", "T")}));
+    EXPECT_EQ(leftOut(commented), "1:A 3:C ");
+    EXPECT_EQ(leftOut(ReadSetFile("C:\\A\r\nja\r\n###")), "1:C:\\A ");
+    EXPECT_TRUE(ReadSetFile("C:\\A\r\nja\r\n###").entries.empty());
 }
 
 TEST(SetFileReader, DefaultTargetAndModeLines)

@@ -62,6 +62,22 @@ inline std::vector<HWND> childrenOfClass(HWND parent, const wchar_t* className)
     return search.found;
 }
 
+// The label a screen reader takes for an input without a caption of its own,
+// found as the system's accessibility layer finds it: the nearest static
+// before the input in z-order, the search ending at a control that starts a
+// tab group. Nullptr when there is none.
+inline HWND readerLabel(HWND input)
+{
+    for (HWND w = GetWindow(input, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        wchar_t name[16];
+        if (GetClassNameW(w, name, 16) && _wcsicmp(name, L"Static") == 0)
+            return w;
+        if ((GetWindowLongW(w, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP))
+            break;
+    }
+    return nullptr;
+}
+
 inline void postKey(HWND target, UINT key)
 {
     LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;

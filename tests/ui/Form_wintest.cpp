@@ -22,7 +22,7 @@ using test::whenIdle;
 
 class TestForm : public Form {
 public:
-    enum Row { Caption, Value, Name, Ok, Cancel, Check, Bar, Status, Hidden };
+    enum Row { Caption, Value, Name, Ok, Cancel, Check, Bar, Status, Hidden, Tool };
     static constexpr ControlRow kLayout[] = {
         {"Caption", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
         {"Value", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, 0, SS_NOPREFIX},
@@ -33,6 +33,7 @@ public:
         {"Bar", Kind::progressBar, "", nullptr, 8, 110, 200, 17, rowBold},
         {"Status", Kind::statusBar, "", nullptr, 0, 0, 0, 0},
         {"Hidden", Kind::button, "(versteckt)", nullptr, 200, 8, 75, 20, rowHidden | rowDisabled},
+        {"Tool", Kind::toolButton, "", "Datensicherung starten", 220, 30, 32, 24},
     };
 
     explicit TestForm(HWND owner = nullptr) { create({L"TestForm", "Test", 300, 180}, kLayout, owner); }
@@ -124,7 +125,9 @@ TEST(Form, LayoutTableBuildsTheControls)
     ProcessMessages();
     HWND tips = formTips();
     ASSERT_NE(tips, nullptr);
-    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2) << "the table's hint and the added one";
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3) << "the table's hints and the added one";
+    // A tool button has no caption to read; its hint is its name to a screen reader.
+    EXPECT_EQ(Window(form.control(TestForm::Tool)).text(), "Datensicherung starten");
     EXPECT_EQ(form.hints().handle(), tips);
 }
 
@@ -293,6 +296,11 @@ TEST(Form, GaugeKeepsItsPositionInRangeAndShowsThePercentage)
     EXPECT_EQ(countPixels(bar, navy, 0, w / 4), h * (w / 4)) << "left quarter filled";
     EXPECT_EQ(countPixels(bar, white, w - w / 4, w), h * (w / 4)) << "right quarter empty";
     EXPECT_GT(countPixels(bar, red, w / 4, w - w / 4), 10) << "50% is written across both";
+    // Its value is its text, after its name once it has one.
+    EXPECT_EQ(bar.text(), "50 %");
+    SetWindowTextW(bar.handle(), L"Datei");
+    bar.setPos(50);
+    EXPECT_EQ(bar.text(), "Datei: 25 %");
 }
 
 }  // namespace

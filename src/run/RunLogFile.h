@@ -15,6 +15,9 @@ public:
     // UserLogPath(); false for a file the user named.
     RunLogFile(std::string path, bool userFallback) : path_(std::move(path)), userFallback_(userFallback) {}
     const std::string& path() const { return path_; }
+    // Windows is ending the session: the record has ended, and whatever the
+    // run still writes is dropped as if written.
+    void close() { closed_ = true; }
 
     uint64_t size() override;
     bool rollOver() override;
@@ -24,6 +27,7 @@ public:
 private:
     std::string path_;
     bool userFallback_;
+    bool closed_ = false;
 };
 
 // Where the log goes: `argument` (from /LOG=, taken from the working

@@ -1,4 +1,4 @@
-#include "mainwindow/RunLogFile.h"
+#include "run/RunLogFile.h"
 
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
@@ -23,6 +23,8 @@ bool RunLogFile::rollOver()
 
 bool RunLogFile::append(std::string_view bytes)
 {
+    if (closed_)
+        return true;
     if (AppendFileBytes(path_, bytes) == 0)
         return true;
     // Looked up only now: asking the shell for the folder costs every start

@@ -1,0 +1,115 @@
+// Pieces the file system's source files share: an open file on a handle,
+// opening by path, and the NT calls' status as a Win32 error number.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <string>
+
+namespace tresorix {
+
+class Win32File : public OpenFile {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { close(); }
+
+    uint32_t read(void* buffer, uint32_t size, uint32_t& got) override
+    {
+        DWORD n = 0;
+        BOOL ok = ReadFile(handle_, buffer, size, &n, nullptr);
+        got = n;
+        return ok ? 0 : GetLastError();
+    }
+
+    uint32_t write(const void* buffer, uint32_t size, uint32_t& put) override
+    {
+        DWORD n = 0;
+        BOOL ok = WriteFile(handle_, buffer, size, &n, nullptr);
+        put = n;
+        return ok ? 0 : GetLastError();
+    }
+
+    uint32_t size(uint64_t& bytes) override
+    {
+        LARGE_INTEGER n;
+        if (!GetFileSizeEx(handle_, &n))
+            return GetLastError();
+        bytes = uint64_t(n.QuadPart);
+        return 0;
+    }
+
+    uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
+    {
+        // Zero leaves a time, or the attributes, as they are.
+        FILE_BASIC_INFO info{};
+        info.LastWriteTime.QuadPart = LONGLONG(lastWrite);
+        info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(handle_, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
+    }
+
+    uint32_t flush() override { return FlushFileBuffers(handle_) ? 0 : GetLastError(); }
+
+    // Out of the cache without a flush of the device's own cache per file,
+    // where the system can (Windows 8 on); elsewhere a whole flush.
+    uint32_t writeOut(bool& committed) override
+    {
+        using FlushEx = NTSTATUS(NTAPI*)(HANDLE, ULONG, void*, ULONG, IO_STATUS_BLOCK*);
+        static const auto flushEx = reinterpret_cast<FlushEx>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtFlushBuffersFileEx")));
+        constexpr ULONG kFlushNoSync = 4;  // FLUSH_FLAGS_NO_SYNC
+        committed = true;
+        if (!flushEx)
+            return flush();
+        IO_STATUS_BLOCK io{};
+        NTSTATUS status = flushEx(handle_, kFlushNoSync, nullptr, 0, &io);
+        // Not supported by this file system or this system: the whole flush.
+        if (status == NTSTATUS(0xC0000002L) || status == NTSTATUS(0xC00000BBL) || status == NTSTATUS(0xC000000DL))
+            return flush();
+        committed = false;
+        return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+    }
+
+    uint32_t close() override
+    {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return 0;
+        BOOL ok = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok ? 0 : GetLastError();
+    }
+
+    HANDLE handle() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// CreateFileW on the path's \\?\ form.
+uint32_t openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
+                    HANDLE& handle);
+
+// The system's status as the error number its Win32 call would report.
+inline uint32_t statusError(NTSTATUS status)
+{
+    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+}
+
+// A counted string for the NT calls, which hold at most 32,767 characters
+// in it; false for a longer text, which a cast would cut to a shorter name.
+inline bool countedString(std::wstring& text, UNICODE_STRING& string)
+{
+    if (text.size() > 0x7FFF)
+        return false;
+    const auto bytes = USHORT(text.size() * sizeof(wchar_t));
+    string = {bytes, bytes, text.data()};
+    return true;
+}
+
+// What the system reports for a name too long for its counted strings;
+// it reads as error 206.
+constexpr NTSTATUS kStatusNameTooLong = NTSTATUS(0xC0000106L);
+
+}  // namespace tresorix
