@@ -11,6 +11,7 @@ set(CORE_SOURCES
     src/engine/Run.cpp
     src/engine/RunLog.cpp
     src/engine/TargetDirectory.cpp
+    src/engine/VersionKeeping.cpp
     src/engine/Versions.cpp
     src/engine/Transfer.cpp
     src/engine/Walk.cpp

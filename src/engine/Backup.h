@@ -8,6 +8,7 @@
 #include "engine/FileList.h"
 #include "engine/MadeDirectories.h"
 #include "engine/RunLog.h"
+#include "engine/Versions.h"
 #include "platform/FileSystem.h"
 #include "set/Text.h"
 
@@ -100,6 +101,8 @@ struct RunSettings {
     // Days the old copies a run replaces are kept below each entry's
     // target; 0 keeps none.
     int versionDays = 0;
+    // The local time the run started at: the name of its run folders.
+    Stamp startedAt;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an
@@ -197,6 +200,14 @@ private:
     bool nameCopy(PendingCopy& copy);
     void retryCollided(const std::string& source, const std::string& target);
     void removeOwnCopy(const std::string& file);
+    // Versions of replaced copies (VersionKeeping.cpp).
+    bool versionWanted(const std::string& targetFile) const;
+    bool keepVersion(const std::string& targetFile);
+    bool makeRoomFromVersions(const std::string& target);
+    void pruneVersions();
+    std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
+    uint32_t removeTree(const std::string& directory);
+    bool isVersionsFolder(const std::string& directory) const;
     // Asks, or answers for an unattended run. A Cancel, where the prompt
     // offers one, cancels the run; a cancelled run's answer is Cancel.
     uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
@@ -219,6 +230,8 @@ private:
     RunState& state_;
     ConflictMode mode_ = ConflictMode::newer;
     bool skipErrors_ = false;
+    int versionDays_ = 0;
+    Stamp started_;
     RunLog* log_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     // Copies of the current directory visit that wait for their names.
@@ -244,6 +257,10 @@ private:
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
+        // Folded target files this run saved first: replacing one again
+        // keeps no version of what was never a backup before. Only with
+        // versions on.
+        std::unordered_set<std::string> savedHere;
     } run_;
     // Of one entry; reset when it starts.
     struct EntryCaches {

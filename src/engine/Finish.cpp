@@ -6,6 +6,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Flusher.h"
+#include "engine/Mask.h"
 #include "ui/Prompts.h"
 
 namespace tresorix {
@@ -89,6 +90,12 @@ bool BackupRun::nameCopy(PendingCopy& copy)
         removeOwnCopy(named ? copy.targetFile : copy.tempFile);
         return true;
     }
+    // With versions on, the old copy moves aside first; kept as it is, it
+    // keeps its name and the new copy goes.
+    if (!named && copy.existing.replace && versionWanted(copy.targetFile) && !keepVersion(copy.targetFile)) {
+        removeOwnCopy(copy.tempFile);
+        return false;
+    }
     CopyResult result = named ? CopyResult::saved
                               : replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
     // The listing that called the name free is out of date.
@@ -101,6 +108,8 @@ bool BackupRun::nameCopy(PendingCopy& copy)
     if (result != CopyResult::saved)
         return false;
     noteTarget(target, copy.file.name, true);
+    if (versionDays_ > 0)
+        run_.savedHere.insert(FoldedKey(copy.targetFile));
     ++state_.savedFiles;
     state_.savedBytes += copy.copied;
     noteCopied(copy.sourceFile, copy.copied);

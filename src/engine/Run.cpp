@@ -77,6 +77,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     skipErrors_ = settings.skipErrors;
     log_ = settings.log;
     mode_ = settings.mode;
+    versionDays_ = settings.versionDays;
+    started_ = settings.startedAt;
     // Whoever asks the user anything during the run, the cancel question of
     // the progress window included, the target medium is let go of first:
     // the user may want to change it, and Windows refuses to eject a drive
@@ -110,6 +112,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         finishCopies();
         flushLog();
         if (sourceFailed) {
+            pruneVersions();
             view_.flush();
             endRecord(RunOutcome::sourceFailed, "Backup wegen eines Fehlers im Quellverzeichnis beendet.");
             return RunOutcome::sourceFailed;
@@ -118,6 +121,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
             break;
     }
 
+    // Once every copy is complete, cancelled or not.
+    pruneVersions();
     // What the user typed or clicked during the last copy reaches the
     // windows it was meant for, not the summary box.
     view_.processMessages();

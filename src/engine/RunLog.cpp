@@ -61,6 +61,19 @@ void RunLog::madeDirectory(const std::string& directory)
     line("  Verzeichnis angelegt: " + directory);
 }
 
+void RunLog::versionKept(const std::string& targetFile, const std::string& versionFile)
+{
+    line("  aufbewahrt: " + targetFile + "  ->  " + versionFile);
+}
+
+void RunLog::versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error)
+{
+    if (error == 0)
+        line("  Versionen entfernt (" + why + "): " + folder);
+    else
+        line("  Versionen nicht entfernt (" + why + "): " + folder + "  Fehlernummer " + std::to_string(error));
+}
+
 void RunLog::prompt(const std::string& text, const std::string& answer, bool unattended)
 {
     line("  Meldung: " + OneLine(text) + "  Antwort: " + answer + (unattended ? " (ohne Anzeige, /SKIPERRORS)" : ""));

@@ -47,6 +47,10 @@ public:
     void end(const std::string& summary, uint64_t checkedFiles, uint64_t checkedBytes, uint64_t savedFiles,
              uint64_t savedBytes, const std::string& how, int exitCode, uint64_t passedOver = 0,
              uint64_t failed = 0);
+    // Versions of replaced copies: an old copy moved into its run folder;
+    // a run folder removed, or left where its removal failed (`error` not 0).
+    void versionKept(const std::string& targetFile, const std::string& versionFile);
+    void versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();

@@ -277,6 +277,9 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
         // whether it fits, where a prompt about the space could only repeat.
         const bool known = error == 0;
         bool tooSmall = error == errDriveNotReady || (known && size > free);
+        // Old versions make room before the old copy itself has to go.
+        if (tooSmall && known && makeRoomFromVersions(target))
+            continue;
         // The copy is written beside the old target. When only the old one's
         // room makes it fit, the old one goes first, for this file alone.
         if (tooSmall && known && existing.replace) {

@@ -161,6 +161,9 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
+        // The versions folder is the program's own, whichever run made it.
+        if (EqualsIgnoreCase(entry.name, kVersionsFolder) && isVersionsFolder(sub))
+            continue;
         const bool link = entry.attributes & attrReparsePoint;
         if (walkPath.size() > kMaxWalkDepth) {
             tooDeep(sub);

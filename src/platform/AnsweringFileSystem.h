@@ -40,6 +40,7 @@ public:
         return real_.renameFile(from, to, replace);
     }
     uint32_t createDirectory(const std::string& path) override { return real_.createDirectory(path); }
+    uint32_t removeDirectory(const std::string& path) override { return real_.removeDirectory(path); }
     uint32_t probeRemovable(const std::string& path) override { return real_.probeRemovable(path); }
     uint32_t directoryId(const std::string& path, FileId& id) override { return real_.directoryId(path, id); }
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }

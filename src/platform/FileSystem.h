@@ -127,6 +127,9 @@ public:
     // `to` fails the call.
     virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
     virtual uint32_t createDirectory(const std::string& path) = 0;
+    // Removes an empty directory, or a directory link itself (never what it
+    // points to).
+    virtual uint32_t removeDirectory(const std::string& path) { return 50; }
     // 0 when the file could be deleted or replaced now: it is not a directory,
     // we may change its attributes, and no other program holds it open
     // without allowing that. Nothing is changed.

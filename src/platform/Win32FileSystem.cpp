@@ -166,6 +166,13 @@ uint32_t Win32FileSystem::createDirectory(const std::string& path)
     return lastError(CreateDirectoryW(LongPath(path).c_str(), nullptr));
 }
 
+uint32_t Win32FileSystem::removeDirectory(const std::string& path)
+{
+    // A junction or directory link is removed itself: RemoveDirectory never
+    // follows one.
+    return lastError(RemoveDirectoryW(LongPath(path).c_str()));
+}
+
 uint32_t Win32FileSystem::probeRemovable(const std::string& path)
 {
     std::wstring wide = LongPath(path);

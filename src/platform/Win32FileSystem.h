@@ -21,6 +21,7 @@ public:
     uint32_t deleteFile(const std::string& path) override;
     uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override;
     uint32_t createDirectory(const std::string& path) override;
+    uint32_t removeDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;

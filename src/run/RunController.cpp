@@ -61,6 +61,9 @@ RunOutcome RunController::start(RunSettings& settings)
     state_.clearCancel();
     settings.skipErrors = switches_.skipErrors;
     settings.log = log_.get();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    settings.startedAt = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
     TProgress& view = progress();
     // Every prompt of the run shows the latest values behind it.
     previousPrompt_ = SetPromptHandler([this](PromptKind kind, const std::string& text, ButtonSet buttons) {

@@ -248,6 +248,13 @@ uint32_t FaultFileSystem::createDirectory(const std::string& path)
     return real_.createDirectory(path);
 }
 
+uint32_t FaultFileSystem::removeDirectory(const std::string& path)
+{
+    if (uint32_t error = fail(FaultOp::removeDirectory, path))
+        return error;
+    return real_.removeDirectory(path);
+}
+
 uint32_t FaultFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     if (uint32_t error = fail(FaultOp::openRead, path))

@@ -29,6 +29,7 @@ enum class FaultOp {
     deleteFile,
     renameFile,       // matched against the source path
     createDirectory,
+    removeDirectory,
     probeRemovable,
     directoryId,
     openRead,
@@ -78,6 +79,7 @@ public:
     uint32_t deleteFile(const std::string& path) override;
     uint32_t renameFile(const std::string& from, const std::string& to, bool replace) override;
     uint32_t createDirectory(const std::string& path) override;
+    uint32_t removeDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }

@@ -1,0 +1,151 @@
+// Versions of replaced copies. Before a new copy takes the name of an old
+// one, the old copy moves (a rename on its own volume, never a copy) into
+// "<entry target>\Tresorix-Versionen\<run start>\<path below the entry
+// target>"; at the end of a run, run folders older than the days to keep go.
+// A damaged or encrypted source is newer too: without its version the next
+// run would replace the only good copy.
+#include "engine/Backup.h"
+
+#include "engine/FileHelpers.h"
+#include "engine/Format.h"
+#include "engine/Mask.h"
+#include "ui/Prompts.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace tresorix {
+
+namespace {
+
+std::string versionsFolderOf(const std::string& entryTarget)
+{
+    return entryTarget + std::string(kVersionsFolder) + "\\";
+}
+
+}  // namespace
+
+bool BackupRun::versionWanted(const std::string& targetFile) const
+{
+    return versionDays_ > 0 && !run_.entryTargets.empty() && !run_.savedHere.contains(FoldedKey(targetFile));
+}
+
+// False when the old copy stays where it is and the new one must not take
+// its name: the user answered No (the file is passed over) or Cancel.
+bool BackupRun::keepVersion(const std::string& targetFile)
+{
+    const std::optional<std::string> version = VersionPath(run_.entryTargets.back(), started_, targetFile);
+    if (!version)
+        return true;
+    const std::string folder = version->substr(0, version->rfind('\\') + 1);
+    for (;;) {
+        uint32_t error = ForceDirectory(fs_, folder);
+        if (error == 0)
+            error = fs_.renameFile(targetFile, *version, false);
+        if (error == 0) {
+            if (log_)
+                log_->versionKept(targetFile, *version);
+            return true;
+        }
+        const uint16_t answer = ask(true,
+                                    "Konnte die bisherige Zieldatei \"" + targetFile + "\" nicht aufbewahren (nach \"" +
+                                        *version + "\").\r\nFehler: " + ErrorText(uint16_t(error)) +
+                                        "\r\nOhne sie wird die Datei nicht ersetzt. Erneut versuchen ?",
+                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        if (state_.cancelled() || answer == mrNo)
+            return false;
+    }
+}
+
+// The run folders below an entry's target, oldest first. Folders of any
+// other name are not ours.
+std::vector<std::pair<Stamp, std::string>> BackupRun::runFolders(const std::string& entryTarget)
+{
+    std::vector<std::pair<Stamp, std::string>> folders;
+    const std::string versions = versionsFolderOf(entryTarget);
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = fs_.list(versions, error);
+    FileEntry entry;
+    while (listing && listing->next(entry))
+        if (entry.isDirectory())
+            if (std::optional<Stamp> stamp = ParseStamp(entry.name))
+                folders.emplace_back(*stamp, versions + entry.name + "\\");
+    std::sort(folders.begin(), folders.end(),
+              [](const auto& a, const auto& b) { return StampSeconds(a.first) < StampSeconds(b.first); });
+    return folders;
+}
+
+// Removes a directory and what it holds; a link inside is removed itself,
+// never followed. The first error, or 0.
+uint32_t BackupRun::removeTree(const std::string& directory)
+{
+    uint32_t first = 0;
+    auto keep = [&first](uint32_t error) {
+        if (first == 0)
+            first = error;
+    };
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = fs_.list(directory, error);
+    keep(error);
+    FileEntry entry;
+    while (listing && listing->next(entry)) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        const std::string path = directory + entry.name;
+        if (entry.isDirectory())
+            keep(entry.attributes & attrReparsePoint ? fs_.removeDirectory(path) : removeTree(path + "\\"));
+        else
+            keep(DeleteFileForced(fs_, path) ? 0u : uint32_t(errAccessDenied));
+    }
+    keep(fs_.removeDirectory(directory.substr(0, directory.size() - 1)));
+    return first;
+}
+
+// The medium cannot hold a new copy: the oldest run folder of this entry's
+// target goes, never this run's own. True when one went, so that the space
+// is asked again.
+bool BackupRun::makeRoomFromVersions(const std::string& target)
+{
+    if (versionDays_ <= 0 || run_.entryTargets.empty())
+        return false;
+    for (const auto& [stamp, folder] : runFolders(run_.entryTargets.back())) {
+        if (stamp == started_)
+            continue;
+        const uint32_t error = removeTree(folder);
+        if (log_)
+            log_->versionFolderRemoved(folder, "Platz für " + target, error);
+        return error == 0;
+    }
+    return false;
+}
+
+// At the end of every run, once its copies are complete: in the versions
+// folder of every entry target the run reached, the run folders older than
+// the days to keep. A removal that fails is on record, never asked about.
+void BackupRun::pruneVersions()
+{
+    if (versionDays_ <= 0)
+        return;
+    std::unordered_set<std::string> done;
+    for (const std::string& entryTarget : run_.entryTargets) {
+        if (!IsFullPath(entryTarget) || !done.insert(FoldedKey(entryTarget)).second)
+            continue;
+        for (const auto& [stamp, folder] : runFolders(entryTarget)) {
+            if (!VersionExpired(stamp, started_, versionDays_))
+                break;
+            const uint32_t error = removeTree(folder);
+            if (log_)
+                log_->versionFolderRemoved(folder, "älter als " + std::to_string(versionDays_) + " Tage", error);
+        }
+    }
+    flushLog();
+}
+
+bool BackupRun::isVersionsFolder(const std::string& directory) const
+{
+    return std::any_of(run_.entryTargets.begin(), run_.entryTargets.end(), [&](const std::string& entryTarget) {
+        return EqualsIgnoreCase(directory, versionsFolderOf(entryTarget));
+    });
+}
+
+}  // namespace tresorix

@@ -1,0 +1,173 @@
+// Versions of replaced copies over real files under Wine: what a run moves
+// aside, where, with which bytes and times, in which order, and which run
+// folders it removes again.
+#include "engine/BackupTest.h"
+#include "engine/Format.h"
+#include "support/ScriptedAnswerer.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+namespace tresorix {
+namespace {
+
+using test::Exists;
+using test::FaultOp;
+using test::kNew;
+using test::kOld;
+using test::LastWrite;
+using test::ListNames;
+using test::ReadAll;
+using test::ScriptedAnswerer;
+
+class StringLog : public LogFile {
+public:
+    uint64_t size() override { return text.size(); }
+    bool rollOver() override { return true; }
+    bool append(std::string_view bytes) override
+    {
+        text += bytes;
+        return true;
+    }
+    std::string now() override { return "07.12.2026 08:00:00"; }
+    std::string text;
+};
+
+constexpr Stamp kStart{2026, 12, 7, 8, 0, 0};
+
+class Versions : public test::BackupTest {
+protected:
+    RunOutcome runWith(ConflictMode mode, int days)
+    {
+        RunSettings settings;
+        settings.entries.push_back(entry("*.*"));
+        settings.mode = mode;
+        settings.showSummary = false;
+        settings.versionDays = days;
+        settings.startedAt = kStart;
+        settings.log = &log;
+        return run.BackUpStart(settings);
+    }
+    std::string runFolder(const std::string& stamp = "2026-12-07 08-00-00") const
+    {
+        return dst() + "Tresorix-Versionen\\" + stamp + "\\";
+    }
+
+    StringLog file;
+    RunLog log{file};
+};
+
+TEST_F(Versions, AReplacedCopyMovesIntoTheRunFolderWithItsBytesAndTime)
+{
+    tree.write("src\\a.txt", "neu A", kNew);
+    tree.write("src\\sub\\b.txt", "neu B", kNew);
+    tree.write("src\\c.txt", "neu C", kNew);
+    tree.write("dst\\a.txt", "alt A", kOld, FILE_ATTRIBUTE_READONLY);
+    tree.write("dst\\sub\\b.txt", "alt B", kOld);
+    EXPECT_EQ(runWith(ConflictMode::newer, 30), RunOutcome::finished);
+
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu A");
+    EXPECT_EQ(ReadAll(runFolder() + "a.txt"), "alt A");
+    EXPECT_EQ(LastWrite(runFolder() + "a.txt"), kOld);
+    EXPECT_TRUE(test::Attributes(runFolder() + "a.txt") & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(ReadAll(runFolder() + "sub\\b.txt"), "alt B");
+    EXPECT_EQ(ListNames(runFolder()), "a.txt sub\\") << "c.txt was new: nothing to keep";
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-12-07 08-00-00\\");
+    EXPECT_NE(file.text.find("aufbewahrt: " + dst() + "a.txt  ->  " + runFolder() + "a.txt"), std::string::npos)
+        << file.text;
+
+    // The old copy went aside before the new one took its name.
+    const auto& journal = fs.journal();
+    auto at = [&](const std::string& from) {
+        return std::find_if(journal.begin(), journal.end(), [&](const auto& call) {
+                   return call.first == FaultOp::renameFile && call.second == from;
+               }) - journal.begin();
+    };
+    EXPECT_LT(at(dst() + "a.txt"), at(TemporaryName(dst() + "a.txt", 0)));
+}
+
+TEST_F(Versions, NothingIsKeptWhenNothingIsReplacedOrVersionsAreOff)
+{
+    tree.write("src\\a.txt", "neu", kNew);
+    tree.write("dst\\a.txt", "alt", kOld);
+    {
+        ScriptedAnswerer answers;
+        answers.then(mrNo);  // the overwrite question of "nachfragen"
+        EXPECT_EQ(runWith(ConflictMode::ask, 30), RunOutcome::finished);
+    }
+    EXPECT_EQ(runWith(ConflictMode::skip, 30), RunOutcome::finished);
+    EXPECT_FALSE(Exists(dst() + "Tresorix-Versionen"));
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "alt");
+
+    EXPECT_EQ(runWith(ConflictMode::always, 0), RunOutcome::finished);
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu");
+    EXPECT_FALSE(Exists(dst() + "Tresorix-Versionen"));
+}
+
+// A version that cannot be made: the file is not replaced without it.
+TEST_F(Versions, AnOldCopyThatCannotMoveIsNotReplaced)
+{
+    tree.write("src\\a.txt", "neu", kNew);
+    tree.write("dst\\a.txt", "alt", kOld);
+    fs.inject({FaultOp::renameFile, dst() + "a.txt", 5, 0, 2, true});
+    ScriptedAnswerer answers;
+    const std::string text = "Konnte die bisherige Zieldatei \"" + dst() + "a.txt\" nicht aufbewahren (nach \"" +
+                             runFolder() + "a.txt\").\r\nFehler: " + ErrorText(5) +
+                             "\r\nOhne sie wird die Datei nicht ersetzt. Erneut versuchen ?";
+    answers.then(mrYes, text).then(mrNo, text);
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+    EXPECT_EQ(answers.pending(), 0u);
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "alt");
+    EXPECT_EQ(ListNames(dst()), "Tresorix-Versionen\\ a.txt") << "no temporary left";
+    EXPECT_TRUE(state.passedOverAfterError);
+
+    // The fault is spent: Yes tries again and keeps the version.
+    fs.inject({FaultOp::renameFile, dst() + "a.txt", 5, 0, 1, true});
+    answers.then(mrYes, text);
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu");
+    EXPECT_EQ(ReadAll(runFolder() + "a.txt"), "alt");
+}
+
+TEST_F(Versions, RunFoldersOlderThanTheDaysGoAtTheEndAndForeignOnesStay)
+{
+    tree.write("src\\a.txt", "neu", kNew);
+    tree.write("dst\\Tresorix-Versionen\\2026-10-01 00-00-00\\alt\\x.txt", "x", kOld, FILE_ATTRIBUTE_READONLY);
+    tree.write("dst\\Tresorix-Versionen\\2026-11-20 00-00-00\\y.txt", "y", kOld);
+    tree.write("dst\\Tresorix-Versionen\\Fotos\\z.txt", "z", kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-10-01 00-00-00 Kopie\\z.txt", "z", kOld);
+    EXPECT_EQ(runWith(ConflictMode::newer, 30), RunOutcome::finished);
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-10-01 00-00-00 Kopie\\ 2026-11-20 00-00-00\\ Fotos\\");
+    EXPECT_NE(file.text.find("Versionen entfernt (älter als 30 Tage): " + runFolder("2026-10-01 00-00-00")),
+              std::string::npos)
+        << file.text;
+
+    // Off: nothing is removed, however old.
+    EXPECT_EQ(runWith(ConflictMode::newer, 0), RunOutcome::finished);
+    EXPECT_TRUE(Exists(runFolder("2026-11-20 00-00-00") + "y.txt"));
+}
+
+// Too little room for the new copy: earlier runs' folders go first, this
+// run's never; then, as without versions, the old copy itself.
+TEST_F(Versions, OldRunFoldersMakeRoomBeforeTheOldCopyGoes)
+{
+    tree.write("src\\a.txt", "neu und länger", kNew);
+    tree.write("dst\\a.txt", "alt", kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-01 00-00-00\\v.txt", "v", kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-07 08-00-00\\w.txt", "w", kOld);
+    fs.setFreeSpace(4);
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-12-07 08-00-00\\");
+    EXPECT_TRUE(Exists(runFolder() + "w.txt"));
+    EXPECT_NE(file.text.find("Versionen entfernt (Platz für " + dst() + "): " + runFolder("2026-12-01 00-00-00")),
+              std::string::npos)
+        << file.text;
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu und länger");
+}
+
+}  // namespace
+}  // namespace tresorix
