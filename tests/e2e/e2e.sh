@@ -67,6 +67,20 @@ check "set-file type described" test "$(reg_value 'HKCR\tsifile')" = "Tresorix S
 check "set-file open command" test "$(reg_value 'HKCR\tsifile\shell\open\command')" = "$(win "$prog") \"%1\""
 wine reg delete "$run_key" /v Tresorix /f >/dev/null 2>&1
 
+# Versions: a second run with /VERSIONEN=30 replaces a.txt and keeps the old
+# copy in a run folder named by its start, with its bytes and time; the
+# switch is not saved.
+cp "$work/dst/a.txt" "$work/a.old"
+printf 'zwei\r\n' >"$work/src/a.txt"
+touch -d '2022-03-04 05:06:08' "$work/src/a.txt"
+check "run with /VERSIONEN ends by itself" run_until_exit "$prog" "$(win "$set_file")" /START /CLOSE /VERSIONEN=30
+check "versions: new copy in place" cmp -s "$work/src/a.txt" "$work/dst/a.txt"
+kept=$(find "$work/dst/Tresorix-Versionen" -name a.txt 2>/dev/null | head -1)
+check "versions: one run folder named by a stamp" test "$(ls "$work/dst/Tresorix-Versionen" 2>/dev/null | grep -cE '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}-[0-9]{2}-[0-9]{2}$')" = 1
+check "versions: old copy kept with its bytes" cmp -s "$work/a.old" "$kept"
+check "versions: old copy keeps its time" test "$(stat -c %Y "$kept" 2>/dev/null)" = "$(date -d '2021-03-04 05:06:08' +%s)"
+check "versions: the switch is not saved" test -z "$(ini_value "$ini" STANDARDS VERSIONEN)"
+
 # First start: no settings file, no arguments. Closed from outside as a user
 # would, it writes where it put itself.
 mkdir -p "$work/first"
