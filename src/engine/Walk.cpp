@@ -42,7 +42,12 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                       state_.skipRecursionPrompt);
         return;
     } else {
-        const std::optional<uint64_t> stamp = recurse ? fs_.directoryStamp(source) : std::nullopt;
+        if (run_.walkPath.empty() && !entry_.stampsChecked) {
+            entry_.stampsChecked = true;
+            entry_.stampsHold = fs_.keepsDirectoryTimes(source);
+        }
+        const std::optional<uint64_t> stamp =
+            recurse && entry_.stampsHold ? fs_.directoryStamp(source) : std::nullopt;
         // A list of its own: one kept from an earlier walk of the same
         // directory and mask would not show what changed since.
         MatchingFileList fileList;

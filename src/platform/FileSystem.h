@@ -132,11 +132,13 @@ public:
     // without allowing that. Nothing is changed.
     virtual uint32_t probeRemovable(const std::string& path) = 0;
     virtual uint32_t directoryId(const std::string& path, FileId& id) = 0;
-    // When the directory last gained or lost an entry, where the file
-    // system keeps that time faithfully and it lies far enough back that a
-    // change now gives another one; nothing where it cannot be trusted so
-    // (FAT, shares, a change a moment ago). Equal stamps before a listing
-    // and after it mean the listing still holds.
+    // Whether the volume that holds the directory keeps its times faithfully
+    // (not FAT, not a share): asked once per entry, of its source.
+    virtual bool keepsDirectoryTimes(const std::string& directory) { return false; }
+    // When the directory last gained or lost an entry, where that lies far
+    // enough back that a change now gives another one; nothing after a
+    // change a moment ago. Equal stamps before a listing and after it mean
+    // the listing still holds, where keepsDirectoryTimes says so.
     virtual std::optional<uint64_t> directoryStamp(const std::string& directory) { return std::nullopt; }
     // The room the file takes on its medium, which its deletion frees.
     virtual uint32_t allocatedSize(const std::string& path, uint64_t& bytes)

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <winternl.h>
 
+extern "C" NTSTATUS NTAPI NtQueryFullAttributesFile(POBJECT_ATTRIBUTES, PFILE_NETWORK_OPEN_INFORMATION);
+
 #include <algorithm>
 #include <cwctype>
 #include <vector>
@@ -420,7 +422,7 @@ uint32_t Win32FileSystem::allocatedSize(const std::string& path, uint64_t& bytes
     return error;
 }
 
-std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& directory)
+bool Win32FileSystem::keepsDirectoryTimes(const std::string& directory)
 {
     // NTFS and ReFS move a directory's last-write time on every entry made,
     // removed or renamed in it; FAT does not, and a share answers with the
@@ -429,30 +431,44 @@ std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& direc
     HANDLE h;
     if (openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h))
-        return std::nullopt;
+        return false;
     // FILE_REMOVABLE_MEDIA, FILE_REMOTE_DEVICE; FILE_DEVICE_DISK and, as
     // Wine answers, FILE_DEVICE_DISK_FILE_SYSTEM
     constexpr ULONG kRemovable = 0x1, kRemote = 0x10, kDisk = 7, kDiskFileSystem = 8;
-    FILE_BASIC_INFO basic;
     FILE_FS_DEVICE_INFORMATION device;
     IO_STATUS_BLOCK io;
     wchar_t name[MAX_PATH + 1] = {};
     const bool keeps =
-        GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
-        (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         NT_SUCCESS(NtQueryVolumeInformationFile(h, &io, &device, sizeof device, FileFsDeviceInformation)) &&
-        (device.DeviceType == kDisk || device.DeviceType == kDiskFileSystem) && !(device.Characteristics & (kRemovable | kRemote)) &&
+        (device.DeviceType == kDisk || device.DeviceType == kDiskFileSystem) &&
+        !(device.Characteristics & (kRemovable | kRemote)) &&
         GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) &&
         (std::wstring_view(name) == L"NTFS" || std::wstring_view(name) == L"ReFS");
     CloseHandle(h);
-    if (!keeps)
+    return keeps;
+}
+
+std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& directory)
+{
+    // By name, without a handle: one look per directory and visit.
+    std::wstring name = LongPath(directory.size() > 3 ? directory.substr(0, directory.size() - 1) : directory);
+    if (!name.starts_with(L"\\\\?\\"))
+        return std::nullopt;
+    name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
+    UNICODE_STRING string{USHORT(name.size() * sizeof(wchar_t)), USHORT(name.size() * sizeof(wchar_t)),
+                          name.data()};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    FILE_NETWORK_OPEN_INFORMATION info;
+    if (!NT_SUCCESS(NtQueryFullAttributesFile(&attributes, &info)) ||
+        !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     // The clock moves in steps of milliseconds: a change in the step of the
     // last one could leave the time as it was. Two seconds back is clear; an
     // entry made or removed moves the last-write time with the change time.
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    const uint64_t written = uint64_t(basic.LastWriteTime.QuadPart), changed = uint64_t(basic.ChangeTime.QuadPart);
+    const uint64_t written = uint64_t(info.LastWriteTime.QuadPart), changed = uint64_t(info.ChangeTime.QuadPart);
     if (written + 20'000'000 > ticks(now))
         return std::nullopt;
     // Both only move forward, so their sum moves when either does; the

@@ -80,6 +80,7 @@ public:
     uint32_t createDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }
     std::optional<uint64_t> directoryStamp(const std::string& directory) override
     {
         return real_.directoryStamp(directory);
