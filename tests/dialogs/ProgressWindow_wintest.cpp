@@ -174,7 +174,8 @@ TEST_F(ProgressTest, ALargeFileIsShownWhileItIsCopiedWithoutLettingEventsThrough
         EXPECT_EQ(s.bar, s.percent);
         EXPECT_TRUE(s.barPainted) << s.percent;
         EXPECT_EQ(s.checked, "2");
-        EXPECT_EQ(s.saved, "1");
+        // The first copy waits in its batch for its name: not saved yet.
+        EXPECT_EQ(s.saved, "0");
         EXPECT_TRUE(s.valuesOnScreen) << s.percent;
         EXPECT_EQ(s.appMessages, 0) << "no event inside the block loop";
     }
