@@ -266,6 +266,7 @@ private:
     struct EntryCaches {
         bool depthTold = false;  // the depth bound was reported
         bool sharesVolume = false;  // its source lies on a volume with a target
+        uint64_t volume = 0;        // its source's
         bool stampsChecked = false, stampsHold = false;  // its source's volume keeps directory times
     } entry_;
 

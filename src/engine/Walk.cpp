@@ -197,6 +197,7 @@ bool BackupRun::mayBeOwn(const std::string& source)
         for (const std::string& directory : run_.entryTargets)
             if (fs_.directoryId(DeepestExistingLevel(fs_, directory), target) == 0 && target.volume == root.volume)
                 entry_.sharesVolume = true;
+    entry_.volume = root.volume;
     return true;
 }
 
@@ -225,9 +226,14 @@ bool BackupRun::onWalkPath(const std::string& directory)
 // the first such question comes, each once.
 bool BackupRun::ownDirectory(const std::string& directory)
 {
+    // Walked to from the root without a link or mount point, it lies on
+    // the root's volume.
+    const bool onRootVolume = !run_.walkPath.empty() && !run_.walkPath.back().belowLink;
     FileId id;
-    if (fs_.directoryId(directory, id) != 0 || !id.known())
+    if ((onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0 || !id.known())
         return false;
+    if (onRootVolume)
+        id.volume = entry_.volume;
     for (; run_.entryTargetsIdentified < run_.entryTargets.size(); ++run_.entryTargetsIdentified) {
         FileId own;
         if (fs_.directoryId(run_.entryTargets[run_.entryTargetsIdentified], own) == 0)

@@ -43,6 +43,7 @@ public:
     uint32_t removeDirectory(const std::string& path) override { return real_.removeDirectory(path); }
     uint32_t probeRemovable(const std::string& path) override { return real_.probeRemovable(path); }
     uint32_t directoryId(const std::string& path, FileId& id) override { return real_.directoryId(path, id); }
+    uint32_t directoryIndex(const std::string& path, FileId& id) override { return real_.directoryIndex(path, id); }
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }
     std::optional<uint64_t> directoryStamp(const std::string& directory) override
     {

@@ -135,6 +135,10 @@ public:
     // without allowing that. Nothing is changed.
     virtual uint32_t probeRemovable(const std::string& path) = 0;
     virtual uint32_t directoryId(const std::string& path, FileId& id) = 0;
+    // The identity without its volume (left 0), where that costs less: for
+    // a directory known to lie on a volume already. Under Wine the volume's
+    // serial is a request to the mount manager for every directory.
+    virtual uint32_t directoryIndex(const std::string& path, FileId& id) { return directoryId(path, id); }
     // Whether the volume that holds the directory keeps its times faithfully
     // (not FAT, not a share): asked once per entry, of its source.
     virtual bool keepsDirectoryTimes(const std::string& directory) { return false; }

@@ -191,6 +191,20 @@ uint32_t Win32FileSystem::probeRemovable(const std::string& path)
     return 0;
 }
 
+uint32_t Win32FileSystem::directoryIndex(const std::string& path, FileId& id)
+{
+    HANDLE h;
+    if (uint32_t error = openHandle(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, h))
+        return error;
+    FILE_INTERNAL_INFORMATION info;
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = NtQueryInformationFile(h, &io, &info, sizeof info, FileInternalInformation);
+    CloseHandle(h);
+    id = {0, uint64_t(info.IndexNumber.QuadPart), 0};
+    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+}
+
 uint32_t Win32FileSystem::directoryId(const std::string& path, FileId& id)
 {
     HANDLE h;

@@ -24,6 +24,7 @@ public:
     uint32_t removeDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    uint32_t directoryIndex(const std::string& path, FileId& id) override;
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;
     bool keepsDirectoryTimes(const std::string& directory) override;
     std::optional<uint64_t> directoryStamp(const std::string& directory) override;

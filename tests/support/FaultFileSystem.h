@@ -82,6 +82,12 @@ public:
     uint32_t removeDirectory(const std::string& path) override;
     uint32_t probeRemovable(const std::string& path) override;
     uint32_t directoryId(const std::string& path, FileId& id) override;
+    uint32_t directoryIndex(const std::string& path, FileId& id) override
+    {
+        if (uint32_t error = fail(FaultOp::directoryId, path))
+            return error;
+        return real_.directoryIndex(path, id);
+    }
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }
     std::optional<uint64_t> directoryStamp(const std::string& directory) override
     {
