@@ -10,6 +10,20 @@ constexpr size_t kFlushSize = 256 * 1024;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// Whether the log's last line ends a record ("=== ... Exitcode N"). A run
+// killed or cut off by a power failure leaves another line last; an end
+// line is far shorter than what is read of the tail.
+bool endsRecord(std::string_view tail)
+{
+    if (tail.ends_with("\r\n"))
+        tail.remove_suffix(2);
+    const size_t start = tail.rfind("\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    const std::string_view last = tail.substr(start + 2);
+    return last.starts_with("=== ") && last.find("  Exitcode ") != std::string_view::npos;
+}
+
 }  // namespace
 
 std::string OneLine(std::string_view text)
@@ -37,10 +51,14 @@ void RunLog::begin(const std::string& setFile, const std::string& modeText, bool
     uint64_t size = file_.size();
     if (size > kLogRollOverSize && file_.rollOver())
         size = 0;
+    const std::string tail = size == 0 ? std::string() : file_.tail(4096);
     if (size == 0)
         buffer_ = kByteOrderMark;
     line("=== " + file_.now() + (started ? "  Backup gestartet. Set: " : "  Start ohne Backup. Set: ") +
          (setFile.empty() ? std::string("(noch nicht gespeichert)") : setFile) + "  Modus: " + modeText);
+    if (!tail.empty() && !endsRecord(tail))
+        line("  Der vorige Bericht hat kein Ende: jene Sicherung wurde beendet, ohne abzuschließen "
+             "(Programm beendet, Absturz oder Stromausfall).");
 }
 
 void RunLog::entry(int number, const std::string& source, bool subdirs, const std::string& masks,

@@ -20,6 +20,8 @@ public:
     virtual bool rollOver() = 0;
     // Appends to the end, creating the file when missing.
     virtual bool append(std::string_view bytes) = 0;
+    // The file's last `count` bytes; empty where it cannot tell.
+    virtual std::string tail(size_t count) { return {}; }
     // Local date and time, "dd.mm.yyyy hh:nn:ss".
     virtual std::string now() = 0;
 };

@@ -16,6 +16,11 @@ uint64_t RunLogFile::size()
     return FileSize(path_);
 }
 
+std::string RunLogFile::tail(size_t count)
+{
+    return ReadFileTail(path_, count);
+}
+
 bool RunLogFile::rollOver()
 {
     return MoveFileReplacing(path_, path_ + ".1") == 0;

@@ -20,6 +20,7 @@ public:
     void close() { closed_ = true; }
 
     uint64_t size() override;
+    std::string tail(size_t count) override;
     bool rollOver() override;
     bool append(std::string_view bytes) override;
     std::string now() override;

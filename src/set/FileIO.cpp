@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string_view>
 
 namespace tresorix {
@@ -153,6 +154,25 @@ uint32_t AppendFileBytes(const std::string& path, std::string_view bytes)
     if (!file.close() && error == 0)
         error = GetLastError();
     return error;
+}
+
+std::string ReadFileTail(const std::string& path, size_t count)
+{
+    Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size))
+        return {};
+    const LONGLONG from = std::max<LONGLONG>(0, size.QuadPart - LONGLONG(count));
+    LARGE_INTEGER at;
+    at.QuadPart = from;
+    std::string bytes(size_t(size.QuadPart - from), '\0');
+    DWORD got = 0;
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
+        return {};
+    bytes.resize(got);
+    return bytes;
 }
 
 uint64_t FileSize(const std::string& path)

@@ -17,6 +17,9 @@ bool FileExists(const std::string& path);
 // Appends `bytes` at the end of the file, creating it when missing; others
 // may read it meanwhile. The platform's error number, 0 on success.
 uint32_t AppendFileBytes(const std::string& path, std::string_view bytes);
+// The file's last `count` bytes (fewer in a shorter file); empty when it
+// cannot be read.
+std::string ReadFileTail(const std::string& path, size_t count);
 // Bytes in the file; 0 when it is missing or cannot be asked.
 uint64_t FileSize(const std::string& path);
 // Renames `from` to `to`, replacing a file of that name.

@@ -60,6 +60,8 @@ pid=
 check "next run completes the new copy" cmp -s "$work/src/big.bin" "$work/dst/big.bin"
 check "new copy has the source's time" test "$(stat -c %Y "$work/dst/big.bin")" = "$(stat -c %Y "$work/src/big.bin")"
 check "nothing left under a temporary name" test "$(ls "$work/dst")" = "big.bin"
+check "the next record says the killed one has no end" \
+    grep -qF "Der vorige Bericht hat kein Ende" "$work/prog/tresorix.log"
 
 echo "killrun: $failures failed"
 [ $failures -eq 0 ]

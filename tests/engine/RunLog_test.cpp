@@ -31,6 +31,7 @@ public:
         return true;
     }
     std::string now() override { return "07.12.2026 03:00:00"; }
+    std::string tail(size_t count) override { return bytes.substr(bytes.size() - std::min(count, bytes.size())); }
 
     std::string bytes, rolledOver;
     uint64_t grownBy = 0;  // pretends the file is larger than its bytes
@@ -191,6 +192,24 @@ TEST_F(RunLogTest, ALargeLogIsMovedAsideAndABrokenOneStopsNothing)
                          "Protokoll kann nicht geschrieben werden; das Backup läuft ohne Protokoll weiter."),
               1);
     EXPECT_EQ(exitCode(), 0);
+}
+
+// A run killed in the middle, or cut off by a power failure, leaves a
+// record without its end: the next record says so, and only then.
+TEST_F(RunLogTest, TheNextRecordTellsOfOneThatHasNoEnd)
+{
+    const std::string noEnd = "  Der vorige Bericht hat kein Ende: jene Sicherung wurde beendet, ohne abzuschließen "
+                              "(Programm beendet, Absturz oder Stromausfall).";
+    run({});
+    run({});
+    EXPECT_FALSE(logHas(noEnd)) << log.bytes;
+    runLog.begin("C:\\Sets\\daten.tsi", "nachfragen");
+    runLog.copied("C:\\Daten\\halb.txt", 7);
+    runLog.flush();
+    run({});
+    EXPECT_TRUE(logHas(noEnd)) << log.bytes;
+    const size_t at = log.bytes.find(noEnd);
+    EXPECT_EQ(log.bytes.find(noEnd, at + 1), std::string::npos) << "said once";
 }
 
 }  // namespace
