@@ -45,7 +45,8 @@ void BackupRun::finishCopies()
     std::vector<std::unique_ptr<PendingCopy>> batch = std::move(pending_);
     pending_.clear();
     pendingBytes_ = 0;
-    flusher_->wait();
+    // A cancel seen meanwhile waits for the next look at the queue.
+    flusher_->wait([this] { view_.keepAnswering(); });
     PendingCopy* last = nullptr;
     for (auto& copy : batch)
         if (copy->flushError == 0 && !copy->committed)

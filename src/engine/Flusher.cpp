@@ -24,10 +24,16 @@ void Flusher::submit(OpenFile& file, uint32_t& error, bool& committed)
     queued_.notify_one();
 }
 
-void Flusher::wait()
+void Flusher::wait(const std::function<void()>& meanwhile)
 {
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return jobs_.empty() && !busy_; });
+    while (!done_.wait_for(lock, kLookInterval, [this] { return jobs_.empty() && !busy_; })) {
+        if (!meanwhile)
+            continue;
+        lock.unlock();
+        meanwhile();
+        lock.lock();
+    }
 }
 
 void Flusher::work()

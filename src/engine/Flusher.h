@@ -5,9 +5,11 @@
 
 #include "platform/FileSystem.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -24,8 +26,12 @@ public:
     // waits for the device's cache land in `error` and `committed`, which
     // must stay where they are until wait() returns.
     void submit(OpenFile& file, uint32_t& error, bool& committed);
-    // Returns once every queued file is written out.
-    void wait();
+    // Returns once every queued file is written out. A slow medium may take
+    // seconds for a batch: `meanwhile` runs every kLookInterval until then,
+    // so that the waiting thread still answers its windows' messages.
+    void wait(const std::function<void()>& meanwhile = {});
+
+    static constexpr std::chrono::milliseconds kLookInterval{200};
 
 private:
     struct Job {
