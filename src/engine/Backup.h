@@ -167,6 +167,7 @@ private:
         Existing existing;
         uint64_t copied = 0;
         bool secondTry = false;  // its name was found taken once already
+        bool named = false;      // took its name through its open handle
         uint32_t flushError = 0;
         bool committed = true;
     };
@@ -197,7 +198,9 @@ private:
     void queueCopy(std::unique_ptr<PendingCopy> copy);
     // Gives every copy of the batch its real name once it is on the medium.
     void finishCopies();
-    bool nameCopy(PendingCopy& copy);
+    bool closeCopy(PendingCopy& copy);
+    void renameCopy(PendingCopy& copy);
+    void noteSaved(const PendingCopy& copy);
     void retryCollided(const std::string& source, const std::string& target);
     void removeOwnCopy(const std::string& file);
     // Versions of replaced copies (VersionKeeping.cpp).

@@ -58,63 +58,78 @@ void BackupRun::finishCopies()
                 if (!copy->committed)
                     copy->flushError = error;
 
+    // Every copy is named through its open handle where it can, or gone, and
+    // closed before any rename that may ask the user: no handle of the
+    // batch is held while a box is shown.
     std::vector<std::string> failed;
+    std::vector<PendingCopy*> byName;
     for (auto& copy : batch) {
-        if (copy->flushError == 0 && !nameCopy(*copy))
-            continue;
         if (copy->flushError != 0) {
             copy->out->close();
             removeOwnCopy(copy->tempFile);
+            failed.push_back(copy->sourceFile);
+        } else if (!closeCopy(*copy)) {
+            failed.push_back(copy->sourceFile);
+        } else if (copy->existing.previous || !copy->named) {
+            byName.push_back(copy.get());
         }
-        failed.push_back(copy->sourceFile);
     }
+    for (PendingCopy* copy : byName)
+        renameCopy(*copy);
     state_.failedFiles += failed.size();
     view_.setSaved(state_.savedFiles, state_.savedBytes);
-    // Asked once every copy of the batch is named or gone: no handle is
-    // held while the user is asked.
     for (const std::string& sourceFile : failed)
         ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
 }
 
 // A new copy takes its name while still open, which saves opening it again;
 // one that replaces an old copy is renamed once it is closed, as that rename
-// goes through to the medium. True when the copy failed and nobody was told.
-bool BackupRun::nameCopy(PendingCopy& copy)
+// goes through to the medium. False when the copy failed and nobody was told.
+bool BackupRun::closeCopy(PendingCopy& copy)
 {
-    const std::string target = copy.targetFile.substr(0, copy.targetFile.size() - copy.file.name.size());
     std::string name;
     OpenDirectory* held = inHeldTargetDir(copy.targetFile, name);
-    const bool named = !copy.existing.previous && held && held->nameOpenFile(*copy.out, name) == 0;
+    copy.named = !copy.existing.previous && held && held->nameOpenFile(*copy.out, name) == 0;
     if (copy.out->close() != 0) {
         // Complete only as far as the system could tell: it must not pass
         // for a finished copy under any name.
-        removeOwnCopy(named ? copy.targetFile : copy.tempFile);
-        return true;
-    }
-    // With versions on, the old copy moves aside first; kept as it is, it
-    // keeps its name and the new copy goes.
-    if (!named && copy.existing.replace && versionWanted(copy.targetFile) && !keepVersion(copy.targetFile)) {
-        removeOwnCopy(copy.tempFile);
+        removeOwnCopy(copy.named ? copy.targetFile : copy.tempFile);
         return false;
     }
-    CopyResult result = named ? CopyResult::saved
-                              : replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
-    // The listing that called the name free is out of date.
+    if (copy.named)
+        noteSaved(copy);
+    return true;
+}
+
+// A closed copy takes its name by path, which may ask the user.
+void BackupRun::renameCopy(PendingCopy& copy)
+{
+    // With versions on, the old copy moves aside first; kept as it is, it
+    // keeps its name and the new copy goes.
+    if (copy.existing.replace && versionWanted(copy.targetFile) && !keepVersion(copy.targetFile)) {
+        removeOwnCopy(copy.tempFile);
+        return;
+    }
+    CopyResult result = replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
     if (result == CopyResult::failed)
         ++state_.failedFiles;
+    // The listing that called the name free is out of date.
     if (result == CopyResult::nameAppeared) {
         visit_.collided.push_back(copy.file);
         visit_.target.listing = {};
     }
-    if (result != CopyResult::saved)
-        return false;
-    noteTarget(target, copy.file.name, true);
+    if (result == CopyResult::saved)
+        noteSaved(copy);
+}
+
+void BackupRun::noteSaved(const PendingCopy& copy)
+{
+    noteTarget(copy.targetFile.substr(0, copy.targetFile.size() - copy.file.name.size()), copy.file.name, true);
     if (versionDays_ > 0)
         run_.savedHere.insert(FoldedKey(copy.targetFile));
     ++state_.savedFiles;
     state_.savedBytes += copy.copied;
     noteCopied(copy.sourceFile, copy.copied);
-    return false;
 }
 
 // A file that took the target's name since the conflict step goes back to
