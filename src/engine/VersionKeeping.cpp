@@ -89,6 +89,8 @@ uint32_t BackupRun::removeTree(const std::string& directory)
     keep(error);
     FileEntry entry;
     while (listing && listing->next(entry)) {
+        // A run folder may hold thousands of files: the windows keep answering.
+        view_.keepAnswering();
         if (entry.name == "." || entry.name == "..")
             continue;
         const std::string path = directory + entry.name;
