@@ -2,14 +2,14 @@
 
 #include "engine/Mask.h"
 
-#include <algorithm>
-
 namespace tresorix {
 
-void MadeDirectories::add(std::string upper)
+void MadeDirectories::add(std::string upper, std::optional<FileId> index)
 {
-    if (keys_.insert(FoldedKey(upper)).second)
-        list_.push_back(std::move(upper));
+    if (!keys_.insert(FoldedKey(upper)).second)
+        return;
+    list_.push_back(std::move(upper));
+    ids_.push_back({index, std::nullopt});
 }
 
 bool MadeDirectories::contains(const std::string& path) const
@@ -19,12 +19,23 @@ bool MadeDirectories::contains(const std::string& path) const
 
 bool MadeDirectories::containsId(FileSystem& fs, const FileId& id)
 {
-    for (; identified_ < list_.size(); ++identified_) {
+    // A directory that cannot be asked is no match: an identity of zero.
+    auto ask = [&fs](const std::string& path, auto question) {
         FileId own;
-        if (fs.directoryId(list_[identified_], own) == 0)
-            ids_.push_back(own);
+        return (fs.*question)(path, own) == 0 ? own : FileId{};
+    };
+    for (size_t i = 0; i < list_.size(); ++i) {
+        Identity& own = ids_[i];
+        if (!own.index)
+            own.index = ask(list_[i], &FileSystem::directoryIndex);
+        if (!own.index->known() || own.index->index != id.index || own.index->indexHigh != id.indexHigh)
+            continue;
+        if (!own.full)
+            own.full = ask(list_[i], &FileSystem::directoryId);
+        if (*own.full == id)
+            return true;
     }
-    return std::find(ids_.begin(), ids_.end(), id) != ids_.end();
+    return false;
 }
 
 }  // namespace tresorix

@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -13,13 +14,16 @@ namespace tresorix {
 class MadeDirectories {
 public:
     // `upper`: upper-cased, ending in "\". One the list holds already is not
-    // added again.
-    void add(std::string upper);
+    // added again. `index`, where the caller has it from the handle it made
+    // the directory with, saves asking for it later.
+    void add(std::string upper, std::optional<FileId> index = std::nullopt);
     // With the matcher's case folding: the system finds "É" under "é" too.
     bool contains(const std::string& path) const;
-    // By volume and file identity, for a link that leads into one of them
-    // under a path of its own. Each directory's identity is asked once, at
-    // the first such question after it was made.
+    // By volume and file identity, for a link or a second name that leads
+    // into one of them under a path of its own. Each directory's index is
+    // asked once, at the first such question after it was made; its volume
+    // only where the index matches, as under Wine that is a request to the
+    // mount manager for every directory.
     bool containsId(FileSystem& fs, const FileId& id);
 
     const std::vector<std::string>& MdListe() const { return list_; }
@@ -29,8 +33,11 @@ private:
     // The list is asked at every directory walked and grows with every
     // directory made, so it is looked up through a hash of its keys.
     std::unordered_set<std::string> keys_;
-    std::vector<FileId> ids_;
-    size_t identified_ = 0;
+    struct Identity {
+        std::optional<FileId> index;  // volume left out
+        std::optional<FileId> full;
+    };
+    std::vector<Identity> ids_;  // beside list_
 };
 
 }  // namespace tresorix

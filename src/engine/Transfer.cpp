@@ -179,13 +179,17 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
         uint32_t result = ForceDirectory(fs_, prefix, prefix == target ? &made : nullptr);
         retry = result != 0;
         // Its copies' names go through the handle it was made with.
-        if (made)
+        std::optional<FileId> madeIndex;
+        if (made) {
+            if (FileId index; made->index(index) == 0)
+                madeIndex = index;
             holdTargetDir(target, std::move(made));
+        }
         if (result == 0) {
             // A drive or share is never made, whatever the probe said.
             existed = existed || prefix == volumeRoot(prefix);
             if (!existed)
-                state_.made.add(UpperCaseUmlaut(prefix));
+                state_.made.add(UpperCaseUmlaut(prefix), madeIndex);
             // Made just now: nothing in it can conflict with a copy.
             if (!existed && prefix == target)
                 visit_.target.listing = {target, {}, true};

@@ -105,6 +105,7 @@ public:
     }
     uint32_t nameOpenFile(OpenFile& file, const std::string& to) override { return real_->nameOpenFile(file, to); }
     uint32_t deleteFile(const std::string& name) override { return real_->deleteFile(name); }
+    uint32_t index(FileId& id) override { return real_->index(id); }
 
 private:
     std::unique_ptr<OpenDirectory> real_;

@@ -107,6 +107,9 @@ public:
     virtual uint32_t nameOpenFile(OpenFile& file, const std::string& to) { return 50; }
     // Deletes a file of this directory, read-only or not.
     virtual uint32_t deleteFile(const std::string& name) = 0;
+    // As FileSystem::directoryIndex, of this directory, without a second
+    // open; 50 (not supported) where the file system has no such handle.
+    virtual uint32_t index(FileId& id) { return 50; }
 };
 
 class FileSystem {

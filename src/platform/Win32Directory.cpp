@@ -95,6 +95,8 @@ public:
         return statusError(status);
     }
 
+    uint32_t index(FileId& id) override { return internalIndex(handle_, id); }
+
 private:
     uint32_t rename(HANDLE file, const std::string& to, bool replace)
     {

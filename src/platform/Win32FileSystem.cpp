@@ -197,12 +197,9 @@ uint32_t Win32FileSystem::directoryIndex(const std::string& path, FileId& id)
     if (uint32_t error = openHandle(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, h))
         return error;
-    FILE_INTERNAL_INFORMATION info;
-    IO_STATUS_BLOCK io;
-    NTSTATUS status = NtQueryInformationFile(h, &io, &info, sizeof info, FileInternalInformation);
+    uint32_t error = internalIndex(h, id);
     CloseHandle(h);
-    id = {0, uint64_t(info.IndexNumber.QuadPart), 0};
-    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+    return error;
 }
 
 uint32_t Win32FileSystem::directoryId(const std::string& path, FileId& id)

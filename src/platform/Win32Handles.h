@@ -87,6 +87,18 @@ private:
     HANDLE handle_;
 };
 
+// The file's identity on its volume, the volume left 0: unlike the volume's
+// serial, which Wine asks of its mount manager, it costs no more than a look
+// at the open handle.
+inline uint32_t internalIndex(HANDLE h, FileId& id)
+{
+    FILE_INTERNAL_INFORMATION info;
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = NtQueryInformationFile(h, &io, &info, sizeof info, FileInternalInformation);
+    id = {0, NT_SUCCESS(status) ? uint64_t(info.IndexNumber.QuadPart) : 0, 0};
+    return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
+}
+
 // CreateFileW on the path's \\?\ form.
 uint32_t openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
                     HANDLE& handle);

@@ -229,7 +229,15 @@ public:
         ++asked;
         return MemoryFileSystem::directoryId(path, id);
     }
-    int asked = 0;
+    uint32_t directoryIndex(const std::string& path, FileId& id) override
+    {
+        ++indexes;
+        FileId full;
+        uint32_t error = MemoryFileSystem::directoryId(path, full);
+        id = {0, full.index, full.indexHigh};
+        return error;
+    }
+    int asked = 0, indexes = 0;
 };
 
 TEST(MadeDirectories, KnowsEachOnceByFoldedPathAndByIdentityAskedOnce)
@@ -252,13 +260,19 @@ TEST(MadeDirectories, KnowsEachOnceByFoldedPathAndByIdentityAskedOnce)
     fs.asked = 0;
     EXPECT_TRUE(made.containsId(fs, neu));
     EXPECT_FALSE(made.containsId(fs, alt));
-    EXPECT_EQ(fs.asked, 2);  // each made directory once, the missing one too
+    // Each made directory's index once, the missing one's too; the volume
+    // only of the one whose index matched.
+    EXPECT_EQ(fs.indexes, 2);
+    EXPECT_EQ(fs.asked, 1);
     fs.addDirectory("D:\\Alt\\Sub");
-    made.add("D:\\ALT\\SUB\\");
     FileId sub;
     ASSERT_EQ(fs.directoryId("D:\\Alt\\Sub\\", sub), 0u);
+    made.add("D:\\ALT\\SUB\\", FileId{0, sub.index, sub.indexHigh});
     EXPECT_TRUE(made.containsId(fs, sub));
-    EXPECT_EQ(fs.asked, 4);
+    EXPECT_EQ(fs.indexes, 2);  // given with the handle it was made with
+    // The same index on another volume is another directory.
+    EXPECT_FALSE(made.containsId(fs, FileId{sub.volume + 1, sub.index, sub.indexHigh}));
+    EXPECT_EQ(fs.asked, 3);
 }
 
 TEST(TemporaryName, IsTheTargetsNameWithOurSuffixAndFitsTheLimitOfAName)
