@@ -25,6 +25,13 @@ set(CORE_SOURCES
     src/set/Text.cpp
     src/ui/Prompts.cpp
 )
+# How the run's threads wait for each other: on Windows through the
+# system's own slim lock, the one place the core calls the system.
+if(WIN32)
+    list(APPEND CORE_SOURCES src/platform/Win32Monitor.cpp)
+else()
+    list(APPEND CORE_SOURCES src/platform/Monitor.cpp)
+endif()
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES

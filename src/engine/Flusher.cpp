@@ -1,14 +1,16 @@
 #include "engine/Flusher.h"
 
+#include <mutex>
+
 namespace tresorix {
 
 Flusher::~Flusher()
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(monitor_);
         stopping_ = true;
+        monitor_.notifyAll();
     }
-    queued_.notify_one();
     if (thread_.joinable())
         thread_.join();
 }
@@ -16,31 +18,35 @@ Flusher::~Flusher()
 void Flusher::submit(OpenFile& file, uint32_t& error, bool& committed)
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(monitor_);
         jobs_.push_back({&file, &error, &committed});
+        monitor_.notifyAll();
     }
     if (!thread_.joinable())
         thread_ = std::thread([this] { work(); });
-    queued_.notify_one();
 }
 
 void Flusher::wait(const std::function<void()>& meanwhile)
 {
-    std::unique_lock lock(mutex_);
-    while (!done_.wait_for(lock, kLookInterval, [this] { return jobs_.empty() && !busy_; })) {
-        if (!meanwhile)
+    std::unique_lock lock(monitor_);
+    auto next = std::chrono::steady_clock::now() + kLookInterval;
+    while (!jobs_.empty() || busy_) {
+        monitor_.waitFor(kLookInterval);
+        if (!meanwhile || std::chrono::steady_clock::now() < next)
             continue;
         lock.unlock();
         meanwhile();
         lock.lock();
+        next = std::chrono::steady_clock::now() + kLookInterval;
     }
 }
 
 void Flusher::work()
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(monitor_);
     for (;;) {
-        queued_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+        while (!stopping_ && jobs_.empty())
+            monitor_.waitFor(std::chrono::hours(1));
         if (jobs_.empty())
             return;
         Job job = jobs_.front();
@@ -54,7 +60,7 @@ void Flusher::work()
         *job.committed = committed;
         busy_ = false;
         if (jobs_.empty())
-            done_.notify_all();
+            monitor_.notifyAll();
     }
 }
 

@@ -4,13 +4,12 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/Monitor.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace tresorix {
@@ -41,8 +40,8 @@ private:
     };
     void work();
 
-    std::mutex mutex_;
-    std::condition_variable queued_, done_;
+    // One condition for both sides: a file queued, the queue done.
+    Monitor monitor_;
     std::deque<Job> jobs_;
     bool busy_ = false;
     bool stopping_ = false;
