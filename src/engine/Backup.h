@@ -249,6 +249,7 @@ private:
         bool identified = false;
         std::optional<FileId> id;
         bool belowLink = false;  // reached through a junction or link
+        uint64_t index = 0;      // as its parent's listing gave it; 0 unknown
     };
     // What one run learns as it goes; reset when it starts.
     struct RunCaches {

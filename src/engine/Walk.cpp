@@ -173,7 +173,7 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
             notePassedOver(sub);
             continue;
         }
-        walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink});
+        walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink, entry.index});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath.pop_back();
     }
@@ -229,8 +229,12 @@ bool BackupRun::ownDirectory(const std::string& directory)
     // Walked to from the root without a link or mount point, it lies on
     // the root's volume.
     const bool onRootVolume = !run_.walkPath.empty() && !run_.walkPath.back().belowLink;
-    FileId id;
-    if ((onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0 || !id.known())
+    // Its index came with its parent's listing, where the system gives it.
+    FileId id{0, onRootVolume ? run_.walkPath.back().index : 0, 0};
+    if (!id.known() &&
+        (onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0)
+        return false;
+    if (!id.known())
         return false;
     if (onRootVolume)
         id.volume = entry_.volume;

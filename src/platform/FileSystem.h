@@ -40,6 +40,8 @@ struct FileEntry {
     uint64_t lastWrite = 0;    // FILETIME ticks (100 ns since 1601), UTC
     int32_t dosTime = 0;       // packed local time; 0 when outside 1980..2107
     uint32_t attributes = 0;
+    // Its identity on its volume, where the listing tells it; 0 unknown.
+    uint64_t index = 0;
     bool isDirectory() const { return (attributes & attrDirectory) != 0; }
 };
 
