@@ -37,13 +37,14 @@ int32_t packedTime(const FILETIME& utc)
 }
 
 // Most names are ASCII; they need no trip through the code-page functions.
-std::string narrowName(const wchar_t* name)
+std::string narrowName(std::wstring_view name)
 {
     std::string out;
-    for (const wchar_t* p = name; *p; ++p) {
-        if (*p >= 0x80)
+    out.reserve(name.size());
+    for (wchar_t c : name) {
+        if (c >= 0x80)
             return Narrow(name);
-        out += char(*p);
+        out += char(c);
     }
     return out;
 }
@@ -64,8 +65,7 @@ public:
         if (!at_ && (done_ || !fetch(false)))
             return false;
         const auto* info = static_cast<const FILE_ID_FULL_DIR_INFORMATION*>(at_);
-        std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-        entry.name = narrowName(name.c_str());
+        entry.name = narrowName({info->FileName, info->FileNameLength / sizeof(wchar_t)});
         entry.size = uint64_t(info->EndOfFile.QuadPart);
         FILETIME written{DWORD(info->LastWriteTime.LowPart), DWORD(info->LastWriteTime.HighPart)};
         entry.lastWrite = ticks(written);
@@ -91,10 +91,10 @@ private:
         done_ = !at_;
         constexpr NTSTATUS kNoMoreFiles = NTSTATUS(0x80000006L), kNoSuchFile = NTSTATUS(0xC000000FL);
         // As FindFirstFile: nothing at all is "file not found".
-        if (first && (status == kNoMoreFiles || status == kNoSuchFile))
-            error_ = ERROR_FILE_NOT_FOUND;
-        else if (status != kNoMoreFiles && !NT_SUCCESS(status))
+        if (status != kNoMoreFiles && status != kNoSuchFile && !NT_SUCCESS(status))
             error_ = RtlNtStatusToDosError(status);
+        else if (first && !at_)
+            error_ = ERROR_FILE_NOT_FOUND;
         return at_ != nullptr;
     }
 
