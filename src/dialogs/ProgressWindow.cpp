@@ -223,7 +223,7 @@ void TProgress::updateIfDue()
         apply();
 }
 
-void TProgress::apply()
+void TProgress::apply(bool all)
 {
     lastUpdate_ = ticks_();
     updateNow_ = false;
@@ -244,15 +244,19 @@ void TProgress::apply()
             shownPos_[bar] = wantedPos_[bar];
             any = true;
         }
-    // During a run the window is painted here and now: the copy of a large
-    // file lets no event through until it ends, so a window that was only
-    // invalidated would show the last file's values for the whole copy.
-    // UpdateWindow sends WM_PAINT straight to the window's labels and bars;
-    // no input is taken from the queue (a cancel is seen by keepAnswering).
+    // The window is painted here and now: the copy of a large file lets no
+    // event through until it ends, so a window that was only invalidated
+    // would show the last file's values for the whole copy. The labels are
+    // drawn in one go; UpdateWindow sends WM_PAINT straight to the bars. No
+    // input is taken from the queue (a cancel is seen by keepAnswering).
     // apply() is paced, and so is this.
-    if (any && running_ && visible())
-        UpdateWindow(handle());
-    if (mainStatus_) {
+    if (any && visible()) {
+        ShowValueLabels(handle(), values_);
+        if (running_)
+            UpdateWindow(handle());
+    }
+    if (mainStatus_ && (all || lastUpdate_ - lastMirror_ >= kMirrorInterval)) {
+        lastMirror_ = lastUpdate_;
         if (std::exchange(savedPending_, false))
             mainStatus_->setSaved(savedFiles_, savedBytes_);
         if (std::exchange(statusPending_, false))
@@ -329,7 +333,7 @@ void TProgress::flush()
 void TProgress::showNow()
 {
     // The window gets the values and, during a run, is painted at once.
-    apply();
+    apply(true);
     if (mainStatus_)
         mainStatus_->flush();
 }

@@ -86,6 +86,10 @@ public:
     // cancel should be seen within a second; each look costs Wine several
     // requests to the server.
     static constexpr uint32_t kAnswerInterval = 250;
+    // Milliseconds between two updates of the main window's status bar
+    // during a run. It repeats what this window shows, behind it, and
+    // paints itself in its theme at once for each text it is given.
+    static constexpr uint32_t kMirrorInterval = 1000;
     // The clock of that pacing (GetTickCount); tests freeze it.
     void setTickSource(std::function<uint32_t()> ticks);
 
@@ -103,7 +107,8 @@ private:
     void setLabel(Text text, std::string value);
     void setBar(Row row, int percent);
     void updateIfDue();
-    void apply();
+    // `all`: the main window's status bar too, whatever its pace.
+    void apply(bool all = false);
     bool onTop() const;
     bool cancelWaiting() const;
 
@@ -121,7 +126,7 @@ private:
     std::string statusText_;
 
     std::function<uint32_t()> ticks_;
-    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0, lastAnswer_ = 0;
+    uint32_t lastUpdate_ = 0, lastRaiseCheck_ = 0, lastPump_ = 0, lastAnswer_ = 0, lastMirror_ = 0;
     bool updateNow_ = true, checkRaiseNow_ = true, pumpNow_ = true;
 };
 

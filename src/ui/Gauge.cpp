@@ -20,6 +20,51 @@ struct Gauge {
     HFONT font = nullptr;
     std::wstring name;  // what the bar counts: "Datei"
 
+    // Where the bar is drawn before it goes to the screen, kept from one
+    // paint to the next: under Wine each new bitmap for the screen asks
+    // after the displays, several requests to the server each time.
+    struct Buffer {
+        HDC dc = nullptr;
+        HBITMAP bitmap = nullptr;
+        HGDIOBJ old = nullptr;
+        SIZE size{};
+
+        Buffer() = default;
+        Buffer(const Buffer&) = delete;
+        Buffer& operator=(const Buffer&) = delete;
+        ~Buffer() { release(); }
+        void release()
+        {
+            if (dc)
+                SelectObject(dc, old);
+            if (bitmap)
+                DeleteObject(bitmap);
+            if (dc)
+                DeleteDC(dc);
+            dc = nullptr;
+            bitmap = nullptr;
+            size = {};
+        }
+        // A DC holding a bitmap of at least w x h for `target`; null if the
+        // system has none.
+        HDC get(HDC target, int w, int h)
+        {
+            if (dc && size.cx >= w && size.cy >= h)
+                return dc;
+            release();
+            dc = CreateCompatibleDC(target);
+            bitmap = dc ? CreateCompatibleBitmap(target, w, h) : nullptr;
+            if (!bitmap) {
+                release();
+                return nullptr;
+            }
+            old = SelectObject(dc, bitmap);
+            size = {w, h};
+            return dc;
+        }
+    };
+    mutable Buffer buffer;
+
     int64_t span() const { return std::max<int64_t>(int64_t(max) - min, 1); }
     int percent() const { return int(100 * (int64_t(pos) - min) / span()); }
     int filled(int width) const { return int(width * (int64_t(pos) - min) / span()); }
@@ -39,9 +84,9 @@ void paint(HWND hwnd, const Gauge& g, HDC target)
         return;
     // Drawn off screen: the bar, then the text twice, each clipped to its
     // side, would flicker on the screen.
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HDC dc = g.buffer.get(target, w, h);
+    if (!dc)
+        return;
 
     int split = g.filled(w);
     RECT done{0, 0, split, h}, rest{split, 0, w, h};
@@ -68,9 +113,6 @@ void paint(HWND hwnd, const Gauge& g, HDC target)
 
     BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 // The window text is what a screen reader says of the bar: "Datei: 40 %".

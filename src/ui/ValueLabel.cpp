@@ -12,6 +12,7 @@ namespace {
 
 struct ValueLabel {
     HFONT font = nullptr;
+    bool stale = false;  // a text set since ShowValueLabels last drew it
 };
 
 std::wstring windowText(HWND hwnd)
@@ -91,12 +92,11 @@ std::optional<LRESULT> valueLabelMessage(HWND hwnd, ValueLabel* label, UINT msg,
         return 0;
     case WM_GETFONT:
         return LRESULT(label->font);
-    case WM_SETTEXT: {
-        // Kept, and painted with the window's next paint.
-        LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return result;
-    }
+    case WM_SETTEXT:
+        // Kept, and drawn by ShowValueLabels: a paint of its own for every
+        // label would cost the window's owner many requests each time.
+        label->stale = true;
+        return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_NCHITTEST:
         // Clicks go to the window below, as on a static label.
         return HTTRANSPARENT;
@@ -105,6 +105,28 @@ std::optional<LRESULT> valueLabelMessage(HWND hwnd, ValueLabel* label, UINT msg,
 }
 
 }  // namespace
+
+void ShowValueLabels(HWND parent, std::span<const HWND> labels)
+{
+    HDC dc = GetDC(parent);
+    if (!dc)
+        return;
+    for (HWND hwnd : labels) {
+        auto* label = reinterpret_cast<ValueLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!label || !label->stale || !IsWindowVisible(hwnd))
+            continue;
+        label->stale = false;
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        SetViewportOrgEx(dc, r.left, r.top, nullptr);
+        paint(hwnd, *label, dc);
+        RestoreDC(dc, saved);
+    }
+    ReleaseDC(parent, dc);
+}
 
 void RegisterValueLabel()
 {
