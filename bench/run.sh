@@ -141,12 +141,17 @@ for run in $(seq "$runs"); do
     if has large; then
         src=$work/large/src dst=$work/large/dst
         exe_set "$src" "$dst"
-        rm -rf "$dst"; measure large-exe-full.res "${exe[@]}"
-        rm -rf "$dst"; measure large-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-        rm -rf "$dst"; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
-        rm -rf "$dst"; measure large-cp-full.res cp -a "$src" "$dst"
-        rm -rf "$dst"; measure large-rsync-full.res rsync -a "$src/" "$dst/"
-        if [ -n "${old:-}" ]; then rm -rf "$dst"; measure large-old-full.res "${old[@]}"; fi
+        # The memory the last copy's removal freed is fast to write into only
+        # for a moment; a copy that starts a third of a second later (after
+        # a window's start-up) was slowed by a second on a virtual machine
+        # whose host takes freed memory back. Every copy starts settled.
+        settle() { rm -rf "$dst"; sync; sleep 3; }
+        settle; measure large-exe-full.res "${exe[@]}"
+        settle; measure large-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
+        settle; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
+        settle; measure large-cp-full.res cp -a "$src" "$dst"
+        settle; measure large-rsync-full.res rsync -a "$src/" "$dst/"
+        if [ -n "${old:-}" ]; then settle; measure large-old-full.res "${old[@]}"; fi
         rm -rf "$dst"
     fi
     if has flat; then
