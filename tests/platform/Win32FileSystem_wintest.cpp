@@ -384,6 +384,21 @@ TEST_F(Win32FileSystemTest, DirectoriesAreKnownUnderEveryName)
     EXPECT_TRUE(a == sameA);
     EXPECT_FALSE(a == b);
     EXPECT_EQ(fs.directoryId(dir + "missing", a), uint32_t(errFileNotFound));
+
+    // The index a listing gives, the one its path gives, and the one of the
+    // handle it was made with are the same: the walk compares them.
+    uint32_t error = 0;
+    std::unique_ptr<OpenDirectory> made = fs.makeDirectory(dir + "c\\", error);
+    ASSERT_NE(made, nullptr);
+    FileId byHandle, byPath;
+    ASSERT_EQ(made->index(byHandle), 0u);
+    ASSERT_EQ(fs.directoryIndex(dir + "c\\", byPath), 0u);
+    auto entries = listAll(dir);
+    EXPECT_TRUE(byHandle.known());
+    EXPECT_EQ(entries["c"].index, byHandle.index);
+    EXPECT_EQ(byPath.index, byHandle.index);
+    EXPECT_EQ(entries["a"].index, a.index);
+    EXPECT_NE(entries["a"].index, entries["b"].index);
 }
 
 TEST_F(Win32FileSystemTest, LastWriteTimeAndPackedLocalTime)
