@@ -29,12 +29,15 @@ BackupRun::~BackupRun() = default;
 
 void BackupRun::queueCopy(std::unique_ptr<PendingCopy> copy)
 {
+    // A full batch ends when the next copy is complete, not at once: its
+    // write-out runs beside that copy then, where a large file would
+    // otherwise wait for the medium before the next one starts.
+    if (pending_.size() >= kBatchFiles || pendingBytes_ >= kBatchBytes)
+        finishCopies();
     PendingCopy& queued = *copy;
     pendingBytes_ += copy->copied;
     pending_.push_back(std::move(copy));
     flusher_->submit(*queued.out, queued.flushError, queued.committed);
-    if (pending_.size() >= kBatchFiles || pendingBytes_ >= kBatchBytes)
-        finishCopies();
 }
 
 void BackupRun::finishCopies()
