@@ -141,11 +141,13 @@ for run in $(seq "$runs"); do
     if has large; then
         src=$work/large/src dst=$work/large/dst
         exe_set "$src" "$dst"
-        # The memory the last copy's removal freed is fast to write into only
-        # for a moment; a copy that starts a third of a second later (after
-        # a window's start-up) was slowed by a second on a virtual machine
-        # whose host takes freed memory back. Every copy starts settled.
-        settle() { rm -rf "$dst"; sync; sleep 3; }
+        # What the system does in the seconds after the last copy's removal
+        # slowed a copy that started then by a second of 0.6: one that
+        # started at once mostly got through, one that started a third of a
+        # second later (after a window's start-up) mostly did not, and one
+        # that started after eight seconds ran at full speed. Every copy
+        # starts after that time.
+        settle() { rm -rf "$dst"; sync; sleep 10; }
         settle; measure large-exe-full.res "${exe[@]}"
         settle; measure large-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
         settle; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
