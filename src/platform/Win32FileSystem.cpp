@@ -49,6 +49,18 @@ std::string narrowName(std::wstring_view name)
     return out;
 }
 
+// One entry of a listing, in either of the two forms the listing asks for.
+template <class Info>
+void fillEntry(FileEntry& entry, const Info& info)
+{
+    entry.name = narrowName({info.FileName, info.FileNameLength / sizeof(wchar_t)});
+    entry.size = uint64_t(info.EndOfFile.QuadPart);
+    FILETIME written{DWORD(info.LastWriteTime.LowPart), DWORD(info.LastWriteTime.HighPart)};
+    entry.lastWrite = ticks(written);
+    entry.dosTime = packedTime(written);
+    entry.attributes = info.FileAttributes;
+}
+
 // A directory's entries as the system's own call gives them, 64 KiB at a
 // time. Unlike FindFirstFile's, each entry carries its file index: a
 // subdirectory's identity then costs no open of its own.
@@ -64,30 +76,47 @@ public:
     {
         if (!at_ && (done_ || !fetch(false)))
             return false;
-        const auto* info = static_cast<const FILE_ID_FULL_DIR_INFORMATION*>(at_);
-        entry.name = narrowName({info->FileName, info->FileNameLength / sizeof(wchar_t)});
-        entry.size = uint64_t(info->EndOfFile.QuadPart);
-        FILETIME written{DWORD(info->LastWriteTime.LowPart), DWORD(info->LastWriteTime.HighPart)};
-        entry.lastWrite = ticks(written);
-        entry.dosTime = packedTime(written);
-        entry.attributes = info->FileAttributes;
-        entry.index = uint64_t(info->FileId.QuadPart);
-        at_ = info->NextEntryOffset ? static_cast<const char*>(at_) + info->NextEntryOffset : nullptr;
+        ULONG next = 0;
+        if (withIds_) {
+            const auto& info = *static_cast<const FILE_ID_FULL_DIR_INFORMATION*>(at_);
+            fillEntry(entry, info);
+            entry.index = uint64_t(info.FileId.QuadPart);
+            next = info.NextEntryOffset;
+        } else {
+            const auto& info = *static_cast<const FILE_FULL_DIR_INFORMATION*>(at_);
+            fillEntry(entry, info);
+            entry.index = 0;
+            next = info.NextEntryOffset;
+        }
+        at_ = next ? static_cast<const char*>(at_) + next : nullptr;
         return true;
     }
     uint32_t error() const override { return error_; }
 
 private:
-    bool fetch(bool first)
+    NTSTATUS query(bool first)
     {
-        IO_STATUS_BLOCK io;
         wchar_t all[] = L"*";
         UNICODE_STRING mask{sizeof all - sizeof(wchar_t), sizeof all, all};
         constexpr auto kIdFull = FILE_INFORMATION_CLASS(38);  // FileIdFullDirectoryInformation
-        NTSTATUS status = NtQueryDirectoryFile(handle_, nullptr, nullptr, nullptr, &io, buffer_.data(),
-                                               ULONG(buffer_.size() * sizeof(LONGLONG)), kIdFull, FALSE,
-                                               first ? &mask : nullptr, first);
-        at_ = NT_SUCCESS(status) && io.Information ? buffer_.data() : nullptr;
+        constexpr auto kFull = FILE_INFORMATION_CLASS(2);     // FileFullDirectoryInformation
+        return NtQueryDirectoryFile(handle_, nullptr, nullptr, nullptr, &io_, buffer_.data(),
+                                    ULONG(buffer_.size() * sizeof(LONGLONG)), withIds_ ? kIdFull : kFull, FALSE,
+                                    first ? &mask : nullptr, first);
+    }
+
+    bool fetch(bool first)
+    {
+        NTSTATUS status = query(first);
+        // Some file systems and older servers give no identities in a
+        // listing: then the same entries without them.
+        constexpr NTSTATUS kInvalidInfoClass = NTSTATUS(0xC0000003L), kInvalidParameter = NTSTATUS(0xC000000DL),
+                           kNotSupported = NTSTATUS(0xC00000BBL);
+        if (first && (status == kInvalidInfoClass || status == kInvalidParameter || status == kNotSupported)) {
+            withIds_ = false;
+            status = query(first);
+        }
+        at_ = NT_SUCCESS(status) && io_.Information ? buffer_.data() : nullptr;
         done_ = !at_;
         constexpr NTSTATUS kNoMoreFiles = NTSTATUS(0x80000006L), kNoSuchFile = NTSTATUS(0xC000000FL);
         // As FindFirstFile: nothing at all is "file not found".
@@ -100,6 +129,8 @@ private:
 
     HANDLE handle_;
     std::vector<LONGLONG> buffer_;  // aligned as the entries need
+    IO_STATUS_BLOCK io_{};
+    bool withIds_ = true;
     const void* at_ = nullptr;
     bool done_ = false;
     uint32_t error_ = 0;
