@@ -150,16 +150,12 @@ std::unique_ptr<OpenDirectory> Win32FileSystem::makeDirectory(const std::string&
     // What CreateDirectory does, keeping the handle it makes: the directory
     // is not opened again by its path.
     std::wstring name = LongPath(directory.substr(0, directory.size() - 1));
-    if (!name.starts_with(L"\\\\?\\"))
-        return FileSystem::makeDirectory(directory, error);
-    name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
     UNICODE_STRING string;
-    if (!countedString(name, string)) {
-        error = ERROR_FILENAME_EXCED_RANGE;
-        return nullptr;
-    }
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    if ((error = systemName(name, string, attributes)) == ERROR_PATH_NOT_FOUND)
+        return FileSystem::makeDirectory(directory, error);
+    if (error != 0)
+        return nullptr;
     IO_STATUS_BLOCK io;
     HANDLE h;
     NTSTATUS status = NtCreateFile(&h, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,

@@ -156,18 +156,10 @@ std::unique_ptr<FileListing> Win32FileSystem::list(const std::string& directory,
     if (!path.empty() && path.back() != '\\' && path.back() != '/' && path.back() != ':')
         path += '\\';
     std::wstring name = LongPath(path);
-    if (!name.starts_with(L"\\\\?\\") && !name.starts_with(L"\\\\.\\")) {
-        error = ERROR_PATH_NOT_FOUND;
-        return nullptr;
-    }
-    name[1] = L'?';  // \\?\ and \\.\ are the Win32 forms of the system's \??\ .
     UNICODE_STRING string;
-    if (!countedString(name, string)) {
-        error = ERROR_FILENAME_EXCED_RANGE;
-        return nullptr;
-    }
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    if ((error = systemName(name, string, attributes)) != 0)
+        return nullptr;
     IO_STATUS_BLOCK io;
     HANDLE h;
     NTSTATUS status = NtOpenFile(&h, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
@@ -343,15 +335,10 @@ std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& direc
 {
     // By name, without a handle: one look per directory and visit.
     std::wstring name = LongPath(directory.size() > 3 ? directory.substr(0, directory.size() - 1) : directory);
-    if (!name.starts_with(L"\\\\?\\"))
-        return std::nullopt;
-    name[1] = L'?';  // \\?\ is the Win32 form of the system's \??\ .
-    UNICODE_STRING string{USHORT(name.size() * sizeof(wchar_t)), USHORT(name.size() * sizeof(wchar_t)),
-                          name.data()};
+    UNICODE_STRING string;
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
     FILE_NETWORK_OPEN_INFORMATION info;
-    if (!NT_SUCCESS(NtQueryFullAttributesFile(&attributes, &info)) ||
+    if (systemName(name, string, attributes) != 0 || !NT_SUCCESS(NtQueryFullAttributesFile(&attributes, &info)) ||
         !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     // The clock moves in steps of milliseconds: a change in the step of the

@@ -120,6 +120,21 @@ inline bool countedString(std::wstring& text, UNICODE_STRING& string)
     return true;
 }
 
+// A path in the \\?\ (or \\.\) form as the system's own \??\ name, for
+// the NT calls. `name` is changed in place and must outlive `attributes`.
+// 0, or 3 for a path of another form, or 206 for one longer than a counted
+// string holds (a cast would cut it to another, shorter name).
+inline uint32_t systemName(std::wstring& name, UNICODE_STRING& string, OBJECT_ATTRIBUTES& attributes)
+{
+    if (!name.starts_with(L"\\\\?\\") && !name.starts_with(L"\\\\.\\"))
+        return ERROR_PATH_NOT_FOUND;
+    if (!countedString(name, string))
+        return ERROR_FILENAME_EXCED_RANGE;
+    name[1] = L'?';
+    InitializeObjectAttributes(&attributes, &string, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    return 0;
+}
+
 // What the system reports for a name too long for its counted strings;
 // it reads as error 206.
 constexpr NTSTATUS kStatusNameTooLong = NTSTATUS(0xC0000106L);
