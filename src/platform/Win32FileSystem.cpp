@@ -49,9 +49,10 @@ std::string narrowName(std::wstring_view name)
     return out;
 }
 
-// One entry of a listing, in either of the two forms the listing asks for.
+// One entry of a listing, in either of the two forms the listing asks for,
+// without its index; the offset of the next one, 0 after the last.
 template <class Info>
-void fillEntry(FileEntry& entry, const Info& info)
+ULONG fillEntry(FileEntry& entry, const Info& info)
 {
     entry.name = narrowName({info.FileName, info.FileNameLength / sizeof(wchar_t)});
     entry.size = uint64_t(info.EndOfFile.QuadPart);
@@ -59,6 +60,8 @@ void fillEntry(FileEntry& entry, const Info& info)
     entry.lastWrite = ticks(written);
     entry.dosTime = packedTime(written);
     entry.attributes = info.FileAttributes;
+    entry.index = 0;
+    return info.NextEntryOffset;
 }
 
 // A directory's entries as the system's own call gives them, 64 KiB at a
@@ -79,14 +82,10 @@ public:
         ULONG next = 0;
         if (withIds_) {
             const auto& info = *static_cast<const FILE_ID_FULL_DIR_INFORMATION*>(at_);
-            fillEntry(entry, info);
+            next = fillEntry(entry, info);
             entry.index = uint64_t(info.FileId.QuadPart);
-            next = info.NextEntryOffset;
         } else {
-            const auto& info = *static_cast<const FILE_FULL_DIR_INFORMATION*>(at_);
-            fillEntry(entry, info);
-            entry.index = 0;
-            next = info.NextEntryOffset;
+            next = fillEntry(entry, *static_cast<const FILE_FULL_DIR_INFORMATION*>(at_));
         }
         at_ = next ? static_cast<const char*>(at_) + next : nullptr;
         return true;
