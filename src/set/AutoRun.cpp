@@ -94,9 +94,10 @@ bool deleteRunValue(HKEY root)
 }
 
 // The three keys of the set-file type under one root; false at the first
-// value that cannot be written.
+// value that cannot be written. A value that already holds its text is
+// left as it is, and `changed` tells whether any was written.
 bool writeFileType(HKEY root, const std::wstring& prefix, const std::string& extension, const std::string& className,
-                   const std::string& description, const std::string& command)
+                   const std::string& description, const std::string& command, bool& changed)
 {
     const std::pair<std::string, const std::string&> keys[] = {
         {extension, className},
@@ -104,10 +105,14 @@ bool writeFileType(HKEY root, const std::wstring& prefix, const std::string& ext
         {className + "\\shell\\open\\command", command},
     };
     for (const auto& [path, data] : keys) {
+        const std::wstring keyPath = prefix + Widen(path);
+        std::string stored;
+        if (readText(root, keyPath.c_str(), nullptr, stored) && stored == data)
+            continue;
         Key key;
-        if (key.create(root, prefix + Widen(path)) != ERROR_SUCCESS ||
-            setText(key.get(), nullptr, data) != ERROR_SUCCESS)
+        if (key.create(root, keyPath) != ERROR_SUCCESS || setText(key.get(), nullptr, data) != ERROR_SUCCESS)
             return false;
+        changed = true;
     }
     return true;
 }
@@ -169,10 +174,14 @@ bool RegisterFileType(std::string extension, const std::string& description, con
     // Wine does not show the per-user classes under HKEY_CLASSES_ROOT, so the
     // machine-wide keys come first even where Windows would merge both.
     const std::wstring userClasses = std::wstring(kUserClasses) + L"\\";
-    if (writeFileType(HKEY_CLASSES_ROOT, L"", extension, className, description, command) ||
-        writeFileType(HKEY_CURRENT_USER, userClasses, extension, className, description, command)) {
-        // Explorer shows the type and its command at once, not after a logon.
-        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    bool changed = false;
+    if (writeFileType(HKEY_CLASSES_ROOT, L"", extension, className, description, command, changed) ||
+        writeFileType(HKEY_CURRENT_USER, userClasses, extension, className, description, command, changed)) {
+        // Explorer shows a new type or command at once, not after a logon.
+        // Told of every start, it would rebuild its icons each time, and
+        // Wine would start its menu builder beside the run.
+        if (changed)
+            SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
         return true;
     }
     // Every value written here is a key's default value, whose name is empty.

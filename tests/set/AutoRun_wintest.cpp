@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tresorix {
 namespace {
@@ -133,6 +135,56 @@ TEST_F(SetFileType, ThreeKeysMachineWideElsePerUser)
     Unwritable machineClosed(HKEY_CLASSES_ROOT), userClosed(HKEY_CURRENT_USER);
     EXPECT_FALSE(RegisterFileType("trxtest", "Beschreibung", command, failed));
     EXPECT_EQ(failed, "");
+}
+
+// Keys that this user may read but not write, until the end of the scope.
+class ReadOnlyKeys {
+public:
+    ReadOnlyKeys(HKEY root, std::initializer_list<const wchar_t*> paths)
+    {
+        for (const wchar_t* path : paths) {
+            HKEY key = nullptr;
+            EXPECT_EQ(RegOpenKeyExW(root, path, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+            keys_.push_back(key);
+            set(key, L"D:P(A;;KR;;;WD)");
+        }
+    }
+    ~ReadOnlyKeys()
+    {
+        for (HKEY key : keys_) {
+            set(key, L"D:P(A;;KA;;;WD)");
+            RegCloseKey(key);
+        }
+    }
+    ReadOnlyKeys(const ReadOnlyKeys&) = delete;
+    ReadOnlyKeys& operator=(const ReadOnlyKeys&) = delete;
+
+private:
+    static void set(HKEY key, const wchar_t* sddl)
+    {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
+        EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        LocalFree(sd);
+    }
+    std::vector<HKEY> keys_;
+};
+
+// A start that finds the type in place writes nothing: told of a change at
+// every start, Explorer would rebuild its icons each time.
+TEST_F(SetFileType, FoundInPlaceIsNotWrittenAgain)
+{
+    const std::string command = OpenCommand("C:\\Programme\\Tresorix\\TRESORIX.EXE");
+    std::string failed;
+    ASSERT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
+    // A write from now on fails over to the user's classes.
+    ReadOnlyKeys readOnly(HKEY_CLASSES_ROOT, {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command"});
+    EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>");
+    // The program moved: its command is written.
+    const std::string moved = OpenCommand("D:\\TRESORIX.EXE");
+    EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", moved, failed));
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Tresorix Sicherungs-Set|" + moved);
 }
 
 }  // namespace
