@@ -102,24 +102,35 @@ median() {  # FILE COLUMN
 }
 ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
 
+# One run of TOOL over SRC into DST, KIND full or same (/D for xcopy, as it
+# would be used for an update).
+run_tool() {  # TOOL KIND RESULT SRC DST
+    local kind=$2 out=$3 src=$4 dst=$5
+    case $1 in
+    exe) measure "$out" "${exe[@]}" ;;
+    old) measure_old "$out" ;;
+    trx) measure "$out" wine "$driver" "$(win "$src")" "$(win "$dst")" ;;
+    xcopy) measure "$out" wine xcopy /E /I /Y $([ "$kind" = same ] && echo /D) "$(win "$src")" "$(win "$dst")" ;;
+    cp) if [ "$kind" = full ]; then measure "$out" cp -a "$src" "$dst"; else measure "$out" cp -au "$src/." "$dst/"; fi ;;
+    rsync) measure "$out" rsync -a "$src/" "$dst/" ;;
+    esac
+}
+# The tools from the ROUND-th on, then those before it. The first run after
+# the last tree's removal ran slower than the next ones; with each round
+# starting at another tool, that falls on each in turn.
+in_turn() {  # ROUND
+    local list=($tools) i
+    for ((i = 0; i < ${#list[@]}; i++)); do echo "${list[(i + $1) % ${#list[@]}]}"; done
+}
+
 # Every tool on one tree, full copy into an empty target and again unchanged.
-bench_tree() {  # NAME
-    local t=$1 src=$work/$1/src dst=$work/$1/dst
+bench_tree() {  # NAME ROUND
+    local t=$1 src=$work/$1/src dst=$work/$1/dst tool
     exe_set "$src" "$dst"
-    rm -rf "$dst"; measure $t-exe-full.res "${exe[@]}"
-    measure $t-exe-same.res "${exe[@]}"
-    rm -rf "$dst"; measure $t-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-    measure $t-trx-same.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-    rm -rf "$dst"; measure $t-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
-    measure $t-xcopy-same.res wine xcopy /E /I /Y /D "$(win "$src")" "$(win "$dst")"
-    rm -rf "$dst"; measure $t-cp-full.res cp -a "$src" "$dst"
-    measure $t-cp-same.res cp -au "$src/." "$dst/"
-    rm -rf "$dst"; measure $t-rsync-full.res rsync -a "$src/" "$dst/"
-    measure $t-rsync-same.res rsync -a "$src/" "$dst/"
-    if [ -n "$old" ]; then
-        rm -rf "$dst"; measure_old $t-old-full.res
-        measure_old $t-old-same.res
-    fi
+    for tool in $(in_turn "$2"); do
+        rm -rf "$dst"; run_tool $tool full $t-$tool-full.res "$src" "$dst"
+        run_tool $tool same $t-$tool-same.res "$src" "$dst"
+    done
     rm -rf "$dst"
 }
 
@@ -143,7 +154,7 @@ bench_flat() {  # NAME FULL
 rm -f "$work"/*.res
 for run in $(seq "$runs"); do
     for t in real doc full; do
-        has $t && bench_tree $t
+        has $t && bench_tree $t "$run"
     done
     if has full; then
         rm -rf "$work/tenth/dst"
@@ -163,12 +174,9 @@ for run in $(seq "$runs"); do
         # The first copy after the other trees' removal ran up to twice as
         # long as the next ones: one that nobody times goes first.
         settle; cp -a "$src" "$dst"
-        settle; measure large-exe-full.res "${exe[@]}"
-        settle; measure large-trx-full.res wine "$driver" "$(win "$src")" "$(win "$dst")"
-        settle; measure large-xcopy-full.res wine xcopy /E /I /Y "$(win "$src")" "$(win "$dst")"
-        settle; measure large-cp-full.res cp -a "$src" "$dst"
-        settle; measure large-rsync-full.res rsync -a "$src/" "$dst/"
-        if [ -n "$old" ]; then settle; measure_old large-old-full.res; fi
+        for tool in $(in_turn "$run"); do
+            settle; run_tool $tool full large-$tool-full.res "$src" "$dst"
+        done
         rm -rf "$dst"
     fi
     if has flat; then
