@@ -232,7 +232,7 @@ bool BackupRun::ownDirectory(const std::string& directory)
     // Its index came with its parent's listing, where the system gives it.
     FileId id{0, onRootVolume ? run_.walkPath.back().index : 0, 0};
     if (!id.known() && (onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0)
-        id = {};
+        return false;
     if (!id.known())
         return false;
     if (onRootVolume)
