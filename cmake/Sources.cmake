@@ -37,6 +37,7 @@ endif()
 set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
     src/dialogs/DirectoryOutline.cpp
+    src/dialogs/DirectoryOutlineMessages.cpp
     src/dialogs/FilterForm.cpp
     src/dialogs/InfoForm.cpp
     src/dialogs/MdForm.cpp
@@ -61,7 +62,9 @@ set(WIN_SOURCES
     src/ui/Controls.cpp
     src/ui/DriveSelector.cpp
     src/ui/Form.cpp
+    src/ui/FormModal.cpp
     src/ui/Gauge.cpp
+    src/ui/Metrics.cpp
     src/ui/MessageDialog.cpp
     src/ui/Pictures.cpp
     src/ui/Placement.cpp

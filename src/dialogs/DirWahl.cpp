@@ -32,7 +32,7 @@ constexpr ControlRow kLayout[] = {
     {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, 0, CBS_DROPDOWNLIST},
     {"LbDriveComboBox", Kind::label, "Laufwerk", nullptr, 8, 38, 1, 1, rowHidden},
     {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, 0, CBS_DROPDOWNLIST},
-    {"DirView", Kind::label, "", nullptr, 8, 66, 209, 196, rowHidden},
+    {"DirView", Kind::treeView, "", nullptr, 8, 66, 209, 196},
     {"BtnNeuerFilter", Kind::button, "&Neuen Filter anlegen", "Hier klicken, um einen neuen Dateifilter anzulegen",
      225, 37, 209, 23},
     {"LbFileList", Kind::label, "Dateien", nullptr, 225, 66, 1, 1, rowHidden},

@@ -4,7 +4,6 @@
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
 #include "ui/Prompts.h"
-#include "ui/Subclass.h"
 
 #include <shellapi.h>
 
@@ -14,8 +13,6 @@
 namespace tresorix {
 
 namespace {
-
-enum Picture { pictureClosed, pictureOpen, pictureLeaf };
 
 // An item's lParam: whether its level has been read.
 constexpr LPARAM kReadMark = 1;
@@ -76,30 +73,6 @@ std::string LowerCaseName(const std::string& text)
     if (!wide.empty())
         CharLowerBuffW(wide.data(), DWORD(wide.size()));
     return Narrow(wide);
-}
-
-void TDirectoryOutline::create(Form& form, int placeholder)
-{
-    Label place = form.item<Label>(placeholder);
-    RECT r = place.rect();
-    HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                    TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
-                                r.left, r.top, r.right - r.left, r.bottom - r.top, form.handle(),
-                                HMENU(INT_PTR(Form::kFirstControlId + 900 + placeholder)), GetModuleHandleW(nullptr),
-                                nullptr);
-    tree_ = requireWindow(tree, "Der Verzeichnisbaum");
-    SetWindowPos(tree_, place, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Window(tree_).setFont(FormFont(), false);
-    SubclassControl(tree_, [this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-        return treeMessage(hwnd, msg, wp, lp, result);
-    });
-}
-
-TDirectoryOutline::~TDirectoryOutline()
-{
-    if (tree_)
-        UnsubclassControl(tree_);
 }
 
 // --- Entries and indexes.
@@ -447,94 +420,6 @@ int TDirectoryOutline::Level(int index) const
 bool TDirectoryOutline::IsOpen(int index) const { return isOpen(item(index)); }
 
 bool TDirectoryOutline::IsRead(int index) const { return isRead(item(index)); }
-
-// --- Messages.
-
-bool TDirectoryOutline::handleNotify(LPARAM lp, LRESULT& result)
-{
-    auto* header = reinterpret_cast<NMHDR*>(lp);
-    if (!tree_ || header->hwndFrom != tree_)
-        return false;
-    result = 0;
-    // The A and W forms share the fields used here.
-    switch (header->code) {
-    case TVN_ITEMEXPANDINGA:
-    case TVN_ITEMEXPANDINGW: {
-        auto* tv = reinterpret_cast<NMTREEVIEWW*>(lp);
-        if (tv->action & TVE_EXPAND)
-            readLevel(tv->itemNew.hItem);
-        return true;
-    }
-    case TVN_SELCHANGEDA:
-    case TVN_SELCHANGEDW:
-        selectionChanged(reinterpret_cast<NMTREEVIEWW*>(lp)->itemNew.hItem);
-        return true;
-    case TVN_GETDISPINFOA:
-    case TVN_GETDISPINFOW: {
-        auto& item = reinterpret_cast<NMTVDISPINFOW*>(lp)->item;
-        if (item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
-            int picture = isOpen(item.hItem) ? pictureOpen
-                          : isRead(item.hItem) && !TreeView_GetChild(tree_, item.hItem) ? pictureLeaf
-                                                                                        : pictureClosed;
-            item.iImage = item.iSelectedImage = picture;
-        }
-        return true;
-    }
-    case NM_DBLCLK:
-        // Ours rather than the control's, so that the level is read first.
-        toggle(TreeView_GetSelection(tree_));
-        result = 1;
-        return true;
-    }
-    return false;
-}
-
-bool TDirectoryOutline::onKey(UINT msg, WPARAM key)
-{
-    HTREEITEM selected = TreeView_GetSelection(tree_);
-    if (msg == WM_KEYDOWN) {
-        switch (key) {
-        case VK_RETURN: toggle(selected); return true;
-        // The keypad's keys act through the characters they type; the
-        // control's own "*" would open a whole drive at once.
-        case VK_ADD:
-        case VK_SUBTRACT:
-        case VK_MULTIPLY: return true;
-        }
-        return false;
-    }
-    switch (key) {
-    case '+': open(selected); return true;
-    case '-':
-        if (selected)
-            TreeView_Expand(tree_, selected, TVE_COLLAPSE);
-        return true;
-    case '*': OpenAll(indexOf(selected)); return true;
-    case '\r': return true;
-    }
-    return false;
-}
-
-bool TDirectoryOutline::treeMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
-{
-    switch (msg) {
-    case WM_NCDESTROY:
-        tree_ = nullptr;
-        return false;
-    case WM_GETDLGCODE: {
-        // Enter opens and closes the entry instead of pressing the default button.
-        auto* m = reinterpret_cast<MSG*>(lp);
-        result = CallControl(hwnd, msg, wp, lp);
-        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN)
-            result |= DLGC_WANTMESSAGE;
-        return true;
-    }
-    case WM_KEYDOWN:
-    case WM_CHAR:
-        return onKey(msg, wp);
-    }
-    return false;
-}
 
 void ShowDirectoryInTree(TDirectoryOutline& tree, const std::string& path)
 {

@@ -2,10 +2,10 @@
 // of one drive on the system's tree-view control, each level read when it is
 // first opened, names and paths in lower case.
 //
-// The owning form gives the tree a hidden placeholder row of its layout (its
-// rectangle and its place in the tab order) and hands its WM_NOTIFY messages
-// to handleNotify:
+// The tree is a Kind::treeView row of the owning form's layout; the form
+// hands the row to create and its WM_NOTIFY messages to handleNotify:
 //
+//     {"DirView", Kind::treeView, "", nullptr, 8, 37, 255, 193},
 //     DirView.create(*this, DirViewRow);
 //     bool onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) override
 //     { return msg == WM_NOTIFY && DirView.handleNotify(lp, result); }
@@ -40,9 +40,8 @@ public:
     TDirectoryOutline(const TDirectoryOutline&) = delete;
     TDirectoryOutline& operator=(const TDirectoryOutline&) = delete;
 
-    // Creates the tree view in the rectangle of the form's row `placeholder`,
-    // right after it in the tab order.
-    void create(Form& form, int placeholder);
+    // Takes on the tree view of the form's row `row` (Kind::treeView).
+    void create(Form& form, int row);
     HWND handle() const { return tree_; }
     // The owner's WM_NOTIFY; true when it came from this tree.
     bool handleNotify(LPARAM lp, LRESULT& result);
@@ -85,6 +84,9 @@ public:
     bool IsRead(int index) const;
 
 private:
+    // The pictures of the image list, in its order.
+    enum Picture { pictureClosed, pictureOpen, pictureLeaf };
+
     bool treeMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     bool onKey(UINT msg, WPARAM key);
 

@@ -1,6 +1,6 @@
 #include "dialogs/InfoForm.h"
 
-#include "dialogs/Version.h"
+#include "dialogs/ProgramVersion.h"
 #include "platform/TextConv.h"
 #include "ui/Subclass.h"
 

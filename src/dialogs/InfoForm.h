@@ -2,7 +2,7 @@
 // authors, with a mail link and a web link that light up under the mouse.
 #pragma once
 
-#include "dialogs/Version.h"
+#include "dialogs/ProgramVersion.h"
 #include "ui/Form.h"
 
 #include <functional>

@@ -13,6 +13,11 @@ namespace tresorix {
 
 namespace {
 
+// The values stand each up to its right-hand neighbour, so a long name is
+// cut at the edge, not wrapped. A path too long for its place keeps its
+// start and its last part, with the ellipsis in the middle, where a cut at
+// the edge would hide the mask or the directory that tells one line from
+// the next.
 constexpr ControlRow kLayout[] = {
     {"Label1", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
     {"FileProg", Kind::progressBar, "Datei", nullptr, 8, 24, 409, 17, rowBold},
@@ -23,31 +28,15 @@ constexpr ControlRow kLayout[] = {
     {"Label4", Kind::label, "überprüfte Dateien :  ", nullptr, 8, 112, 112, 0},
     {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 112, 0},
     {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
-    {"BtnStart", Kind::button, "(versteckt)", nullptr, 344, 96, 75, 20, rowHidden | rowDisabled},
+    {"LbFile", Kind::valueLabel, "", nullptr, 56, 8, 365, 13, rowBold},
+    {"LbQuelle", Kind::valueLabel, "", nullptr, 56, 48, 365, 13, 0, 0, VLS_PATH},
+    {"LbZiel", Kind::valueLabel, "", nullptr, 56, 88, 365, 13, 0, 0, VLS_PATH},
+    {"LbFileCtr", Kind::valueLabel, "", nullptr, 120, 112, 84, 13},
+    {"lbCheckedBytes", Kind::valueLabel, "", nullptr, 208, 112, 126, 13},
+    {"LbCopyFileCtr", Kind::valueLabel, "", nullptr, 120, 128, 84, 13},
+    {"lbBUpBytes", Kind::valueLabel, "", nullptr, 208, 128, 126, 13},
 };
 static_assert(std::size(kLayout) == TProgress::kRowCount);
-
-// Where the values stand, pixels at 96 dpi. Each reaches up to its
-// right-hand neighbour, so a long name is cut at the edge, not wrapped.
-struct TextPlace {
-    int left, top, width;
-    bool bold;
-    // A path too long for its place keeps its start and its last part, with
-    // the ellipsis in the middle, where a cut at the edge would hide the
-    // mask or the directory that tells one line from the next.
-    bool path;
-};
-constexpr TextPlace kTextPlaces[] = {
-    {56, 8, 365, true, false},      // LbFile
-    {56, 48, 365, false, true},     // LbQuelle
-    {56, 88, 365, false, true},     // LbZiel
-    {120, 112, 84, false, false},   // LbFileCtr
-    {208, 112, 126, false, false},  // lbCheckedBytes
-    {120, 128, 84, false, false},   // LbCopyFileCtr
-    {208, 128, 126, false, false},  // lbBUpBytes
-};
-constexpr int kTextHeight = 13;
-static_assert(std::size(kTextPlaces) == TProgress::kTextCount);
 
 constexpr TProgress::Row kBars[] = {TProgress::FileProg, TProgress::DirProg};
 
@@ -59,15 +48,8 @@ TProgress::TProgress(HWND owner) : ticks_([] { return uint32_t(GetTickCount()); 
     FormInfo info{kProgressClass, " Backup wird ausgeführt ...", 429, 150, WS_POPUP | WS_CAPTION, 0};
     create(info, kLayout, owner);
     setKeyPreview(true);
-    for (int i = 0; i < kTextCount; ++i) {
-        const RECT r = textRect(Text(i));
-        const DWORD style = WS_CHILD | WS_VISIBLE | (kTextPlaces[i].path ? VLS_PATH : 0);
-        values_[size_t(i)] = requireWindow(CreateWindowExW(0, kValueLabelClass, L"", style, r.left, r.top,
-                                                           r.right - r.left, r.bottom - r.top, handle(), nullptr,
-                                                           GetModuleHandleW(nullptr), nullptr),
-                                           "Die Anzeige eines Wertes");
-        SendMessageW(values_[size_t(i)], WM_SETFONT, WPARAM(FormFont(kTextPlaces[i].bold)), FALSE);
-    }
+    for (int i = 0; i < kTextCount; ++i)
+        values_[size_t(i)] = control(kFirstValueRow + i);
     ProgressBar dir(control(DirProg));
     dir.setTextColor(RGB(255, 255, 255));
     // White on the default white background would vanish below 50 %.
@@ -137,10 +119,9 @@ bool TProgress::onCloseQuery()
 
 RECT TProgress::textRect(Text text)
 {
-    // As a control of the layout table would be placed.
-    const TextPlace& place = kTextPlaces[text];
-    int left = ScaleToDpi(place.left), top = ScaleToDpi(place.top);
-    return {left, top, left + ScaleToDpi(place.width), top + ScaleToDpi(kTextHeight)};
+    const ControlRow& row = kLayout[kFirstValueRow + int(text)];
+    int left = ScaleToDpi(row.left), top = ScaleToDpi(row.top);
+    return {left, top, left + ScaleToDpi(row.width), top + ScaleToDpi(row.height)};
 }
 
 void TProgress::setLabel(Text text, std::string value)

@@ -29,17 +29,19 @@ public:
 
 class TProgress : public Form, public RunView {
 public:
-    // Layout rows, in table (and tab) order.
+    // The values that change during a run, each the text of a label of its
+    // own (ValueLabel), which screen readers read.
+    enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
+    // Layout rows, in table (and tab) order; the value labels come last,
+    // in the order of Text.
     enum Row {
         Label1, FileProg,
         Label2, DirProg,
         Label3, Label4, Label5,
-        BtnCancel, BtnStart,
-        kRowCount
+        BtnCancel,
+        kFirstValueRow,
+        kRowCount = kFirstValueRow + kTextCount
     };
-    // The values that change during a run, each the text of a label of its
-    // own (ValueLabel), which screen readers read.
-    enum Text { LbFile, LbQuelle, LbZiel, LbFileCtr, lbCheckedBytes, LbCopyFileCtr, lbBUpBytes, kTextCount };
 
     // Created hidden and centred. With the main window as owner the progress
     // window stays above it and out of the taskbar.

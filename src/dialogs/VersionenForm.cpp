@@ -19,6 +19,8 @@ constexpr ControlRow kLayout[] = {
     {"CbKeep", Kind::checkBox, "Ersetzte und überschriebene Dateien aufbewahren", nullptr, 12, 12, 300, 17},
     {"LbDays", Kind::label, "&Tage:", nullptr, 30, 42, 0, 0},
     {"EdDays", Kind::edit, "", nullptr, 72, 38, 60, 21, 0, 0, ES_NUMBER},
+    // Sits at the field's right edge, which it takes from the field.
+    {"UdDays", Kind::upDown, "", nullptr, 0, 0, 0, 0},
     {"BtnOk", Kind::button, "OK", nullptr, 156, 72, 75, 23, rowDefault, mrOk},
     {"BtnCancel", Kind::button, "Abbrechen", nullptr, 237, 72, 75, 23, rowCancel, mrCancel},
 };
@@ -27,17 +29,9 @@ constexpr ControlRow kLayout[] = {
 
 TVersionenForm::TVersionenForm()
 {
-    if (!create({kVersionenFormClass, " Ersetzte Dateien", 324, 105, WS_POPUP | WS_CAPTION}, kLayout))
-        return;
+    create({kVersionenFormClass, " Ersetzte Dateien", 324, 105, WS_POPUP | WS_CAPTION}, kLayout);
     item<Edit>(EdDays).setLimit(4);
-    // The arrows sit at the field's right edge and keep its number within
-    // the range.
-    upDown_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
-                              WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
-                                  UDS_NOTHOUSANDS,
-                              0, 0, 0, 0, handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(upDown_, UDM_SETBUDDY, WPARAM(control(EdDays)), 0);
-    SendMessageW(upDown_, UDM_SETRANGE32, 1, kMaxVersionDays);
+    item<Window>(UdDays).send(UDM_SETRANGE32, 1, kMaxVersionDays);
     centerOnScreen();
 }
 
@@ -61,9 +55,8 @@ int TVersionenForm::days() const
 
 void TVersionenForm::showKeep(bool on)
 {
-    for (Row row : {LbDays, EdDays})
+    for (Row row : {LbDays, EdDays, UdDays})
         item<Window>(row).enable(on);
-    EnableWindow(upDown_, on);
 }
 
 void TVersionenForm::onCommand(int row, int code)

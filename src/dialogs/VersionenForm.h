@@ -13,7 +13,7 @@ inline constexpr wchar_t kVersionenFormClass[] = L"TVersionenForm";
 
 class TVersionenForm : public Form {
 public:
-    enum Row { CbKeep, LbDays, EdDays, BtnOk, BtnCancel, kRowCount };
+    enum Row { CbKeep, LbDays, EdDays, UdDays, BtnOk, BtnCancel, kRowCount };
 
     TVersionenForm();
 
@@ -30,8 +30,6 @@ protected:
 
 private:
     void showKeep(bool on);
-
-    HWND upDown_ = nullptr;
 };
 
 }  // namespace tresorix

@@ -8,7 +8,7 @@ namespace {
 
 // The tree takes the place of the hidden first row.
 constexpr ControlRow kLayout[] = {
-    {"DirView", Kind::label, "", nullptr, 8, 37, 255, 193, rowHidden},
+    {"DirView", Kind::treeView, "", nullptr, 8, 37, 255, 193},
     {"BtnVerzeichnisAnlegen", Kind::button, "&Neues Verzeichnis anlegen", nullptr, 8, 286, 255, 23},
     {"BtnOk", Kind::button, "&OK", nullptr, 107, 315, 75, 23, rowDefault, mrOk},
     {"BtnCancel", Kind::button, "&Abbruch", nullptr, 188, 315, 75, 23, rowCancel, mrCancel},

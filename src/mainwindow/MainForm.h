@@ -9,7 +9,7 @@
 // with this window as the status view and SetStatus as the lock.
 #pragma once
 
-#include "dialogs/Version.h"
+#include "dialogs/ProgramVersion.h"
 #include "engine/Backup.h"
 #include "run/RunController.h"
 #include "set/BackupSet.h"

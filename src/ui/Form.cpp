@@ -13,17 +13,6 @@ namespace tresorix {
 
 namespace {
 
-int systemDpi()
-{
-    static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        int value = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        return value > 0 ? value : 96;
-    }();
-    return dpi;
-}
-
 void initControls()
 {
     static const bool done = [] {
@@ -61,60 +50,20 @@ KindInfo kindInfo(Kind kind)
     case Kind::icon: return {WC_STATICW, SS_ICON, 0};
     case Kind::line: return {WC_STATICW, SS_ETCHEDHORZ, 0};
     case Kind::toolButton: return {kToolButtonClass, 0, 0};
+    case Kind::valueLabel: return {kValueLabelClass, 0, 0};
+    case Kind::treeView:
+        return {WC_TREEVIEWW,
+                TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case Kind::upDown:
+        // The buddy is the window made just before, and the arrows keep its
+        // number within their range.
+        return {UPDOWN_CLASSW, UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0};
     }
     return {WC_STATICW, 0, 0};
 }
 
-unsigned shiftState(const MSG& msg)
-{
-    unsigned shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shift |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        shift |= ssCtrl;
-    // Bit 29 is the context code: set while Alt is down, also for posted keys.
-    if ((msg.lParam & (1 << 29)) || GetKeyState(VK_MENU) < 0)
-        shift |= ssAlt;
-    return shift;
-}
-
-struct ThreadWindows {
-    HWND except;
-    std::vector<HWND> disabled;
-};
-
-BOOL CALLBACK disableWindow(HWND hwnd, LPARAM lp)
-{
-    auto* windows = reinterpret_cast<ThreadWindows*>(lp);
-    if (hwnd != windows->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-        EnableWindow(hwnd, FALSE);
-        windows->disabled.push_back(hwnd);
-    }
-    return TRUE;
-}
-
 }  // namespace
-
-int ScaleToDpi(int pixels)
-{
-    return MulDiv(pixels, systemDpi(), 96);
-}
-
-HFONT FormFont(bool bold)
-{
-    static HFONT fonts[2] = {};
-    HFONT& font = fonts[bold];
-    if (!font) {
-        LOGFONTW lf{};
-        lf.lfHeight = -MulDiv(8, systemDpi(), 72);
-        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfQuality = DEFAULT_QUALITY;
-        wcscpy(lf.lfFaceName, L"Tahoma");
-        font = CreateFontIndirectW(&lf);
-    }
-    return font;
-}
 
 Form::~Form()
 {
@@ -325,67 +274,11 @@ void Form::centerOnScreen() const
     setPos(std::max(x, int(mi.rcWork.left)), std::max(y, int(mi.rcWork.top)));
 }
 
-uint16_t Form::showModal()
-{
-    if (!hwnd_ || modal_)
-        return mrCancel;
-    HWND owner = GetActiveWindow();
-    if (owner == hwnd_)
-        owner = nullptr;
-    // For a top-level window this slot is its owner, which keeps the form above
-    // it and out of the taskbar.
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
-    ThreadWindows windows{hwnd_, {}};
-    EnumThreadWindows(GetCurrentThreadId(), disableWindow, LPARAM(&windows));
-
-    modal_ = true;
-    modalResult_ = mrNone;
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    HWND first = defaultRow_ >= 0 && IsWindowEnabled(control(defaultRow_)) ? control(defaultRow_)
-                                                                            : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-    // Through the dialog manager, so the default button's border follows.
-    if (first)
-        send(WM_NEXTDLGCTL, WPARAM(first), TRUE);
-
-    MSG msg;
-    while (hwnd_ && modalResult_ == mrNone) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0)
-                PostQuitMessage(int(msg.wParam));
-            break;
-        }
-        DispatchFormMessage(msg);
-    }
-    modal_ = false;
-    uint16_t result = modalResult_ == mrNone ? uint16_t(mrCancel) : modalResult_;
-
-    // Enabled again before the form hides: otherwise Windows activates some
-    // other program's window instead of the owner.
-    for (HWND h : windows.disabled)
-        if (IsWindow(h))
-            EnableWindow(h, TRUE);
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (owner && IsWindow(owner))
-        SetActiveWindow(owner);
-    return result;
-}
-
 Form* Form::fromHandle(HWND hwnd)
 {
     if (!hwnd || ULONG_PTR(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != ULONG_PTR(&Form::proc))
         return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-bool Form::previewKey(const MSG& msg)
-{
-    if (!keyPreview_ || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN))
-        return false;
-    return guarded([&] { return onKeyDown(UINT(msg.wParam), shiftState(msg)); }, false);
 }
 
 void Form::destroy()
@@ -479,52 +372,6 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     return DefDlgProcW(hwnd_, msg, wp, lp);
-}
-
-namespace {
-
-// Strg or Alt was down when the key came and is up now.
-bool modifierReleased(const BYTE (&before)[256], const BYTE (&after)[256])
-{
-    for (int key : {VK_CONTROL, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
-        if ((before[key] & 0x80) && !(after[key] & 0x80))
-            return true;
-    return false;
-}
-
-}  // namespace
-
-void DispatchFormMessage(MSG& msg)
-{
-    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (Form* form = Form::fromHandle(root)) {
-        form->prepareHints(msg);
-        bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-        BYTE pressed[256] = {}, now[256] = {};
-        if (key)
-            GetKeyboardState(pressed);
-        if (form->previewKey(msg))
-            return;
-        // The form may be gone after its key handler.
-        if (!IsWindow(root))
-            return;
-        // The key handler ran a modal loop (a prompt, a whole backup), and
-        // meanwhile the user let go of Strg or Alt: translated with the
-        // keyboard as it is now, the key would become a plain letter, and
-        // Strg+D would press the window's "&D" control. It goes on as it
-        // was pressed, past the dialog manager, whose keys these are not.
-        if (key && GetKeyboardState(now) && modifierReleased(pressed, now)) {
-            SetKeyboardState(pressed);
-            TranslateMessage(&msg);
-            SetKeyboardState(now);
-            DispatchMessageW(&msg);
-            return;
-        }
-        if (IsDialogMessageW(root, &msg))
-            return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
 }
 
 }  // namespace tresorix

@@ -19,6 +19,7 @@
 
 #include "ui/Prompts.h"
 #include "ui/Controls.h"
+#include "ui/Metrics.h"
 
 #include <cstdint>
 #include <exception>
@@ -32,7 +33,12 @@
 
 namespace tresorix {
 
-enum class Kind { label, button, edit, checkBox, radio, groupBox, comboBox, listView, progressBar, statusBar, icon, line, toolButton };
+enum class Kind {
+    label, button, edit, checkBox, radio, groupBox, comboBox, listView, progressBar, statusBar, icon, line, toolButton,
+    valueLabel,  // ValueLabel.h: its owner paints it; VLS_PATH as style
+    treeView,    // lines and buttons at every level, no dragging
+    upDown,      // arrows at the right edge of the row before it, which they count up and down
+};
 
 // ControlRow::flags
 enum : unsigned {
@@ -67,11 +73,6 @@ struct FormInfo {
 
 // Key modifiers passed to Form::onKeyDown.
 enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
-
-// Pixels at 96 dpi to pixels at the system dpi.
-int ScaleToDpi(int pixels);
-// The forms' font, an 8-point Tahoma, and its bold variant; shared, never freed.
-HFONT FormFont(bool bold = false);
 
 // A window that could not be made; the text names it, in German, for the
 // user (the message dialog shows what the guards report).

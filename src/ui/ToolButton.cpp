@@ -1,6 +1,6 @@
 #include "ui/ToolButton.h"
 
-#include "ui/Form.h"
+#include "ui/Metrics.h"
 #include "ui/OwnerDrawn.h"
 
 #include <array>

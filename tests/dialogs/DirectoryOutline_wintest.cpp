@@ -21,7 +21,7 @@ using test::TempTree;
 class OutlineForm : public Form {
 public:
     static constexpr ControlRow kLayout[] = {
-        {"DirView", Kind::label, "", nullptr, 8, 8, 250, 300, rowHidden},
+        {"DirView", Kind::treeView, "", nullptr, 8, 8, 250, 300},
     };
     OutlineForm()
     {

@@ -54,5 +54,21 @@ TEST(VersionenForm, TickTypeAndConfirm)
     EXPECT_EQ(pick(form, 45, [&] { form.click(TVersionenForm::BtnCancel); }), std::nullopt);
 }
 
+// The arrow keys in the field go to the up-down beside it, which writes
+// plain numbers (no thousands dot the field could not read back) and stops
+// at the ends of the range.
+TEST(VersionenForm, ArrowKeysCountWithinTheRange)
+{
+    TVersionenForm form;
+    HWND field = form.control(TVersionenForm::EdDays);
+    auto press = [&](UINT key) {
+        SendMessageW(field, WM_KEYDOWN, key, 1);
+        SendMessageW(field, WM_KEYUP, key, 0xC0000001);
+    };
+    EXPECT_EQ(pick(form, 998, [&] { press(VK_UP), press(VK_UP), form.click(TVersionenForm::BtnOk); }), 1000);
+    EXPECT_EQ(pick(form, 3649, [&] { press(VK_UP), press(VK_UP), form.click(TVersionenForm::BtnOk); }), 3650);
+    EXPECT_EQ(pick(form, 2, [&] { press(VK_DOWN), press(VK_DOWN), form.click(TVersionenForm::BtnOk); }), 1);
+}
+
 }  // namespace
 }  // namespace tresorix
