@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 namespace tresorix {
@@ -51,6 +52,26 @@ uint32_t writeAll(HANDLE file, std::string_view bytes)
     return 0;
 }
 
+uint32_t writeAll(OpenFile& file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        uint32_t chunk = bytes.size() > 0x10000000u ? 0x10000000u : uint32_t(bytes.size());
+        uint32_t put = 0;
+        if (uint32_t error = file.write(bytes.data(), chunk, put))
+            return error;
+        if (put == 0)
+            return errDiskFull;
+        bytes.remove_prefix(put);
+    }
+    return 0;
+}
+
+FileSystem& realFileSystem()
+{
+    static Win32FileSystem fs;
+    return fs;
+}
+
 // A fresh name beside the target: its own name with a marker, so that a
 // left-over from a crash is recognisable as belonging to it.
 std::string tempNameFor(const std::string& path, unsigned attempt)
@@ -62,22 +83,25 @@ std::string tempNameFor(const std::string& path, unsigned attempt)
 
 uint32_t ReadFileBytes(const std::string& path, std::string& bytes)
 {
+    return ReadFileBytes(realFileSystem(), path, bytes);
+}
+
+uint32_t ReadFileBytes(FileSystem& fs, const std::string& path, std::string& bytes)
+{
     bytes.clear();
-    Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid())
-        return GetLastError();
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size))
-        return GetLastError();
-    if (uint64_t(size.QuadPart) >= uint64_t(bytes.max_size()) || size.QuadPart > 0x7fffffff)
+    std::unique_ptr<OpenFile> file;
+    if (uint32_t error = fs.openRead(path, file))
+        return error;
+    uint64_t size = 0;
+    if (uint32_t error = file->size(size))
+        return error;
+    if (size >= uint64_t(bytes.max_size()) || size > 0x7fffffff)
         return ERROR_NOT_ENOUGH_MEMORY;
-    bytes.resize(size_t(size.QuadPart));
+    bytes.resize(size_t(size));
     size_t done = 0;
     while (done < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr)) {
-            uint32_t error = GetLastError();
+        uint32_t got = 0;
+        if (uint32_t error = file->read(bytes.data() + done, uint32_t(bytes.size() - done), got)) {
             bytes.clear();
             return error;
         }
@@ -91,55 +115,60 @@ uint32_t ReadFileBytes(const std::string& path, std::string& bytes)
 
 uint32_t ReplaceFileBytes(const std::string& path, const std::string& bytes)
 {
-    std::wstring target = LongPath(path);
-    DWORD old = GetFileAttributesW(target.c_str());
-    if (old != INVALID_FILE_ATTRIBUTES) {
-        if (old & FILE_ATTRIBUTE_DIRECTORY)
-            return ERROR_ACCESS_DENIED;
-        // Windows refuses to replace a read-only file; Wine, where read-only
-        // is the Unix write permission, would rename over it regardless.
-        if (old & FILE_ATTRIBUTE_READONLY)
-            return ERROR_ACCESS_DENIED;
+    return ReplaceFileBytes(realFileSystem(), path, bytes);
+}
+
+uint32_t ReplaceFileBytes(FileSystem& fs, const std::string& path, const std::string& bytes)
+{
+    uint32_t old = 0;
+    const bool existed = fs.getAttributes(path, old) == 0;
+    // Windows refuses to replace a read-only file; Wine, where read-only is
+    // the Unix write permission, would rename over it regardless.
+    if (existed && (old & (attrDirectory | attrReadOnly)))
+        return errAccessDenied;
+
+    std::string temp;
+    std::unique_ptr<OpenFile> file;
+    for (unsigned attempt = 0;; ++attempt) {
+        temp = tempNameFor(path, attempt);
+        uint32_t error = fs.createWrite(temp, file);
+        if (error == 0)
+            break;
+        if ((error != errFileExists && error != errAlreadyExists) || attempt >= 100)
+            return error;
     }
 
-    std::wstring temp;
-    HANDLE created = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = LongPath(tempNameFor(path, attempt));
-        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created == INVALID_HANDLE_VALUE) {
-            uint32_t error = GetLastError();
-            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
-                return error;
-        }
-    }
-
-    Handle file(created);
-    uint32_t error = writeAll(file.get(), bytes);
-    if (error == 0 && !FlushFileBuffers(file.get()))
-        error = GetLastError();
-    if (!file.close() && error == 0)
-        error = GetLastError();
+    uint32_t error = writeAll(*file, bytes);
+    if (error == 0)
+        error = file->flush();
+    // Closing may report what the system could only find at the end.
+    const uint32_t closed = file->close();
+    file.reset();
+    if (error == 0)
+        error = closed;
     // A hidden or system file stays so; the new file would otherwise come
     // with plain attributes.
-    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (error == 0 && old != INVALID_FILE_ATTRIBUTES && (old & kept) &&
-        !SetFileAttributesW(temp.c_str(), old & (kept | FILE_ATTRIBUTE_ARCHIVE)))
-        error = GetLastError();
-    if (error == 0 &&
-        !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+    constexpr uint32_t kept = attrHidden | attrSystem;
+    if (error == 0 && existed && (old & kept))
+        error = fs.setAttributes(temp, old & (kept | attrArchive));
+    if (error == 0)
+        error = fs.renameFile(temp, path, true);
     if (error != 0) {
-        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(temp.c_str());
+        fs.setAttributes(temp, 0);
+        fs.deleteFile(temp);
     }
     return error;
 }
 
 bool FileExists(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return FileExists(realFileSystem(), path);
+}
+
+bool FileExists(FileSystem& fs, const std::string& path)
+{
+    uint32_t attributes = 0;
+    return fs.getAttributes(path, attributes) == 0 && !(attributes & attrDirectory);
 }
 
 uint32_t AppendFileBytes(const std::string& path, std::string_view bytes)

@@ -2,6 +2,8 @@
 // program's own path. Win32.
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ uint32_t ReadFileBytes(const std::string& path, std::string& bytes);
 // old file in one step, so a failed write never destroys what was there.
 uint32_t ReplaceFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The same three through `fs`; the ones above use the real file system.
+uint32_t ReadFileBytes(FileSystem& fs, const std::string& path, std::string& bytes);
+uint32_t ReplaceFileBytes(FileSystem& fs, const std::string& path, const std::string& bytes);
+bool FileExists(FileSystem& fs, const std::string& path);
 // Appends `bytes` at the end of the file, creating it when missing; others
 // may read it meanwhile. The platform's error number, 0 on success.
 uint32_t AppendFileBytes(const std::string& path, std::string_view bytes);

@@ -2,6 +2,8 @@
 #include "set/FileIO.h"
 
 #include "platform/TextConv.h"
+#include "platform/Win32FileSystem.h"
+#include "support/FaultFileSystem.h"
 #include "support/win/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +64,37 @@ TEST(FileIO, FailedReplaceKeepsTheOldFile)
     CloseHandle(held);
     EXPECT_EQ(test::ReadAll(tree.path("offen.tsi")), "alter Inhalt");
     EXPECT_EQ(test::ListNames(tree.root()), "alt.tsi offen.tsi") << "no temporary file left";
+}
+
+// Whatever step of a save fails, from the first byte to the rename at the
+// end, the failure is reported and the set file stays as it was, with no
+// temporary file left beside it.
+TEST(FileIO, SaveFailingHalfwayKeepsTheOldFileWhole)
+{
+    using test::FaultOp;
+    TempTree tree;
+    Win32FileSystem real;
+    const std::string old = "[Eintrag]\r\nC:\\Daten\\*.*\r\n";
+    tree.write("Sätze.tsi", old);
+    const std::string path = tree.path("Sätze.tsi");
+    const std::string next = "[Eintrag]\r\n" + std::string(50000, 'n') + "\r\n";
+    const struct {
+        test::Fault fault;
+        uint32_t reported;
+    } cases[] = {
+        {{FaultOp::shortWrite, ".tmp", 0, 20000}, errDiskFull},  // the medium fills up mid-file
+        {{FaultOp::write, ".tmp", ERROR_WRITE_FAULT, 4096}, ERROR_WRITE_FAULT},
+        {{FaultOp::flush, ".tmp", errDiskFull}, errDiskFull},
+        {{FaultOp::close, ".tmp", ERROR_NETNAME_DELETED}, ERROR_NETNAME_DELETED},
+        {{FaultOp::renameFile, ".tmp", errAccessDenied}, errAccessDenied},
+    };
+    for (const auto& c : cases) {
+        test::FaultFileSystem fs(real);
+        fs.inject(c.fault);
+        EXPECT_EQ(ReplaceFileBytes(fs, path, next), c.reported) << int(c.fault.op);
+        EXPECT_EQ(test::ReadAll(path), old) << int(c.fault.op);
+        EXPECT_EQ(test::ListNames(tree.root()), "Sätze.tsi") << int(c.fault.op);
+    }
 }
 
 TEST(FileIO, MissingFilesDirectoriesAndTheProgramsOwnPath)
