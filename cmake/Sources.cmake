@@ -55,6 +55,7 @@ set(WIN_SOURCES
     src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp
     src/platform/Win32Path.cpp
+    src/platform/Win32Registry.cpp
     src/run/RunController.cpp
     src/run/RunLogFile.cpp
     src/set/AutoRun.cpp

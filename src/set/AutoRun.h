@@ -2,6 +2,8 @@
 // first; where that key cannot be written, the current user's key instead.
 #pragma once
 
+#include "platform/Registry.h"
+
 #include <string>
 
 namespace tresorix {
@@ -21,6 +23,11 @@ std::string AutoRunFailureText(AutoRunResult result);
 // be set (empty for a default value).
 bool RegisterFileType(std::string extension, const std::string& description, const std::string& command,
                       std::string& failedValue);
+// The same through `registry`; the ones above use the system's.
+bool AutoRunMatches(Registry& registry, const std::string& programPath);
+AutoRunResult UpdateAutoRun(Registry& registry, bool enabled, const std::string& command);
+bool RegisterFileType(Registry& registry, std::string extension, const std::string& description,
+                      const std::string& command, std::string& failedValue);
 // The screen's logical pixels per inch are exactly 120.
 bool IsLargeFonts();
 
