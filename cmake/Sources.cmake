@@ -53,6 +53,7 @@ set(WIN_SOURCES
     src/mainwindow/TargetBox.cpp
     src/platform/AnsweringFileSystem.cpp
     src/platform/Win32Directory.cpp
+    src/platform/Win32Drives.cpp
     src/platform/Win32FileSystem.cpp
     src/platform/Win32Path.cpp
     src/platform/Win32Registry.cpp

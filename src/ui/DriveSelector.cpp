@@ -1,9 +1,5 @@
 #include "ui/DriveSelector.h"
 
-#include "platform/TextConv.h"
-
-#include <winnetwk.h>
-
 namespace tresorix {
 
 namespace {
@@ -32,34 +28,26 @@ uint8_t ProbeDrive(FileSystem& fs, char letter)
 
 std::string DriveText(char letter)
 {
+    return DriveText(SystemDrives(), letter);
+}
+
+std::string DriveText(Drives& drives, char letter)
+{
     std::string text{lowerLetter(letter), ':'};
-    std::wstring root = Widen(text) + L"\\";
-    switch (GetDriveTypeW(root.c_str())) {
-    case DRIVE_FIXED:
-    case DRIVE_CDROM:
-    case DRIVE_RAMDISK: {
-        wchar_t label[MAX_PATH + 1] = L"";
+    switch (drives.kind(text[0])) {
+    case DriveKind::fixed:
+    case DriveKind::cdRom:
+    case DriveKind::ramDisk:
         // An empty CD-ROM drive has no label; the letter alone is shown.
-        UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
-        BOOL ok = GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0);
-        SetErrorMode(mode);
-        if (ok && *label)
-            text.append(" [").append(Narrow(label)).append("]");
+        if (std::string label = drives.label(text[0]); !label.empty())
+            text.append(" [").append(label).append("]");
         break;
-    }
-    case DRIVE_REMOTE: {
-        // Asked for its length first: a share's name may be longer than a path.
-        DWORD size = 0;
-        std::wstring local = Widen(text);
-        if (WNetGetConnectionW(local.c_str(), nullptr, &size) != ERROR_MORE_DATA || size == 0)
-            break;
-        std::wstring remote(size, L'\0');
-        if (WNetGetConnectionW(local.c_str(), remote.data(), &size) == NO_ERROR && remote[0]) {
-            remote.resize(wcsnlen(remote.c_str(), remote.size()));
-            text.append(" ").append(Narrow(remote));
-        }
+    case DriveKind::remote:
+        if (std::string remote = drives.connection(text[0]); !remote.empty())
+            text.append(" ").append(remote);
         break;
-    }
+    default:
+        break;
     }
     return text;
 }
@@ -67,10 +55,10 @@ std::string DriveText(char letter)
 void DriveSelector::fill() const
 {
     clear();
-    DWORD drives = GetLogicalDrives();
+    const uint32_t letters = drives_->letters();
     for (int i = 0; i < 26; ++i)
-        if (drives & (1u << i))
-            add(DriveText(char('a' + i)));
+        if (letters & (1u << i))
+            add(DriveText(*drives_, char('a' + i)));
     for (int i = 0; i < count(); ++i)
         if (item(i)[0] == drive_)
             select(i);

@@ -4,6 +4,7 @@
 // with CBS_DROPDOWNLIST); the form hands its CBN_SELCHANGE to userChanged.
 #pragma once
 
+#include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "ui/Controls.h"
 
@@ -21,12 +22,16 @@ uint8_t ProbeDrive(FileSystem& fs, char letter);
 // "c: [System]", "d:", "n: \\server\share": the letter in lower case, a
 // fixed, CD-ROM or RAM drive's volume label, a network drive's connection.
 std::string DriveText(char letter);
+// The same of `drives`; the one above asks the system's.
+std::string DriveText(Drives& drives, char letter);
 
 class DriveSelector : public ComboBox {
 public:
     // The selector is a form's control; the object keeps the drive and the
     // handler, so it is made once and attached when the form is created.
     void attach(HWND combo) { hwnd_ = combo; }
+    // The drives it lists (the system's by default).
+    void setDrives(Drives& drives) { drives_ = &drives; }
 
     // One entry per logical drive, in letter order.
     void fill() const;
@@ -41,6 +46,7 @@ public:
     std::function<void()> OnChange;
 
 private:
+    Drives* drives_ = &SystemDrives();
     char drive_ = 0;
 };
 
