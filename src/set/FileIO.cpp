@@ -4,7 +4,6 @@
 #include "platform/Win32FileSystem.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -206,11 +205,10 @@ std::string ReadFileTail(const std::string& path, size_t count)
 
 uint64_t FileSize(const std::string& path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    FileEntry entry;
+    if (realFileSystem().find(path, entry) != 0 || entry.isDirectory())
         return 0;
-    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return entry.size;
 }
 
 uint32_t MoveFileReplacing(const std::string& from, const std::string& to)
@@ -240,11 +238,16 @@ std::string ProgramPath()
 
 std::string UserDataFolder()
 {
-    wchar_t folder[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+    return UserDataFolder(realFileSystem());
+}
+
+std::string UserDataFolder(FileSystem& fs)
+{
+    const std::string local = LocalAppDataFolder();
+    if (local.empty())
         return {};
-    std::string path = Narrow(folder) + "\\Tresorix";
-    CreateDirectoryW(LongPath(path).c_str(), nullptr);
+    std::string path = local + "\\Tresorix";
+    fs.createDirectory(path);
     return path + "\\";
 }
 

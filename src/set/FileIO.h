@@ -37,5 +37,6 @@ std::string ProgramPath();
 // cannot name it. Where the program's own folder cannot be written (installed
 // under C:\Programme for a standard user), settings and log live here.
 std::string UserDataFolder();
+std::string UserDataFolder(FileSystem& fs);
 
 }  // namespace tresorix
