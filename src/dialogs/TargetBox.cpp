@@ -12,6 +12,13 @@
 
 namespace tresorix {
 
+namespace {
+
+// ForceDirectory's word for a directory that was already there.
+constexpr uint32_t errDirectoryExists = 250;
+
+}  // namespace
+
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs)
 {
     TrimSpaces(path, true, true);
@@ -26,7 +33,7 @@ void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSys
     }
     if (checkDirectory && path.find('>') == std::string::npos) {
         uint32_t code = ForceDirectory(fs, path);
-        if (code != 0 && code != 183 && code != 250)
+        if (code != 0 && code != errAlreadyExists && code != errDirectoryExists)
             AskInfo("Konnte Verzeichnis \"" + path + "\" nicht anlegen bzw. überprüfen." + "\r\nFehlerMeldung: " +
                         ErrorText(uint16_t(code)),
                     btnOK);

@@ -42,6 +42,20 @@ struct StartupInfo {
 std::optional<std::string> ShowSetFileDialog(HWND owner, const std::string& directory, bool save);
 void ShowNetworkDialog(HWND owner, bool connect);
 
+// How the save question ended. `saveChosen` also when the file dialog that
+// followed was cancelled: the caller goes on as after No. A save that
+// failed ends as `cancelled`, keeping the window and the set as they are.
+enum class SaveAnswer { notAsked, saveChosen, discardChosen, cancelled };
+
+// What saving the set did; only saving under a new name can end with the
+// file dialog cancelled.
+enum class SaveOutcome { saved, failed, dialogCancelled };
+
+// What loading a set file did. A missing file that stands for none
+// (NONAME.TSI) is no failure, and a load the user cancelled at the save
+// question loads nothing without having failed either.
+enum class LoadOutcome { loaded, cancelled, nonameMissing, failed };
+
 // The commands the keyboard reaches (FormKeyDown).
 enum class MainCommand {
     none,
@@ -131,8 +145,7 @@ public:
     void WriteStatusBar(int panel, uint64_t number, const std::string& text);
     void SetModified(bool flag);
     void SetStatus(bool enabled);
-    // 6 Yes, 7 No, 2 Cancel, or 0 when there was nothing to ask.
-    uint16_t AskSave();
+    SaveAnswer AskSave();
 
     // --- Commands; each does nothing while its button is disabled
     // (BtnInfoClick excepted).
@@ -149,9 +162,9 @@ public:
     void BtnEndeClick();
     void BtnStdZielClick();
 
-    // --- The set file. 0 on success, 2 on failure.
-    int SaveSetFile(const std::string& fileName);
-    int LoadSetFile(const std::string& fileName);
+    // --- The set file.
+    SaveOutcome SaveSetFile(const std::string& fileName);
+    LoadOutcome LoadSetFile(const std::string& fileName);
 
     // --- Reached by the default-target box's edit field, which reports
     // released keys and where the focus goes before the box tells that it
@@ -231,9 +244,9 @@ private:
     bool focusStaysInWindow(HWND next) const;
     std::optional<std::string> setFileDialog(bool save);
     // Saves under the current name, or asks for one; ignores the buttons'
-    // state. 0 saved, 2 failed, 1 the dialog was cancelled.
-    int saveSet();
-    int saveSetAs();
+    // state.
+    SaveOutcome saveSet();
+    SaveOutcome saveSetAs();
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;

@@ -78,35 +78,35 @@ void TmForm::runCommand(MainCommand command)
     }
 }
 
-uint16_t TmForm::AskSave()
+SaveAnswer TmForm::AskSave()
 {
     if (!set_.modified || set_.entries.empty())
-        return 0;
+        return SaveAnswer::notAsked;
     uint16_t answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
         btnYes | btnNo | btnCancel);
     // Saved also while a run has the save button disabled: the user said
     // Yes, and the run works on its own copy of the entries. A write that
     // failed keeps the window and the set as they are, like Cancel.
-    if (answer == mrYes && saveSet() == 2)
-        return mrCancel;
-    return answer;
+    if (answer == mrYes)
+        return saveSet() == SaveOutcome::failed ? SaveAnswer::cancelled : SaveAnswer::saveChosen;
+    return answer == mrCancel ? SaveAnswer::cancelled : SaveAnswer::discardChosen;
 }
 
-int TmForm::saveSet()
+SaveOutcome TmForm::saveSet()
 {
     if (set_.fileName.empty() || IsNonameFile(set_.fileName))
         return saveSetAs();
-    return SaveSetFile(set_.fileName) == 0 ? 0 : 2;
+    return SaveSetFile(set_.fileName);
 }
 
-int TmForm::saveSetAs()
+SaveOutcome TmForm::saveSetAs()
 {
     std::optional<std::string> file = setFileDialog(true);
     if (!file)
-        return 1;
+        return SaveOutcome::dialogCancelled;
     ProcessMessages();
-    return SaveSetFile(*file) == 0 ? 0 : 2;
+    return SaveSetFile(*file);
 }
 
 void TmForm::BtnFileOpenClick()
@@ -176,7 +176,7 @@ void TmForm::BtnAllesLoeschenClick()
     if (AskConfirm("Alle aktuellen Einträge aus der Liste entfernen ?", btnOK | btnCancel) != mrOk)
         return;
     ProcessMessages();
-    if (AskSave() == mrCancel)
+    if (AskSave() == SaveAnswer::cancelled)
         return;
     set_.entries.clear();
     ListView list = liste();
@@ -284,7 +284,7 @@ bool TmForm::FormCloseQuery()
         run_.askAboutRun("Die Datensicherung ist noch nicht abgeschlossen.\r\n"
                          "Soll das Programm dennoch beendet werden ?") != mrYes)
         return false;
-    if (AskSave() == mrCancel)
+    if (AskSave() == SaveAnswer::cancelled)
         return false;
     run_.state().cancel();
     return true;

@@ -167,18 +167,18 @@ void TmForm::AutoSettingsClick()
         runSettings_->showSummary = run_.showsSummary(set_.autoClose);
 }
 
-int TmForm::SaveSetFile(const std::string& name)
+SaveOutcome TmForm::SaveSetFile(const std::string& name)
 {
     // Takes a target still being typed into the box first.
     liste().focus();
     std::string full = QualifyFileName(name, programDir_);
     uint32_t code = ReplaceFileBytes(full, set().setFileBytes());
-    int result = 2;
+    SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
         set_.fileName = full;
         setText(WindowTitle(set_.fileName, true));
         SetModified(false);
-        result = 0;
+        result = SaveOutcome::saved;
     } else {
         // The old file is untouched (it is replaced only when the new one
         // is complete), but the set is not saved, and the user must know.
@@ -189,22 +189,22 @@ int TmForm::SaveSetFile(const std::string& name)
     return result;
 }
 
-int TmForm::LoadSetFile(const std::string& name)
+LoadOutcome TmForm::LoadSetFile(const std::string& name)
 {
-    if (AskSave() == mrCancel)
-        return 0;
+    if (AskSave() == SaveAnswer::cancelled)
+        return LoadOutcome::cancelled;
     std::string full = QualifyFileName(name, programDir_);
     if (!FileExists(full)) {
         if (IsNonameFile(full))
-            return 0;
+            return LoadOutcome::nonameMissing;
         tellAtStart("Datei nicht gefunden!\r\n" + full);
-        return 2;
+        return LoadOutcome::failed;
     }
     // The whole file first: a read error then changes nothing at all.
     std::string bytes;
     if (uint32_t error = ReadFileBytes(full, bytes); error != 0) {
         tellAtStart("Konnte Datei \"" + full + "\" nicht lesen.\r\nFehlermeldung: " + ErrorText(uint16_t(error)));
-        return 2;
+        return LoadOutcome::failed;
     }
     SetFileContent content = ReadSetFile(bytes);
 
@@ -244,7 +244,7 @@ int TmForm::LoadSetFile(const std::string& name)
             text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
         tellAtStart(text);
     }
-    return 0;
+    return LoadOutcome::loaded;
 }
 
 }  // namespace tresorix

@@ -84,7 +84,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // 9. and 10.
     if (set_.fileName.empty())
         set_.fileName = kStandardFile;
-    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) != 0 && commandLine.fileTaken)
+    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) == LoadOutcome::failed &&
+        commandLine.fileTaken)
         run_.nothingRan();
 
     // 11. and 12.

@@ -251,7 +251,7 @@ TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
         test::ClosedRegistryRoot machine(HKEY_LOCAL_MACHINE), user(HKEY_CURRENT_USER);
         answers.then(mrOk, "Tresorix konnte nicht für den Start mit Windows eingetragen werden.");
         form->setChecked(TmForm::WinAutoLoad, true);
-        EXPECT_EQ(form->SaveSetFile(setFile), 0);
+        EXPECT_EQ(form->SaveSetFile(setFile), SaveOutcome::saved);
         form->FormClose();
     }
     EXPECT_EQ(answers.pending(), 0u);
