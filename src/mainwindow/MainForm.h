@@ -122,9 +122,10 @@ public:
     // The runs this window starts; the close query cancels through it.
     RunController& run() { return run_; }
 
-    // --- The backup set the window shows. The default-target box's own
-    // handlers edit its history in the box; reading the set takes it over.
-    const BackupSet& set();
+    // --- The backup set the window shows. Each control's handler updates
+    // it as the control changes; a target still being typed into the
+    // default-target box enters it when the box is left.
+    const BackupSet& set() const { return set_; }
     // The source dialog's filter selector appends new filters here.
     std::string& filterList() { return set_.filterList; }
     // Changes that the window shows at once.
@@ -132,6 +133,9 @@ public:
     void setEntry(int index, const BackupEntry& entry);
     void setMode(ConflictMode mode);
     void setFileName(std::string name) { set_.fileName = std::move(name); }
+    // Through the history's rule; `checkDirectory` first prepares the
+    // directory (PrepareTargetDirectory), which may refuse it.
+    void addTarget(const std::string& path, bool checkDirectory = false);
     // As a click on the box would, when the state changes (AutoSettingsClick).
     void setChecked(Row box, bool on);
 
@@ -216,8 +220,7 @@ private:
     ListView liste() const { return item<ListView>(Liste); }
     // The radios' mode, or none when no button is selected.
     ConflictMode checkedMode() const;
-    void takeTargetsFromBox();
-    void addTarget(const std::string& path);
+    void showTargets();
     // Rows for the set's entries from `first` on, appended to the list.
     void showEntries(size_t first);
     void showMode();

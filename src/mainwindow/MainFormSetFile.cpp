@@ -54,28 +54,18 @@ void TmForm::setStatusText(const std::string& text)
     WriteStatusBar(1, 0, text);
 }
 
-const BackupSet& TmForm::set()
+void TmForm::addTarget(const std::string& path, bool checkDirectory)
 {
-    takeTargetsFromBox();
-    return set_;
+    const std::string tidy = TidyTarget(path);
+    if (checkDirectory && !PrepareTargetDirectory(tidy))
+        return;
+    set_.addTarget(tidy);
+    showTargets();
 }
 
-void TmForm::takeTargetsFromBox()
+void TmForm::showTargets()
 {
-    ComboBox box = stdZielBox();
-    int n = box.count();
-    set_.targets.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-        set_.targets[size_t(i)] = box.item(i);
-    set_.selectedTarget = box.selected();
-}
-
-// The history's rule (trimming, the fallback, at most 9 items) is the
-// target box's, shared with the source dialog's box.
-void TmForm::addTarget(const std::string& path)
-{
-    AddTargetToBox(stdZielBox(), path, false);
-    takeTargetsFromBox();
+    ShowTargets(stdZielBox(), set_.targets, set_.selectedTarget);
 }
 
 void TmForm::addEntry(const BackupEntry& entry)
@@ -172,7 +162,7 @@ SaveOutcome TmForm::SaveSetFile(const std::string& name)
     // Takes a target still being typed into the box first.
     liste().focus();
     std::string full = QualifyFileName(name, programDir_);
-    uint32_t code = ReplaceFileBytes(full, set().setFileBytes());
+    uint32_t code = ReplaceFileBytes(full, set_.setFileBytes());
     SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
         set_.fileName = full;

@@ -107,10 +107,9 @@ void TmForm::applySettings(const Settings& s)
     SetWindowPos(handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     showMaximized_ = s.maximized;
-    // The history goes through the box's rule, as a load's target does.
-    ComboBox box = stdZielBox();
+    // The history goes through its rule, as a load's target does.
     for (const std::string& target : s.backupDirList)
-        AddTargetToBox(box, target, false);
+        set_.addTarget(target);
     // Each width makes the list place its header again, unless it waits for
     // the last one.
     liste().setRedraw(false);
@@ -119,8 +118,8 @@ void TmForm::applySettings(const Settings& s)
     clampColumns();
     liste().setRedraw(true);
     if (!s.backupDir.empty())
-        AddTargetToBox(box, s.backupDir, false);
-    takeTargetsFromBox();
+        set_.addTarget(s.backupDir);
+    showTargets();
     set_.takeSettings(s);
     showMode();
     showSwitches();
@@ -149,7 +148,7 @@ Settings TmForm::currentSettings()
     s.maximized = IsZoomed(handle());
     for (int i = 0; i < 4; ++i)
         s.columns[size_t(i)] = liste().columnWidth(i);
-    set().putSettings(s);
+    set_.putSettings(s);
     return s;
 }
 

@@ -76,8 +76,8 @@ protected:
 
 TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
 {
-    AddTargetToBox(form.stdZielBox(), "D:\\Alt", false);
-    AddTargetToBox(form.stdZielBox(), "D:\\Standard", false);
+    form.addTarget("D:\\Alt");
+    form.addTarget("D:\\Standard");
     dialog.showDirectory(source);
     std::vector<std::string> targets;
     edit(true, [&] {

@@ -76,9 +76,8 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     {
         auto form = start({});
         form->setFileName(setFile);
-        form->stdZielBox().add("D:\\Eins");
-        form->stdZielBox().add("D:\\Zwei");
-        form->stdZielBox().select(2);
+        form->addTarget("D:\\Eins");
+        form->addTarget("D:\\Zwei");
         form->setMode(ConflictMode(2));
         form->setChecked(TmForm::AutoClose, true);
         form->setChecked(TmForm::WinAutoLoad, true);
