@@ -36,6 +36,7 @@ endif()
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
+    src/dialogs/DirWahlTarget.cpp
     src/dialogs/DirectoryOutline.cpp
     src/dialogs/FilterForm.cpp
     src/dialogs/InfoForm.cpp
@@ -47,9 +48,10 @@ set(WIN_SOURCES
     src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
+    src/mainwindow/MainFormDefaultTarget.cpp
+    src/mainwindow/MainFormEvents.cpp
     src/mainwindow/MainFormSetFile.cpp
     src/mainwindow/Startup.cpp
-    src/mainwindow/TargetBox.cpp
     src/platform/AnsweringFileSystem.cpp
     src/platform/Win32Directory.cpp
     src/platform/Win32FileSystem.cpp

@@ -8,7 +8,6 @@
 #include "dialogs/ZielWahl.h"
 #include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
-#include "mainwindow/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"

@@ -373,68 +373,6 @@ void TDirWahl::BtnNeuerFilterClick()
     focusTree();
 }
 
-// --- Target box.
-
-void TDirWahl::commitTarget()
-{
-    if (addTarget)
-        addTarget(zielBox(), zielBox().text(), false);
-}
-
-void TDirWahl::ZielBoxEnter()
-{
-    okDefault_ = false;
-    // Only the look: the box keeps Enter for itself (HookTargetEdit).
-    item<PushButton>(BtnOk).send(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-}
-
-void TDirWahl::ZielBoxKeyUp(unsigned key)
-{
-    if (key != VK_RETURN)
-        return;
-    commitTarget();
-    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
-}
-
-void TDirWahl::ZielBoxExit()
-{
-    commitTarget();
-    okDefault_ = true;
-    send(DM_SETDEFID, kFirstControlId + BtnOk);
-}
-
-void TDirWahl::BtnOkClick()
-{
-    // The target box's exit runs on the way, so a typed target is in its
-    // list before the dialog closes.
-    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
-    if (modal())
-        setModalResult(mrOk);
-}
-
-void TDirWahl::BtnZielWahlClick()
-{
-    ComboBox box = zielBox();
-    std::string typed = box.text();
-    if (addTarget)
-        addTarget(box, typed, false);
-    int index = box.selected();
-    std::string proposal = index >= 0 ? box.item(index) : std::string("C:\\BACKUP");
-    if (proposal.find(kStdZiel) != std::string::npos)
-        proposal = standardTarget ? standardTarget() : std::string();
-    if (addTarget)
-        addTarget(box, proposal, true);
-    // The box has tidied the proposal (blanks, an empty text): the target
-    // dialog opens where the box now points.
-    index = box.selected();
-    if (index >= 0)
-        proposal = box.item(index);
-
-    std::optional<std::string> chosen = chooseTarget ? chooseTarget(proposal) : std::nullopt;
-    if (addTarget)
-        addTarget(box, chosen ? *chosen : typed, false);
-}
-
 // --- Messages.
 
 void TDirWahl::onCommand(int row, int code)

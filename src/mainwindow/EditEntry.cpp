@@ -2,7 +2,7 @@
 
 #include "dialogs/DirWahl.h"
 #include "mainwindow/MainForm.h"
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
 

@@ -221,6 +221,8 @@ private:
     // The radios' mode, or none when no button is selected.
     ConflictMode checkedMode() const;
     void showTargets();
+    // The box's edit field reports released keys and double-clicks here.
+    void hookStdZielEdit();
     // Rows for the set's entries from `first` on, appended to the list.
     void showEntries(size_t first);
     void showMode();
@@ -260,7 +262,9 @@ private:
     BackupSet set_;
 
     RunController run_;
-    RunSettings* runSettings_ = nullptr;  // the run's settings while one runs
+    // The settings of the run going on, or of the last one; the window's own,
+    // so that a switch changed during the run reaches it.
+    RunSettings runSettings_;
     HWND stdZielNextFocus_ = nullptr;
 
     int currentEntry_ = -1;

@@ -6,7 +6,6 @@
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
-#include "mainwindow/TargetBox.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "set/Text.h"
@@ -202,7 +201,8 @@ void TmForm::BtnStartClick()
     }
     addTarget(stdZielBox().text());
 
-    RunSettings settings;
+    RunSettings& settings = runSettings_;
+    settings = {};
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
@@ -212,11 +212,6 @@ void TmForm::BtnStartClick()
     settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
-    runSettings_ = &settings;
-    struct Running {
-        RunSettings*& slot;
-        ~Running() { slot = nullptr; }
-    } running{runSettings_};
     RunOutcome outcome = run_.start(settings);
     releaseEndSession();
     if (set_.autoClose && run_.closesAfter(outcome))

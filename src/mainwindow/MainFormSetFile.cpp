@@ -5,7 +5,7 @@
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"
@@ -153,8 +153,8 @@ void TmForm::AutoSettingsClick()
     set_.autoClose = checked(AutoClose);
     SetModified(true);
     item<Window>(AutoStart).enable(set_.winAutoLoad);
-    if (runSettings_)
-        runSettings_->showSummary = run_.showsSummary(set_.autoClose);
+    // Between runs this is overwritten by the next start.
+    runSettings_.showSummary = run_.showsSummary(set_.autoClose);
 }
 
 SaveOutcome TmForm::SaveSetFile(const std::string& name)

@@ -5,7 +5,7 @@
 
 #include "dialogs/DirWahl.h"
 #include "mainwindow/MainForm.h"
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "support/ScriptedAnswerer.h"

@@ -1,19 +1,22 @@
-#include "mainwindow/TargetBox.h"
-
+// The main window's default-target box, StdZielBox: a target box
+// (dialogs/TargetBox.h) that shows the set's history and whose edit field
+// reports to the window.
 #include "mainwindow/MainForm.h"
+
+#include "dialogs/TargetBox.h"
 
 #include <utility>
 
 namespace tresorix {
 
-void SubclassStdZielEdit(TmForm& form)
+void TmForm::hookStdZielEdit()
 {
     TargetEditEvents events;
-    events.keyUp = [&form](unsigned key) { form.StdZielBoxKeyUp(key); };
-    events.doubleClick = [&form] { form.BtnStdZielClick(); };
-    events.focusLost = [&form](HWND next) { form.setStdZielNextFocus(next); };
+    events.keyUp = [this](unsigned key) { StdZielBoxKeyUp(key); };
+    events.doubleClick = [this] { BtnStdZielClick(); };
+    events.focusLost = [this](HWND next) { setStdZielNextFocus(next); };
     events.altKeys = true;
-    HookTargetEdit(form.stdZielBox(), std::move(events));
+    HookTargetEdit(stdZielBox(), std::move(events));
 }
 
 // --- The handlers of StdZielBox.
