@@ -74,9 +74,10 @@ private:
         PostQuitMessage(0);
     };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
-        if (zielwahl->Pick(proposal) != mrOk)
+        TZielwahl::Choice choice = zielwahl->Pick(proposal);
+        if (!choice.chosen())
             return std::nullopt;
-        return zielwahl->DirView.Directory();
+        return choice.directory;
     };
     mForm.links.pickStdZiel = pickTarget;
     mForm.links.showInfo = [&] { info->showModal(); };

@@ -107,7 +107,7 @@ TEST_F(TargetDialog, DriveSelectorListsEveryDriveInLetterOrder)
 TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "DATEN"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "DATEN").modalResult, mrOk);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 0);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]);
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten");
@@ -115,7 +115,7 @@ TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
 
     // Cancel gives Cancel; the tree is preset afresh each time.
     thenClick(zielwahl, TZielwahl::BtnCancel);
-    EXPECT_EQ(zielwahl.Pick(temp.root()), mrCancel);
+    EXPECT_EQ(zielwahl.Pick(temp.root()).modalResult, mrCancel);
     EXPECT_EQ(zielwahl.DirView.Directory(), root);
 }
 
@@ -130,7 +130,7 @@ TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
             zielwahl.click(TZielwahl::BtnCancel);
         });
     });
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrCancel);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten").modalResult, mrCancel);
     EXPECT_TRUE(focused);
     EXPECT_TRUE(opened);
 }
@@ -138,14 +138,14 @@ TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
 TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     int changesBefore = changes;
 
     fault.driveNotReady("E:");
     ScriptedAnswerer answers;
     answers.then(mrOk, kNotReadyE);
     // No dialog: a test that showed one would wait for ever.
-    EXPECT_EQ(zielwahl.Pick("e:\\daten"), mrNone);
+    EXPECT_EQ(zielwahl.Pick("e:\\daten").modalResult, mrNone);
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]) << "back to the tree's drive";
@@ -160,21 +160,21 @@ TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 TEST_F(TargetDialog, APathOnTheShownDriveOpensWithoutAProbe)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     // A probe of this drive now would fail; the selector shows it already.
     fault.driveNotReady(root.substr(0, 2));
     thenClick(zielwahl, TZielwahl::BtnOk);
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten\\alt"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten\\alt").modalResult, mrOk);
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\alt");
 }
 
 TEST_F(TargetDialog, OtherProbeFailuresKeepTheDialogShutWithoutAMessage)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     fault.inject({test::FaultOp::list, "Y:\\", errPathNotFound});
     fault.inject({test::FaultOp::getAttributes, "Y:\\", errPathNotFound});
-    EXPECT_EQ(zielwahl.Pick("y:\\"), mrNone);
+    EXPECT_EQ(zielwahl.Pick("y:\\").modalResult, mrNone);
     EXPECT_EQ(zielwahl.DriveProbeResult(), errPathNotFound);
 }
 
@@ -213,7 +213,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
         zielwahl.click(TZielwahl::BtnVerzeichnisAnlegen);
         zielwahl.click(TZielwahl::BtnOk);
     });
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten").modalResult, mrOk);
     EXPECT_EQ(shownDirectory, root + "\\daten");
     EXPECT_TRUE(editFocused);
     EXPECT_TRUE(test::IsDirectory(temp.path("daten\\neu")));
@@ -273,9 +273,10 @@ protected:
     {
         form.links.pickStdZiel = [this](const std::string& proposal) -> std::optional<std::string> {
             proposals.push_back(proposal);
-            if (zielwahl.Pick(proposal) != mrOk)
+            TZielwahl::Choice choice = zielwahl.Pick(proposal);
+            if (!choice.chosen())
                 return std::nullopt;
-            return zielwahl.DirView.Directory();
+            return choice.directory;
         };
     }
     std::vector<std::string> items() const
@@ -327,7 +328,7 @@ TEST_F(StdZielButton, CancelKeepsTheTypedTargetAndTheModifiedFlag)
 TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     // E: does not exist here, so the box's own check fails first.
     fault.driveNotReady("E:");
     form.stdZielBox().setText("E:\\Sicherung");
