@@ -36,6 +36,7 @@ endif()
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
+    src/dialogs/DirWahlEntry.cpp
     src/dialogs/DirWahlTarget.cpp
     src/dialogs/DirectoryOutline.cpp
     src/dialogs/FilterForm.cpp

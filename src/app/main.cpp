@@ -82,9 +82,8 @@ private:
     mForm.links.pickStdZiel = pickTarget;
     mForm.links.showInfo = [&] { info->showModal(); };
     OnDemand<TDirWahl> dirWahl([&] {
-        auto dialog = std::make_unique<TDirWahl>(mForm.filterList(), fileSystem);
+        auto dialog = std::make_unique<TDirWahl>(fileSystem);
         dialog->filterForm = &*filterForm;
-        dialog->standardTarget = [&] { return mForm.set().defaultTarget(); };
         dialog->chooseTarget = pickTarget;
         return dialog;
     });

@@ -9,8 +9,7 @@ namespace tresorix {
 
 void TDirWahl::commitTarget()
 {
-    if (addTarget)
-        addTarget(zielBox(), zielBox().text(), false);
+    AddTargetToBox(zielBox(), zielBox().text(), false);
 }
 
 void TDirWahl::ZielBoxEnter()
@@ -48,14 +47,12 @@ void TDirWahl::BtnZielWahlClick()
 {
     ComboBox box = zielBox();
     std::string typed = box.text();
-    if (addTarget)
-        addTarget(box, typed, false);
+    AddTargetToBox(box, typed, false);
     int index = box.selected();
-    std::string proposal = index >= 0 ? box.item(index) : std::string("C:\\BACKUP");
+    std::string proposal = index >= 0 ? box.item(index) : std::string(kFallbackTarget);
     if (proposal.find(kStdZiel) != std::string::npos)
-        proposal = standardTarget ? standardTarget() : std::string();
-    if (addTarget)
-        addTarget(box, proposal, true);
+        proposal = standardTarget_;
+    AddTargetToBox(box, proposal, true);
     // The box has tidied the proposal (blanks, an empty text): the target
     // dialog opens where the box now points.
     index = box.selected();
@@ -63,8 +60,7 @@ void TDirWahl::BtnZielWahlClick()
         proposal = box.item(index);
 
     std::optional<std::string> chosen = chooseTarget ? chooseTarget(proposal) : std::nullopt;
-    if (addTarget)
-        addTarget(box, chosen ? *chosen : typed, false);
+    AddTargetToBox(box, chosen ? *chosen : typed, false);
 }
 
 }  // namespace tresorix

@@ -126,8 +126,8 @@ public:
     // it as the control changes; a target still being typed into the
     // default-target box enters it when the box is left.
     const BackupSet& set() const { return set_; }
-    // The source dialog's filter selector appends new filters here.
-    std::string& filterList() { return set_.filterList; }
+    // The program's filter list, as the source dialog gives it back.
+    void setFilterList(std::string list) { set_.filterList = std::move(list); }
     // Changes that the window shows at once.
     void addEntry(const BackupEntry& entry);
     void setEntry(int index, const BackupEntry& entry);

@@ -346,8 +346,7 @@ TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
 // readers by a label nobody sees, so the windows look as they did.
 TEST_F(StdZielButton, InputsWithoutACaptionHaveAHiddenLabelForScreenReaders)
 {
-    std::string stored;
-    TDirWahl dirWahl(stored, real);
+    TDirWahl dirWahl(real);
     const std::pair<HWND, std::string> inputs[] = {
         {form.control(TmForm::StdZielBox), "Standardziel"},
         {dirWahl.control(TDirWahl::FilterComboBox), "Dateifilter"},

@@ -67,7 +67,7 @@ protected:
     TempTree tree;
     TmForm form;
     Win32FileSystem fs;
-    TDirWahl dialog{form.filterList(), fs};
+    TDirWahl dialog{fs};
     TFilterForm filterForm;
     std::string source;
     bool shown = false;

@@ -81,7 +81,7 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
         form->setMode(ConflictMode(2));
         form->setChecked(TmForm::AutoClose, true);
         form->setChecked(TmForm::WinAutoLoad, true);
-        form->filterList() = "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc";
+        form->setFilterList("Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
         form->item<ListView>(TmForm::Liste).setColumnWidth(0, 250);
         SetWindowPos(form->handle(), nullptr, 100, 50, 700, 500, SWP_NOZORDER);
         form->send(WM_CLOSE);
@@ -106,7 +106,7 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     EXPECT_EQ(form->set().defaultTarget(), "D:\\Zwei");
     EXPECT_EQ(int(form->set().mode), 2);
     EXPECT_FALSE(form->set().modified);
-    EXPECT_EQ(form->filterList(), "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
+    EXPECT_EQ(form->set().filterList, "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
     RECT r = form->rect();
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.right - r.left, 700);
