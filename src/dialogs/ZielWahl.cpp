@@ -85,14 +85,12 @@ void TZielwahl::BtnVerzeichnisAnlegenClick()
 {
     if (!mdForm_)
         return;
-    mdForm_->edit().setText("");
-    NewDirectoryPath = DirView.Directory();
-    mdForm_->setDirectory(NewDirectoryPath);
-    if (mdForm_->showModal() != mrOk)
+    std::optional<std::string> made = mdForm_->Create(DirView.Directory());
+    if (!made)
         return;
     DirView.BeginUpdate();
-    DirView.Add(NewDirectoryPath);
-    DirView.SetDirectory(NewDirectoryPath);
+    DirView.Add(*made);
+    DirView.SetDirectory(*made);
     DirView.EndUpdate();
 }
 

@@ -217,7 +217,7 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
     EXPECT_EQ(shownDirectory, root + "\\daten");
     EXPECT_TRUE(editFocused);
     EXPECT_TRUE(test::IsDirectory(temp.path("daten\\neu")));
-    EXPECT_EQ(NewDirectoryPath, root + "\\daten\\neu");
+    EXPECT_EQ(mdForm.directory(), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Count(), 3);
     EXPECT_EQ(zielwahl.DirView.Text(3), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\neu");
@@ -227,22 +227,22 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
 
 TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
 {
-    NewDirectoryPath = root;
+    mdForm.setDirectory(root);
     auto create = [&](const std::string& typed) {
         mdForm.edit().setText(typed);
         mdForm.BtnErstellenClick();
         return mdForm.modalResult();
     };
 
-    // A plain name goes into NewDirectoryPath's directory.
+    // A plain name goes into the dialog's directory.
     EXPECT_EQ(create("neu"), mrOk);
-    EXPECT_EQ(NewDirectoryPath, root + "\\neu");
+    EXPECT_EQ(mdForm.directory(), root + "\\neu");
     EXPECT_TRUE(test::IsDirectory(temp.path("neu")));
 
     // A path is used as it is, every missing level made.
     std::string deep = temp.root() + "daten\\neu\\alt\\tief";
     EXPECT_EQ(create(deep), mrOk);
-    EXPECT_EQ(NewDirectoryPath, deep);
+    EXPECT_EQ(mdForm.directory(), deep);
     EXPECT_TRUE(test::IsDirectory(deep));
 
     // One that exists already is fine.
@@ -251,7 +251,7 @@ TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
     // Blank: nothing happens, the dialog stays.
     mdForm.setModalResult(mrOk);
     EXPECT_EQ(create("   "), mrNone);
-    EXPECT_EQ(NewDirectoryPath, deep);
+    EXPECT_EQ(mdForm.directory(), deep);
 
     // A failure is reported with the name as composed; the text stays as typed.
     ScriptedAnswerer answers;
