@@ -41,8 +41,8 @@ struct BackupSet {
     bool autoClose = false;
     std::string fileName{kNonameFile};
     bool modified = false;
-    // The program's master filter list (StoredFilterList): the source
-    // dialog's filter selector takes it and appends to it.
+    // The program's one filter list (StoredFilterList): the source dialog
+    // shows it and gives it back with the filters the user added.
     std::string filterList;
 
     // The selected item of the history, or "".
