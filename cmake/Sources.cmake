@@ -36,6 +36,8 @@ endif()
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
     src/dialogs/DirWahl.cpp
+    src/dialogs/DirWahlEntry.cpp
+    src/dialogs/DirWahlTarget.cpp
     src/dialogs/DirectoryOutline.cpp
     src/dialogs/DirectoryOutlineMessages.cpp
     src/dialogs/FilterForm.cpp
@@ -48,9 +50,10 @@ set(WIN_SOURCES
     src/mainwindow/EditEntry.cpp
     src/mainwindow/MainForm.cpp
     src/mainwindow/MainFormCommands.cpp
+    src/mainwindow/MainFormDefaultTarget.cpp
+    src/mainwindow/MainFormEvents.cpp
     src/mainwindow/MainFormSetFile.cpp
     src/mainwindow/Startup.cpp
-    src/mainwindow/TargetBox.cpp
     src/platform/AnsweringFileSystem.cpp
     src/platform/Win32Directory.cpp
     src/platform/Win32Drives.cpp

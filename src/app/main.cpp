@@ -8,7 +8,6 @@
 #include "dialogs/ZielWahl.h"
 #include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
-#include "mainwindow/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
@@ -75,16 +74,16 @@ private:
         PostQuitMessage(0);
     };
     auto pickTarget = [&](const std::string& proposal) -> std::optional<std::string> {
-        if (zielwahl->Pick(proposal) != mrOk)
+        TZielwahl::Choice choice = zielwahl->Pick(proposal);
+        if (!choice.chosen())
             return std::nullopt;
-        return zielwahl->DirView.Directory();
+        return choice.directory;
     };
     mForm.links.pickStdZiel = pickTarget;
     mForm.links.showInfo = [&] { info->showModal(); };
     OnDemand<TDirWahl> dirWahl([&] {
-        auto dialog = std::make_unique<TDirWahl>(mForm.filterList(), fileSystem);
+        auto dialog = std::make_unique<TDirWahl>(fileSystem);
         dialog->filterForm = &*filterForm;
-        dialog->standardTarget = [&] { return mForm.set().defaultTarget(); };
         dialog->chooseTarget = pickTarget;
         return dialog;
     });

@@ -98,7 +98,7 @@ std::string FileCounterText(size_t files)
     return std::to_string(files) + (files == 1 ? " Datei" : " Dateien");
 }
 
-TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilterList_(storedFilterList), fs_(fs)
+TDirWahl::TDirWahl(FileSystem& fs) : fs_(fs)
 {
     create({kDirWahlClass, " Verzeichnis- und Dateiauswahl", 442, 389, WS_POPUP | WS_CAPTION}, kLayout);
     ListView list = item<ListView>(FileList);
@@ -115,7 +115,6 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     events.doubleClick = [this] { BtnZielWahlClick(); };
     events.keepEnter = true;
     HookTargetEdit(zielBox(), std::move(events));
-    addTarget = [](ComboBox box, const std::string& path, bool check) { AddTargetToBox(box, path, check); };
     fileList_.OnChange = [this] { FileListChange(); };
     dirView_.setFileSystem(fs_);
     dirView_.create(*this, DirView);
@@ -127,11 +126,7 @@ TDirWahl::TDirWahl(std::string& storedFilterList, FileSystem& fs) : storedFilter
     // directory, the dialog has no drive to set before the user picks one.
     driveComboBox_.fill();
 
-    setFilter(kPresetFilters);
-    if (storedFilterList_.empty())
-        storedFilterList_ = filter_;
-    else
-        setFilter(storedFilterList_);
+    setProgramFilters({});
     centerOnScreen();
 }
 
@@ -180,6 +175,12 @@ void TDirWahl::focusTree()
 }
 
 // --- Filter selector.
+
+void TDirWahl::setProgramFilters(const std::string& filterList)
+{
+    programFilters_ = filterList.empty() ? std::string(kPresetFilters) : filterList;
+    setFilter(programFilters_);
+}
 
 void TDirWahl::setFilter(const std::string& filterList)
 {
@@ -367,72 +368,10 @@ void TDirWahl::BtnNeuerFilterClick()
         if (std::optional<Filter> added = MakeNewFilter(filterForm->description(), filterForm->masks())) {
             std::string pair = added->description + "|" + added->masks;
             setFilter(pair + "|" + filter_);
-            storedFilterList_ += (storedFilterList_.empty() ? "" : "|") + pair;
+            programFilters_ += (programFilters_.empty() ? "" : "|") + pair;
         }
     }
     focusTree();
-}
-
-// --- Target box.
-
-void TDirWahl::commitTarget()
-{
-    if (addTarget)
-        addTarget(zielBox(), zielBox().text(), false);
-}
-
-void TDirWahl::ZielBoxEnter()
-{
-    okDefault_ = false;
-    // Only the look: the box keeps Enter for itself (HookTargetEdit).
-    item<PushButton>(BtnOk).send(BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-}
-
-void TDirWahl::ZielBoxKeyUp(unsigned key)
-{
-    if (key != VK_RETURN)
-        return;
-    commitTarget();
-    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
-}
-
-void TDirWahl::ZielBoxExit()
-{
-    commitTarget();
-    okDefault_ = true;
-    send(DM_SETDEFID, kFirstControlId + BtnOk);
-}
-
-void TDirWahl::BtnOkClick()
-{
-    // The target box's exit runs on the way, so a typed target is in its
-    // list before the dialog closes.
-    send(WM_NEXTDLGCTL, WPARAM(control(BtnOk)), TRUE);
-    if (modal())
-        setModalResult(mrOk);
-}
-
-void TDirWahl::BtnZielWahlClick()
-{
-    ComboBox box = zielBox();
-    std::string typed = box.text();
-    if (addTarget)
-        addTarget(box, typed, false);
-    int index = box.selected();
-    std::string proposal = index >= 0 ? box.item(index) : std::string("C:\\BACKUP");
-    if (proposal.find(kStdZiel) != std::string::npos)
-        proposal = standardTarget ? standardTarget() : std::string();
-    if (addTarget)
-        addTarget(box, proposal, true);
-    // The box has tidied the proposal (blanks, an empty text): the target
-    // dialog opens where the box now points.
-    index = box.selected();
-    if (index >= 0)
-        proposal = box.item(index);
-
-    std::optional<std::string> chosen = chooseTarget ? chooseTarget(proposal) : std::nullopt;
-    if (addTarget)
-        addTarget(box, chosen ? *chosen : typed, false);
 }
 
 // --- Messages.

@@ -9,6 +9,7 @@
 #include "engine/FileList.h"
 #include "platform/FileSystem.h"
 #include "set/Filters.h"
+#include "set/SetFile.h"
 #include "ui/Controls.h"
 #include "ui/DriveSelector.h"
 #include "ui/Form.h"
@@ -34,6 +35,31 @@ inline constexpr char kPresetFilters[] =
 // "0 Dateien", "1 Datei", "2 Dateien".
 std::string FileCounterText(size_t files);
 
+// What entry editing hands the source dialog.
+struct SourceDialogInput {
+    std::string caption;
+    // The program's filter list; empty stands for the presets.
+    std::string filterList;
+    // The default-target history, which the target box offers together
+    // with <Standardziel>.
+    std::vector<std::string> targets;
+    // What <Standardziel> stands for when the target button proposes a
+    // directory.
+    std::string standardTarget;
+    // The entry to edit; none for a new one.
+    std::optional<BackupEntry> entry;
+};
+
+// What the dialog gives back, whether it ended with OK or not.
+struct SourceDialogResult {
+    bool ok = false;
+    // After OK: the entry as the dialog makes it.
+    BackupEntry entry;
+    // The program's filter list with the filters the user added, which
+    // stay even when the dialog is cancelled.
+    std::string filterList;
+};
+
 class TDirWahl : public Form {
 public:
     // Layout rows, in table (and tab) order.
@@ -43,11 +69,14 @@ public:
         kRowCount
     };
 
-    // Created after the main window has read the settings: a saved filter
-    // list replaces the presets, and without one the presets become the
-    // program's list, so that they are saved at close. New filters are
-    // appended to storedFilterList, which must outlive the dialog.
-    TDirWahl(std::string& storedFilterList, FileSystem& fs);
+    // The selector starts with the presets, which are the program's list
+    // until an edit brings another.
+    explicit TDirWahl(FileSystem& fs);
+
+    // Presets the dialog, shows it modally and reads it back. However it
+    // ends, the selector shows the program's list again afterwards, so
+    // that it never keeps the order an edit gave it.
+    SourceDialogResult edit(const SourceDialogInput& input);
 
     // The dialog sets it when the user changes the directory, the filter or
     // the file; only entry editing clears it.
@@ -58,10 +87,6 @@ public:
 
     // --- Links to the other windows; program main sets them.
     TFilterForm* filterForm = nullptr;
-    // Always on ZielBox: AddTargetToBox on the real file system unless replaced.
-    std::function<void(ComboBox box, const std::string& path, bool checkDirectory)> addTarget;
-    // The selected item of the main window's default-target box.
-    std::function<std::string()> standardTarget;
     // Opens the target dialog at `proposal`; the chosen directory after OK,
     // nothing after Cancel or when the dialog could not be shown.
     std::function<std::optional<std::string>(const std::string& proposal)> chooseTarget;
@@ -71,6 +96,10 @@ public:
 
     // --- The filter selector.
     const std::string& filter() const { return filter_; }
+    // The program's list, which new filters are appended to; the selector
+    // shows it (empty: the presets).
+    const std::string& programFilters() const { return programFilters_; }
+    void setProgramFilters(const std::string& filterList);
     // A list that differs ignoring case is read anew, its first filter
     // selected and applied, and the change handler runs.
     void setFilter(const std::string& filterList);
@@ -113,6 +142,8 @@ public:
     void setChecked(Row row, bool on) const { item<CheckBox>(row).setChecked(on); }
     // True while Enter belongs to the target box instead of OK.
     bool okIsDefault() const { return okDefault_; }
+    // What <Standardziel> stands for at the target button.
+    void setStandardTarget(std::string path) { standardTarget_ = std::move(path); }
 
     // --- Handlers.
     void FormShow();
@@ -140,9 +171,12 @@ private:
     void commitTarget();
     void focusTree();
     void setDrive(char letter);
+    void presetFromEntry(const BackupEntry& entry);
+    BackupEntry readBack(BackupEntry entry) const;
 
-    std::string& storedFilterList_;
     FileSystem& fs_;
+    std::string programFilters_;
+    std::string standardTarget_;
 
     std::string filter_;
     std::vector<Filter> filters_;

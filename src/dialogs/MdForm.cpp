@@ -36,8 +36,18 @@ TmdForm::TmdForm()
     centerOnScreen();
 }
 
+std::optional<std::string> TmdForm::Create(const std::string& directory)
+{
+    edit().setText("");
+    setDirectory(directory);
+    if (showModal() != mrOk)
+        return std::nullopt;
+    return directory_;
+}
+
 void TmdForm::setDirectory(const std::string& directory)
 {
+    directory_ = directory;
     setCaption(LbDir, directory);
 }
 
@@ -49,10 +59,10 @@ void TmdForm::BtnErstellenClick()
     if (name.empty())
         return;
     if (name.find_first_of("\\:") == std::string::npos)
-        name = AddBackslash(NewDirectoryPath) + name;
+        name = AddBackslash(directory_) + name;
     uint32_t code = ForceDirectory(*fs_, name);
     if (code == 0) {
-        NewDirectoryPath = name;
+        directory_ = name;
         setModalResult(mrOk);
         return;
     }

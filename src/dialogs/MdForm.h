@@ -7,15 +7,12 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
+#include <optional>
 #include <string>
 
 namespace tresorix {
 
 inline constexpr wchar_t kMdFormClass[] = L"TmdForm";
-
-// Before the dialog opens: the directory in which to create. After a
-// successful creation: the full path of the new directory.
-inline std::string NewDirectoryPath;
 
 class TmdForm : public Form {
 public:
@@ -23,11 +20,19 @@ public:
 
     TmdForm();
 
-    // Creates the directory named in Edit; closes with OK only on success.
+    // Shown modally for a new directory in `directory`: the full path of
+    // the one made, or nothing after Cancel.
+    std::optional<std::string> Create(const std::string& directory);
+
+    // Creates the directory named in Edit (a plain name in the dialog's
+    // directory); closes with OK only on success.
     void BtnErstellenClick();
+    // Where a plain name is made: the directory given, then the last one
+    // made, which is what Create hands back.
+    const std::string& directory() const { return directory_; }
 
     ::tresorix::Edit edit() const { return item<::tresorix::Edit>(Edit); }
-    // LbDir shows the directory in which the new one is made.
+    // The directory in which a plain name is made; LbDir shows it.
     void setDirectory(const std::string& directory);
     // Directories are created through this file system (the real one by default).
     void setFileSystem(FileSystem& fs) { fs_ = &fs; }
@@ -39,6 +44,7 @@ protected:
 private:
     static constexpr UINT kFocusEdit = WM_APP + 1;
 
+    std::string directory_;
     Win32FileSystem ownFs_;
     FileSystem* fs_ = &ownFs_;
 };

@@ -4,6 +4,7 @@
 #include "engine/Format.h"
 #include "platform/DeviceName.h"
 #include "platform/Win32FileSystem.h"
+#include "set/BackupSet.h"
 #include "set/Text.h"
 #include "ui/Prompts.h"
 #include "ui/Subclass.h"
@@ -12,36 +13,71 @@
 
 namespace tresorix {
 
-void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs)
-{
-    TrimSpaces(path, true, true);
-    if (path.empty())
-        path = kFallbackTarget;
+namespace {
 
+// ForceDirectory's word for a directory that was already there.
+constexpr uint32_t errDirectoryExists = 250;
+
+}  // namespace
+
+bool PrepareTargetDirectory(const std::string& path, FileSystem& fs)
+{
     // Typed as "D:\\Sicherung\\con", Windows would take the last part for a
     // device; a directory of that name could never be opened by name.
-    if (checkDirectory && IsDeviceName(path)) {
+    if (IsDeviceName(path)) {
         AskInfo("\"" + path + "\" ist ein Gerätename von Windows und kann kein Zielverzeichnis sein.", btnOK);
-        return;
+        return false;
     }
-    if (checkDirectory && path.find('>') == std::string::npos) {
+    if (path.find('>') == std::string::npos) {
         uint32_t code = ForceDirectory(fs, path);
-        if (code != 0 && code != 183 && code != 250)
+        if (code != 0 && code != errAlreadyExists && code != errDirectoryExists)
             AskInfo("Konnte Verzeichnis \"" + path + "\" nicht anlegen bzw. überprüfen." + "\r\nFehlerMeldung: " +
                         ErrorText(uint16_t(code)),
                     btnOK);
     }
+    return true;
+}
 
-    // CB_FINDSTRINGEXACT ignores letter case; the history does not.
-    for (int i = box.count() - 1; i >= 0; --i) {
-        if (box.item(i) == path) {
-            box.select(i);
-            return;
-        }
+bool PrepareTargetDirectory(const std::string& path)
+{
+    static Win32FileSystem fs;
+    return PrepareTargetDirectory(path, fs);
+}
+
+void ShowTargets(ComboBox box, const std::vector<std::string>& targets, int selected)
+{
+    // A history only loses its oldest items and gains new ones at its end:
+    // the box drops as many from its front as it must, so that what it
+    // keeps begins the history, and appends the rest. Each item changed
+    // costs a repaint.
+    int count = box.count();
+    int drop = 0;
+    for (; drop < count; ++drop) {
+        size_t kept = size_t(count - drop);
+        bool prefix = kept <= targets.size();
+        for (size_t i = 0; prefix && i < kept; ++i)
+            prefix = box.item(drop + int(i)) == targets[i];
+        if (prefix)
+            break;
     }
-    while (box.count() > kKeptTargets)
+    for (int i = 0; i < drop; ++i)
         box.remove(0);
-    box.select(box.add(path));
+    for (size_t i = size_t(count - drop); i < targets.size(); ++i)
+        box.add(targets[i]);
+    box.select(selected);
+}
+
+void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs)
+{
+    path = TidyTarget(std::move(path));
+    if (checkDirectory && !PrepareTargetDirectory(path, fs))
+        return;
+    std::vector<std::string> targets;
+    for (int i = 0; i < box.count(); ++i)
+        targets.push_back(box.item(i));
+    int selected = box.selected();
+    AddToTargetHistory(targets, selected, path);
+    ShowTargets(box, targets, selected);
 }
 
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory)

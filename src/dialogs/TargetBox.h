@@ -4,23 +4,30 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "set/BackupSet.h"
 #include "ui/Controls.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tresorix {
 
-// Wherever a target is empty or none is selected.
-inline constexpr char kFallbackTarget[] = "C:\\BACKUP";
-// Items kept when a new one is appended: the history holds at most 9.
-inline constexpr int kKeptTargets = 8;
+// Before a tidied target is taken: creates its directory (never for a
+// placeholder path, one with ">"). A directory that cannot be made is
+// reported and the target is taken all the same; a device name is
+// reported and refused (false).
+bool PrepareTargetDirectory(const std::string& path, FileSystem& fs);
+// The same on the real file system.
+bool PrepareTargetDirectory(const std::string& path);
 
-// Trims blanks (tabs stay), takes the fallback for an empty path, creates
-// the directory when asked (never for a placeholder path, one with ">"),
-// then selects the equal item (exact, letter case included; the last of
-// several) or appends the path as the newest. A directory that cannot be
-// made is reported and the path is remembered all the same.
+// The box shows the history, oldest first, with `selected` in its edit
+// field (-1: none).
+void ShowTargets(ComboBox box, const std::vector<std::string>& targets, int selected);
+
+// A box that is its own history: the path is tidied (TidyTarget), prepared
+// when asked (PrepareTargetDirectory), and goes through the history's rule
+// (AddToTargetHistory) on the box's items.
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs);
 // The same on the real file system.
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory);

@@ -37,7 +37,7 @@ TZielwahl::TZielwahl()
     centerOnScreen();
 }
 
-uint16_t TZielwahl::Pick(const std::string& proposal)
+TZielwahl::Choice TZielwahl::Pick(const std::string& proposal)
 {
     // The drives are listed when they are first needed: at start-up the
     // volume queries would only cost time.
@@ -49,8 +49,9 @@ uint16_t TZielwahl::Pick(const std::string& proposal)
     if (driveProbeResult_ == 0)
         ShowDirectoryInTree(DirView, proposal);
     if (driveProbeResult_ != 0)
-        return mrNone;
-    return showModal();
+        return {mrNone, DirView.Directory()};
+    uint16_t result = showModal();
+    return {result, DirView.Directory()};
 }
 
 void TZielwahl::FormShow()
@@ -84,14 +85,12 @@ void TZielwahl::BtnVerzeichnisAnlegenClick()
 {
     if (!mdForm_)
         return;
-    mdForm_->edit().setText("");
-    NewDirectoryPath = DirView.Directory();
-    mdForm_->setDirectory(NewDirectoryPath);
-    if (mdForm_->showModal() != mrOk)
+    std::optional<std::string> made = mdForm_->Create(DirView.Directory());
+    if (!made)
         return;
     DirView.BeginUpdate();
-    DirView.Add(NewDirectoryPath);
-    DirView.SetDirectory(NewDirectoryPath);
+    DirView.Add(*made);
+    DirView.SetDirectory(*made);
     DirView.EndUpdate();
 }
 

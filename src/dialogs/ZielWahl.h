@@ -10,6 +10,7 @@
 #include "platform/Win32FileSystem.h"
 #include "ui/DriveSelector.h"
 #include "ui/Form.h"
+#include "ui/Prompts.h"
 
 #include <string>
 
@@ -32,12 +33,18 @@ public:
     // Drives are probed through this file system (the real one by default).
     void setFileSystem(FileSystem& fs) { fs_ = &fs; }
 
+    // What Pick gives back: how the dialog ended (mrOk, mrCancel, or mrNone
+    // when a probe kept it shut) and the tree's directory then, which is
+    // the choice after mrOk.
+    struct Choice {
+        uint16_t modalResult = mrNone;
+        std::string directory;
+        bool chosen() const { return modalResult == mrOk; }
+    };
     // Opens the dialog for a proposed path: DriveProbeResult := 0, the drive
     // selector set to the path's drive, and while no probe failed the tree
-    // preset to the path and the dialog shown modally. The modal result, or
-    // mrNone when a probe kept the dialog shut; after mrOk the choice is
-    // DirView.Directory().
-    uint16_t Pick(const std::string& proposal);
+    // preset to the path and the dialog shown modally.
+    Choice Pick(const std::string& proposal);
 
     // The last probe's result since Pick reset it (ProbeDrive); while it is
     // not 0, a change of drive probes nothing.

@@ -10,8 +10,8 @@ class TmForm;
 inline constexpr char kNoEntrySelected[] = "Kein Eintrag zum Bearbeiten ausgewählt !";
 
 // A new entry is appended at the end of the list, unselected; an edit
-// changes the selected row. Whatever happens, the dialog's filter selector
-// gets the program's filter list back.
+// changes the selected row. Filters added in the dialog join the set's
+// list, also when the dialog is cancelled.
 void EditEntry(TmForm& form, TDirWahl& dialog, bool newEntry);
 
 }  // namespace tresorix

@@ -42,6 +42,20 @@ struct StartupInfo {
 std::optional<std::string> ShowSetFileDialog(HWND owner, const std::string& directory, bool save);
 void ShowNetworkDialog(HWND owner, bool connect);
 
+// How the save question ended. `saveChosen` also when the file dialog that
+// followed was cancelled: the caller goes on as after No. A save that
+// failed ends as `cancelled`, keeping the window and the set as they are.
+enum class SaveAnswer { notAsked, saveChosen, discardChosen, cancelled };
+
+// What saving the set did; only saving under a new name can end with the
+// file dialog cancelled.
+enum class SaveOutcome { saved, failed, dialogCancelled };
+
+// What loading a set file did. A missing file that stands for none
+// (NONAME.TSI) is no failure, and a load the user cancelled at the save
+// question loads nothing without having failed either.
+enum class LoadOutcome { loaded, cancelled, nonameMissing, failed };
+
 // The commands the keyboard reaches (FormKeyDown).
 enum class MainCommand {
     none,
@@ -108,16 +122,20 @@ public:
     // The runs this window starts; the close query cancels through it.
     RunController& run() { return run_; }
 
-    // --- The backup set the window shows. The default-target box's own
-    // handlers edit its history in the box; reading the set takes it over.
-    const BackupSet& set();
-    // The source dialog's filter selector appends new filters here.
-    std::string& filterList() { return set_.filterList; }
+    // --- The backup set the window shows. Each control's handler updates
+    // it as the control changes; a target still being typed into the
+    // default-target box enters it when the box is left.
+    const BackupSet& set() const { return set_; }
+    // The program's filter list, as the source dialog gives it back.
+    void setFilterList(std::string list) { set_.filterList = std::move(list); }
     // Changes that the window shows at once.
     void addEntry(const BackupEntry& entry);
     void setEntry(int index, const BackupEntry& entry);
     void setMode(ConflictMode mode);
     void setFileName(std::string name) { set_.fileName = std::move(name); }
+    // Through the history's rule; `checkDirectory` first prepares the
+    // directory (PrepareTargetDirectory), which may refuse it.
+    void addTarget(const std::string& path, bool checkDirectory = false);
     // As a click on the box would, when the state changes (AutoSettingsClick).
     void setChecked(Row box, bool on);
 
@@ -131,8 +149,7 @@ public:
     void WriteStatusBar(int panel, uint64_t number, const std::string& text);
     void SetModified(bool flag);
     void SetStatus(bool enabled);
-    // 6 Yes, 7 No, 2 Cancel, or 0 when there was nothing to ask.
-    uint16_t AskSave();
+    SaveAnswer AskSave();
 
     // --- Commands; each does nothing while its button is disabled
     // (BtnInfoClick excepted).
@@ -149,9 +166,9 @@ public:
     void BtnEndeClick();
     void BtnStdZielClick();
 
-    // --- The set file. 0 on success, 2 on failure.
-    int SaveSetFile(const std::string& fileName);
-    int LoadSetFile(const std::string& fileName);
+    // --- The set file.
+    SaveOutcome SaveSetFile(const std::string& fileName);
+    LoadOutcome LoadSetFile(const std::string& fileName);
 
     // --- Reached by the default-target box's edit field, which reports
     // released keys and where the focus goes before the box tells that it
@@ -203,8 +220,9 @@ private:
     ListView liste() const { return item<ListView>(Liste); }
     // The radios' mode, or none when no button is selected.
     ConflictMode checkedMode() const;
-    void takeTargetsFromBox();
-    void addTarget(const std::string& path);
+    void showTargets();
+    // The box's edit field reports released keys and double-clicks here.
+    void hookStdZielEdit();
     // Rows for the set's entries from `first` on, appended to the list.
     void showEntries(size_t first);
     void showMode();
@@ -231,9 +249,9 @@ private:
     bool focusStaysInWindow(HWND next) const;
     std::optional<std::string> setFileDialog(bool save);
     // Saves under the current name, or asks for one; ignores the buttons'
-    // state. 0 saved, 2 failed, 1 the dialog was cancelled.
-    int saveSet();
-    int saveSetAs();
+    // state.
+    SaveOutcome saveSet();
+    SaveOutcome saveSetAs();
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;
@@ -244,7 +262,9 @@ private:
     BackupSet set_;
 
     RunController run_;
-    RunSettings* runSettings_ = nullptr;  // the run's settings while one runs
+    // The settings of the run going on, or of the last one; the window's own,
+    // so that a switch changed during the run reaches it.
+    RunSettings runSettings_;
     HWND stdZielNextFocus_ = nullptr;
 
     int currentEntry_ = -1;

@@ -6,7 +6,6 @@
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
-#include "mainwindow/TargetBox.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "set/Text.h"
@@ -78,35 +77,35 @@ void TmForm::runCommand(MainCommand command)
     }
 }
 
-uint16_t TmForm::AskSave()
+SaveAnswer TmForm::AskSave()
 {
     if (!set_.modified || set_.entries.empty())
-        return 0;
+        return SaveAnswer::notAsked;
     uint16_t answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
         btnYes | btnNo | btnCancel);
     // Saved also while a run has the save button disabled: the user said
     // Yes, and the run works on its own copy of the entries. A write that
     // failed keeps the window and the set as they are, like Cancel.
-    if (answer == mrYes && saveSet() == 2)
-        return mrCancel;
-    return answer;
+    if (answer == mrYes)
+        return saveSet() == SaveOutcome::failed ? SaveAnswer::cancelled : SaveAnswer::saveChosen;
+    return answer == mrCancel ? SaveAnswer::cancelled : SaveAnswer::discardChosen;
 }
 
-int TmForm::saveSet()
+SaveOutcome TmForm::saveSet()
 {
     if (set_.fileName.empty() || IsNonameFile(set_.fileName))
         return saveSetAs();
-    return SaveSetFile(set_.fileName) == 0 ? 0 : 2;
+    return SaveSetFile(set_.fileName);
 }
 
-int TmForm::saveSetAs()
+SaveOutcome TmForm::saveSetAs()
 {
     std::optional<std::string> file = setFileDialog(true);
     if (!file)
-        return 1;
+        return SaveOutcome::dialogCancelled;
     ProcessMessages();
-    return SaveSetFile(*file) == 0 ? 0 : 2;
+    return SaveSetFile(*file);
 }
 
 void TmForm::BtnFileOpenClick()
@@ -176,7 +175,7 @@ void TmForm::BtnAllesLoeschenClick()
     if (AskConfirm("Alle aktuellen Einträge aus der Liste entfernen ?", btnOK | btnCancel) != mrOk)
         return;
     ProcessMessages();
-    if (AskSave() == mrCancel)
+    if (AskSave() == SaveAnswer::cancelled)
         return;
     set_.entries.clear();
     ListView list = liste();
@@ -202,7 +201,8 @@ void TmForm::BtnStartClick()
     }
     addTarget(stdZielBox().text());
 
-    RunSettings settings;
+    RunSettings& settings = runSettings_;
+    settings = {};
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
@@ -212,11 +212,6 @@ void TmForm::BtnStartClick()
     settings.modeText = modeText();
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
-    runSettings_ = &settings;
-    struct Running {
-        RunSettings*& slot;
-        ~Running() { slot = nullptr; }
-    } running{runSettings_};
     RunOutcome outcome = run_.start(settings);
     releaseEndSession();
     if (set_.autoClose && run_.closesAfter(outcome))
@@ -284,7 +279,7 @@ bool TmForm::FormCloseQuery()
         run_.askAboutRun("Die Datensicherung ist noch nicht abgeschlossen.\r\n"
                          "Soll das Programm dennoch beendet werden ?") != mrYes)
         return false;
-    if (AskSave() == mrCancel)
+    if (AskSave() == SaveAnswer::cancelled)
         return false;
     run_.state().cancel();
     return true;

@@ -5,7 +5,7 @@
 
 #include "engine/Format.h"
 #include "ui/Prompts.h"
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"
@@ -54,28 +54,18 @@ void TmForm::setStatusText(const std::string& text)
     WriteStatusBar(1, 0, text);
 }
 
-const BackupSet& TmForm::set()
+void TmForm::addTarget(const std::string& path, bool checkDirectory)
 {
-    takeTargetsFromBox();
-    return set_;
+    const std::string tidy = TidyTarget(path);
+    if (checkDirectory && !PrepareTargetDirectory(tidy))
+        return;
+    set_.addTarget(tidy);
+    showTargets();
 }
 
-void TmForm::takeTargetsFromBox()
+void TmForm::showTargets()
 {
-    ComboBox box = stdZielBox();
-    int n = box.count();
-    set_.targets.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-        set_.targets[size_t(i)] = box.item(i);
-    set_.selectedTarget = box.selected();
-}
-
-// The history's rule (trimming, the fallback, at most 9 items) is the
-// target box's, shared with the source dialog's box.
-void TmForm::addTarget(const std::string& path)
-{
-    AddTargetToBox(stdZielBox(), path, false);
-    takeTargetsFromBox();
+    ShowTargets(stdZielBox(), set_.targets, set_.selectedTarget);
 }
 
 void TmForm::addEntry(const BackupEntry& entry)
@@ -163,22 +153,22 @@ void TmForm::AutoSettingsClick()
     set_.autoClose = checked(AutoClose);
     SetModified(true);
     item<Window>(AutoStart).enable(set_.winAutoLoad);
-    if (runSettings_)
-        runSettings_->showSummary = run_.showsSummary(set_.autoClose);
+    // Between runs this is overwritten by the next start.
+    runSettings_.showSummary = run_.showsSummary(set_.autoClose);
 }
 
-int TmForm::SaveSetFile(const std::string& name)
+SaveOutcome TmForm::SaveSetFile(const std::string& name)
 {
     // Takes a target still being typed into the box first.
     liste().focus();
     std::string full = QualifyFileName(name, programDir_);
-    uint32_t code = ReplaceFileBytes(full, set().setFileBytes());
-    int result = 2;
+    uint32_t code = ReplaceFileBytes(full, set_.setFileBytes());
+    SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
         set_.fileName = full;
         setText(WindowTitle(set_.fileName, true));
         SetModified(false);
-        result = 0;
+        result = SaveOutcome::saved;
     } else {
         // The old file is untouched (it is replaced only when the new one
         // is complete), but the set is not saved, and the user must know.
@@ -189,22 +179,22 @@ int TmForm::SaveSetFile(const std::string& name)
     return result;
 }
 
-int TmForm::LoadSetFile(const std::string& name)
+LoadOutcome TmForm::LoadSetFile(const std::string& name)
 {
-    if (AskSave() == mrCancel)
-        return 0;
+    if (AskSave() == SaveAnswer::cancelled)
+        return LoadOutcome::cancelled;
     std::string full = QualifyFileName(name, programDir_);
     if (!FileExists(full)) {
         if (IsNonameFile(full))
-            return 0;
+            return LoadOutcome::nonameMissing;
         tellAtStart("Datei nicht gefunden!\r\n" + full);
-        return 2;
+        return LoadOutcome::failed;
     }
     // The whole file first: a read error then changes nothing at all.
     std::string bytes;
     if (uint32_t error = ReadFileBytes(full, bytes); error != 0) {
         tellAtStart("Konnte Datei \"" + full + "\" nicht lesen.\r\nFehlermeldung: " + ErrorText(uint16_t(error)));
-        return 2;
+        return LoadOutcome::failed;
     }
     SetFileContent content = ReadSetFile(bytes);
 
@@ -244,7 +234,7 @@ int TmForm::LoadSetFile(const std::string& name)
             text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
         tellAtStart(text);
     }
-    return 0;
+    return LoadOutcome::loaded;
 }
 
 }  // namespace tresorix

@@ -4,7 +4,6 @@
 
 #include "dialogs/DirWahl.h"
 #include "ui/Prompts.h"
-#include "mainwindow/TargetBox.h"
 #include "set/AutoRun.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
@@ -24,11 +23,11 @@ void TmForm::FormCreate(const StartupInfo& startup)
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
     starting_ = true;
 
-    // 1. Caption, hint time (set with the controls), no cancel left over.
+    // The caption without a file, and no cancel left over from before.
     setText(WindowTitle({}, false));
     run_.state().clearCancel();
 
-    // 2. At 120 dpi the captions grow more than the layout scales.
+    // At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
         panel0Width_ += 25;
         panel2Width_ += 25;
@@ -38,15 +37,15 @@ void TmForm::FormCreate(const StartupInfo& startup)
         setSize(r.right - r.left, r.bottom - r.top + ScaleToDpi(5));
     }
 
-    // 3. The check boxes stand right of the conflict mode, as wide as the
+    // The check boxes stand right of the conflict mode, as wide as the
     // widest caption (measured when the window was made).
     relayout();
     setStatusParts();
 
-    // 4. Autostart: checked when the value starts this very program.
+    // Autostart: checked when the value starts this very program.
     setChecked(WinAutoLoad, AutoRunMatches(programPath_));
 
-    // 5. The settings file; a missing one gives the defaults.
+    // The settings file; a missing one gives the defaults.
     settingsPath_ = SettingsFileName(programPath_);
     if (!FileExists(settingsPath_)) {
         std::string user = userSettingsPath();
@@ -62,7 +61,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     if (set_.filterList.empty())
         set_.filterList = kPresetFilters;
 
-    // 6. The command line.
+    // The command line: its switches, the log, a set file to load.
     CommandLineInfo commandLine = ReadCommandLine(startup.arguments);
     switches_ = commandLine.switches;
     run_.takeSwitches(ReadRunSwitches(startup.arguments));
@@ -77,24 +76,28 @@ void TmForm::FormCreate(const StartupInfo& startup)
             setChecked(AutoClose, true);
     }
 
-    // 7. and 8. The clicks above have marked the set modified.
+    // The clicks above have marked the set modified; nothing has changed
+    // it yet.
     item<Window>(AutoStart).enable(set_.winAutoLoad);
     set_.modified = false;
 
-    // 9. and 10.
+    // The set file: the one named on the command line, else the last one
+    // when the settings say to load it. A named file that fails means no
+    // run will follow.
     if (set_.fileName.empty())
         set_.fileName = kStandardFile;
-    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) != 0 && commandLine.fileTaken)
+    if ((settings_.fileAutoLoad || commandLine.fileTaken) && LoadSetFile(set_.fileName) == LoadOutcome::failed &&
+        commandLine.fileTaken)
         run_.nothingRan();
 
-    // 11. and 12.
+    // A history is never empty; the status bar shows the set as loaded.
     if (set_.targets.empty())
         addTarget("c:\\backup");
     WriteStatusBar(0, 0, {});
     WriteStatusBar(1, 0, {});
     WriteStatusBar(2, 0, {});
 
-    // 13.
+    // Set files open with this program from the shell.
     std::string failedValue;
     if (!RegisterFileType(".tsi", "Tresorix Sicherungs-Set", OpenCommand(programPath_), failedValue))
         AskInfo("Konnte Daten für '" + failedValue + "' nicht setzen", btnOK);
@@ -106,10 +109,9 @@ void TmForm::applySettings(const Settings& s)
     SetWindowPos(handle(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     showMaximized_ = s.maximized;
-    // The history goes through the box's rule, as a load's target does.
-    ComboBox box = stdZielBox();
+    // The history goes through its rule, as a load's target does.
     for (const std::string& target : s.backupDirList)
-        AddTargetToBox(box, target, false);
+        set_.addTarget(target);
     // Each width makes the list place its header again, unless it waits for
     // the last one.
     liste().setRedraw(false);
@@ -118,8 +120,8 @@ void TmForm::applySettings(const Settings& s)
     clampColumns();
     liste().setRedraw(true);
     if (!s.backupDir.empty())
-        AddTargetToBox(box, s.backupDir, false);
-    takeTargetsFromBox();
+        set_.addTarget(s.backupDir);
+    showTargets();
     set_.takeSettings(s);
     showMode();
     showSwitches();
@@ -148,7 +150,7 @@ Settings TmForm::currentSettings()
     s.maximized = IsZoomed(handle());
     for (int i = 0; i < 4; ++i)
         s.columns[size_t(i)] = liste().columnWidth(i);
-    set().putSettings(s);
+    set_.putSettings(s);
     return s;
 }
 

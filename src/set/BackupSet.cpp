@@ -2,6 +2,29 @@
 
 namespace tresorix {
 
+std::string TidyTarget(std::string path)
+{
+    TrimSpaces(path, true, true);
+    if (path.empty())
+        path = kFallbackTarget;
+    return path;
+}
+
+void AddToTargetHistory(std::vector<std::string>& targets, int& selected, const std::string& path)
+{
+    const std::string tidy = TidyTarget(path);
+    for (size_t i = targets.size(); i-- > 0;) {
+        if (targets[i] == tidy) {
+            selected = int(i);
+            return;
+        }
+    }
+    if (targets.size() >= kMaxTargets)
+        targets.erase(targets.begin(), targets.end() - (kMaxTargets - 1));
+    targets.push_back(tidy);
+    selected = int(targets.size()) - 1;
+}
+
 std::string BackupSet::defaultTarget() const
 {
     if (selectedTarget < 0 || size_t(selectedTarget) >= targets.size())

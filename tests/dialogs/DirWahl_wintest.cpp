@@ -31,7 +31,7 @@ protected:
     SourceDialog()
     {
         dialog.filterForm = &filterForm;
-        dialog.standardTarget = [this] { return standardTarget; };
+        dialog.setStandardTarget("D:\\Standard");
         dialog.chooseTarget = [this](const std::string& proposal) {
             proposals.push_back(proposal);
             return chosen;
@@ -64,18 +64,16 @@ protected:
     }
 
     Win32FileSystem fs;
-    std::string stored;
-    TDirWahl dialog{stored, fs};
+    TDirWahl dialog{fs};
     TFilterForm filterForm;
     TempTree tree;
-    std::string standardTarget = "D:\\Standard";
     std::optional<std::string> chosen;
     std::vector<std::string> proposals;
 };
 
 TEST_F(SourceDialog, PresetFiltersBecomeTheStoredListOrGiveWayToIt)
 {
-    EXPECT_EQ(stored, kPresetFilters);
+    EXPECT_EQ(dialog.programFilters(), kPresetFilters);
     ASSERT_EQ(dialog.filters().size(), 8u);
     EXPECT_EQ(dialog.filters()[6].description, "Programmdateien (*.EXE;*.COM)");
     EXPECT_EQ(dialog.filters()[6].masks, "*.exe;*.com");
@@ -83,8 +81,9 @@ TEST_F(SourceDialog, PresetFiltersBecomeTheStoredListOrGiveWayToIt)
     EXPECT_EQ(dialog.currentMask(), "*.*");
 
     std::string saved = "Bilder (*.bmp)|*.bmp|Alle|*.*";
-    TDirWahl other(saved, fs);
-    EXPECT_EQ(saved, "Bilder (*.bmp)|*.bmp|Alle|*.*");
+    TDirWahl other(fs);
+    other.setProgramFilters(saved);
+    EXPECT_EQ(other.programFilters(), saved);
     EXPECT_EQ(other.filter(), saved);
     ASSERT_EQ(other.filters().size(), 2u);
     EXPECT_EQ(other.currentMask(), "*.bmp");
@@ -238,23 +237,23 @@ TEST_F(SourceDialog, NewFilterGoesFirstInTheSelectorAndLastInTheStoredList)
     tree.write("b.gif", "x");
     tree.write("c.txt", "x");
     dialog.showDirectory(tree.root());
-    std::string before = stored;
+    std::string before = dialog.programFilters();
 
     answerFilterForm("  Bilder ", " *.bmp;*.gif; ");
     dialog.BtnNeuerFilterClick();
     EXPECT_EQ(descriptions().front(), "Bilder (*.bmp;*.gif)");
     EXPECT_EQ(dialog.filterIndex(), 0);
     EXPECT_EQ(dialog.fileList().names(), (std::vector<std::string>{"a.bmp", "b.gif"}));
-    EXPECT_EQ(stored, before + "|Bilder (*.bmp;*.gif)|*.bmp;*.gif");
+    EXPECT_EQ(dialog.programFilters(), before + "|Bilder (*.bmp;*.gif)|*.bmp;*.gif");
 
     // Empty masks or Cancel add nothing.
-    before = stored;
+    before = dialog.programFilters();
     size_t count = dialog.filters().size();
     answerFilterForm("Leer", ";");
     dialog.BtnNeuerFilterClick();
     answerFilterForm("Abbruch", "*.x", false);
     dialog.BtnNeuerFilterClick();
-    EXPECT_EQ(stored, before);
+    EXPECT_EQ(dialog.programFilters(), before);
     EXPECT_EQ(dialog.filters().size(), count);
 }
 
@@ -318,7 +317,7 @@ TEST_F(SourceDialog, OkTakesATypedTargetIntoTheBox)
 TEST_F(SourceDialog, TargetButtonProposesTheDefaultTargetAndRestoresTheTypedText)
 {
     std::string target = tree.path("std");
-    standardTarget = target;
+    dialog.setStandardTarget(target);
     AddTargetToBox(dialog.zielBox(), "<Standardziel>", false);
 
     dialog.BtnZielWahlClick();
@@ -353,8 +352,7 @@ TEST(SourceDialogListing, AFailedListingEmptiesTheListAndAMissingDirectoryGivesW
     tree.mkdir("gesperrt");
     tree.mkdir("weg\\tief");
     fs.inject({test::FaultOp::list, "\\gesperrt\\", errAccessDenied});
-    std::string stored;
-    TDirWahl dialog(stored, fs);
+    TDirWahl dialog(fs);
     EXPECT_GT(dialog.driveComboBox().count(), 0) << "the drives are listed from the start";
     ScriptedAnswerer answers;
 
@@ -429,8 +427,7 @@ TEST(SourceDialogDrives, ADriveThatIsNotReadyIsRefusedAndTheTreeStays)
     fs.driveNotReady("Q:");
     // An empty medium: its root lists nothing.
     fs.inject({test::FaultOp::list, "Z:\\", 18, 0, -1, true});
-    std::string stored;
-    TDirWahl dialog(stored, fs);
+    TDirWahl dialog(fs);
     TempTree tree;
     tree.write("a.txt", "x");
     dialog.showDirectory(tree.root());

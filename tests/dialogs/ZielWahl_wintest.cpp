@@ -107,7 +107,7 @@ TEST_F(TargetDialog, DriveSelectorListsEveryDriveInLetterOrder)
 TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "DATEN"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "DATEN").modalResult, mrOk);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 0);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]);
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten");
@@ -115,7 +115,7 @@ TEST_F(TargetDialog, PickShowsTheProposedPathAndReturnsTheChoice)
 
     // Cancel gives Cancel; the tree is preset afresh each time.
     thenClick(zielwahl, TZielwahl::BtnCancel);
-    EXPECT_EQ(zielwahl.Pick(temp.root()), mrCancel);
+    EXPECT_EQ(zielwahl.Pick(temp.root()).modalResult, mrCancel);
     EXPECT_EQ(zielwahl.DirView.Directory(), root);
 }
 
@@ -130,7 +130,7 @@ TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
             zielwahl.click(TZielwahl::BtnCancel);
         });
     });
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrCancel);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten").modalResult, mrCancel);
     EXPECT_TRUE(focused);
     EXPECT_TRUE(opened);
 }
@@ -138,14 +138,14 @@ TEST_F(TargetDialog, TheTreeHasTheFocusAndEnterOpensRatherThanCloses)
 TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     int changesBefore = changes;
 
     fault.driveNotReady("E:");
     ScriptedAnswerer answers;
     answers.then(mrOk, kNotReadyE);
     // No dialog: a test that showed one would wait for ever.
-    EXPECT_EQ(zielwahl.Pick("e:\\daten"), mrNone);
+    EXPECT_EQ(zielwahl.Pick("e:\\daten").modalResult, mrNone);
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_EQ(zielwahl.DriveProbeResult(), 21);
     EXPECT_EQ(zielwahl.DriveComboBox.Drive(), root[0]) << "back to the tree's drive";
@@ -160,21 +160,21 @@ TEST_F(TargetDialog, DriveNotReadyIsRefusedAndOutlivesTheSelectorsReset)
 TEST_F(TargetDialog, APathOnTheShownDriveOpensWithoutAProbe)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     // A probe of this drive now would fail; the selector shows it already.
     fault.driveNotReady(root.substr(0, 2));
     thenClick(zielwahl, TZielwahl::BtnOk);
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten\\alt"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten\\alt").modalResult, mrOk);
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\alt");
 }
 
 TEST_F(TargetDialog, OtherProbeFailuresKeepTheDialogShutWithoutAMessage)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     fault.inject({test::FaultOp::list, "Y:\\", errPathNotFound});
     fault.inject({test::FaultOp::getAttributes, "Y:\\", errPathNotFound});
-    EXPECT_EQ(zielwahl.Pick("y:\\"), mrNone);
+    EXPECT_EQ(zielwahl.Pick("y:\\").modalResult, mrNone);
     EXPECT_EQ(zielwahl.DriveProbeResult(), errPathNotFound);
 }
 
@@ -213,11 +213,11 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
         zielwahl.click(TZielwahl::BtnVerzeichnisAnlegen);
         zielwahl.click(TZielwahl::BtnOk);
     });
-    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten"), mrOk);
+    EXPECT_EQ(zielwahl.Pick(temp.root() + "daten").modalResult, mrOk);
     EXPECT_EQ(shownDirectory, root + "\\daten");
     EXPECT_TRUE(editFocused);
     EXPECT_TRUE(test::IsDirectory(temp.path("daten\\neu")));
-    EXPECT_EQ(NewDirectoryPath, root + "\\daten\\neu");
+    EXPECT_EQ(mdForm.directory(), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Count(), 3);
     EXPECT_EQ(zielwahl.DirView.Text(3), root + "\\daten\\neu");
     EXPECT_EQ(zielwahl.DirView.Directory(), root + "\\daten\\neu");
@@ -227,22 +227,22 @@ TEST_F(TargetDialog, NewDirectoryBecomesATopLevelEntryAndTheChoice)
 
 TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
 {
-    NewDirectoryPath = root;
+    mdForm.setDirectory(root);
     auto create = [&](const std::string& typed) {
         mdForm.edit().setText(typed);
         mdForm.BtnErstellenClick();
         return mdForm.modalResult();
     };
 
-    // A plain name goes into NewDirectoryPath's directory.
+    // A plain name goes into the dialog's directory.
     EXPECT_EQ(create("neu"), mrOk);
-    EXPECT_EQ(NewDirectoryPath, root + "\\neu");
+    EXPECT_EQ(mdForm.directory(), root + "\\neu");
     EXPECT_TRUE(test::IsDirectory(temp.path("neu")));
 
     // A path is used as it is, every missing level made.
     std::string deep = temp.root() + "daten\\neu\\alt\\tief";
     EXPECT_EQ(create(deep), mrOk);
-    EXPECT_EQ(NewDirectoryPath, deep);
+    EXPECT_EQ(mdForm.directory(), deep);
     EXPECT_TRUE(test::IsDirectory(deep));
 
     // One that exists already is fine.
@@ -251,7 +251,7 @@ TEST_F(TargetDialog, CreateDialogComposesCreatesAndReports)
     // Blank: nothing happens, the dialog stays.
     mdForm.setModalResult(mrOk);
     EXPECT_EQ(create("   "), mrNone);
-    EXPECT_EQ(NewDirectoryPath, deep);
+    EXPECT_EQ(mdForm.directory(), deep);
 
     // A failure is reported with the name as composed; the text stays as typed.
     ScriptedAnswerer answers;
@@ -273,9 +273,10 @@ protected:
     {
         form.links.pickStdZiel = [this](const std::string& proposal) -> std::optional<std::string> {
             proposals.push_back(proposal);
-            if (zielwahl.Pick(proposal) != mrOk)
+            TZielwahl::Choice choice = zielwahl.Pick(proposal);
+            if (!choice.chosen())
                 return std::nullopt;
-            return zielwahl.DirView.Directory();
+            return choice.directory;
         };
     }
     std::vector<std::string> items() const
@@ -327,7 +328,7 @@ TEST_F(StdZielButton, CancelKeepsTheTypedTargetAndTheModifiedFlag)
 TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
 {
     thenClick(zielwahl, TZielwahl::BtnOk);
-    ASSERT_EQ(zielwahl.Pick(temp.root()), mrOk);
+    ASSERT_EQ(zielwahl.Pick(temp.root()).modalResult, mrOk);
     // E: does not exist here, so the box's own check fails first.
     fault.driveNotReady("E:");
     form.stdZielBox().setText("E:\\Sicherung");
@@ -345,8 +346,7 @@ TEST_F(StdZielButton, ADriveThatIsNotReadyKeepsTheDialogShut)
 // readers by a label nobody sees, so the windows look as they did.
 TEST_F(StdZielButton, InputsWithoutACaptionHaveAHiddenLabelForScreenReaders)
 {
-    std::string stored;
-    TDirWahl dirWahl(stored, real);
+    TDirWahl dirWahl(real);
     const std::pair<HWND, std::string> inputs[] = {
         {form.control(TmForm::StdZielBox), "Standardziel"},
         {dirWahl.control(TDirWahl::FilterComboBox), "Dateifilter"},

@@ -5,7 +5,7 @@
 
 #include "dialogs/DirWahl.h"
 #include "mainwindow/MainForm.h"
-#include "mainwindow/TargetBox.h"
+#include "dialogs/TargetBox.h"
 #include "platform/Win32FileSystem.h"
 #include "set/Text.h"
 #include "support/ScriptedAnswerer.h"
@@ -67,7 +67,7 @@ protected:
     TempTree tree;
     TmForm form;
     Win32FileSystem fs;
-    TDirWahl dialog{form.filterList(), fs};
+    TDirWahl dialog{fs};
     TFilterForm filterForm;
     std::string source;
     bool shown = false;
@@ -76,8 +76,8 @@ protected:
 
 TEST_F(EntryEditing, NewEntryRightAfterStartTakesTheDesignState)
 {
-    AddTargetToBox(form.stdZielBox(), "D:\\Alt", false);
-    AddTargetToBox(form.stdZielBox(), "D:\\Standard", false);
+    form.addTarget("D:\\Alt");
+    form.addTarget("D:\\Standard");
     dialog.showDirectory(source);
     std::vector<std::string> targets;
     edit(true, [&] {
@@ -215,6 +215,27 @@ TEST_F(EntryEditing, ChangesInTheDialogDecideTheFileColumn)
         return true;
     });
     EXPECT_EQ(row(0).source, source + "\\sub");
+}
+
+// The set's filter list is the program's: an edit starts from it, and a
+// filter added in the dialog joins it even when the edit is cancelled,
+// while the selector goes back to the set's order.
+TEST_F(EntryEditing, AFilterAddedInACancelledEditJoinsTheSetsList)
+{
+    form.setFilterList("Alle|*.*|Texte|*.txt");
+    edit(true, [&] {
+        EXPECT_EQ(dialog.filters().size(), 2u) << "the dialog shows the set's list";
+        whenIdle([&] {
+            filterForm.setFields("Bilder", "*.bmp");
+            filterForm.click(TFilterForm::BtnErstellen);
+        });
+        dialog.BtnNeuerFilterClick();
+        EXPECT_EQ(dialog.filters().front().masks, "*.bmp") << "new filters come first while the dialog is up";
+        return false;
+    });
+    EXPECT_EQ(form.set().filterList, "Alle|*.*|Texte|*.txt|Bilder (*.bmp)|*.bmp");
+    EXPECT_EQ(dialog.filter(), form.set().filterList);
+    EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 0);
 }
 
 TEST_F(EntryEditing, EditWithoutASelectedRowSaysSo)

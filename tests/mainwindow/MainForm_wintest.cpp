@@ -346,7 +346,7 @@ TEST_F(MainWindow, SaveFollowsTheModifiedFlagAndAsksForANameForNoname)
     ScriptedAnswerer answers;
     answers.then(mrOk, "Konnte Datei \"" + tree.path("fehlt\\b.tsi") + "\" nicht speichern.");
     form.SetModified(true);
-    EXPECT_EQ(form.SaveSetFile(tree.path("fehlt\\b.tsi")), 2);
+    EXPECT_EQ(form.SaveSetFile(tree.path("fehlt\\b.tsi")), SaveOutcome::failed);
     EXPECT_TRUE(form.set().modified);
     EXPECT_EQ(form.set().fileName, file);
 }
@@ -401,15 +401,15 @@ TEST_F(MainWindow, CloseQueryAsksWhileRunningAndOffersToSave)
 TEST_F(MainWindow, AskSaveAsksOnlyForModifiedEntriesAndReturnsTheAnswer)
 {
     ScriptedAnswerer answers;
-    EXPECT_EQ(form.AskSave(), 0);
+    EXPECT_EQ(form.AskSave(), SaveAnswer::notAsked);
     form.SetModified(true);
-    EXPECT_EQ(form.AskSave(), 0) << "no entries";
+    EXPECT_EQ(form.AskSave(), SaveAnswer::notAsked) << "no entries";
     add(1);
     answers.then(mrNo, kSaveQuestion).then(mrCancel, kSaveQuestion).then(mrYes, kSaveQuestion);
-    EXPECT_EQ(form.AskSave(), mrNo);
-    EXPECT_EQ(form.AskSave(), mrCancel);
+    EXPECT_EQ(form.AskSave(), SaveAnswer::discardChosen);
+    EXPECT_EQ(form.AskSave(), SaveAnswer::cancelled);
     // Yes with a cancelled Save As still goes on.
-    EXPECT_EQ(form.AskSave(), mrYes);
+    EXPECT_EQ(form.AskSave(), SaveAnswer::saveChosen);
     EXPECT_EQ(fileDialogs, std::vector<bool>{true});
     EXPECT_EQ(answers.asked()[0].buttons, ButtonSet(btnYes | btnNo | btnCancel));
 }
@@ -424,7 +424,7 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
 
     answers.then(mrNo, "Aktuelle Einträge aus der Liste entfernen ?");
     form.setSaved(5, 0);
-    EXPECT_EQ(form.LoadSetFile(file), 0);
+    EXPECT_EQ(form.LoadSetFile(file), LoadOutcome::loaded);
     EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 3);
     EXPECT_EQ(form.set().entries.back(), fromFile[0]);
     EXPECT_EQ(form.set().fileName, "C:\\alt.tsi");
@@ -437,7 +437,7 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
 
     // Modified: first the save question; Cancel ends the load.
     answers.then(mrCancel, kSaveQuestion);
-    form.LoadSetFile(file);
+    EXPECT_EQ(form.LoadSetFile(file), LoadOutcome::cancelled);
     EXPECT_EQ(form.item<ListView>(TmForm::Liste).count(), 3);
 
     answers.then(mrNo, kSaveQuestion).then(mrYes, "Aktuelle Einträge");
@@ -451,8 +451,8 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
 
     // A missing file is reported, except the one that stands for none.
     answers.then(mrOk, "Datei nicht gefunden!\r\n" + tree.path("weg.tsi"));
-    EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), 2);
-    EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), 0);
+    EXPECT_EQ(form.LoadSetFile(tree.path("weg.tsi")), LoadOutcome::failed);
+    EXPECT_EQ(form.LoadSetFile(tree.path("noname.tsi")), LoadOutcome::nonameMissing);
     EXPECT_EQ(form.set().entries, fromFile);
 
     // An entry that lost its target line: the next entry keeps its place,
@@ -461,7 +461,7 @@ TEST_F(MainWindow, LoadReplacesOrMergesAfterAsking)
     answers.then(mrYes, "Aktuelle Einträge")
         .then(mrOk, "Unvollständige Einträge in \"" + tree.path("kaputt.tsi") +
                         "\" wurden nicht geladen:\r\nEintrag 1: C:\\Eins");
-    EXPECT_EQ(form.LoadSetFile(tree.path("kaputt.tsi")), 0);
+    EXPECT_EQ(form.LoadSetFile(tree.path("kaputt.tsi")), LoadOutcome::loaded);
     EXPECT_EQ(form.set().entries, (std::vector<BackupEntry>{{"C:\\Zwei", "", "*.txt", "D:\\Z"}}));
     EXPECT_TRUE(form.set().modified);
     EXPECT_EQ(answers.pending(), 0u);

@@ -76,13 +76,12 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     {
         auto form = start({});
         form->setFileName(setFile);
-        form->stdZielBox().add("D:\\Eins");
-        form->stdZielBox().add("D:\\Zwei");
-        form->stdZielBox().select(2);
+        form->addTarget("D:\\Eins");
+        form->addTarget("D:\\Zwei");
         form->setMode(ConflictMode(2));
         form->setChecked(TmForm::AutoClose, true);
         form->setChecked(TmForm::WinAutoLoad, true);
-        form->filterList() = "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc";
+        form->setFilterList("Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
         form->item<ListView>(TmForm::Liste).setColumnWidth(0, 250);
         SetWindowPos(form->handle(), nullptr, 100, 50, 700, 500, SWP_NOZORDER);
         form->send(WM_CLOSE);
@@ -107,7 +106,7 @@ TEST_F(Startup, CloseWritesTheSettingsThatTheNextStartReads)
     EXPECT_EQ(form->set().defaultTarget(), "D:\\Zwei");
     EXPECT_EQ(int(form->set().mode), 2);
     EXPECT_FALSE(form->set().modified);
-    EXPECT_EQ(form->filterList(), "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
+    EXPECT_EQ(form->set().filterList, "Alle Dateien (*.*)|*.*|Texte|*.txt;*.doc");
     RECT r = form->rect();
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.right - r.left, 700);
@@ -251,7 +250,7 @@ TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
         test::ClosedRegistryRoot machine(HKEY_LOCAL_MACHINE), user(HKEY_CURRENT_USER);
         answers.then(mrOk, "Tresorix konnte nicht für den Start mit Windows eingetragen werden.");
         form->setChecked(TmForm::WinAutoLoad, true);
-        EXPECT_EQ(form->SaveSetFile(setFile), 0);
+        EXPECT_EQ(form->SaveSetFile(setFile), SaveOutcome::saved);
         form->FormClose();
     }
     EXPECT_EQ(answers.pending(), 0u);

@@ -97,5 +97,31 @@ TEST(BackupSet, SettingsKeepTheSetAndLeaveTheWindowsValues)
     EXPECT_EQ(written, read);
 }
 
+// The history's rule: a known target is only selected where it stands
+// (exact match, the later of two), a new one is appended tidied, and the
+// oldest go once nine are kept.
+TEST(BackupSet, TargetHistoryKeepsNineAndMatchesExactly)
+{
+    BackupSet set;
+    for (int i = 0; i < 9; ++i)
+        set.addTarget("D:\\Ziel" + std::to_string(i));
+    set.addTarget("  D:\\Neu\t ");
+    ASSERT_EQ(set.targets.size(), 9u);
+    EXPECT_EQ(set.targets.front(), "D:\\Ziel1");
+    EXPECT_EQ(set.defaultTarget(), "D:\\Neu\t");
+
+    const std::vector<std::string> before = set.targets;
+    set.addTarget("D:\\Ziel3");
+    EXPECT_EQ(set.targets, before);
+    EXPECT_EQ(set.selectedTarget, 2);
+    set.addTarget("d:\\ziel3");
+    EXPECT_EQ(set.targets.back(), "d:\\ziel3");
+    EXPECT_EQ(set.targets.front(), "D:\\Ziel2");
+
+    set.targets = {"C:\\BACKUP", "E:\\X", "C:\\BACKUP"};
+    set.addTarget("   ");
+    EXPECT_EQ(set.selectedTarget, 2);
+}
+
 }  // namespace
 }  // namespace tresorix

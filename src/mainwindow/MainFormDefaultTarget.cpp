@@ -1,19 +1,22 @@
-#include "mainwindow/TargetBox.h"
-
+// The main window's default-target box, StdZielBox: a target box
+// (dialogs/TargetBox.h) that shows the set's history and whose edit field
+// reports to the window.
 #include "mainwindow/MainForm.h"
+
+#include "dialogs/TargetBox.h"
 
 #include <utility>
 
 namespace tresorix {
 
-void SubclassStdZielEdit(TmForm& form)
+void TmForm::hookStdZielEdit()
 {
     TargetEditEvents events;
-    events.keyUp = [&form](unsigned key) { form.StdZielBoxKeyUp(key); };
-    events.doubleClick = [&form] { form.BtnStdZielClick(); };
-    events.focusLost = [&form](HWND next) { form.setStdZielNextFocus(next); };
+    events.keyUp = [this](unsigned key) { StdZielBoxKeyUp(key); };
+    events.doubleClick = [this] { BtnStdZielClick(); };
+    events.focusLost = [this](HWND next) { setStdZielNextFocus(next); };
     events.altKeys = true;
-    HookTargetEdit(form.stdZielBox(), std::move(events));
+    HookTargetEdit(stdZielBox(), std::move(events));
 }
 
 // --- The handlers of StdZielBox.
@@ -27,6 +30,9 @@ void TmForm::StdZielBoxEnter()
 
 void TmForm::StdZielBoxChange()
 {
+    // The box moves its selection as the user picks or types; the text
+    // itself enters the history only when the box is left.
+    set_.selectedTarget = stdZielBox().selected();
     set_.modified = true;
     WriteStatusBar(2, 0, {});
 }
@@ -44,7 +50,7 @@ void TmForm::StdZielBoxExit()
     if (box.selected() < 0)
         set_.modified = true;
     SetModified(set_.modified);
-    AddTargetToBox(box, box.text(), false);
+    addTarget(box.text());
     setKeyPreview(true);
     // Posted: moving the focus from inside the focus change that brought us
     // here would leave two windows believing they have it.
@@ -55,13 +61,12 @@ void TmForm::BtnStdZielClick()
 {
     if (!isEnabled(BtnStdZiel) || !links.pickStdZiel)
         return;
-    ComboBox box = stdZielBox();
-    AddTargetToBox(box, box.text(), true);
-    std::string path = SelectedTarget(box);
+    addTarget(stdZielBox().text(), true);
+    std::string path = set_.defaultTarget();
     if (path.empty())
         path = kFallbackTarget;
     if (std::optional<std::string> chosen = links.pickStdZiel(path)) {
-        AddTargetToBox(box, *chosen, true);
+        addTarget(*chosen, true);
         SetModified(true);
     }
 }
