@@ -58,6 +58,7 @@ set(WIN_SOURCES
     src/platform/Win32Directory.cpp
     src/platform/Win32Drives.cpp
     src/platform/Win32FileSystem.cpp
+    src/platform/Win32Files.cpp
     src/platform/Win32Path.cpp
     src/platform/Win32Registry.cpp
     src/run/RunController.cpp

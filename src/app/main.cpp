@@ -11,6 +11,7 @@
 #include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
+#include "platform/Win32Files.h"
 #include "set/FileIO.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProcessMessages.h"

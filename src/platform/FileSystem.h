@@ -27,6 +27,7 @@ enum : uint32_t {
     errFileNotFound = 2,
     errPathNotFound = 3,
     errAccessDenied = 5,
+    errNotEnoughMemory = 8,
     errDriveNotReady = 21,
     errFileExists = 80,
     errEntryNotPossible = 82,

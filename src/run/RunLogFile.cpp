@@ -2,6 +2,7 @@
 
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
+#include "platform/Win32Files.h"
 #include "set/FileIO.h"
 
 #include <windows.h>

@@ -3,8 +3,6 @@
 #include "platform/FileSystem.h"
 #include "set/CommandLine.h"
 
-#include <windows.h>
-
 #include <string_view>
 #include <utility>
 
@@ -143,14 +141,6 @@ bool RegisterFileType(Registry& registry, std::string extension, const std::stri
     // Every value written here is a key's default value, whose name is empty.
     failedValue = "";
     return false;
-}
-
-bool IsLargeFonts()
-{
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi == 120;
 }
 
 }  // namespace tresorix

@@ -28,7 +28,5 @@ bool AutoRunMatches(Registry& registry, const std::string& programPath);
 AutoRunResult UpdateAutoRun(Registry& registry, bool enabled, const std::string& command);
 bool RegisterFileType(Registry& registry, std::string extension, const std::string& description,
                       const std::string& command, std::string& failedValue);
-// The screen's logical pixels per inch are exactly 120.
-bool IsLargeFonts();
 
 }  // namespace tresorix

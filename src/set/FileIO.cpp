@@ -2,8 +2,7 @@
 
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
-
-#include <windows.h>
+#include "platform/Win32Files.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,44 +11,6 @@
 namespace tresorix {
 
 namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() { close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool close()
-    {
-        bool ok = true;
-        if (valid())
-            ok = CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE h_;
-};
-
-// WriteFile takes at most 4 GiB minus one per call; a set file is far smaller,
-// but the loop costs nothing.
-uint32_t writeAll(HANDLE file, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        DWORD chunk = bytes.size() > 0x10000000u ? 0x10000000u : DWORD(bytes.size());
-        DWORD put = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &put, nullptr))
-            return GetLastError();
-        // Wine on a full disk reports success with fewer bytes written.
-        if (put == 0)
-            return ERROR_DISK_FULL;
-        bytes.remove_prefix(put);
-    }
-    return 0;
-}
 
 uint32_t writeAll(OpenFile& file, std::string_view bytes)
 {
@@ -75,7 +36,7 @@ FileSystem& realFileSystem()
 // left-over from a crash is recognisable as belonging to it.
 std::string tempNameFor(const std::string& path, unsigned attempt)
 {
-    return path + ".~" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+    return path + ".~" + std::to_string(CurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
 }  // namespace
@@ -95,7 +56,7 @@ uint32_t ReadFileBytes(FileSystem& fs, const std::string& path, std::string& byt
     if (uint32_t error = file->size(size))
         return error;
     if (size >= uint64_t(bytes.max_size()) || size > 0x7fffffff)
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return errNotEnoughMemory;
     bytes.resize(size_t(size));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -170,70 +131,12 @@ bool FileExists(FileSystem& fs, const std::string& path)
     return fs.getAttributes(path, attributes) == 0 && !(attributes & attrDirectory);
 }
 
-uint32_t AppendFileBytes(const std::string& path, std::string_view bytes)
-{
-    // FILE_APPEND_DATA alone: every write goes to the end, also when two
-    // processes log into the same file.
-    Handle file(CreateFileW(LongPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
-        return GetLastError();
-    uint32_t error = writeAll(file.get(), bytes);
-    if (!file.close() && error == 0)
-        error = GetLastError();
-    return error;
-}
-
-std::string ReadFileTail(const std::string& path, size_t count)
-{
-    Handle file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size;
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size))
-        return {};
-    const LONGLONG from = std::max<LONGLONG>(0, size.QuadPart - LONGLONG(count));
-    LARGE_INTEGER at;
-    at.QuadPart = from;
-    std::string bytes(size_t(size.QuadPart - from), '\0');
-    DWORD got = 0;
-    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
-        !ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr))
-        return {};
-    bytes.resize(got);
-    return bytes;
-}
-
 uint64_t FileSize(const std::string& path)
 {
     FileEntry entry;
     if (realFileSystem().find(path, entry) != 0 || entry.isDirectory())
         return 0;
     return entry.size;
-}
-
-uint32_t MoveFileReplacing(const std::string& from, const std::string& to)
-{
-    if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING))
-        return GetLastError();
-    return 0;
-}
-
-std::string ProgramPath()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-        if (n == 0)
-            return {};
-        // A full buffer means the path was cut (XP does not even say so).
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return Narrow(buffer);
-        }
-        if (buffer.size() >= 32768)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 std::string UserDataFolder()

@@ -40,4 +40,12 @@ HFONT FormFont(bool bold)
     return font;
 }
 
+bool IsLargeFonts()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi == 120;
+}
+
 }  // namespace tresorix

@@ -11,5 +11,7 @@ namespace tresorix {
 int ScaleToDpi(int pixels);
 // The forms' font, an 8-point Tahoma, and its bold variant; shared, never freed.
 HFONT FormFont(bool bold = false);
+// The screen's logical pixels per inch are exactly 120.
+bool IsLargeFonts();
 
 }  // namespace tresorix

@@ -3,6 +3,7 @@
 
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
+#include "platform/Win32Files.h"
 #include "support/FaultFileSystem.h"
 #include "support/win/TempTree.h"
 

@@ -1,0 +1,25 @@
+// File calls that the run log and start-up make outside the FileSystem
+// interface: an append that other processes may share, a look at a file's
+// tail, a rename over an existing file; and what the process knows of
+// itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tresorix {
+
+// Appends `bytes` at the end of the file, creating it when missing; others
+// may read it meanwhile. The platform's error number, 0 on success.
+uint32_t AppendFileBytes(const std::string& path, std::string_view bytes);
+// The file's last `count` bytes (fewer in a shorter file); empty when it
+// cannot be read.
+std::string ReadFileTail(const std::string& path, size_t count);
+// Renames `from` to `to`, replacing a file of that name.
+uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
+// Full path of the running program (GetModuleFileName), UTF-8.
+std::string ProgramPath();
+uint32_t CurrentProcessId();
+
+}  // namespace tresorix
