@@ -8,6 +8,7 @@
 #include "engine/FileList.h"
 #include "engine/MadeDirectories.h"
 #include "engine/RunLog.h"
+#include "engine/RunPrompts.h"
 #include "engine/Versions.h"
 #include "platform/FileSystem.h"
 #include "set/Text.h"
@@ -22,8 +23,9 @@
 
 namespace tresorix {
 
-class RunState {
-public:
+// What one run counts and learns; each run starts it afresh, and the
+// controller reads it when the run is over.
+struct RunCounts {
     uint64_t checkedFiles = 0, checkedBytes = 0, savedFiles = 0, savedBytes = 0;
     // For the run log's last line: files and directories passed over, copies that failed.
     uint64_t passedOver = 0, failedFiles = 0;
@@ -32,6 +34,12 @@ public:
     bool skipRecursionPrompt = false;
     // A file or directory was passed over after an error: the exit code says so.
     bool passedOverAfterError = false;
+};
+
+class RunState : public RunCounts {
+public:
+    // A run's start: the counts begin at zero, a cancel given meanwhile stays.
+    void restartCounts() { static_cast<RunCounts&>(*this) = RunCounts{}; }
 
     // The answer word's Cancel: whoever gives it (a prompt, the progress
     // window, the main window's close), the run ends at its next look, and
@@ -92,9 +100,6 @@ struct RunSettings {
     std::string stdZiel;       // the default target's selected item
     ConflictMode mode = ConflictMode::newer;  // BackUpMode
     bool showSummary = true;   // false with AutoClose or when started by autostart
-    // Prompts are answered without showing: pass over where they can,
-    // otherwise end the run.
-    bool skipErrors = false;
     RunLog* log = nullptr;     // none: the run leaves no record
     std::string setFile;       // full path; empty when the set has no file yet
     std::string modeText;      // the conflict mode's radio caption
@@ -109,11 +114,13 @@ struct RunSettings {
 // unattended run.
 enum class RunOutcome { finished, cancelled, sourceFailed, endedByError };
 
-// The process's exit code for a run: 0 all saved, 1 something passed over
-// after an error, 2 cancelled, 3 ended by an error.
+// The process's exit codes, as the run log names them.
+constexpr int kExitAllSaved = 0;
+constexpr int kExitPassedOver = 1;  // something passed over after an error
+constexpr int kExitCancelled = 2;
+constexpr int kExitEndedByError = 3;
+constexpr int kExitNothingRan = 4;  // the process could not run at all
 int ExitCode(RunOutcome outcome, bool passedOverAfterError);
-// Code of a process that could not run at all.
-constexpr int kExitNothingRan = 4;
 
 // An entry's target, resolved, is a full path: "X:\" or "\\server\share\".
 bool IsFullPath(const std::string& target);
@@ -122,7 +129,7 @@ bool IsFullPath(const std::string& target);
 // does, and what it passes over. `choice`: the user's choice rather than a
 // reaction to an error (the overwrite question).
 struct PassOver {
-    uint16_t button = 0;
+    ButtonResult button = mrNone;
     std::string what;
     bool choice = false;
 };
@@ -131,8 +138,15 @@ class Flusher;
 
 class BackupRun {
 public:
-    BackupRun(FileSystem& fs, RunView& view, RunState& state);
+    // Without `prompts` every prompt shows its box.
+    BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts = nullptr);
     ~BackupRun();
+
+    // Before any box shows while the run goes on: the pending copies take
+    // their names and the target is let go of, as the user may want to
+    // change the medium, and Windows refuses to eject a drive with an open
+    // handle.
+    void letGoBeforePrompt();
 
     RunOutcome BackUpStart(const RunSettings& settings);
 
@@ -211,9 +225,11 @@ private:
     std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
     uint32_t removeTree(const std::string& directory);
     bool isVersionsFolder(const std::string& directory) const;
-    // Asks, or answers for an unattended run. A Cancel, where the prompt
-    // offers one, cancels the run; a cancelled run's answer is Cancel.
-    uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
+    // Asks, or has it answered for an unattended run. A Cancel, where the
+    // prompt offers one, cancels the run; a cancelled run's answer is Cancel.
+    // Answered by whoever the run was given, or by a box.
+    Answer askThrough(const Prompt& prompt);
+    ButtonResult ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
     void noteCopied(const std::string& sourceFile, uint64_t size);
     void noteMadeDirectory(const std::string& directory);
     void notePassedOver(const std::string& what);
@@ -231,8 +247,8 @@ private:
     FileSystem& fs_;
     RunView& view_;
     RunState& state_;
+    RunPrompts* prompts_;
     ConflictMode mode_ = ConflictMode::newer;
-    bool skipErrors_ = false;
     int versionDays_ = 0;
     Stamp started_;
     RunLog* log_ = nullptr;

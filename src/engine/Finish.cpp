@@ -20,8 +20,8 @@ constexpr uint64_t kBatchBytes = 32ull << 20;
 
 }  // namespace
 
-BackupRun::BackupRun(FileSystem& fs, RunView& view, RunState& state)
-    : fs_(fs), view_(view), state_(state), flusher_(std::make_unique<Flusher>())
+BackupRun::BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts)
+    : fs_(fs), view_(view), state_(state), prompts_(prompts), flusher_(std::make_unique<Flusher>())
 {
 }
 

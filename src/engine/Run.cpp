@@ -6,8 +6,6 @@
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 
-#include <functional>
-
 namespace tresorix {
 
 namespace {
@@ -60,44 +58,34 @@ int ExitCode(RunOutcome outcome, bool passedOverAfterError)
 {
     switch (outcome) {
     case RunOutcome::finished:
-        return passedOverAfterError ? 1 : 0;
+        return passedOverAfterError ? kExitPassedOver : kExitAllSaved;
     case RunOutcome::cancelled:
-        return 2;
+        return kExitCancelled;
     case RunOutcome::sourceFailed:
     case RunOutcome::endedByError:
         break;
     }
-    return 3;
+    return kExitEndedByError;
 }
 
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
-    state_ = RunState{};
+    state_.restartCounts();
     run_ = {};
-    skipErrors_ = settings.skipErrors;
     log_ = settings.log;
     mode_ = settings.mode;
     versionDays_ = settings.versionDays;
     started_ = settings.startedAt;
-    // Whoever asks the user anything during the run, the cancel question of
-    // the progress window included, the target medium is let go of first:
-    // the user may want to change it, and Windows refuses to eject a drive
-    // with an open handle.
     struct Release {
         BackupRun& run;
-        std::function<void()> previous;
         ~Release()
         {
             // Left by an exception: an unfinished copy is no copy.
             run.flusher_->wait();
             run.pending_.clear();
             run.visit_.target = {};
-            SetBeforePromptHook(std::move(previous));
         }
-    } release{*this, SetBeforePromptHook([this] {
-        finishCopies();
-        visit_.target = {};
-    })};
+    } release{*this};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
     if (log_) {
@@ -148,7 +136,9 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     endRecord(RunOutcome::finished, summary);
     if (settings.showSummary) {
         view_.flush();
-        AskInfo(summary, btnOK);
+        Prompt report{PromptKind::info, summary, btnOK};
+        report.report = true;
+        askThrough(report);
     }
     return RunOutcome::finished;
 }
@@ -241,7 +231,7 @@ void BackupRun::notePassedOver(const std::string& what)
 
 namespace {
 
-std::string caption(uint16_t result)
+std::string caption(ButtonResult result)
 {
     for (const ButtonInfo& button : kButtons) {
         if (button.result != result)
@@ -255,49 +245,51 @@ std::string caption(uint16_t result)
     return std::to_string(result);
 }
 
-// For a run nobody watches: the way past the file or directory when there
-// is one, OK for a message that only informs, otherwise the end of the run.
-uint16_t unattendedAnswer(uint32_t buttons, uint16_t passButton)
-{
-    if (passButton)
-        return passButton;
-    return buttons == btnOK ? uint16_t(mrOk) : uint16_t(mrCancel);
-}
-
 }  // namespace
 
-uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
+void BackupRun::letGoBeforePrompt()
+{
+    finishCopies();
+    visit_.target = {};
+}
+
+Answer BackupRun::askThrough(const Prompt& prompt)
+{
+    if (prompts_)
+        return prompts_->ask(prompt);
+    letGoBeforePrompt();
+    return {ShowPrompt(prompt), false};
+}
+
+ButtonResult BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
 {
     finishCopies();
     view_.flush();
     // On record before the box: a run nobody answers is found waiting here.
     if (log_)
         flushLog();
-    uint16_t answer = 0;
-    if (skipErrors_) {
-        answer = unattendedAnswer(buttons, pass.button);
-        run_.endedByError = run_.endedByError || answer == mrCancel;
-    } else {
-        answer = confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
-    }
+    const Answer given = askThrough({confirm ? PromptKind::confirm : PromptKind::info, text, buttons, pass.button});
+    const ButtonResult answer = given.result;
+    // Nobody cancelled: a prompt without a way past ended an unattended run.
+    run_.endedByError = run_.endedByError || (given.unattended && answer == mrCancel);
     if (answer == mrCancel && (buttons & btnCancel))
         state_.cancel();
     // All is OK for this directory and the later ones alike.
     const bool passed = pass.button && (answer == pass.button || (pass.button == mrOk && answer == mrAll));
     // Nobody chose when the program answered.
-    if (passed && (!pass.choice || skipErrors_))
+    if (passed && (!pass.choice || given.unattended))
         state_.passedOverAfterError = true;
     if (passed)
         ++state_.passedOver;
     if (log_) {
-        log_->prompt(text, caption(answer), skipErrors_);
+        log_->prompt(text, caption(answer), given.unattended);
         if (passed)
             log_->passedOver(pass.what);
         flushLog();
     }
     // Once cancelled, by this box or from outside while it showed, the run
     // takes no other answer.
-    return state_.cancelled() ? uint16_t(mrCancel) : answer;
+    return state_.cancelled() ? mrCancel : answer;
 }
 
 }  // namespace tresorix

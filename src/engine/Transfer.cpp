@@ -89,7 +89,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
         step = Step::goOn;
         if (fs_.openRead(sourceFile, in) == 0)
             break;
-        const uint16_t answer = ask(false,
+        const ButtonResult answer = ask(false,
                                     "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
                                         "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
                                         "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
@@ -168,7 +168,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
                                                         : DeepestExistingLevel(fs_, target.substr(0, parentEnd + 1));
     const size_t known = prefix.size();
     bool retry = false;  // the same level once more, as the user asked
-    uint16_t answer = mrNone;
+    ButtonResult answer = mrNone;
     while ((prefix != target || retry) && !state_.cancelled() && answer != mrNo) {
         if (!retry) {
             size_t end = target.find('\\', prefix.size());
@@ -258,7 +258,7 @@ BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const 
         if (!removable && step != Step::skip &&
             ask(false,
                 "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
-                    "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
+                    "\r\nFehlermeldung: " + ErrorText(errNetworkAccessDenied) + "\r\nLöschversuch wiederholen ?",
                 btnYes | btnNo | btnCancel, {mrNo, targetFile}) == mrNo)
             step = Step::skip;
     } while (!removable && !state_.cancelled() && step != Step::skip);
@@ -302,7 +302,7 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
                 btnOK | btnCancel);
             return Step::changeMedium;
         }
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = ask(true,
                                     "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) +
                                         " nicht ermitteln." + "\r\nLaufwerk ist nicht bereit." +
                                         "\r\nErneut versuchen ?",
@@ -346,7 +346,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         uint32_t error = createTemporary(target, targetFile, tempFile, out);
         if (error == 0)
             break;
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = ask(true,
                                     "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
                                         ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
                                     btnYes | btnNo | btnCancel, {mrNo, targetFile});
@@ -465,7 +465,7 @@ BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, cons
             removeOwnCopy(tempFile);
             return CopyResult::nameAppeared;
         }
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = ask(true,
                                     "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
                                         ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
                                     btnYes | btnNo | btnCancel, {mrNo, targetFile});

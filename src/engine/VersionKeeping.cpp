@@ -47,7 +47,7 @@ bool BackupRun::keepVersion(const std::string& targetFile)
                 log_->versionKept(targetFile, *version);
             return true;
         }
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = ask(true,
                                     "Konnte die bisherige Zieldatei \"" + targetFile + "\" nicht aufbewahren (nach \"" +
                                         *version + "\").\r\nFehler: " + ErrorText(uint16_t(error)) +
                                         "\r\nOhne sie wird die Datei nicht ersetzt. Erneut versuchen ?",

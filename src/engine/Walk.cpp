@@ -104,7 +104,6 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
 // leads nowhere: its target gone, its drive or share not there.
 void BackupRun::sourceFailure(const std::string& source, uint32_t error)
 {
-    constexpr uint32_t errBadNetPath = 53, errBadNetName = 67;
     const bool linkMayCause = error == errAccessDenied || error == errFileNotFound || error == errPathNotFound ||
                               error == errDriveNotReady || error == errBadNetPath || error == errBadNetName;
     // Without the final backslash: with it, the system answers for the

@@ -24,9 +24,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
     starting_ = true;
 
-    // 1. Caption, hint time (set with the controls), no cancel left over.
+    // 1. Caption, hint time (set with the controls).
     setText(WindowTitle({}, false));
-    run_.state().clearCancel();
 
     // 2. At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
@@ -65,8 +64,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // 6. The command line.
     CommandLineInfo commandLine = ReadCommandLine(startup.arguments);
     switches_ = commandLine.switches;
-    run_.takeSwitches(ReadRunSwitches(startup.arguments));
-    versionDays_ = run_.switches().versionDays.value_or(settings_.versionDays);
+    run_.takeSwitches(ReadRunSwitches(switches_, startup.arguments));
+    run_.takeVersionSetting(settings_.versionDays);
     run_.openLog(settingsPath_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;

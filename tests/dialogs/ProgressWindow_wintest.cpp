@@ -347,7 +347,7 @@ TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
             test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
     };
     std::string atQuestion;
-    auto runWith = [&](uint16_t answer) {
+    auto runWith = [&](ButtonResult answer) {
         reads = 0;
         controller.state() = {};
         ScriptedAnswerer answers;
