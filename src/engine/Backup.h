@@ -135,8 +135,11 @@ struct PassOver {
 };
 
 class Flusher;
+class VersionKeeper;
 
 class BackupRun {
+    friend class VersionKeeper;
+
 public:
     // Without `prompts` every prompt shows its box.
     BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts = nullptr);
@@ -217,14 +220,6 @@ private:
     void noteSaved(const PendingCopy& copy);
     void retryCollided(const std::string& source, const std::string& target);
     void removeOwnCopy(const std::string& file);
-    // Versions of replaced copies (VersionKeeping.cpp).
-    bool versionWanted(const std::string& targetFile) const;
-    bool keepVersion(const std::string& targetFile);
-    bool makeRoomFromVersions(const std::string& target);
-    void pruneVersions();
-    std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
-    uint32_t removeTree(const std::string& directory);
-    bool isVersionsFolder(const std::string& directory) const;
     // Asks, or has it answered for an unattended run. A Cancel, where the
     // prompt offers one, cancels the run; a cancelled run's answer is Cancel.
     // Answered by whoever the run was given, or by a box.
@@ -249,8 +244,7 @@ private:
     RunState& state_;
     RunPrompts* prompts_;
     ConflictMode mode_ = ConflictMode::newer;
-    int versionDays_ = 0;
-    Stamp started_;
+    std::unique_ptr<VersionKeeper> versions_;  // of the current run
     RunLog* log_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     // Copies of the current directory visit that wait for their names.
@@ -277,11 +271,7 @@ private:
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
-        // Folded target files this run saved first: replacing one again
-        // keeps no version of what was never a backup before. Only with
-        // versions on.
-        std::unordered_set<std::string> savedHere;
-    } run_;
+    } caches_;
     // Of one entry; reset when it starts.
     struct EntryCaches {
         bool depthTold = false;  // the depth bound was reported

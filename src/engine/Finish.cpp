@@ -7,6 +7,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/Flusher.h"
 #include "engine/Mask.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 namespace tresorix {
@@ -109,7 +110,7 @@ void BackupRun::renameCopy(PendingCopy& copy)
 {
     // With versions on, the old copy moves aside first; kept as it is, it
     // keeps its name and the new copy goes.
-    if (copy.existing.replace && versionWanted(copy.targetFile) && !keepVersion(copy.targetFile)) {
+    if (copy.existing.replace && versions_->versionWanted(copy.targetFile) && !versions_->keepVersion(copy.targetFile)) {
         removeOwnCopy(copy.tempFile);
         return;
     }
@@ -128,8 +129,7 @@ void BackupRun::renameCopy(PendingCopy& copy)
 void BackupRun::noteSaved(const PendingCopy& copy)
 {
     noteTarget(copy.targetFile.substr(0, copy.targetFile.size() - copy.file.name.size()), copy.file.name, true);
-    if (versionDays_ > 0)
-        run_.savedHere.insert(FoldedKey(copy.targetFile));
+    versions_->noteSaved(copy.targetFile);
     ++state_.savedFiles;
     state_.savedBytes += copy.copied;
     noteCopied(copy.sourceFile, copy.copied);

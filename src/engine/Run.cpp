@@ -4,6 +4,7 @@
 
 #include "engine/Flusher.h"
 #include "engine/Format.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 namespace tresorix {
@@ -71,11 +72,10 @@ int ExitCode(RunOutcome outcome, bool passedOverAfterError)
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_.restartCounts();
-    run_ = {};
+    caches_ = {};
     log_ = settings.log;
     mode_ = settings.mode;
-    versionDays_ = settings.versionDays;
-    started_ = settings.startedAt;
+    versions_ = std::make_unique<VersionKeeper>(*this, settings.versionDays, settings.startedAt);
     struct Release {
         BackupRun& run;
         ~Release()
@@ -100,7 +100,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         finishCopies();
         flushLog();
         if (sourceFailed) {
-            pruneVersions();
+            versions_->pruneVersions();
             view_.flush();
             endRecord(RunOutcome::sourceFailed, "Backup wegen eines Fehlers im Quellverzeichnis beendet.");
             return RunOutcome::sourceFailed;
@@ -110,7 +110,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     }
 
     // Once every copy is complete, cancelled or not.
-    pruneVersions();
+    versions_->pruneVersions();
     // What the user typed or clicked during the last copy reaches the
     // windows it was meant for, not the summary box.
     view_.processMessages();
@@ -118,7 +118,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     if (state_.cancelled()) {
         view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
         // Nobody cancelled: a prompt that offered no way past ended the run.
-        if (run_.endedByError) {
+        if (caches_.endedByError) {
             endRecord(RunOutcome::endedByError, "Backup wurde durch eine Meldung ohne Ausweg beendet.");
             return RunOutcome::endedByError;
         }
@@ -150,7 +150,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
     const std::string source = AddBackslash(entry.source);
     const std::string target = ResolveTarget(entry.target, source, stdZiel);
     const bool recurse = HasSubdirs(entry.subdirs);
-    run_.entryTargets.push_back(target);
+    caches_.entryTargets.push_back(target);
     // On disk at once: a run killed in a long entry shows where it was.
     if (log_) {
         log_->entry(number, source, recurse, entry.masks, target);
@@ -178,7 +178,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
         }
         TrimSpaces(mask, true, true);
         BackupDirectory(source, mask, target, recurse);
-        if (run_.sourceFailed)
+        if (caches_.sourceFailed)
             return false;
     } while (!rest.empty() && !state_.cancelled());
     return true;
@@ -271,7 +271,7 @@ ButtonResult BackupRun::ask(bool confirm, const std::string& text, uint32_t butt
     const Answer given = askThrough({confirm ? PromptKind::confirm : PromptKind::info, text, buttons, pass.button});
     const ButtonResult answer = given.result;
     // Nobody cancelled: a prompt without a way past ended an unattended run.
-    run_.endedByError = run_.endedByError || (given.unattended && answer == mrCancel);
+    caches_.endedByError = caches_.endedByError || (given.unattended && answer == mrCancel);
     if (answer == mrCancel && (buttons & btnCancel))
         state_.cancel();
     // All is OK for this directory and the later ones alike.

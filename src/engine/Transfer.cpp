@@ -4,6 +4,7 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -282,7 +283,7 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
         const bool known = error == 0;
         bool tooSmall = error == errDriveNotReady || (known && size > free);
         // Old versions make room before the old copy itself has to go.
-        if (tooSmall && known && makeRoomFromVersions(target))
+        if (tooSmall && known && versions_->makeRoomFromVersions(target))
             continue;
         // The copy is written beside the old target. When only the old one's
         // room makes it fit, the old one goes first, for this file alone.

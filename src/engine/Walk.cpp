@@ -5,6 +5,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -42,7 +43,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
                       state_.skipRecursionPrompt);
         return;
     } else {
-        if (run_.walkPath.empty() && !entry_.stampsChecked) {
+        if (caches_.walkPath.empty() && !entry_.stampsChecked) {
             entry_.stampsChecked = true;
             entry_.stampsHold = fs_.keepsDirectoryTimes(source);
         }
@@ -89,7 +90,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         view_.flush();
         // At or below a link or mount point the stamp is the link's own,
         // which nothing below it moves.
-        const bool belowLink = !run_.walkPath.empty() && run_.walkPath.back().belowLink;
+        const bool belowLink = !caches_.walkPath.empty() && caches_.walkPath.back().belowLink;
         if (stamp && !belowLink && fs_.directoryStamp(source) == stamp)
             subdirs = fileList.subdirectories();
     }
@@ -114,7 +115,7 @@ void BackupRun::sourceFailure(const std::string& source, uint32_t error)
         notePassedOver(source);
         return;
     }
-    run_.sourceFailed = true;
+    caches_.sourceFailed = true;
     view_.flush();
     ask(false,
         "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
@@ -140,7 +141,7 @@ void BackupRun::skipDirectory(const std::string& reason, const std::string& sour
 void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
                                    const std::vector<FileEntry>* listed)
 {
-    std::vector<WalkLevel>& walkPath = run_.walkPath;
+    std::vector<WalkLevel>& walkPath = caches_.walkPath;
     const bool outermost = walkPath.empty();
     if (outermost)
         walkPath.push_back({source, false, std::nullopt, false});
@@ -156,12 +157,12 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         return true;
     };
     FileEntry entry;
-    while (!state_.cancelled() && !run_.sourceFailed && next(entry)) {
+    while (!state_.cancelled() && !caches_.sourceFailed && next(entry)) {
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
         // The versions folder is the program's own, whichever run made it.
-        if (EqualsIgnoreCase(entry.name, kVersionsFolder) && isVersionsFolder(sub))
+        if (EqualsIgnoreCase(entry.name, kVersionsFolder) && versions_->isVersionsFolder(sub))
             continue;
         const bool link = entry.attributes & attrReparsePoint;
         if (walkPath.size() > kMaxWalkDepth) {
@@ -176,7 +177,7 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath.pop_back();
     }
-    if (subdirs && subdirs->error() && !state_.cancelled() && !run_.sourceFailed)
+    if (subdirs && subdirs->error() && !state_.cancelled() && !caches_.sourceFailed)
         sourceFailure(source, subdirs->error());
     if (outermost)
         walkPath.pop_back();
@@ -188,12 +189,12 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
 // the same disk, a short name). Elsewhere no identity is asked.
 bool BackupRun::mayBeOwn(const std::string& source)
 {
-    if (!run_.walkPath.empty())
-        return run_.walkPath.back().belowLink || entry_.sharesVolume;
+    if (!caches_.walkPath.empty())
+        return caches_.walkPath.back().belowLink || entry_.sharesVolume;
     FileId root, target;
     entry_.sharesVolume = false;
     if (fs_.directoryId(source, root) == 0)
-        for (const std::string& directory : run_.entryTargets)
+        for (const std::string& directory : caches_.entryTargets)
             if (fs_.directoryId(DeepestExistingLevel(fs_, directory), target) == 0 && target.volume == root.volume)
                 entry_.sharesVolume = true;
     entry_.volume = root.volume;
@@ -207,7 +208,7 @@ bool BackupRun::onWalkPath(const std::string& directory)
     FileId id;
     if (fs_.directoryId(directory, id) != 0 || !id.known())
         return false;
-    for (WalkLevel& level : run_.walkPath) {
+    for (WalkLevel& level : caches_.walkPath) {
         if (!level.identified) {
             level.identified = true;
             FileId own;
@@ -227,22 +228,22 @@ bool BackupRun::ownDirectory(const std::string& directory)
 {
     // Walked to from the root without a link or mount point, it lies on
     // the root's volume.
-    const bool onRootVolume = !run_.walkPath.empty() && !run_.walkPath.back().belowLink;
+    const bool onRootVolume = !caches_.walkPath.empty() && !caches_.walkPath.back().belowLink;
     // Its index came with its parent's listing, where the system gives it.
-    FileId id{0, onRootVolume ? run_.walkPath.back().index : 0, 0};
+    FileId id{0, onRootVolume ? caches_.walkPath.back().index : 0, 0};
     if (!id.known() && (onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0)
         return false;
     if (!id.known())
         return false;
     if (onRootVolume)
         id.volume = entry_.volume;
-    for (; run_.entryTargetsIdentified < run_.entryTargets.size(); ++run_.entryTargetsIdentified) {
+    for (; caches_.entryTargetsIdentified < caches_.entryTargets.size(); ++caches_.entryTargetsIdentified) {
         FileId own;
-        if (fs_.directoryId(run_.entryTargets[run_.entryTargetsIdentified], own) == 0)
-            run_.entryTargetIds.push_back(own);
+        if (fs_.directoryId(caches_.entryTargets[caches_.entryTargetsIdentified], own) == 0)
+            caches_.entryTargetIds.push_back(own);
     }
     const bool made = state_.made.containsId(fs_, id);
-    const std::vector<FileId>& ids = run_.entryTargetIds;
+    const std::vector<FileId>& ids = caches_.entryTargetIds;
     return made || std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
