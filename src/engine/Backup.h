@@ -136,9 +136,14 @@ struct PassOver {
 
 class Flusher;
 class VersionKeeper;
+class DirectoryVisit;
+struct Existing;
+struct PendingCopy;
+enum class CopyResult;
 
 class BackupRun {
     friend class VersionKeeper;
+    friend class DirectoryVisit;
 
 public:
     // Without `prompts` every prompt shows its box.
@@ -160,35 +165,10 @@ public:
                     uint64_t dirDone, uint64_t dirCount);
 
 private:
-    // What the conflict step decided about an existing target.
-    struct Existing {
-        bool replace = false;   // the copy replaces it by a rename
-        bool previous = false;  // there was a copy, replaced or removed first
-        uint64_t size = 0;
-        uint32_t attributes = 0;
-    };
     // How one step of a file's transfer ended: on to the next step, the file
     // passed over, or handed over again once the user changed the medium.
     // A cancel is the run state's.
     enum class Step { goOn, skip, changeMedium };
-    // How a copy ended; a name that appeared sends the file back to the
-    // conflict step. `queued`: complete, waiting in the batch for its name.
-    // `interrupted`: stopped for a cancel waiting in the queue, its copy gone.
-    enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
-    // A complete copy, still open under its temporary name until the batch
-    // it belongs to is on the medium.
-    struct PendingCopy {
-        std::unique_ptr<OpenFile> out;
-        std::string sourceFile, targetFile, tempFile;
-        FileEntry file;
-        Existing existing;
-        uint64_t copied = 0;
-        bool secondTry = false;  // its name was found taken once already
-        bool named = false;      // took its name through its open handle
-        uint32_t flushError = 0;
-        bool committed = true;
-    };
-
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
     // `listed`: the subdirectories as a listing of this visit saw them; none:
@@ -210,20 +190,12 @@ private:
                         const FileEntry& file, const Existing& existing, uint64_t& copied);
     uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                              std::unique_ptr<OpenFile>& out);
-    CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing,
-                             bool secondTry);
-    void queueCopy(std::unique_ptr<PendingCopy> copy);
-    // Gives every copy of the batch its real name once it is on the medium.
+    // The current visit's batch, named.
     void finishCopies();
-    bool closeCopy(PendingCopy& copy);
-    void renameCopy(PendingCopy& copy);
-    void noteSaved(const PendingCopy& copy);
-    void retryCollided(const std::string& source, const std::string& target);
-    void removeOwnCopy(const std::string& file);
-    // Asks, or has it answered for an unattended run. A Cancel, where the
-    // prompt offers one, cancels the run; a cancelled run's answer is Cancel.
     // Answered by whoever the run was given, or by a box.
     Answer askThrough(const Prompt& prompt);
+    // Asks, or has it answered for an unattended run. A Cancel, where the
+    // prompt offers one, cancels the run; a cancelled run's answer is Cancel.
     ButtonResult ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
     void noteCopied(const std::string& sourceFile, uint64_t size);
     void noteMadeDirectory(const std::string& directory);
@@ -231,13 +203,6 @@ private:
     bool backUpEntry(const BackupEntry& entry, int number, const std::string& stdZiel);
     void endRecord(RunOutcome outcome, const std::string& summary);
     void flushLog();
-    uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
-    void listTarget(const std::string& target);
-    OpenDirectory* holdTargetDir(const std::string& directory, uint32_t& error);
-    void holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made);
-    OpenDirectory* inHeldTargetDir(const std::string& targetFile, std::string& name);
-    void releaseTargetDir();
-    void noteTarget(const std::string& target, const std::string& name, bool present);
 
     FileSystem& fs_;
     RunView& view_;
@@ -247,10 +212,10 @@ private:
     std::unique_ptr<VersionKeeper> versions_;  // of the current run
     RunLog* log_ = nullptr;
     std::unique_ptr<char[]> buffer_;
-    // Copies of the current directory visit that wait for their names.
-    std::vector<std::unique_ptr<PendingCopy>> pending_;
-    uint64_t pendingBytes_ = 0;
-    std::unique_ptr<Flusher> flusher_;  // after pending_: it is stopped before they go
+    // The directory visit going on, or the last one: made when a visit
+    // starts.
+    std::unique_ptr<DirectoryVisit> visit_;
+    std::unique_ptr<Flusher> flusher_;  // after visit_: it is stopped before its copies go
 
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
@@ -279,31 +244,6 @@ private:
         uint64_t volume = 0;        // its source's
         bool stampsChecked = false, stampsHold = false;  // its source's volume keeps directory times
     } entry_;
-
-    // The target directory as one listing saw it, kept up to date with what
-    // the run writes there.
-    struct TargetListing {
-        std::string directory;  // empty: none
-        // Upper-case ASCII names. A name it holds may have gone since, so
-        // only its answer "missing" is taken on trust.
-        std::unordered_set<std::string> names;
-        bool missesKnown = true;  // a name it does not hold is not there
-    };
-    // What the run holds of the target: its listing and the directory held
-    // open for the free-space question and for the copies written into it.
-    // Let go of before every prompt, as the user may change the medium then.
-    struct TargetHold {
-        TargetListing listing;
-        std::unique_ptr<OpenDirectory> dir;
-        std::string dirPath;
-    };
-    // Of one directory visit; reset when it starts.
-    struct VisitCaches {
-        TargetHold target;
-        std::string failedTargetDir;  // its files are passed over: No when it could not be made
-        bool renameCollided = false;  // this file's copy found its name taken once
-        std::vector<FileEntry> collided;  // their names were taken when the batch was named
-    } visit_;
 };
 
 }  // namespace tresorix

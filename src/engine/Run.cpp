@@ -2,6 +2,7 @@
 // counters and the summary.
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
 #include "engine/Flusher.h"
 #include "engine/Format.h"
 #include "engine/VersionKeeping.h"
@@ -69,6 +70,13 @@ int ExitCode(RunOutcome outcome, bool passedOverAfterError)
     return kExitEndedByError;
 }
 
+BackupRun::BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts)
+    : fs_(fs), view_(view), state_(state), prompts_(prompts), flusher_(std::make_unique<Flusher>())
+{
+}
+
+BackupRun::~BackupRun() = default;
+
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
     state_.restartCounts();
@@ -82,8 +90,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         {
             // Left by an exception: an unfinished copy is no copy.
             run.flusher_->wait();
-            run.pending_.clear();
-            run.visit_.target = {};
+            run.visit_.reset();
         }
     } release{*this};
     view_.setChecked(0, 0);
@@ -249,8 +256,16 @@ std::string caption(ButtonResult result)
 
 void BackupRun::letGoBeforePrompt()
 {
-    finishCopies();
-    visit_.target = {};
+    if (!visit_)
+        return;
+    visit_->finishCopies();
+    visit_->hold = {};
+}
+
+void BackupRun::finishCopies()
+{
+    if (visit_)
+        visit_->finishCopies();
 }
 
 Answer BackupRun::askThrough(const Prompt& prompt)

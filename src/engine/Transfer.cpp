@@ -2,6 +2,7 @@
 // under a temporary name and the rename that replaces the old target.
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/VersionKeeping.h"
@@ -43,11 +44,6 @@ std::string volumeName(const std::string& target)
     return root;
 }
 
-bool nameTaken(uint32_t error)
-{
-    return error == errFileExists || error == errAlreadyExists;
-}
-
 }  // namespace
 
 bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
@@ -80,7 +76,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
 {
     const std::string sourceFile = source + file.name;
     const std::string targetFile = target + file.name;
-    const bool passed = target == visit_.failedTargetDir || modeSkipsWithoutAsking(target, file);
+    const bool passed = target == visit_->failedTargetDir || modeSkipsWithoutAsking(target, file);
     Step step = passed ? Step::skip : Step::goOn;
     auto goOn = [&] { return step == Step::goOn && !state_.cancelled(); };
 
@@ -133,7 +129,7 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     if (interrupted) {
         // Nothing of the copy is held while the user is asked; unless the
         // answer ends the run, the file is handed over again from its start.
-        releaseTargetDir();
+        visit_->releaseTargetDir();
         view_.processMessages();
         return !state_.cancelled();
     }
@@ -149,7 +145,7 @@ bool BackupRun::modeSkipsWithoutAsking(const std::string& target, const FileEntr
     if (mode_ == ConflictMode::always || mode_ == ConflictMode::ask)
         return false;
     FileEntry found;
-    if (findTarget(target, file.name, found) != 0 || found.isDirectory())
+    if (visit_->findTarget(target, file.name, found) != 0 || found.isDirectory())
         return false;
     return mode_ == ConflictMode::skip || !SourceIsNewer(file, found);
 }
@@ -158,7 +154,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
 {
     // The directory held open for the visit is there.
     uint32_t code = 0;
-    if (visit_.target.dir && visit_.target.dirPath == target)
+    if (visit_->hold.dir && visit_->hold.dirPath == target)
         return Step::goOn;
     if (DirectoryPresent(fs_, target, code))
         return Step::goOn;
@@ -184,7 +180,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
         if (made) {
             if (FileId index; made->index(index) == 0)
                 madeIndex = index;
-            holdTargetDir(target, std::move(made));
+            visit_->holdTargetDir(target, std::move(made));
         }
         if (result == 0) {
             // A drive or share is never made, whatever the probe said.
@@ -193,7 +189,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
                 state_.made.add(UpperCaseUmlaut(prefix), madeIndex);
             // Made just now: nothing in it can conflict with a copy.
             if (!existed && prefix == target)
-                visit_.target.listing = {target, {}, true};
+                visit_->hold.listing = {target, {}, true};
             if (!existed)
                 noteMadeDirectory(prefix);
         } else {
@@ -205,7 +201,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
     }
     // No: the files meant for this directory are passed over.
     if (answer == mrNo) {
-        visit_.failedTargetDir = target;
+        visit_->failedTargetDir = target;
         return Step::skip;
     }
     return Step::goOn;
@@ -226,7 +222,7 @@ BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const 
         // Only a file is an existing target: a directory in its place is
         // neither compared nor offered for overwrite, and the copy's rename
         // tells the user why it fails.
-        if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0 ||
+        if (visit_->findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0 ||
             found.isDirectory())
             break;
         removable = false;
@@ -291,7 +287,7 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
             uint64_t freed = existing.size;
             fs_.allocatedSize(targetFile, freed);
             if (size <= free + freed && DeleteFileForced(fs_, targetFile)) {
-                noteTarget(target, targetFile.substr(target.size()), false);
+                visit_->noteTarget(target, targetFile.substr(target.size()), false);
                 existing.replace = false;
                 tooSmall = false;
             }
@@ -321,10 +317,10 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
     uint32_t error = 0;
-    if (OpenDirectory* held = holdTargetDir(directory, error)) {
+    if (OpenDirectory* held = visit_->holdTargetDir(directory, error)) {
         error = held->freeSpace(bytes);
         if (error != 0)
-            releaseTargetDir();
+            visit_->releaseTargetDir();
     }
     while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
@@ -336,7 +332,7 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 // Writes the copy under a temporary name and gives it the real one only when
 // its bytes, time and attributes are complete: until then an existing target
 // stays as it was, and an interrupted copy is never taken for a finished one.
-BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
+CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
                                           const std::string& targetFile, const FileEntry& file,
                                           const Existing& existing, uint64_t& copied)
 {
@@ -347,10 +343,8 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         uint32_t error = createTemporary(target, targetFile, tempFile, out);
         if (error == 0)
             break;
-        const ButtonResult answer = ask(true,
-                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        const ButtonResult answer =
+            ask(true, CreateFailedText(targetFile, error), btnYes | btnNo | btnCancel, {mrNo, targetFile});
         if (state_.cancelled() || answer == mrNo)
             return CopyResult::failed;
     }
@@ -389,7 +383,7 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         const bool cancelWaits = view_.keepAnswering();
         if (cancelWaits && !(existing.previous && !existing.replace)) {
             out->close();
-            removeOwnCopy(tempFile);
+            visit_->removeOwnCopy(tempFile);
             return CopyResult::interrupted;
         }
     }
@@ -398,13 +392,13 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     if (!failed && shortBy == 0 && out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes))
         failed = true;
     if (!failed && shortBy == 0) {
-        queueCopy(std::make_unique<PendingCopy>(PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file,
-                                                            existing, copied, visit_.renameCollided}));
+        visit_->queueCopy(std::make_unique<PendingCopy>(PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file,
+                                                            existing, copied, visit_->renameCollided}));
         return CopyResult::queued;
     }
     out->close();
     if (shortBy != 0) {
-        removeOwnCopy(tempFile);
+        visit_->removeOwnCopy(tempFile);
         ask(false,
             "Fehler: Von der Datei \"" + targetFile + "\" konnten " + std::to_string(shortBy) +
                 " bytes nicht geschrieben werden.",
@@ -412,8 +406,8 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         return CopyResult::failed;
     }
     if (failed) {
-        removeOwnCopy(tempFile);
-        ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
+        visit_->removeOwnCopy(tempFile);
+        ask(false, CopyFailedText(sourceFile), btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
     return CopyResult::failed;
@@ -427,7 +421,7 @@ uint32_t BackupRun::createTemporary(const std::string& target, const std::string
                                     std::unique_ptr<OpenFile>& out)
 {
     uint32_t error = 0;
-    OpenDirectory* directory = holdTargetDir(target, error);
+    OpenDirectory* directory = visit_->holdTargetDir(target, error);
     if (!directory)
         return error;
     for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
@@ -436,57 +430,12 @@ uint32_t BackupRun::createTemporary(const std::string& target, const std::string
         error = directory->createWrite(name, out);
         // What an interrupted run left under our name goes; a file that
         // cannot be removed (another run still writing it) is left alone.
-        if (nameTaken(error) && directory->deleteFile(name) == 0)
+        if (NameTaken(error) && directory->deleteFile(name) == 0)
             error = directory->createWrite(name, out);
-        if (!nameTaken(error))
+        if (!NameTaken(error))
             return error;
     }
     return error;
-}
-
-// The one step in which the old target goes and the new copy takes its name.
-// A failure is asked about like a failed creation; the old target then keeps
-// its bytes and its read-only bit.
-BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile,
-                                               const Existing& existing, bool secondTry)
-{
-    for (;;) {
-        const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
-        if (readOnly)
-            fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
-        std::string from, to;
-        OpenDirectory* held = inHeldTargetDir(tempFile, from) ? inHeldTargetDir(targetFile, to) : nullptr;
-        uint32_t error = held ? held->renameFile(from, to, existing.replace)
-                              : fs_.renameFile(tempFile, targetFile, existing.replace);
-        if (error == 0)
-            return CopyResult::saved;
-        if (readOnly)
-            fs_.setAttributes(targetFile, existing.attributes);
-        if (nameTaken(error) && !existing.replace && !secondTry) {
-            removeOwnCopy(tempFile);
-            return CopyResult::nameAppeared;
-        }
-        const ButtonResult answer = ask(true,
-                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
-        if (state_.cancelled() || answer == mrNo) {
-            removeOwnCopy(tempFile);
-            return CopyResult::failed;
-        }
-    }
-}
-
-// A file this copy wrote: its temporary, or the copy itself when it took its
-// real name before its close failed. Through the directory that holds the
-// copy's other names while it is held.
-void BackupRun::removeOwnCopy(const std::string& file)
-{
-    std::string name;
-    if (OpenDirectory* held = inHeldTargetDir(file, name))
-        held->deleteFile(name);
-    else
-        DeleteFileForced(fs_, file);
 }
 
 }  // namespace tresorix

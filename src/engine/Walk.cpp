@@ -2,6 +2,7 @@
 // subdirectories, with the guards that keep a walk from running in circles.
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
@@ -19,7 +20,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     view_.processMessages();
     if (state_.cancelled())
         return;
-    visit_ = {};
+    visit_ = std::make_unique<DirectoryVisit>(*this);
     view_.setFile("");
     view_.setSource("");
     view_.setTarget("");
@@ -86,7 +87,7 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
         }
         // The visit's copies have their names before its target is let go.
         finishCopies();
-        retryCollided(source, target);
+        visit_->retryCollided(source, target);
         view_.flush();
         // At or below a link or mount point the stamp is the link's own,
         // which nothing below it moves.
