@@ -137,13 +137,12 @@ struct PassOver {
 class Flusher;
 class VersionKeeper;
 class DirectoryVisit;
-struct Existing;
-struct PendingCopy;
-enum class CopyResult;
 
 class BackupRun {
     friend class VersionKeeper;
     friend class DirectoryVisit;
+    friend class EntryWalk;
+    friend class FileTransfer;
 
 public:
     // Without `prompts` every prompt shows its box.
@@ -158,38 +157,11 @@ public:
 
     RunOutcome BackUpStart(const RunSettings& settings);
 
-    void BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
-                         bool recurse);
     // True when the same file is to be handed over again (a medium was changed).
     bool BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
                     uint64_t dirDone, uint64_t dirCount);
 
 private:
-    // How one step of a file's transfer ended: on to the next step, the file
-    // passed over, or handed over again once the user changed the medium.
-    // A cancel is the run state's.
-    enum class Step { goOn, skip, changeMedium };
-    void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
-                       bool& silenced);
-    // `listed`: the subdirectories as a listing of this visit saw them; none:
-    // listed here.
-    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
-                            const std::vector<FileEntry>* listed);
-    bool mayBeOwn(const std::string& source);
-    bool onWalkPath(const std::string& directory);
-    bool ownDirectory(const std::string& directory);
-    void sourceFailure(const std::string& source, uint32_t error);
-    void tooDeep(const std::string& directory);
-    bool modeSkipsWithoutAsking(const std::string& target, const FileEntry& file);
-    Step ensureTargetDirectory(const std::string& target);
-    Step resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing);
-    Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
-                        Existing& existing);
-    uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
-    CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                        const FileEntry& file, const Existing& existing, uint64_t& copied);
-    uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
-                             std::unique_ptr<OpenFile>& out);
     // The current visit's batch, named.
     void finishCopies();
     // Answered by whoever the run was given, or by a box.
@@ -211,39 +183,22 @@ private:
     ConflictMode mode_ = ConflictMode::newer;
     std::unique_ptr<VersionKeeper> versions_;  // of the current run
     RunLog* log_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char[]> buffer_;  // the copies', made with the first one and kept for the run
     // The directory visit going on, or the last one: made when a visit
     // starts.
     std::unique_ptr<DirectoryVisit> visit_;
     std::unique_ptr<Flusher> flusher_;  // after visit_: it is stopped before its copies go
 
-    // The directories the walk is in, outermost first. Their identities are
-    // asked only when a link turns up, as only a link can lead back.
-    struct WalkLevel {
-        std::string directory;
-        bool identified = false;
-        std::optional<FileId> id;
-        bool belowLink = false;  // reached through a junction or link
-        uint64_t index = 0;      // as its parent's listing gave it; 0 unknown
-    };
     // What one run learns as it goes; reset when it starts.
     struct RunCaches {
         bool sourceFailed = false;
         bool endedByError = false;
-        std::vector<WalkLevel> walkPath;
         // Every entry's target, known by identity too (asked only when a
         // link could lead into one), as the directories the run made are.
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
     } caches_;
-    // Of one entry; reset when it starts.
-    struct EntryCaches {
-        bool depthTold = false;  // the depth bound was reported
-        bool sharesVolume = false;  // its source lies on a volume with a target
-        uint64_t volume = 0;        // its source's
-        bool stampsChecked = false, stampsHold = false;  // its source's volume keeps directory times
-    } entry_;
 };
 
 }  // namespace tresorix

@@ -117,7 +117,8 @@ void DirectoryVisit::renameCopy(PendingCopy& copy)
 {
     // With versions on, the old copy moves aside first; kept as it is, it
     // keeps its name and the new copy goes.
-    if (copy.existing.replace && run_.versions_->versionWanted(copy.targetFile) && !run_.versions_->keepVersion(copy.targetFile)) {
+    VersionKeeper& versions = *run_.versions_;
+    if (copy.existing.replace && versions.versionWanted(copy.targetFile) && !versions.keepVersion(copy.targetFile)) {
         removeOwnCopy(copy.tempFile);
         return;
     }

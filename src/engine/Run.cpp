@@ -3,6 +3,7 @@
 #include "engine/Backup.h"
 
 #include "engine/DirectoryVisit.h"
+#include "engine/EntryWalk.h"
 #include "engine/Flusher.h"
 #include "engine/Format.h"
 #include "engine/VersionKeeping.h"
@@ -102,7 +103,6 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
     int number = 0;
     for (const BackupEntry& entry : settings.entries) {
-        entry_ = {};
         bool sourceFailed = !backUpEntry(entry, ++number, settings.stdZiel);
         finishCopies();
         flushLog();
@@ -172,6 +172,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             btnOK, {mrOk, source});
         return true;
     }
+    EntryWalk walk(*this);
     std::string rest = entry.masks;
     do {
         std::string mask;
@@ -184,7 +185,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             rest.clear();
         }
         TrimSpaces(mask, true, true);
-        BackupDirectory(source, mask, target, recurse);
+        walk.BackupDirectory(source, mask, target, recurse);
         if (caches_.sourceFailed)
             return false;
     } while (!rest.empty() && !state_.cancelled());

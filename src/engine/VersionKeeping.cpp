@@ -153,7 +153,8 @@ void VersionKeeper::noteSaved(const std::string& targetFile)
 
 bool VersionKeeper::isVersionsFolder(const std::string& directory) const
 {
-    return std::any_of(run_.caches_.entryTargets.begin(), run_.caches_.entryTargets.end(), [&](const std::string& entryTarget) {
+    const std::vector<std::string>& entryTargets = run_.caches_.entryTargets;
+    return std::any_of(entryTargets.begin(), entryTargets.end(), [&](const std::string& entryTarget) {
         return EqualsIgnoreCase(directory, versionsFolderOf(entryTarget));
     });
 }
