@@ -89,7 +89,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         BackupRun& run;
         ~Release()
         {
-            // Left by an exception: an unfinished copy is no copy.
+            // The last visit's target is let go of with the run; left by
+            // an exception, an unfinished copy is no copy.
             run.flusher_->wait();
             run.visit_.reset();
         }

@@ -1,5 +1,6 @@
-// One file's way into the target: conflict step, free space, the copy
-// under a temporary name and the rename that replaces the old target.
+// One file's way into the target: the source, the target directory, the
+// conflict step, free space and the copy under a temporary name, which the
+// visit's batch renames (Finish.cpp).
 #include "engine/FileTransfer.h"
 
 #include "engine/Backup.h"
