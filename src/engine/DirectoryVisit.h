@@ -106,7 +106,7 @@ private:
     void noteSaved(const PendingCopy& copy);
 
     BackupRun& run_;
-    std::vector<FileEntry> collided;  // their names were taken when the batch was named
+    std::vector<FileEntry> collided_;  // their names were taken when the batch was named
     // Copies of this visit that wait for their names.
     std::vector<std::unique_ptr<PendingCopy>> pending_;
     uint64_t pendingBytes_ = 0;

@@ -127,7 +127,7 @@ void DirectoryVisit::renameCopy(PendingCopy& copy)
         ++run_.state_.failedFiles;
     // The listing that called the name free is out of date.
     if (result == CopyResult::nameAppeared) {
-        collided.push_back(copy.file);
+        collided_.push_back(copy.file);
         hold.listing = {};
     }
     if (result == CopyResult::saved)
@@ -147,9 +147,9 @@ void DirectoryVisit::noteSaved(const PendingCopy& copy)
 // that step, once.
 void DirectoryVisit::retryCollided(const std::string& source, const std::string& target)
 {
-    while (!collided.empty() && !run_.state_.cancelled()) {
-        std::vector<FileEntry> files = std::move(collided);
-        collided.clear();
+    while (!collided_.empty() && !run_.state_.cancelled()) {
+        std::vector<FileEntry> files = std::move(collided_);
+        collided_.clear();
         renameCollided = true;
         for (const FileEntry& file : files)
             if (!run_.state_.cancelled())
