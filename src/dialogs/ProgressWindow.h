@@ -22,7 +22,7 @@ public:
     virtual ~RunDriver() = default;
     // A Yes/No question about the running backup: asked, or answered for a
     // run nobody watches, and on record either way.
-    virtual uint16_t askAboutRun(const std::string& question) = 0;
+    virtual ButtonResult askAboutRun(const std::string& question) = 0;
     // Ends the run at its next look and frees the main window.
     virtual void cancelRun() = 0;
 };

@@ -13,13 +13,6 @@
 
 namespace tresorix {
 
-namespace {
-
-// ForceDirectory's word for a directory that was already there.
-constexpr uint32_t errDirectoryExists = 250;
-
-}  // namespace
-
 bool PrepareTargetDirectory(const std::string& path, FileSystem& fs)
 {
     // Typed as "D:\\Sicherung\\con", Windows would take the last part for a

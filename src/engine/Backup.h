@@ -8,6 +8,7 @@
 #include "engine/FileList.h"
 #include "engine/MadeDirectories.h"
 #include "engine/RunLog.h"
+#include "engine/RunPrompts.h"
 #include "engine/Versions.h"
 #include "platform/FileSystem.h"
 #include "set/Text.h"
@@ -22,8 +23,9 @@
 
 namespace tresorix {
 
-class RunState {
-public:
+// What one run counts and learns; each run starts it afresh, and the
+// controller reads it when the run is over.
+struct RunCounts {
     uint64_t checkedFiles = 0, checkedBytes = 0, savedFiles = 0, savedBytes = 0;
     // For the run log's last line: files and directories passed over, copies that failed.
     uint64_t passedOver = 0, failedFiles = 0;
@@ -32,6 +34,12 @@ public:
     bool skipRecursionPrompt = false;
     // A file or directory was passed over after an error: the exit code says so.
     bool passedOverAfterError = false;
+};
+
+class RunState : public RunCounts {
+public:
+    // A run's start: the counts begin at zero, a cancel given meanwhile stays.
+    void restartCounts() { static_cast<RunCounts&>(*this) = RunCounts{}; }
 
     // The answer word's Cancel: whoever gives it (a prompt, the progress
     // window, the main window's close), the run ends at its next look, and
@@ -92,9 +100,6 @@ struct RunSettings {
     std::string stdZiel;       // the default target's selected item
     ConflictMode mode = ConflictMode::newer;  // BackUpMode
     bool showSummary = true;   // false with AutoClose or when started by autostart
-    // Prompts are answered without showing: pass over where they can,
-    // otherwise end the run.
-    bool skipErrors = false;
     RunLog* log = nullptr;     // none: the run leaves no record
     std::string setFile;       // full path; empty when the set has no file yet
     std::string modeText;      // the conflict mode's radio caption
@@ -109,11 +114,13 @@ struct RunSettings {
 // unattended run.
 enum class RunOutcome { finished, cancelled, sourceFailed, endedByError };
 
-// The process's exit code for a run: 0 all saved, 1 something passed over
-// after an error, 2 cancelled, 3 ended by an error.
+// The process's exit codes, as the run log names them.
+constexpr int kExitAllSaved = 0;
+constexpr int kExitPassedOver = 1;  // something passed over after an error
+constexpr int kExitCancelled = 2;
+constexpr int kExitEndedByError = 3;
+constexpr int kExitNothingRan = 4;  // the process could not run at all
 int ExitCode(RunOutcome outcome, bool passedOverAfterError);
-// Code of a process that could not run at all.
-constexpr int kExitNothingRan = 4;
 
 // An entry's target, resolved, is a full path: "X:\" or "\\server\share\".
 bool IsFullPath(const std::string& target);
@@ -122,182 +129,76 @@ bool IsFullPath(const std::string& target);
 // does, and what it passes over. `choice`: the user's choice rather than a
 // reaction to an error (the overwrite question).
 struct PassOver {
-    uint16_t button = 0;
+    ButtonResult button = mrNone;
     std::string what;
     bool choice = false;
 };
 
 class Flusher;
+class VersionKeeper;
+class DirectoryVisit;
 
 class BackupRun {
+    friend class VersionKeeper;
+    friend class DirectoryVisit;
+    friend class EntryWalk;
+    friend class FileTransfer;
+
 public:
-    BackupRun(FileSystem& fs, RunView& view, RunState& state);
+    // Without `prompts` every prompt shows its box.
+    BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts = nullptr);
     ~BackupRun();
+
+    // Before any box shows while the run goes on: the pending copies take
+    // their names and the target is let go of, as the user may want to
+    // change the medium, and Windows refuses to eject a drive with an open
+    // handle.
+    void letGoBeforePrompt();
 
     RunOutcome BackUpStart(const RunSettings& settings);
 
-    void BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
-                         bool recurse);
     // True when the same file is to be handed over again (a medium was changed).
     bool BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
                     uint64_t dirDone, uint64_t dirCount);
 
 private:
-    // What the conflict step decided about an existing target.
-    struct Existing {
-        bool replace = false;   // the copy replaces it by a rename
-        bool previous = false;  // there was a copy, replaced or removed first
-        uint64_t size = 0;
-        uint32_t attributes = 0;
-    };
-    // How one step of a file's transfer ended: on to the next step, the file
-    // passed over, or handed over again once the user changed the medium.
-    // A cancel is the run state's.
-    enum class Step { goOn, skip, changeMedium };
-    // How a copy ended; a name that appeared sends the file back to the
-    // conflict step. `queued`: complete, waiting in the batch for its name.
-    // `interrupted`: stopped for a cancel waiting in the queue, its copy gone.
-    enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
-    // A complete copy, still open under its temporary name until the batch
-    // it belongs to is on the medium.
-    struct PendingCopy {
-        std::unique_ptr<OpenFile> out;
-        std::string sourceFile, targetFile, tempFile;
-        FileEntry file;
-        Existing existing;
-        uint64_t copied = 0;
-        bool secondTry = false;  // its name was found taken once already
-        bool named = false;      // took its name through its open handle
-        uint32_t flushError = 0;
-        bool committed = true;
-    };
-
-    void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
-                       bool& silenced);
-    // `listed`: the subdirectories as a listing of this visit saw them; none:
-    // listed here.
-    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
-                            const std::vector<FileEntry>* listed);
-    bool mayBeOwn(const std::string& source);
-    bool onWalkPath(const std::string& directory);
-    bool ownDirectory(const std::string& directory);
-    void sourceFailure(const std::string& source, uint32_t error);
-    void tooDeep(const std::string& directory);
-    bool modeSkipsWithoutAsking(const std::string& target, const FileEntry& file);
-    Step ensureTargetDirectory(const std::string& target);
-    Step resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing);
-    Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
-                        Existing& existing);
-    uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
-    CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                        const FileEntry& file, const Existing& existing, uint64_t& copied);
-    uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
-                             std::unique_ptr<OpenFile>& out);
-    CopyResult replaceTarget(const std::string& tempFile, const std::string& targetFile, const Existing& existing,
-                             bool secondTry);
-    void queueCopy(std::unique_ptr<PendingCopy> copy);
-    // Gives every copy of the batch its real name once it is on the medium.
+    // The current visit's batch, named.
     void finishCopies();
-    bool closeCopy(PendingCopy& copy);
-    void renameCopy(PendingCopy& copy);
-    void noteSaved(const PendingCopy& copy);
-    void retryCollided(const std::string& source, const std::string& target);
-    void removeOwnCopy(const std::string& file);
-    // Versions of replaced copies (VersionKeeping.cpp).
-    bool versionWanted(const std::string& targetFile) const;
-    bool keepVersion(const std::string& targetFile);
-    bool makeRoomFromVersions(const std::string& target);
-    void pruneVersions();
-    std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
-    uint32_t removeTree(const std::string& directory);
-    bool isVersionsFolder(const std::string& directory) const;
-    // Asks, or answers for an unattended run. A Cancel, where the prompt
-    // offers one, cancels the run; a cancelled run's answer is Cancel.
-    uint16_t ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
+    // Answered by whoever the run was given, or by a box.
+    Answer askThrough(const Prompt& prompt);
+    // Asks, or has it answered for an unattended run. A Cancel, where the
+    // prompt offers one, cancels the run; a cancelled run's answer is Cancel.
+    ButtonResult ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass = {});
     void noteCopied(const std::string& sourceFile, uint64_t size);
     void noteMadeDirectory(const std::string& directory);
     void notePassedOver(const std::string& what);
     bool backUpEntry(const BackupEntry& entry, int number, const std::string& stdZiel);
     void endRecord(RunOutcome outcome, const std::string& summary);
     void flushLog();
-    uint32_t findTarget(const std::string& target, const std::string& name, FileEntry& found);
-    void listTarget(const std::string& target);
-    OpenDirectory* holdTargetDir(const std::string& directory, uint32_t& error);
-    void holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made);
-    OpenDirectory* inHeldTargetDir(const std::string& targetFile, std::string& name);
-    void releaseTargetDir();
-    void noteTarget(const std::string& target, const std::string& name, bool present);
 
     FileSystem& fs_;
     RunView& view_;
     RunState& state_;
+    RunPrompts* prompts_;
     ConflictMode mode_ = ConflictMode::newer;
-    bool skipErrors_ = false;
-    int versionDays_ = 0;
-    Stamp started_;
+    std::unique_ptr<VersionKeeper> versions_;  // of the current run
     RunLog* log_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    // Copies of the current directory visit that wait for their names.
-    std::vector<std::unique_ptr<PendingCopy>> pending_;
-    uint64_t pendingBytes_ = 0;
-    std::unique_ptr<Flusher> flusher_;  // after pending_: it is stopped before they go
+    std::unique_ptr<char[]> buffer_;  // the copies', made with the first one and kept for the run
+    // The directory visit going on, or the last one: made when a visit
+    // starts.
+    std::unique_ptr<DirectoryVisit> visit_;
+    std::unique_ptr<Flusher> flusher_;  // after visit_: it is stopped before its copies go
 
-    // The directories the walk is in, outermost first. Their identities are
-    // asked only when a link turns up, as only a link can lead back.
-    struct WalkLevel {
-        std::string directory;
-        bool identified = false;
-        std::optional<FileId> id;
-        bool belowLink = false;  // reached through a junction or link
-        uint64_t index = 0;      // as its parent's listing gave it; 0 unknown
-    };
     // What one run learns as it goes; reset when it starts.
     struct RunCaches {
         bool sourceFailed = false;
         bool endedByError = false;
-        std::vector<WalkLevel> walkPath;
         // Every entry's target, known by identity too (asked only when a
         // link could lead into one), as the directories the run made are.
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
-        // Folded target files this run saved first: replacing one again
-        // keeps no version of what was never a backup before. Only with
-        // versions on.
-        std::unordered_set<std::string> savedHere;
-    } run_;
-    // Of one entry; reset when it starts.
-    struct EntryCaches {
-        bool depthTold = false;  // the depth bound was reported
-        bool sharesVolume = false;  // its source lies on a volume with a target
-        uint64_t volume = 0;        // its source's
-        bool stampsChecked = false, stampsHold = false;  // its source's volume keeps directory times
-    } entry_;
-
-    // The target directory as one listing saw it, kept up to date with what
-    // the run writes there.
-    struct TargetListing {
-        std::string directory;  // empty: none
-        // Upper-case ASCII names. A name it holds may have gone since, so
-        // only its answer "missing" is taken on trust.
-        std::unordered_set<std::string> names;
-        bool missesKnown = true;  // a name it does not hold is not there
-    };
-    // What the run holds of the target: its listing and the directory held
-    // open for the free-space question and for the copies written into it.
-    // Let go of before every prompt, as the user may change the medium then.
-    struct TargetHold {
-        TargetListing listing;
-        std::unique_ptr<OpenDirectory> dir;
-        std::string dirPath;
-    };
-    // Of one directory visit; reset when it starts.
-    struct VisitCaches {
-        TargetHold target;
-        std::string failedTargetDir;  // its files are passed over: No when it could not be made
-        bool renameCollided = false;  // this file's copy found its name taken once
-        std::vector<FileEntry> collided;  // their names were taken when the batch was named
-    } visit_;
+    } caches_;
 };
 
 }  // namespace tresorix

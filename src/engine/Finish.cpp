@@ -2,11 +2,15 @@
 // closed. Complete copies wait in a small batch, each written out by the
 // flusher while the next ones are copied, and the batch takes its names
 // together once one flush of the device's cache has committed all of it.
+#include "engine/DirectoryVisit.h"
+
 #include "engine/Backup.h"
 
 #include "engine/FileHelpers.h"
 #include "engine/Flusher.h"
+#include "engine/Format.h"
 #include "engine/Mask.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 namespace tresorix {
@@ -20,14 +24,18 @@ constexpr uint64_t kBatchBytes = 32ull << 20;
 
 }  // namespace
 
-BackupRun::BackupRun(FileSystem& fs, RunView& view, RunState& state)
-    : fs_(fs), view_(view), state_(state), flusher_(std::make_unique<Flusher>())
+std::string CopyFailedText(const std::string& sourceFile)
 {
+    return "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.";
 }
 
-BackupRun::~BackupRun() = default;
+std::string CreateFailedText(const std::string& targetFile, uint32_t error)
+{
+    return "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " + ErrorText(uint16_t(error)) +
+           "\r\nErneut versuchen ?";
+}
 
-void BackupRun::queueCopy(std::unique_ptr<PendingCopy> copy)
+void DirectoryVisit::queueCopy(std::unique_ptr<PendingCopy> copy)
 {
     // A full batch ends when the next copy is complete, not at once: its
     // write-out runs beside that copy then, where a large file would
@@ -37,10 +45,10 @@ void BackupRun::queueCopy(std::unique_ptr<PendingCopy> copy)
     PendingCopy& queued = *copy;
     pendingBytes_ += copy->copied;
     pending_.push_back(std::move(copy));
-    flusher_->submit(*queued.out, queued.flushError, queued.committed);
+    run_.flusher_->submit(*queued.out, queued.flushError, queued.committed);
 }
 
-void BackupRun::finishCopies()
+void DirectoryVisit::finishCopies()
 {
     if (pending_.empty())
         return;
@@ -49,7 +57,7 @@ void BackupRun::finishCopies()
     pending_.clear();
     pendingBytes_ = 0;
     // A cancel seen meanwhile waits for the next look at the queue.
-    flusher_->wait([this] { view_.keepAnswering(); });
+    run_.flusher_->wait([this] { run_.view_.keepAnswering(); });
     PendingCopy* last = nullptr;
     for (auto& copy : batch)
         if (copy->flushError == 0 && !copy->committed)
@@ -79,16 +87,16 @@ void BackupRun::finishCopies()
     }
     for (PendingCopy* copy : byName)
         renameCopy(*copy);
-    state_.failedFiles += failed.size();
-    view_.setSaved(state_.savedFiles, state_.savedBytes);
+    run_.state_.failedFiles += failed.size();
+    run_.view_.setSaved(run_.state_.savedFiles, run_.state_.savedBytes);
     for (const std::string& sourceFile : failed)
-        ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
+        run_.ask(false, CopyFailedText(sourceFile), btnOK, {mrOk, sourceFile});
 }
 
 // A new copy takes its name while still open, which saves opening it again;
 // one that replaces an old copy is renamed once it is closed, as that rename
 // goes through to the medium. False when the copy failed and nobody was told.
-bool BackupRun::closeCopy(PendingCopy& copy)
+bool DirectoryVisit::closeCopy(PendingCopy& copy)
 {
     std::string name;
     OpenDirectory* held = inHeldTargetDir(copy.targetFile, name);
@@ -105,49 +113,80 @@ bool BackupRun::closeCopy(PendingCopy& copy)
 }
 
 // A closed copy takes its name by path, which may ask the user.
-void BackupRun::renameCopy(PendingCopy& copy)
+void DirectoryVisit::renameCopy(PendingCopy& copy)
 {
     // With versions on, the old copy moves aside first; kept as it is, it
     // keeps its name and the new copy goes.
-    if (copy.existing.replace && versionWanted(copy.targetFile) && !keepVersion(copy.targetFile)) {
+    VersionKeeper& versions = *run_.versions_;
+    if (copy.existing.replace && versions.versionWanted(copy.targetFile) && !versions.keepVersion(copy.targetFile)) {
         removeOwnCopy(copy.tempFile);
         return;
     }
     CopyResult result = replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
     if (result == CopyResult::failed)
-        ++state_.failedFiles;
+        ++run_.state_.failedFiles;
     // The listing that called the name free is out of date.
     if (result == CopyResult::nameAppeared) {
-        visit_.collided.push_back(copy.file);
-        visit_.target.listing = {};
+        collided_.push_back(copy.file);
+        hold.listing = {};
     }
     if (result == CopyResult::saved)
         noteSaved(copy);
 }
 
-void BackupRun::noteSaved(const PendingCopy& copy)
+void DirectoryVisit::noteSaved(const PendingCopy& copy)
 {
     noteTarget(copy.targetFile.substr(0, copy.targetFile.size() - copy.file.name.size()), copy.file.name, true);
-    if (versionDays_ > 0)
-        run_.savedHere.insert(FoldedKey(copy.targetFile));
-    ++state_.savedFiles;
-    state_.savedBytes += copy.copied;
-    noteCopied(copy.sourceFile, copy.copied);
+    run_.versions_->noteSaved(copy.targetFile);
+    ++run_.state_.savedFiles;
+    run_.state_.savedBytes += copy.copied;
+    run_.noteCopied(copy.sourceFile, copy.copied);
 }
 
 // A file that took the target's name since the conflict step goes back to
 // that step, once.
-void BackupRun::retryCollided(const std::string& source, const std::string& target)
+void DirectoryVisit::retryCollided(const std::string& source, const std::string& target)
 {
-    while (!visit_.collided.empty() && !state_.cancelled()) {
-        std::vector<FileEntry> files = std::move(visit_.collided);
-        visit_.collided.clear();
-        visit_.renameCollided = true;
+    while (!collided_.empty() && !run_.state_.cancelled()) {
+        std::vector<FileEntry> files = std::move(collided_);
+        collided_.clear();
+        renameCollided = true;
         for (const FileEntry& file : files)
-            if (!state_.cancelled())
-                BackupFile(source, target, file, 0, 0);
+            if (!run_.state_.cancelled())
+                run_.BackupFile(source, target, file, 0, 0);
         finishCopies();
-        visit_.renameCollided = false;
+        renameCollided = false;
+    }
+}
+
+// The one step in which the old target goes and the new copy takes its name.
+// A failure is asked about like a failed creation; the old target then keeps
+// its bytes and its read-only bit.
+CopyResult DirectoryVisit::replaceTarget(const std::string& tempFile, const std::string& targetFile,
+                                               const Existing& existing, bool secondTry)
+{
+    for (;;) {
+        const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
+        if (readOnly)
+            run_.fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
+        std::string from, to;
+        OpenDirectory* held = inHeldTargetDir(tempFile, from) ? inHeldTargetDir(targetFile, to) : nullptr;
+        uint32_t error = held ? held->renameFile(from, to, existing.replace)
+                              : run_.fs_.renameFile(tempFile, targetFile, existing.replace);
+        if (error == 0)
+            return CopyResult::saved;
+        if (readOnly)
+            run_.fs_.setAttributes(targetFile, existing.attributes);
+        if (NameTaken(error) && !existing.replace && !secondTry) {
+            removeOwnCopy(tempFile);
+            return CopyResult::nameAppeared;
+        }
+        const ButtonResult answer =
+            run_.ask(true, CreateFailedText(targetFile, error), btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        if (run_.state_.cancelled() || answer == mrNo) {
+            removeOwnCopy(tempFile);
+            return CopyResult::failed;
+        }
     }
 }
 

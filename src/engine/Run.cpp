@@ -2,11 +2,12 @@
 // counters and the summary.
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
+#include "engine/EntryWalk.h"
 #include "engine/Flusher.h"
 #include "engine/Format.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
-
-#include <functional>
 
 namespace tresorix {
 
@@ -60,44 +61,40 @@ int ExitCode(RunOutcome outcome, bool passedOverAfterError)
 {
     switch (outcome) {
     case RunOutcome::finished:
-        return passedOverAfterError ? 1 : 0;
+        return passedOverAfterError ? kExitPassedOver : kExitAllSaved;
     case RunOutcome::cancelled:
-        return 2;
+        return kExitCancelled;
     case RunOutcome::sourceFailed:
     case RunOutcome::endedByError:
         break;
     }
-    return 3;
+    return kExitEndedByError;
 }
+
+BackupRun::BackupRun(FileSystem& fs, RunView& view, RunState& state, RunPrompts* prompts)
+    : fs_(fs), view_(view), state_(state), prompts_(prompts), flusher_(std::make_unique<Flusher>())
+{
+}
+
+BackupRun::~BackupRun() = default;
 
 RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 {
-    state_ = RunState{};
-    run_ = {};
-    skipErrors_ = settings.skipErrors;
+    state_.restartCounts();
+    caches_ = {};
     log_ = settings.log;
     mode_ = settings.mode;
-    versionDays_ = settings.versionDays;
-    started_ = settings.startedAt;
-    // Whoever asks the user anything during the run, the cancel question of
-    // the progress window included, the target medium is let go of first:
-    // the user may want to change it, and Windows refuses to eject a drive
-    // with an open handle.
+    versions_ = std::make_unique<VersionKeeper>(*this, settings.versionDays, settings.startedAt);
     struct Release {
         BackupRun& run;
-        std::function<void()> previous;
         ~Release()
         {
-            // Left by an exception: an unfinished copy is no copy.
+            // The last visit's target is let go of with the run; left by
+            // an exception, an unfinished copy is no copy.
             run.flusher_->wait();
-            run.pending_.clear();
-            run.visit_.target = {};
-            SetBeforePromptHook(std::move(previous));
+            run.visit_.reset();
         }
-    } release{*this, SetBeforePromptHook([this] {
-        finishCopies();
-        visit_.target = {};
-    })};
+    } release{*this};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
     if (log_) {
@@ -107,12 +104,11 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
     int number = 0;
     for (const BackupEntry& entry : settings.entries) {
-        entry_ = {};
         bool sourceFailed = !backUpEntry(entry, ++number, settings.stdZiel);
         finishCopies();
         flushLog();
         if (sourceFailed) {
-            pruneVersions();
+            versions_->pruneVersions();
             view_.flush();
             endRecord(RunOutcome::sourceFailed, "Backup wegen eines Fehlers im Quellverzeichnis beendet.");
             return RunOutcome::sourceFailed;
@@ -122,7 +118,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     }
 
     // Once every copy is complete, cancelled or not.
-    pruneVersions();
+    versions_->pruneVersions();
     // What the user typed or clicked during the last copy reaches the
     // windows it was meant for, not the summary box.
     view_.processMessages();
@@ -130,7 +126,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     if (state_.cancelled()) {
         view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
         // Nobody cancelled: a prompt that offered no way past ended the run.
-        if (run_.endedByError) {
+        if (caches_.endedByError) {
             endRecord(RunOutcome::endedByError, "Backup wurde durch eine Meldung ohne Ausweg beendet.");
             return RunOutcome::endedByError;
         }
@@ -148,7 +144,9 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     endRecord(RunOutcome::finished, summary);
     if (settings.showSummary) {
         view_.flush();
-        AskInfo(summary, btnOK);
+        Prompt report{PromptKind::info, summary, btnOK};
+        report.report = true;
+        askThrough(report);
     }
     return RunOutcome::finished;
 }
@@ -160,7 +158,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
     const std::string source = AddBackslash(entry.source);
     const std::string target = ResolveTarget(entry.target, source, stdZiel);
     const bool recurse = HasSubdirs(entry.subdirs);
-    run_.entryTargets.push_back(target);
+    caches_.entryTargets.push_back(target);
     // On disk at once: a run killed in a long entry shows where it was.
     if (log_) {
         log_->entry(number, source, recurse, entry.masks, target);
@@ -175,6 +173,7 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             btnOK, {mrOk, source});
         return true;
     }
+    EntryWalk walk(*this);
     std::string rest = entry.masks;
     do {
         std::string mask;
@@ -187,8 +186,8 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             rest.clear();
         }
         TrimSpaces(mask, true, true);
-        BackupDirectory(source, mask, target, recurse);
-        if (run_.sourceFailed)
+        walk.BackupDirectory(source, mask, target, recurse);
+        if (caches_.sourceFailed)
             return false;
     } while (!rest.empty() && !state_.cancelled());
     return true;
@@ -241,7 +240,7 @@ void BackupRun::notePassedOver(const std::string& what)
 
 namespace {
 
-std::string caption(uint16_t result)
+std::string caption(ButtonResult result)
 {
     for (const ButtonInfo& button : kButtons) {
         if (button.result != result)
@@ -255,49 +254,59 @@ std::string caption(uint16_t result)
     return std::to_string(result);
 }
 
-// For a run nobody watches: the way past the file or directory when there
-// is one, OK for a message that only informs, otherwise the end of the run.
-uint16_t unattendedAnswer(uint32_t buttons, uint16_t passButton)
-{
-    if (passButton)
-        return passButton;
-    return buttons == btnOK ? uint16_t(mrOk) : uint16_t(mrCancel);
-}
-
 }  // namespace
 
-uint16_t BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
+void BackupRun::letGoBeforePrompt()
+{
+    if (!visit_)
+        return;
+    visit_->finishCopies();
+    visit_->hold = {};
+}
+
+void BackupRun::finishCopies()
+{
+    if (visit_)
+        visit_->finishCopies();
+}
+
+Answer BackupRun::askThrough(const Prompt& prompt)
+{
+    if (prompts_)
+        return prompts_->ask(prompt);
+    letGoBeforePrompt();
+    return {ShowPrompt(prompt), false};
+}
+
+ButtonResult BackupRun::ask(bool confirm, const std::string& text, uint32_t buttons, const PassOver& pass)
 {
     finishCopies();
     view_.flush();
     // On record before the box: a run nobody answers is found waiting here.
     if (log_)
         flushLog();
-    uint16_t answer = 0;
-    if (skipErrors_) {
-        answer = unattendedAnswer(buttons, pass.button);
-        run_.endedByError = run_.endedByError || answer == mrCancel;
-    } else {
-        answer = confirm ? AskConfirm(text, buttons) : AskInfo(text, buttons);
-    }
+    const Answer given = askThrough({confirm ? PromptKind::confirm : PromptKind::info, text, buttons, pass.button});
+    const ButtonResult answer = given.result;
+    // Nobody cancelled: a prompt without a way past ended an unattended run.
+    caches_.endedByError = caches_.endedByError || (given.unattended && answer == mrCancel);
     if (answer == mrCancel && (buttons & btnCancel))
         state_.cancel();
     // All is OK for this directory and the later ones alike.
     const bool passed = pass.button && (answer == pass.button || (pass.button == mrOk && answer == mrAll));
     // Nobody chose when the program answered.
-    if (passed && (!pass.choice || skipErrors_))
+    if (passed && (!pass.choice || given.unattended))
         state_.passedOverAfterError = true;
     if (passed)
         ++state_.passedOver;
     if (log_) {
-        log_->prompt(text, caption(answer), skipErrors_);
+        log_->prompt(text, caption(answer), given.unattended);
         if (passed)
             log_->passedOver(pass.what);
         flushLog();
     }
     // Once cancelled, by this box or from outside while it showed, the run
     // takes no other answer.
-    return state_.cancelled() ? uint16_t(mrCancel) : answer;
+    return state_.cancelled() ? mrCancel : answer;
 }
 
 }  // namespace tresorix

@@ -1,6 +1,9 @@
 // What the run knows of the target directory it writes into during one
 // directory visit: one listing of it, and the directory held open.
+#include "engine/DirectoryVisit.h"
+
 #include "engine/Backup.h"
+#include "engine/FileHelpers.h"
 
 namespace tresorix {
 
@@ -28,24 +31,24 @@ std::string asciiKey(const std::string& name)
 // would scan the directory once for every file. Only "missing" is answered
 // from the listing: a file that went since would otherwise pass its source
 // over, and a look at a name that is there costs no scan.
-uint32_t BackupRun::findTarget(const std::string& target, const std::string& name, FileEntry& found)
+uint32_t DirectoryVisit::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
-    const TargetListing& listing = visit_.target.listing;
+    const TargetListing& listing = hold.listing;
     const std::string key = asciiKey(name);
     if (listing.directory == target && listing.missesKnown && !key.empty() && !listing.names.contains(key))
         return errFileNotFound;
-    uint32_t error = fs_.find(target + name, found);
+    uint32_t error = run_.fs_.find(target + name, found);
     // A directory that is not there has nothing to list.
     if (error != 0 && error != errPathNotFound && listing.directory != target)
         listTarget(target);
     return error;
 }
 
-void BackupRun::listTarget(const std::string& target)
+void DirectoryVisit::listTarget(const std::string& target)
 {
-    visit_.target.listing = {};
+    hold.listing = {};
     uint32_t error = 0;
-    std::unique_ptr<FileListing> listing = fs_.list(target, error);
+    std::unique_ptr<FileListing> listing = run_.fs_.list(target, error);
     if (!listing)
         return;
     FileEntry entry;
@@ -64,14 +67,14 @@ void BackupRun::listTarget(const std::string& target)
     }
     // Names a broken listing did not reach would be taken for missing.
     if (listing->error() == 0)
-        visit_.target.listing = std::move(seen);
+        hold.listing = std::move(seen);
 }
 
 // What the run itself did to a name in the listed directory: a complete
 // copy under it, or removed.
-void BackupRun::noteTarget(const std::string& target, const std::string& name, bool present)
+void DirectoryVisit::noteTarget(const std::string& target, const std::string& name, bool present)
 {
-    TargetListing& listing = visit_.target.listing;
+    TargetListing& listing = hold.listing;
     std::string key = asciiKey(name);
     if (listing.directory != target || key.empty())
         return;
@@ -84,29 +87,29 @@ void BackupRun::noteTarget(const std::string& target, const std::string& name, b
 // The target directory, held open for the rest of the visit: its free space
 // and the names of each copy are asked of this one handle, so a directory
 // renamed meanwhile never gets half of a copy's names.
-OpenDirectory* BackupRun::holdTargetDir(const std::string& directory, uint32_t& error)
+OpenDirectory* DirectoryVisit::holdTargetDir(const std::string& directory, uint32_t& error)
 {
     error = 0;
-    TargetHold& held = visit_.target;
+    TargetHold& held = hold;
     if (held.dir && held.dirPath == directory)
         return held.dir.get();
-    holdTargetDir(directory, fs_.openDirectory(directory, error));
+    holdTargetDir(directory, run_.fs_.openDirectory(directory, error));
     return held.dir.get();
 }
 
-void BackupRun::holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made)
+void DirectoryVisit::holdTargetDir(const std::string& directory, std::unique_ptr<OpenDirectory> made)
 {
     releaseTargetDir();
-    visit_.target.dir = std::move(made);
-    if (visit_.target.dir)
-        visit_.target.dirPath = directory;
+    hold.dir = std::move(made);
+    if (hold.dir)
+        hold.dirPath = directory;
 }
 
 // The held target directory when `targetFile` lies in it, with the file's
 // name there.
-OpenDirectory* BackupRun::inHeldTargetDir(const std::string& targetFile, std::string& name)
+OpenDirectory* DirectoryVisit::inHeldTargetDir(const std::string& targetFile, std::string& name)
 {
-    const TargetHold& held = visit_.target;
+    const TargetHold& held = hold;
     if (!held.dir || targetFile.size() <= held.dirPath.size() || !targetFile.starts_with(held.dirPath) ||
         targetFile.find('\\', held.dirPath.size()) != std::string::npos)
         return nullptr;
@@ -114,10 +117,22 @@ OpenDirectory* BackupRun::inHeldTargetDir(const std::string& targetFile, std::st
     return held.dir.get();
 }
 
-void BackupRun::releaseTargetDir()
+void DirectoryVisit::releaseTargetDir()
 {
-    visit_.target.dir.reset();
-    visit_.target.dirPath.clear();
+    hold.dir.reset();
+    hold.dirPath.clear();
+}
+
+// A file this copy wrote: its temporary, or the copy itself when it took its
+// real name before its close failed. Through the directory that holds the
+// copy's other names while it is held.
+void DirectoryVisit::removeOwnCopy(const std::string& file)
+{
+    std::string name;
+    if (OpenDirectory* held = inHeldTargetDir(file, name))
+        held->deleteFile(name);
+    else
+        DeleteFileForced(run_.fs_, file);
 }
 
 }  // namespace tresorix

@@ -1,9 +1,14 @@
-// One file's way into the target: conflict step, free space, the copy
-// under a temporary name and the rename that replaces the old target.
+// One file's way into the target: the source, the target directory, the
+// conflict step, free space and the copy under a temporary name, which the
+// visit's batch renames (Finish.cpp).
+#include "engine/FileTransfer.h"
+
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -42,12 +47,13 @@ std::string volumeName(const std::string& target)
     return root;
 }
 
-bool nameTaken(uint32_t error)
-{
-    return error == errFileExists || error == errAlreadyExists;
-}
-
 }  // namespace
+
+bool BackupRun::BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
+                           uint64_t dirDone, uint64_t dirCount)
+{
+    return FileTransfer(*this).backUp(source, target, file, dirDone, dirCount);
+}
 
 bool SourceIsNewer(const FileEntry& source, const FileEntry& target)
 {
@@ -74,30 +80,18 @@ std::string TemporaryName(const std::string& targetFile, int attempt)
     return targetFile.substr(0, nameStart) + name + suffix;
 }
 
-bool BackupRun::BackupFile(const std::string& source, const std::string& target, const FileEntry& file,
-                           uint64_t dirDone, uint64_t dirCount)
+bool FileTransfer::backUp(const std::string& source, const std::string& target, const FileEntry& file,
+                          uint64_t dirDone, uint64_t dirCount)
 {
     const std::string sourceFile = source + file.name;
     const std::string targetFile = target + file.name;
-    const bool passed = target == visit_.failedTargetDir || modeSkipsWithoutAsking(target, file);
-    Step step = passed ? Step::skip : Step::goOn;
-    auto goOn = [&] { return step == Step::goOn && !state_.cancelled(); };
+    const bool passed = target == run_.visit_->failedTargetDir || modeSkipsWithoutAsking(target, file);
+    Step step = Step::skip;
+    auto goOn = [&] { return step == Step::goOn && !run_.state_.cancelled(); };
 
     std::unique_ptr<OpenFile> in;
-    // 1. The source, shared so that nobody is locked out while we read.
-    while (!passed && !state_.cancelled()) {
-        step = Step::goOn;
-        if (fs_.openRead(sourceFile, in) == 0)
-            break;
-        const uint16_t answer = ask(false,
-                                    "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
-                                        "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
-                                        "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
-                                    btnOK | btnCancel | btnRetry, {mrOk, sourceFile});
-        step = Step::skip;
-        if (answer == mrOk || state_.cancelled())
-            break;
-    }
+    if (!passed)
+        step = openSource(sourceFile, in);
     Existing existing;
     if (goOn())
         step = ensureTargetDirectory(target);
@@ -112,18 +106,18 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
 
     bool interrupted = false;
     if (goOn()) {
-        view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
+        run_.view_.setDirProgress(dirCount ? int(dirDone * 100 / dirCount) : 0);
         // Once the old copy is gone to make room, nothing may come between
         // it and the new one. Otherwise a cancel that came in now must not
         // leave an empty copy behind.
         const bool removedFirst = existing.previous && !existing.replace;
         if (!removedFirst)
-            view_.processMessages();
+            run_.view_.processMessages();
         uint64_t copied = 0;
-        if (removedFirst || !state_.cancelled()) {
+        if (removedFirst || !run_.state_.cancelled()) {
             CopyResult result = copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
             if (result == CopyResult::failed)
-                ++state_.failedFiles;
+                ++run_.state_.failedFiles;
             interrupted = result == CopyResult::interrupted;
         }
     }
@@ -132,71 +126,89 @@ bool BackupRun::BackupFile(const std::string& source, const std::string& target,
     if (interrupted) {
         // Nothing of the copy is held while the user is asked; unless the
         // answer ends the run, the file is handed over again from its start.
-        releaseTargetDir();
-        view_.processMessages();
-        return !state_.cancelled();
+        run_.visit_->releaseTargetDir();
+        run_.view_.processMessages();
+        return !run_.state_.cancelled();
     }
     return step == Step::changeMedium;
+}
+
+// The source is opened shared, so that nobody is locked out while it is read.
+FileTransfer::Step FileTransfer::openSource(const std::string& sourceFile, std::unique_ptr<OpenFile>& in)
+{
+    while (!run_.state_.cancelled()) {
+        if (run_.fs_.openRead(sourceFile, in) == 0)
+            return Step::goOn;
+        const ButtonResult answer = run_.ask(false,
+                                    "Fehler: Zugriff auf Quelldatei \"" + sourceFile + "\" verweigert.\r\n" +
+                                        "Schließen Sie die zugehörige Anwendung und klicken Sie auf \"Wiederholen\"" +
+                                        "\r\noder klicken Sie auf \"OK\", um diese Datei zu überspringen.",
+                                    btnOK | btnCancel | btnRetry, {mrOk, sourceFile});
+        if (answer == mrOk || run_.state_.cancelled())
+            return Step::skip;
+    }
+    return Step::goOn;
 }
 
 // Whether the conflict step would pass the file over without asking: then
 // its source is not opened. Reading it is not needed, and a file that another
 // program keeps locked must not stop an unattended run with a question about
 // a file that needs no backup.
-bool BackupRun::modeSkipsWithoutAsking(const std::string& target, const FileEntry& file)
+bool FileTransfer::modeSkipsWithoutAsking(const std::string& target, const FileEntry& file)
 {
-    if (mode_ == ConflictMode::always || mode_ == ConflictMode::ask)
+    if (run_.mode_ == ConflictMode::always || run_.mode_ == ConflictMode::ask)
         return false;
     FileEntry found;
-    if (findTarget(target, file.name, found) != 0 || found.isDirectory())
+    if (run_.visit_->findTarget(target, file.name, found) != 0 || found.isDirectory())
         return false;
-    return mode_ == ConflictMode::skip || !SourceIsNewer(file, found);
+    return run_.mode_ == ConflictMode::skip || !SourceIsNewer(file, found);
 }
 
-BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
+FileTransfer::Step FileTransfer::ensureTargetDirectory(const std::string& target)
 {
     // The directory held open for the visit is there.
     uint32_t code = 0;
-    if (visit_.target.dir && visit_.target.dirPath == target)
+    if (run_.visit_->hold.dir && run_.visit_->hold.dirPath == target)
         return Step::goOn;
-    if (DirectoryPresent(fs_, target, code))
+    if (DirectoryPresent(run_.fs_, target, code))
         return Step::goOn;
     // The levels down to the deepest existing one are there; the walk over
     // the path starts below it, where every level was missing a moment ago.
     const size_t parentEnd = target.rfind('\\', target.size() - 2);
-    std::string prefix = parentEnd == std::string::npos ? std::string()
-                                                        : DeepestExistingLevel(fs_, target.substr(0, parentEnd + 1));
+    std::string prefix;
+    if (parentEnd != std::string::npos)
+        prefix = DeepestExistingLevel(run_.fs_, target.substr(0, parentEnd + 1));
     const size_t known = prefix.size();
     bool retry = false;  // the same level once more, as the user asked
-    uint16_t answer = mrNone;
-    while ((prefix != target || retry) && !state_.cancelled() && answer != mrNo) {
+    ButtonResult answer = mrNone;
+    while ((prefix != target || retry) && !run_.state_.cancelled() && answer != mrNo) {
         if (!retry) {
             size_t end = target.find('\\', prefix.size());
             prefix = end == std::string::npos ? target : target.substr(0, end + 1);
         }
-        bool existed = (known == 0 || retry) && DirectoryPresent(fs_, prefix, code);
+        bool existed = (known == 0 || retry) && DirectoryPresent(run_.fs_, prefix, code);
         std::unique_ptr<OpenDirectory> made;
-        uint32_t result = ForceDirectory(fs_, prefix, prefix == target ? &made : nullptr);
+        uint32_t result = ForceDirectory(run_.fs_, prefix, prefix == target ? &made : nullptr);
         retry = result != 0;
         // Its copies' names go through the handle it was made with.
         std::optional<FileId> madeIndex;
         if (made) {
             if (FileId index; made->index(index) == 0)
                 madeIndex = index;
-            holdTargetDir(target, std::move(made));
+            run_.visit_->holdTargetDir(target, std::move(made));
         }
         if (result == 0) {
             // A drive or share is never made, whatever the probe said.
             existed = existed || prefix == volumeRoot(prefix);
             if (!existed)
-                state_.made.add(UpperCaseUmlaut(prefix), madeIndex);
+                run_.state_.made.add(UpperCaseUmlaut(prefix), madeIndex);
             // Made just now: nothing in it can conflict with a copy.
             if (!existed && prefix == target)
-                visit_.target.listing = {target, {}, true};
+                run_.visit_->hold.listing = {target, {}, true};
             if (!existed)
-                noteMadeDirectory(prefix);
+                run_.noteMadeDirectory(prefix);
         } else {
-            answer = ask(true,
+            answer = run_.ask(true,
                          "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
                              "\r\nFehlermeldung: " + ErrorText(uint16_t(result)) + "\r\nErneut versuchen ?",
                          btnYes | btnNo | btnCancel, {mrNo, prefix});
@@ -204,7 +216,7 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
     }
     // No: the files meant for this directory are passed over.
     if (answer == mrNo) {
-        visit_.failedTargetDir = target;
+        run_.visit_->failedTargetDir = target;
         return Step::skip;
     }
     return Step::goOn;
@@ -213,7 +225,8 @@ BackupRun::Step BackupRun::ensureTargetDirectory(const std::string& target)
 // Decides whether an existing target is to be replaced. It stays in place
 // until its replacement is complete; whether it can go is asked now, so that
 // the user hears of a locked or protected target at this point.
-BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing)
+FileTransfer::Step FileTransfer::resolveConflict(const std::string& targetFile, const FileEntry& file,
+                                                 Existing& existing)
 {
     bool removable;
     Step step;
@@ -225,19 +238,19 @@ BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const 
         // Only a file is an existing target: a directory in its place is
         // neither compared nor offered for overwrite, and the copy's rename
         // tells the user why it fails.
-        if (findTarget(targetFile.substr(0, targetFile.size() - file.name.size()), file.name, found) != 0 ||
-            found.isDirectory())
+        const std::string target = targetFile.substr(0, targetFile.size() - file.name.size());
+        if (run_.visit_->findTarget(target, file.name, found) != 0 || found.isDirectory())
             break;
         removable = false;
         bool replace = false;
-        switch (mode_) {
+        switch (run_.mode_) {
         case ConflictMode::always:
             replace = true;
             break;
         case ConflictMode::skip:
             break;
         case ConflictMode::ask:
-            replace = ask(true,
+            replace = run_.ask(true,
                           "Zieldatei  " + targetFile + "  überschreiben ?" + "\r\nQuelldatei:  " +
                               FormatDosDateTime(file.dosTime) + "     " + std::to_string(file.size) + " bytes" +
                               "\r\nZieldatei:    " + FormatDosDateTime(found.dosTime) + "     " +
@@ -252,20 +265,20 @@ BackupRun::Step BackupRun::resolveConflict(const std::string& targetFile, const 
         if (!replace)
             step = Step::skip;
         if (replace) {
-            removable = fs_.probeRemovable(targetFile) == 0;
+            removable = run_.fs_.probeRemovable(targetFile) == 0;
             existing = {removable, true, found.size, found.attributes};
         }
         if (!removable && step != Step::skip &&
-            ask(false,
+            run_.ask(false,
                 "Konnte bereits vorhandene Zieldatei nicht löschen.\r\nDateiname: " + targetFile +
-                    "\r\nFehlermeldung: " + ErrorText(65) + "\r\nLöschversuch wiederholen ?",
+                    "\r\nFehlermeldung: " + ErrorText(errNetworkAccessDenied) + "\r\nLöschversuch wiederholen ?",
                 btnYes | btnNo | btnCancel, {mrNo, targetFile}) == mrNo)
             step = Step::skip;
-    } while (!removable && !state_.cancelled() && step != Step::skip);
+    } while (!removable && !run_.state_.cancelled() && step != Step::skip);
     return step;
 }
 
-BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
+FileTransfer::Step FileTransfer::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                                           Existing& existing)
 {
     bool toldNotReady = false;
@@ -274,7 +287,7 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
         const uint32_t error = freeSpaceAt(target, free);
         if (error == errDriveNotReady && !toldNotReady) {
             toldNotReady = true;
-            ask(true, "Ziellaufwerk " + volumeName(target) + " ist nicht bereit.", btnOK);
+            run_.ask(true, "Ziellaufwerk " + volumeName(target) + " ist nicht bereit.", btnOK);
             continue;
         }
         // Any other failure leaves the space unknown: the copy itself tells
@@ -282,27 +295,27 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
         const bool known = error == 0;
         bool tooSmall = error == errDriveNotReady || (known && size > free);
         // Old versions make room before the old copy itself has to go.
-        if (tooSmall && known && makeRoomFromVersions(target))
+        if (tooSmall && known && run_.versions_->makeRoomFromVersions(target))
             continue;
         // The copy is written beside the old target. When only the old one's
         // room makes it fit, the old one goes first, for this file alone.
         if (tooSmall && known && existing.replace) {
             uint64_t freed = existing.size;
-            fs_.allocatedSize(targetFile, freed);
-            if (size <= free + freed && DeleteFileForced(fs_, targetFile)) {
-                noteTarget(target, targetFile.substr(target.size()), false);
+            run_.fs_.allocatedSize(targetFile, freed);
+            if (size <= free + freed && DeleteFileForced(run_.fs_, targetFile)) {
+                run_.visit_->noteTarget(target, targetFile.substr(target.size()), false);
                 existing.replace = false;
                 tooSmall = false;
             }
         }
         if (!tooSmall)
             return Step::goOn;
-        if (known && DriveReady(fs_, target)) {
-            ask(true, "Nicht genug Platz auf Ziellaufwerk " + volumeName(target) + " " + "\r\nBitte wechseln!",
+        if (known && DriveReady(run_.fs_, target)) {
+            run_.ask(true, "Nicht genug Platz auf Ziellaufwerk " + volumeName(target) + " " + "\r\nBitte wechseln!",
                 btnOK | btnCancel);
             return Step::changeMedium;
         }
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = run_.ask(true,
                                     "Konnte freien Platz auf Ziellaufwerk " + volumeName(target) +
                                         " nicht ermitteln." + "\r\nLaufwerk ist nicht bereit." +
                                         "\r\nErneut versuchen ?",
@@ -316,18 +329,18 @@ BackupRun::Step BackupRun::checkFreeSpace(const std::string& target, const std::
 // The deepest existing level of the target answers: a volume mounted in a
 // folder has its own free space, which the drive's root does not know of.
 // The target directory itself is held open for its files.
-uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
+uint32_t FileTransfer::freeSpaceAt(std::string directory, uint64_t& bytes)
 {
     const size_t rootSize = volumeRoot(directory).size();
     uint32_t error = 0;
-    if (OpenDirectory* held = holdTargetDir(directory, error)) {
+    if (OpenDirectory* held = run_.visit_->holdTargetDir(directory, error)) {
         error = held->freeSpace(bytes);
         if (error != 0)
-            releaseTargetDir();
+            run_.visit_->releaseTargetDir();
     }
     while ((error == errFileNotFound || error == errPathNotFound) && directory.size() > rootSize) {
         directory.resize(directory.rfind('\\', directory.size() - 2) + 1);
-        error = fs_.freeSpace(directory, bytes);
+        error = run_.fs_.freeSpace(directory, bytes);
     }
     return error;
 }
@@ -335,7 +348,7 @@ uint32_t BackupRun::freeSpaceAt(std::string directory, uint64_t& bytes)
 // Writes the copy under a temporary name and gives it the real one only when
 // its bytes, time and attributes are complete: until then an existing target
 // stays as it was, and an interrupted copy is never taken for a finished one.
-BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
+CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
                                           const std::string& targetFile, const FileEntry& file,
                                           const Existing& existing, uint64_t& copied)
 {
@@ -346,11 +359,9 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         uint32_t error = createTemporary(target, targetFile, tempFile, out);
         if (error == 0)
             break;
-        const uint16_t answer = ask(true,
-                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
-        if (state_.cancelled() || answer == mrNo)
+        const ButtonResult answer =
+            run_.ask(true, CreateFailedText(targetFile, error), btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        if (run_.state_.cancelled() || answer == mrNo)
             return CopyResult::failed;
     }
 
@@ -358,9 +369,9 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     // opened: a copy cut short there would count as complete.
     // One buffer for the run: a fresh one per file would be allocated and
     // cleared for every small file.
-    if (!buffer_)
-        buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    char* buffer = buffer_.get();
+    if (!run_.buffer_)
+        run_.buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    char* buffer = run_.buffer_.get();
     copied = 0;
     uint32_t shortBy = 0;
     bool failed = false;
@@ -379,16 +390,16 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
         }
         shortBy = got - put;
         if (size)
-            view_.setFileProgress(int(std::min<uint64_t>(copied * 100 / size, 100)));
-        view_.bringToFront();
+            run_.view_.setFileProgress(int(std::min<uint64_t>(copied * 100 / size, 100)));
+        run_.view_.bringToFront();
         // A short read is the end of the file; it saves asking once more.
         if (shortBy != 0 || (got < kBufferSize && copied >= size))
             break;
         // A copy whose old one made room for it is finished all the same.
-        const bool cancelWaits = view_.keepAnswering();
+        const bool cancelWaits = run_.view_.keepAnswering();
         if (cancelWaits && !(existing.previous && !existing.replace)) {
             out->close();
-            removeOwnCopy(tempFile);
+            run_.visit_->removeOwnCopy(tempFile);
             return CopyResult::interrupted;
         }
     }
@@ -397,22 +408,23 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
     if (!failed && shortBy == 0 && out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes))
         failed = true;
     if (!failed && shortBy == 0) {
-        queueCopy(std::make_unique<PendingCopy>(PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file,
-                                                            existing, copied, visit_.renameCollided}));
+        const bool secondTry = run_.visit_->renameCollided;
+        run_.visit_->queueCopy(std::make_unique<PendingCopy>(
+            PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file, existing, copied, secondTry}));
         return CopyResult::queued;
     }
     out->close();
     if (shortBy != 0) {
-        removeOwnCopy(tempFile);
-        ask(false,
+        run_.visit_->removeOwnCopy(tempFile);
+        run_.ask(false,
             "Fehler: Von der Datei \"" + targetFile + "\" konnten " + std::to_string(shortBy) +
                 " bytes nicht geschrieben werden.",
             btnOK, {mrOk, targetFile});
         return CopyResult::failed;
     }
     if (failed) {
-        removeOwnCopy(tempFile);
-        ask(false, "Fehler: Konnte Datei \"" + sourceFile + "\" nicht kopieren.", btnOK, {mrOk, sourceFile});
+        run_.visit_->removeOwnCopy(tempFile);
+        run_.ask(false, CopyFailedText(sourceFile), btnOK, {mrOk, sourceFile});
         return CopyResult::failed;
     }
     return CopyResult::failed;
@@ -422,11 +434,11 @@ BackupRun::CopyResult BackupRun::copyFile(OpenFile& in, uint64_t size, const std
 // name that is taken, so nothing is looked up beforehand (under Wine every
 // new name costs a scan of the whole directory). Every name of the copy is
 // made in the target directory held open for it.
-uint32_t BackupRun::createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
+uint32_t FileTransfer::createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                                     std::unique_ptr<OpenFile>& out)
 {
     uint32_t error = 0;
-    OpenDirectory* directory = holdTargetDir(target, error);
+    OpenDirectory* directory = run_.visit_->holdTargetDir(target, error);
     if (!directory)
         return error;
     for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
@@ -435,57 +447,12 @@ uint32_t BackupRun::createTemporary(const std::string& target, const std::string
         error = directory->createWrite(name, out);
         // What an interrupted run left under our name goes; a file that
         // cannot be removed (another run still writing it) is left alone.
-        if (nameTaken(error) && directory->deleteFile(name) == 0)
+        if (NameTaken(error) && directory->deleteFile(name) == 0)
             error = directory->createWrite(name, out);
-        if (!nameTaken(error))
+        if (!NameTaken(error))
             return error;
     }
     return error;
-}
-
-// The one step in which the old target goes and the new copy takes its name.
-// A failure is asked about like a failed creation; the old target then keeps
-// its bytes and its read-only bit.
-BackupRun::CopyResult BackupRun::replaceTarget(const std::string& tempFile, const std::string& targetFile,
-                                               const Existing& existing, bool secondTry)
-{
-    for (;;) {
-        const bool readOnly = existing.replace && (existing.attributes & attrReadOnly);
-        if (readOnly)
-            fs_.setAttributes(targetFile, existing.attributes & ~attrReadOnly);
-        std::string from, to;
-        OpenDirectory* held = inHeldTargetDir(tempFile, from) ? inHeldTargetDir(targetFile, to) : nullptr;
-        uint32_t error = held ? held->renameFile(from, to, existing.replace)
-                              : fs_.renameFile(tempFile, targetFile, existing.replace);
-        if (error == 0)
-            return CopyResult::saved;
-        if (readOnly)
-            fs_.setAttributes(targetFile, existing.attributes);
-        if (nameTaken(error) && !existing.replace && !secondTry) {
-            removeOwnCopy(tempFile);
-            return CopyResult::nameAppeared;
-        }
-        const uint16_t answer = ask(true,
-                                    "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " +
-                                        ErrorText(uint16_t(error)) + "\r\nErneut versuchen ?",
-                                    btnYes | btnNo | btnCancel, {mrNo, targetFile});
-        if (state_.cancelled() || answer == mrNo) {
-            removeOwnCopy(tempFile);
-            return CopyResult::failed;
-        }
-    }
-}
-
-// A file this copy wrote: its temporary, or the copy itself when it took its
-// real name before its close failed. Through the directory that holds the
-// copy's other names while it is held.
-void BackupRun::removeOwnCopy(const std::string& file)
-{
-    std::string name;
-    if (OpenDirectory* held = inHeldTargetDir(file, name))
-        held->deleteFile(name);
-    else
-        DeleteFileForced(fs_, file);
 }
 
 }  // namespace tresorix

@@ -4,6 +4,8 @@
 // target>"; at the end of a run, run folders older than the days to keep go.
 // A damaged or encrypted source is newer too: without its version the next
 // run would replace the only good copy.
+#include "engine/VersionKeeping.h"
+
 #include "engine/Backup.h"
 
 #include "engine/FileHelpers.h"
@@ -25,46 +27,46 @@ std::string versionsFolderOf(const std::string& entryTarget)
 
 }  // namespace
 
-bool BackupRun::versionWanted(const std::string& targetFile) const
+bool VersionKeeper::versionWanted(const std::string& targetFile) const
 {
-    return versionDays_ > 0 && !run_.entryTargets.empty() && !run_.savedHere.contains(FoldedKey(targetFile));
+    return days_ > 0 && !run_.caches_.entryTargets.empty() && !savedHere_.contains(FoldedKey(targetFile));
 }
 
 // False when the old copy stays where it is and the new one must not take
 // its name: the user answered No (the file is passed over) or Cancel.
-bool BackupRun::keepVersion(const std::string& targetFile)
+bool VersionKeeper::keepVersion(const std::string& targetFile)
 {
-    const std::optional<std::string> version = VersionPath(run_.entryTargets.back(), started_, targetFile);
+    const std::optional<std::string> version = VersionPath(run_.caches_.entryTargets.back(), started_, targetFile);
     if (!version)
         return true;
     const std::string folder = version->substr(0, version->rfind('\\') + 1);
     for (;;) {
-        uint32_t error = ForceDirectory(fs_, folder);
+        uint32_t error = ForceDirectory(run_.fs_, folder);
         if (error == 0)
-            error = fs_.renameFile(targetFile, *version, false);
+            error = run_.fs_.renameFile(targetFile, *version, false);
         if (error == 0) {
-            if (log_)
-                log_->versionKept(targetFile, *version);
+            if (run_.log_)
+                run_.log_->versionKept(targetFile, *version);
             return true;
         }
-        const uint16_t answer = ask(true,
+        const ButtonResult answer = run_.ask(true,
                                     "Konnte die bisherige Zieldatei \"" + targetFile + "\" nicht aufbewahren (nach \"" +
                                         *version + "\").\r\nFehler: " + ErrorText(uint16_t(error)) +
                                         "\r\nOhne sie wird die Datei nicht ersetzt. Erneut versuchen ?",
                                     btnYes | btnNo | btnCancel, {mrNo, targetFile});
-        if (state_.cancelled() || answer == mrNo)
+        if (run_.state_.cancelled() || answer == mrNo)
             return false;
     }
 }
 
 // The run folders below an entry's target, oldest first. Folders of any
 // other name are not ours.
-std::vector<std::pair<Stamp, std::string>> BackupRun::runFolders(const std::string& entryTarget)
+std::vector<std::pair<Stamp, std::string>> VersionKeeper::runFolders(const std::string& entryTarget)
 {
     std::vector<std::pair<Stamp, std::string>> folders;
     const std::string versions = versionsFolderOf(entryTarget);
     uint32_t error = 0;
-    std::unique_ptr<FileListing> listing = fs_.list(versions, error);
+    std::unique_ptr<FileListing> listing = run_.fs_.list(versions, error);
     FileEntry entry;
     while (listing && listing->next(entry))
         if (entry.isDirectory())
@@ -77,7 +79,7 @@ std::vector<std::pair<Stamp, std::string>> BackupRun::runFolders(const std::stri
 
 // Removes a directory and what it holds; a link inside is removed itself,
 // never followed. The first error, or 0.
-uint32_t BackupRun::removeTree(const std::string& directory)
+uint32_t VersionKeeper::removeTree(const std::string& directory)
 {
     uint32_t first = 0;
     auto keep = [&first](uint32_t error) {
@@ -85,37 +87,37 @@ uint32_t BackupRun::removeTree(const std::string& directory)
             first = error;
     };
     uint32_t error = 0;
-    std::unique_ptr<FileListing> listing = fs_.list(directory, error);
+    std::unique_ptr<FileListing> listing = run_.fs_.list(directory, error);
     keep(error);
     FileEntry entry;
     while (listing && listing->next(entry)) {
         // A run folder may hold thousands of files: the windows keep answering.
-        view_.keepAnswering();
+        run_.view_.keepAnswering();
         if (entry.name == "." || entry.name == "..")
             continue;
         const std::string path = directory + entry.name;
         if (entry.isDirectory())
-            keep(entry.attributes & attrReparsePoint ? fs_.removeDirectory(path) : removeTree(path + "\\"));
+            keep(entry.attributes & attrReparsePoint ? run_.fs_.removeDirectory(path) : removeTree(path + "\\"));
         else
-            keep(DeleteFileForced(fs_, path) ? 0u : uint32_t(errAccessDenied));
+            keep(DeleteFileForced(run_.fs_, path) ? 0u : uint32_t(errAccessDenied));
     }
-    keep(fs_.removeDirectory(directory.substr(0, directory.size() - 1)));
+    keep(run_.fs_.removeDirectory(directory.substr(0, directory.size() - 1)));
     return first;
 }
 
 // The medium cannot hold a new copy: the oldest run folder of this entry's
 // target goes, never this run's own. True when one went, so that the space
 // is asked again.
-bool BackupRun::makeRoomFromVersions(const std::string& target)
+bool VersionKeeper::makeRoomFromVersions(const std::string& target)
 {
-    if (versionDays_ <= 0 || run_.entryTargets.empty())
+    if (days_ <= 0 || run_.caches_.entryTargets.empty())
         return false;
-    for (const auto& [stamp, folder] : runFolders(run_.entryTargets.back())) {
+    for (const auto& [stamp, folder] : runFolders(run_.caches_.entryTargets.back())) {
         if (stamp == started_)
             continue;
         const uint32_t error = removeTree(folder);
-        if (log_)
-            log_->versionFolderRemoved(folder, "Platz für " + target, error);
+        if (run_.log_)
+            run_.log_->versionFolderRemoved(folder, "Platz für " + target, error);
         return error == 0;
     }
     return false;
@@ -124,28 +126,35 @@ bool BackupRun::makeRoomFromVersions(const std::string& target)
 // At the end of every run, once its copies are complete: in the versions
 // folder of every entry target the run reached, the run folders older than
 // the days to keep. A removal that fails is on record, never asked about.
-void BackupRun::pruneVersions()
+void VersionKeeper::pruneVersions()
 {
-    if (versionDays_ <= 0)
+    if (days_ <= 0)
         return;
     std::unordered_set<std::string> done;
-    for (const std::string& entryTarget : run_.entryTargets) {
+    for (const std::string& entryTarget : run_.caches_.entryTargets) {
         if (!IsFullPath(entryTarget) || !done.insert(FoldedKey(entryTarget)).second)
             continue;
         for (const auto& [stamp, folder] : runFolders(entryTarget)) {
-            if (!VersionExpired(stamp, started_, versionDays_))
+            if (!VersionExpired(stamp, started_, days_))
                 break;
             const uint32_t error = removeTree(folder);
-            if (log_)
-                log_->versionFolderRemoved(folder, "älter als " + std::to_string(versionDays_) + " Tage", error);
+            if (run_.log_)
+                run_.log_->versionFolderRemoved(folder, "älter als " + std::to_string(days_) + " Tage", error);
         }
     }
-    flushLog();
+    run_.flushLog();
 }
 
-bool BackupRun::isVersionsFolder(const std::string& directory) const
+void VersionKeeper::noteSaved(const std::string& targetFile)
 {
-    return std::any_of(run_.entryTargets.begin(), run_.entryTargets.end(), [&](const std::string& entryTarget) {
+    if (days_ > 0)
+        savedHere_.insert(FoldedKey(targetFile));
+}
+
+bool VersionKeeper::isVersionsFolder(const std::string& directory) const
+{
+    const std::vector<std::string>& entryTargets = run_.caches_.entryTargets;
+    return std::any_of(entryTargets.begin(), entryTargets.end(), [&](const std::string& entryTarget) {
         return EqualsIgnoreCase(directory, versionsFolderOf(entryTarget));
     });
 }

@@ -1,29 +1,39 @@
 // The directory walk: one directory's matching files, then its
 // subdirectories, with the guards that keep a walk from running in circles.
+#include "engine/EntryWalk.h"
+
 #include "engine/Backup.h"
 
+#include "engine/DirectoryVisit.h"
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
+#include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
 
 namespace tresorix {
 
-void BackupRun::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
+namespace {
+
+constexpr const char* kIntoItself = "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.";
+
+}  // namespace
+
+void EntryWalk::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
                                 bool recurse)
 {
-    finishCopies();
-    view_.processMessages();
-    if (state_.cancelled())
+    run_.finishCopies();
+    run_.view_.processMessages();
+    if (run_.state_.cancelled())
         return;
-    visit_ = {};
-    view_.setFile("");
-    view_.setSource("");
-    view_.setTarget("");
-    view_.setFileProgress(0);
-    view_.setDirProgress(0);
+    run_.visit_ = std::make_unique<DirectoryVisit>(run_);
+    run_.view_.setFile("");
+    run_.view_.setSource("");
+    run_.view_.setTarget("");
+    run_.view_.setFileProgress(0);
+    run_.view_.setDirProgress(0);
 
     // The subdirectories the files' listing saw, while the directory's stamp
     // says that nothing came or went since; otherwise they are listed afresh,
@@ -32,69 +42,67 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
     std::string upperSource = UpperCaseUmlaut(source);
     if (UpperCaseUmlaut(target) == upperSource) {
         skipDirectory("Fehler: Zielverzeichnis und Quellverzeichnis sind identisch.", source, target,
-                      state_.skipSameDirPrompt);
-    } else if (state_.made.contains(upperSource)) {
-        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
-                      state_.skipRecursionPrompt);
+                      run_.state_.skipSameDirPrompt);
+    } else if (run_.state_.made.contains(upperSource)) {
+        skipDirectory(kIntoItself, source, target, run_.state_.skipRecursionPrompt);
     } else if (mayBeOwn(source) && ownDirectory(source)) {
         // The backup's own tree under another name: nothing in it is the user's.
-        skipDirectory("Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.", source, target,
-                      state_.skipRecursionPrompt);
+        skipDirectory(kIntoItself, source, target, run_.state_.skipRecursionPrompt);
         return;
     } else {
-        if (run_.walkPath.empty() && !entry_.stampsChecked) {
-            entry_.stampsChecked = true;
-            entry_.stampsHold = fs_.keepsDirectoryTimes(source);
+        if (walkPath_.empty() && !stampsChecked_) {
+            stampsChecked_ = true;
+            stampsHold_ = run_.fs_.keepsDirectoryTimes(source);
         }
         const std::optional<uint64_t> stamp =
-            recurse && entry_.stampsHold ? fs_.directoryStamp(source) : std::nullopt;
+            recurse && stampsHold_ ? run_.fs_.directoryStamp(source) : std::nullopt;
         // A list of its own: one kept from an earlier walk of the same
         // directory and mask would not show what changed since.
         MatchingFileList fileList;
-        uint32_t error = FillFileList(fs_, fileList, source, mask);
+        uint32_t error = FillFileList(run_.fs_, fileList, source, mask);
         if (error != 0) {
             sourceFailure(source, error);
             return;
         }
         uint64_t dirCount = fileList.count();
-        view_.setDirProgress(0);
-        view_.setSource(source + mask);
+        run_.view_.setDirProgress(0);
+        run_.view_.setSource(source + mask);
         uint64_t dirDone = 0;
         for (const FileEntry& entry : fileList.entries()) {
             bool again = false;
             do {
-                view_.processMessages();
-                if (state_.cancelled())
+                run_.view_.processMessages();
+                if (run_.state_.cancelled())
                     break;
-                view_.setTarget(target);
-                view_.setStatusText(source + entry.name);
-                view_.setFile(entry.name);
+                run_.view_.setTarget(target);
+                run_.view_.setStatusText(source + entry.name);
+                run_.view_.setFile(entry.name);
                 if (!again) {
-                    ++state_.checkedFiles;
-                    state_.checkedBytes += entry.size;
+                    ++run_.state_.checkedFiles;
+                    run_.state_.checkedBytes += entry.size;
                     ++dirDone;
-                    view_.setChecked(state_.checkedFiles, state_.checkedBytes);
-                    view_.setFileProgress(0);
-                    view_.bringToFront();
-                    view_.processMessages();
+                    run_.view_.setChecked(run_.state_.checkedFiles, run_.state_.checkedBytes);
+                    run_.view_.setFileProgress(0);
+                    run_.view_.bringToFront();
+                    run_.view_.processMessages();
                 }
-                again = BackupFile(source, target, entry, dirDone, dirCount);
-            } while (again && !state_.cancelled());
-            if (state_.cancelled())
+                again = run_.BackupFile(source, target, entry, dirDone, dirCount);
+            } while (again && !run_.state_.cancelled());
+            if (run_.state_.cancelled())
                 break;
         }
         // The visit's copies have their names before its target is let go.
-        finishCopies();
-        retryCollided(source, target);
-        view_.flush();
+        run_.finishCopies();
+        run_.visit_->retryCollided(source, target);
+        run_.view_.flush();
         // At or below a link or mount point the stamp is the link's own,
         // which nothing below it moves.
-        const bool belowLink = !run_.walkPath.empty() && run_.walkPath.back().belowLink;
-        if (stamp && !belowLink && fs_.directoryStamp(source) == stamp)
+        const bool belowLink = !walkPath_.empty() && walkPath_.back().belowLink;
+        if (stamp && !belowLink && run_.fs_.directoryStamp(source) == stamp)
             subdirs = fileList.subdirectories();
     }
 
-    if (recurse && !state_.cancelled())
+    if (recurse && !run_.state_.cancelled())
         walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
 }
 
@@ -102,34 +110,33 @@ void BackupRun::BackupDirectory(const std::string& source, const std::string& ma
 // link or junction is passed over, and logged, when it refuses its listing
 // (Windows keeps such links in every user profile for older programs) or
 // leads nowhere: its target gone, its drive or share not there.
-void BackupRun::sourceFailure(const std::string& source, uint32_t error)
+void EntryWalk::sourceFailure(const std::string& source, uint32_t error)
 {
-    constexpr uint32_t errBadNetPath = 53, errBadNetName = 67;
     const bool linkMayCause = error == errAccessDenied || error == errFileNotFound || error == errPathNotFound ||
                               error == errDriveNotReady || error == errBadNetPath || error == errBadNetName;
     // Without the final backslash: with it, the system answers for the
     // link's target.
     uint32_t attributes = 0;
     const std::string link = source.size() > 3 ? source.substr(0, source.size() - 1) : source;
-    if (linkMayCause && fs_.getAttributes(link, attributes) == 0 && (attributes & attrReparsePoint)) {
-        notePassedOver(source);
+    if (linkMayCause && run_.fs_.getAttributes(link, attributes) == 0 && (attributes & attrReparsePoint)) {
+        run_.notePassedOver(source);
         return;
     }
-    run_.sourceFailed = true;
-    view_.flush();
-    ask(false,
+    run_.caches_.sourceFailed = true;
+    run_.view_.flush();
+    run_.ask(false,
         "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
             ErrorText(uint16_t(error)),
         btnOK);
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
-void BackupRun::skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
+void EntryWalk::skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                               bool& silenced)
 {
     if (silenced)
-        return notePassedOver(source);
-    if (ask(false,
+        return run_.notePassedOver(source);
+    if (run_.ask(false,
             reason + "\r\nQuellverzeichnis: " + source + "\r\nZielverzeichnis:    " + target +
                 "\r\nDieses Verzeichnis wird übersprungen.",
             btnOK | btnCancel | btnAll, {mrOk, source}) == mrAll)
@@ -138,15 +145,15 @@ void BackupRun::skipDirectory(const std::string& reason, const std::string& sour
 
 // Links and junctions are followed, as users keep data behind them, but one
 // that leads back to a directory the walk is in already would never end.
-void BackupRun::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
+void EntryWalk::walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
                                    const std::vector<FileEntry>* listed)
 {
-    std::vector<WalkLevel>& walkPath = run_.walkPath;
+    std::vector<WalkLevel>& walkPath = walkPath_;
     const bool outermost = walkPath.empty();
     if (outermost)
         walkPath.push_back({source, false, std::nullopt, false});
     uint32_t listError = 0;
-    std::unique_ptr<FileListing> subdirs = listed ? nullptr : fs_.list(source, listError);
+    std::unique_ptr<FileListing> subdirs = listed ? nullptr : run_.fs_.list(source, listError);
     size_t at = 0;
     auto next = [&](FileEntry& entry) {
         if (!listed)
@@ -157,12 +164,12 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
         return true;
     };
     FileEntry entry;
-    while (!state_.cancelled() && !run_.sourceFailed && next(entry)) {
+    while (!run_.state_.cancelled() && !run_.caches_.sourceFailed && next(entry)) {
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";
         // The versions folder is the program's own, whichever run made it.
-        if (EqualsIgnoreCase(entry.name, kVersionsFolder) && isVersionsFolder(sub))
+        if (EqualsIgnoreCase(entry.name, kVersionsFolder) && run_.versions_->isVersionsFolder(sub))
             continue;
         const bool link = entry.attributes & attrReparsePoint;
         if (walkPath.size() > kMaxWalkDepth) {
@@ -170,14 +177,14 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
             continue;
         }
         if (link && onWalkPath(sub)) {
-            notePassedOver(sub);
+            run_.notePassedOver(sub);
             continue;
         }
         walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink, entry.index});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath.pop_back();
     }
-    if (subdirs && subdirs->error() && !state_.cancelled() && !run_.sourceFailed)
+    if (subdirs && subdirs->error() && !run_.state_.cancelled() && !run_.caches_.sourceFailed)
         sourceFailure(source, subdirs->error());
     if (outermost)
         walkPath.pop_back();
@@ -187,32 +194,33 @@ void BackupRun::walkSubdirectories(const std::string& source, const std::string&
 // name: at an entry's root and below a link, and anywhere when the entry's
 // source shares a volume with a target (a second drive letter, a share of
 // the same disk, a short name). Elsewhere no identity is asked.
-bool BackupRun::mayBeOwn(const std::string& source)
+bool EntryWalk::mayBeOwn(const std::string& source)
 {
-    if (!run_.walkPath.empty())
-        return run_.walkPath.back().belowLink || entry_.sharesVolume;
+    if (!walkPath_.empty())
+        return walkPath_.back().belowLink || sharesVolume_;
     FileId root, target;
-    entry_.sharesVolume = false;
-    if (fs_.directoryId(source, root) == 0)
-        for (const std::string& directory : run_.entryTargets)
-            if (fs_.directoryId(DeepestExistingLevel(fs_, directory), target) == 0 && target.volume == root.volume)
-                entry_.sharesVolume = true;
-    entry_.volume = root.volume;
+    sharesVolume_ = false;
+    FileSystem& fs = run_.fs_;
+    if (fs.directoryId(source, root) == 0)
+        for (const std::string& directory : run_.caches_.entryTargets)
+            if (fs.directoryId(DeepestExistingLevel(fs, directory), target) == 0 && target.volume == root.volume)
+                sharesVolume_ = true;
+    volume_ = root.volume;
     return true;
 }
 
 // Whether `directory` is one the walk is in, by volume and file identity; a
 // directory whose identity cannot be asked is taken for a new one.
-bool BackupRun::onWalkPath(const std::string& directory)
+bool EntryWalk::onWalkPath(const std::string& directory)
 {
     FileId id;
-    if (fs_.directoryId(directory, id) != 0 || !id.known())
+    if (run_.fs_.directoryId(directory, id) != 0 || !id.known())
         return false;
-    for (WalkLevel& level : run_.walkPath) {
+    for (WalkLevel& level : walkPath_) {
         if (!level.identified) {
             level.identified = true;
             FileId own;
-            if (fs_.directoryId(level.directory, own) == 0)
+            if (run_.fs_.directoryId(level.directory, own) == 0)
                 level.id = own;
         }
         if (level.id == id)
@@ -224,37 +232,39 @@ bool BackupRun::onWalkPath(const std::string& directory)
 // The run's own directories are known by identity too, for a link that
 // leads into them under a path of its own. Their identities are asked when
 // the first such question comes, each once.
-bool BackupRun::ownDirectory(const std::string& directory)
+bool EntryWalk::ownDirectory(const std::string& directory)
 {
     // Walked to from the root without a link or mount point, it lies on
     // the root's volume.
-    const bool onRootVolume = !run_.walkPath.empty() && !run_.walkPath.back().belowLink;
+    const bool onRootVolume = !walkPath_.empty() && !walkPath_.back().belowLink;
     // Its index came with its parent's listing, where the system gives it.
-    FileId id{0, onRootVolume ? run_.walkPath.back().index : 0, 0};
-    if (!id.known() && (onRootVolume ? fs_.directoryIndex(directory, id) : fs_.directoryId(directory, id)) != 0)
+    FileId id{0, onRootVolume ? walkPath_.back().index : 0, 0};
+    FileSystem& fs = run_.fs_;
+    if (!id.known() && (onRootVolume ? fs.directoryIndex(directory, id) : fs.directoryId(directory, id)) != 0)
         return false;
     if (!id.known())
         return false;
     if (onRootVolume)
-        id.volume = entry_.volume;
-    for (; run_.entryTargetsIdentified < run_.entryTargets.size(); ++run_.entryTargetsIdentified) {
+        id.volume = volume_;
+    auto& caches = run_.caches_;
+    for (; caches.entryTargetsIdentified < caches.entryTargets.size(); ++caches.entryTargetsIdentified) {
         FileId own;
-        if (fs_.directoryId(run_.entryTargets[run_.entryTargetsIdentified], own) == 0)
-            run_.entryTargetIds.push_back(own);
+        if (fs.directoryId(caches.entryTargets[caches.entryTargetsIdentified], own) == 0)
+            caches.entryTargetIds.push_back(own);
     }
-    const bool made = state_.made.containsId(fs_, id);
-    const std::vector<FileId>& ids = run_.entryTargetIds;
+    const bool made = run_.state_.made.containsId(fs, id);
+    const std::vector<FileId>& ids = caches.entryTargetIds;
     return made || std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 // Said once for each entry: a tree deeper than this is a loop that no guard
 // recognised, or a tree no program can open anyway.
-void BackupRun::tooDeep(const std::string& directory)
+void EntryWalk::tooDeep(const std::string& directory)
 {
-    if (entry_.depthTold)
-        return notePassedOver(directory);
-    entry_.depthTold = true;
-    ask(false,
+    if (depthTold_)
+        return run_.notePassedOver(directory);
+    depthTold_ = true;
+    run_.ask(false,
         "Das Verzeichnis \"" + directory + "\" liegt mehr als " + std::to_string(kMaxWalkDepth) +
             " Ebenen tief.\r\nEs wird mit seinen Unterverzeichnissen übersprungen.",
         btnOK, {mrOk, directory});

@@ -273,9 +273,6 @@ private:
     // The settings file in use: beside the program when it is there, else
     // the one in the user's folder (UserDataFolder).
     std::string settingsPath_;
-    // Days replaced copies are kept by this start's runs: /VERSIONEN= over
-    // the setting; 0 keeps none.
-    int versionDays_ = 0;
     bool versionsItemAdded_ = false;
     bool autoRunFailureTold_ = false;
     Settings settings_;  // as read at start-up; FormClose writes it back changed

@@ -206,7 +206,6 @@ void TmForm::BtnStartClick()
     settings.entries = set_.entries;
     settings.stdZiel = set_.defaultTarget();
     settings.mode = set_.mode;
-    settings.versionDays = versionDays_;
     settings.showSummary = run_.showsSummary(set_.autoClose);
     settings.setFile = recordedSetFile();
     settings.modeText = modeText();
@@ -382,8 +381,10 @@ void TmForm::addVersionsItem(HMENU systemMenu)
 void TmForm::keepReplacedFiles()
 {
     TVersionenForm dialog;
-    if (std::optional<int> days = dialog.Pick(versionDays_))
-        settings_.versionDays = versionDays_ = *days;
+    if (std::optional<int> days = dialog.Pick(run_.versionDays())) {
+        settings_.versionDays = *days;
+        run_.pickVersionDays(*days);
+    }
 }
 
 }  // namespace tresorix

@@ -23,9 +23,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     programDir_ = slash == std::string::npos ? std::string() : programPath_.substr(0, slash + 1);
     starting_ = true;
 
-    // The caption without a file, and no cancel left over from before.
+    // The caption without a file.
     setText(WindowTitle({}, false));
-    run_.state().clearCancel();
 
     // At 120 dpi the captions grow more than the layout scales.
     if (IsLargeFonts()) {
@@ -64,8 +63,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // The command line: its switches, the log, a set file to load.
     CommandLineInfo commandLine = ReadCommandLine(startup.arguments);
     switches_ = commandLine.switches;
-    run_.takeSwitches(ReadRunSwitches(startup.arguments));
-    versionDays_ = run_.switches().versionDays.value_or(settings_.versionDays);
+    run_.takeSwitches(ReadRunSwitches(switches_, startup.arguments));
+    run_.takeVersionSetting(settings_.versionDays);
     run_.openLog(settingsPath_);
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;

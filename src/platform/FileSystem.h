@@ -29,10 +29,15 @@ enum : uint32_t {
     errAccessDenied = 5,
     errNotEnoughMemory = 8,
     errDriveNotReady = 21,
+    errNotSupported = 50,
+    errBadNetPath = 53,
+    errNetworkAccessDenied = 65,
+    errBadNetName = 67,
     errFileExists = 80,
     errEntryNotPossible = 82,
     errDiskFull = 112,
     errAlreadyExists = 183,
+    errDirectoryExists = 250,  // a directory of that name is there already
 };
 
 struct FileEntry {
@@ -107,12 +112,12 @@ public:
     // Gives a file made by createWrite here, still open, the name `to` in
     // this directory, unless a file has it: the copy needs no second open for
     // its rename. 50 (not supported) where the file system cannot.
-    virtual uint32_t nameOpenFile(OpenFile& file, const std::string& to) { return 50; }
+    virtual uint32_t nameOpenFile(OpenFile& file, const std::string& to) { return errNotSupported; }
     // Deletes a file of this directory, read-only or not.
     virtual uint32_t deleteFile(const std::string& name) = 0;
     // As FileSystem::directoryIndex, of this directory, without a second
     // open; 50 (not supported) where the file system has no such handle.
-    virtual uint32_t index(FileId& id) { return 50; }
+    virtual uint32_t index(FileId& id) { return errNotSupported; }
 };
 
 class FileSystem {
@@ -135,7 +140,7 @@ public:
     virtual uint32_t createDirectory(const std::string& path) = 0;
     // Removes an empty directory, or a directory link itself (never what it
     // points to).
-    virtual uint32_t removeDirectory(const std::string& path) { return 50; }
+    virtual uint32_t removeDirectory(const std::string& path) { return errNotSupported; }
     // 0 when the file could be deleted or replaced now: it is not a directory,
     // we may change its attributes, and no other program holds it open
     // without allowing that. Nothing is changed.

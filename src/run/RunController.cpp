@@ -1,14 +1,14 @@
 #include "run/RunController.h"
 
+#include "run/UnattendedAnswer.h"
 #include "set/CommandLine.h"
 
 #include <utility>
 
 namespace tresorix {
 
-RunSwitches ReadRunSwitches(const std::vector<std::string>& arguments)
+RunSwitches ReadRunSwitches(const std::string& given, const std::vector<std::string>& arguments)
 {
-    const std::string given = ReadCommandLine(arguments).switches;
     RunSwitches switches;
     switches.skipErrors = SwitchSkipsErrors(given);
     switches.logArgument = LogFileArgument(arguments);
@@ -59,7 +59,7 @@ RunOutcome RunController::start(RunSettings& settings)
     running_ = true;
     // The last run's Cancel does not stop this one.
     state_.clearCancel();
-    settings.skipErrors = switches_.skipErrors;
+    settings.versionDays = versionDays_;
     settings.log = log_.get();
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -68,7 +68,7 @@ RunOutcome RunController::start(RunSettings& settings)
     // Every prompt of the run shows the latest values behind it.
     previousPrompt_ = SetPromptHandler([this](PromptKind kind, const std::string& text, ButtonSet buttons) {
         progress().showNow();
-        return previousPrompt_ ? previousPrompt_(kind, text, buttons) : uint16_t{mrCancel};
+        return previousPrompt_ ? previousPrompt_(kind, text, buttons) : mrCancel;
     });
     RunOutcome outcome = RunOutcome::cancelled;
     try {
@@ -78,10 +78,13 @@ RunOutcome RunController::start(RunSettings& settings)
         if (backup) {
             outcome = backup(settings);
         } else {
-            BackupRun run(answering_, view, state_);
+            BackupRun run(answering_, view, state_, this);
+            engine_ = &run;
             outcome = run.BackUpStart(settings);
+            engine_ = nullptr;
         }
     } catch (...) {
+        engine_ = nullptr;
         finish();
         throw;
     }
@@ -139,17 +142,34 @@ bool RunController::nothingToRun(const std::string& text, const std::string& set
     return unattended;
 }
 
-uint16_t RunController::askAboutRun(const std::string& question)
+ButtonResult RunController::askAboutRun(const std::string& question)
 {
     // With /SKIPERRORS the question, too, is answered without a box: a
     // close request or an Escape nobody watches ends the run.
     const bool unattended = running_ && switches_.skipErrors;
-    const uint16_t answer = unattended ? uint16_t(mrYes) : AskConfirm(question, btnYes | btnNo);
+    if (!unattended)
+        beforeBox();
+    const ButtonResult answer = unattended ? mrYes : AskConfirm(question, btnYes | btnNo);
     if (running_ && log_) {
         log_->prompt(question, answer == mrYes ? "Ja" : "Nein", unattended);
         log_->flush();
     }
     return answer;
+}
+
+Answer RunController::ask(const Prompt& prompt)
+{
+    // The closing summary is shown whoever watches; it asks for nothing.
+    if (switches_.skipErrors && !prompt.report)
+        return {UnattendedAnswer(prompt), true};
+    beforeBox();
+    return {ShowPrompt(prompt), false};
+}
+
+void RunController::beforeBox()
+{
+    if (engine_)
+        engine_->letGoBeforePrompt();
 }
 
 void RunController::cancelRun()

@@ -36,9 +36,10 @@ struct RunSwitches {
     // /VERSIONEN=<days> for this start's runs, over the setting.
     std::optional<int> versionDays;
 };
-RunSwitches ReadRunSwitches(const std::vector<std::string>& arguments);
+// `switches`: as the command line's reading gathered them.
+RunSwitches ReadRunSwitches(const std::string& switches, const std::vector<std::string>& arguments);
 
-class RunController : public RunDriver {
+class RunController : public RunDriver, public RunPrompts {
 public:
     RunController() = default;
     ~RunController() override;
@@ -52,13 +53,19 @@ public:
     void setProgressWindow(TProgress& window);
     void takeSwitches(RunSwitches switches) { switches_ = std::move(switches); }
     const RunSwitches& switches() const { return switches_; }
+    // The days to keep versions: the setting's at start-up unless the
+    // command line says otherwise; a later pick of the user's wins over
+    // both for this session's runs.
+    void takeVersionSetting(int days) { versionDays_ = switches_.versionDays.value_or(days); }
+    void pickVersionDays(int days) { versionDays_ = days; }
+    int versionDays() const { return versionDays_; }
     // Opens the log where the switches or the settings file's folder say.
     void openLog(const std::string& settingsPath);
 
     // One whole run: locks the main window, shows the progress window, runs
     // every entry, shows the final values, unlocks and hides, also after an
-    // exception. Fills in what the policy decides (skipErrors, log). A call
-    // while a run goes on does nothing and gives cancelled.
+    // exception. Fills in what the policy decides (versions, log, start
+    // time). A call while a run goes on does nothing and gives cancelled.
     RunOutcome start(RunSettings& settings);
     bool running() const { return running_; }
     // Counters stay readable after the run; cancel() reaches a running one.
@@ -87,8 +94,10 @@ public:
     std::string logPath() const { return logFile_ ? logFile_->path() : std::string(); }
 
     // RunDriver: the progress window's cancel and the main window's close.
-    uint16_t askAboutRun(const std::string& question) override;
+    ButtonResult askAboutRun(const std::string& question) override;
     void cancelRun() override;
+    // RunPrompts: the run's own prompts, answered here for an unattended run.
+    Answer ask(const Prompt& prompt) override;
 
     // Windows ends the session: a running backup's record ends now, as the
     // process may not live to end it; nothing more is written to it.
@@ -100,6 +109,8 @@ public:
 private:
     TProgress& progress();
     void finish();
+    // A box is about to show: the running backup lets go of the target.
+    void beforeBox();
 
     RunSwitches switches_;
     Win32FileSystem fs_;
@@ -107,6 +118,8 @@ private:
     // leave the windows answering.
     AnsweringFileSystem answering_{fs_};
     RunState state_;
+    BackupRun* engine_ = nullptr;  // while it runs
+    int versionDays_ = 0;
     std::unique_ptr<RunLogFile> logFile_;
     std::unique_ptr<RunLog> log_;
     HWND owner_ = nullptr;

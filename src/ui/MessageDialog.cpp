@@ -104,12 +104,12 @@ private:
 
 }  // namespace
 
-uint16_t ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons)
+ButtonResult ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
     MessageForm form(kind, text, buttons);
     form.build();
     form.centerOnScreen();
-    return form.showModal();
+    return ButtonResult(form.showModal());
 }
 
 void InstallMessageDialog()

@@ -14,7 +14,7 @@ inline constexpr wchar_t kMessageDialogClass[] = L"TresorixMessage";
 // "Information" with the information sign, the text (CR LF breaks lines)
 // and the buttons of the set. Returns the pressed button's result; closing
 // the box any other way gives mrCancel.
-uint16_t ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons);
+ButtonResult ShowMessageDialog(PromptKind kind, const std::string& text, ButtonSet buttons);
 
 // Makes the box the prompt handler and the reporter of the errors the
 // window procedures stop, and lets pending messages through after every

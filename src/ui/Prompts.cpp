@@ -18,14 +18,12 @@ const ButtonInfo kButtons[9] = {
 
 namespace {
 PromptHandler handler;
-std::function<void()> beforePrompt, afterPrompt;
+std::function<void()> afterPrompt;
 
-uint16_t ask(PromptKind kind, const std::string& text, ButtonSet buttons)
+ButtonResult ask(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
-    if (beforePrompt)
-        beforePrompt();
     // Without a handler nobody can answer; closing a box otherwise gives 2.
-    uint16_t result = handler ? handler(kind, text, buttons) : uint16_t{mrCancel};
+    ButtonResult result = handler ? handler(kind, text, buttons) : mrCancel;
     if (afterPrompt)
         afterPrompt();
     return result;
@@ -53,22 +51,17 @@ PromptHandler SetPromptHandler(PromptHandler h)
     return std::exchange(handler, std::move(h));
 }
 
-std::function<void()> SetBeforePromptHook(std::function<void()> hook)
-{
-    return std::exchange(beforePrompt, std::move(hook));
-}
-
 void SetAfterPromptHook(std::function<void()> hook)
 {
     afterPrompt = std::move(hook);
 }
 
-uint16_t AskConfirm(const std::string& text, ButtonSet buttons)
+ButtonResult AskConfirm(const std::string& text, ButtonSet buttons)
 {
     return ask(PromptKind::confirm, text, buttons);
 }
 
-uint16_t AskInfo(const std::string& text, ButtonSet buttons)
+ButtonResult AskInfo(const std::string& text, ButtonSet buttons)
 {
     return ask(PromptKind::info, text, buttons);
 }

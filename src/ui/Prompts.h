@@ -40,7 +40,7 @@ enum class PromptKind { confirm, info };
 struct ButtonInfo {
     Button button;
     const char* caption;
-    uint16_t result;
+    ButtonResult result;
 };
 // The nine buttons in display order with their captions and results.
 extern const ButtonInfo kButtons[9];
@@ -50,17 +50,14 @@ extern const ButtonInfo kButtons[9];
 Button DefaultButton(ButtonSet buttons);
 Button EscapeButton(ButtonSet buttons);
 
-using PromptHandler = std::function<uint16_t(PromptKind, const std::string& text, ButtonSet)>;
+using PromptHandler = std::function<ButtonResult(PromptKind, const std::string& text, ButtonSet)>;
 // Installs the handler and returns the previous one.
 PromptHandler SetPromptHandler(PromptHandler handler);
-// Called before every prompt, whoever asks: a run lets go of the target
-// medium, which the user may want to change. Returns the previous hook.
-std::function<void()> SetBeforePromptHook(std::function<void()> hook);
 // Called after every prompt: the program lets pending events through.
 void SetAfterPromptHook(std::function<void()> hook);
 
-uint16_t AskConfirm(const std::string& text, ButtonSet buttons);
-uint16_t AskInfo(const std::string& text, ButtonSet buttons);
+ButtonResult AskConfirm(const std::string& text, ButtonSet buttons);
+ButtonResult AskInfo(const std::string& text, ButtonSet buttons);
 void ShowInfo(const std::string& text);
 
 }  // namespace tresorix

@@ -232,39 +232,6 @@ TEST_F(ProgressTest, LongPathsKeepTheirEndInTheLabels)
     }
 }
 
-TEST_F(ProgressTest, APromptShowsTheLatestValuesBehindIt)
-{
-    tree.write("src\\a.txt", "a");
-    tree.write("src\\sub\\b.txt", "bb", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
-    tree.write("dst\\sub\\b.txt", "old", test::FileTimeOf(2019, 1, 1, 0, 0, 0));
-    // Frozen: only the run's start and the prompt put values into the controls.
-    progress.setTickSource([] { return 5u; });
-    std::vector<std::string> seen;
-    ScriptedAnswerer answers;
-    answers.thenDo(mrNo, [&] {
-        seen = {text(TProgress::LbFile), text(TProgress::LbQuelle), text(TProgress::LbFileCtr),
-                text(TProgress::lbCheckedBytes), main.status.empty() ? "" : main.status.back()};
-    });
-    RunSettings settings;
-    settings.entries.push_back({src(), "ja", "*.txt", dst()});
-    settings.mode = ConflictMode::ask;
-    settings.showSummary = false;
-    EXPECT_EQ(controller.start(settings), RunOutcome::finished);
-    ASSERT_EQ(answers.asked().size(), 1u);
-    EXPECT_EQ(seen, (std::vector<std::string>{"b.txt", src() + "sub\\*.txt", "2", FormatBytes(3),
-                                              src() + "sub\\b.txt"}));
-}
-
-TEST_F(ProgressTest, FailedSourceDirectoryStillUnlocksAndHides)
-{
-    ScriptedAnswerer answers;
-    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis");
-    EXPECT_EQ(run(tree.path("fehlt\\")), RunOutcome::sourceFailed);
-    EXPECT_EQ(locks, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(progress.visible());
-    EXPECT_TRUE(main.status.empty()) << "no result line";
-}
-
 TEST_F(ProgressTest, CancelButtonAsksNoGoesOnYesStops)
 {
     for (const char* dir : {"1", "2", "3"})
@@ -347,7 +314,7 @@ TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
             test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
     };
     std::string atQuestion;
-    auto runWith = [&](uint16_t answer) {
+    auto runWith = [&](ButtonResult answer) {
         reads = 0;
         controller.state() = {};
         ScriptedAnswerer answers;

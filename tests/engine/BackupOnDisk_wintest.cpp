@@ -321,7 +321,7 @@ TEST_F(BackupOnDiskTest, SourceChangedDuringARunIsCompleteAfterOneQuietRun)
         cv.notify_all();
     };
     // A file listed and deleted before the run opens it is asked about.
-    PromptHandler previous = SetPromptHandler([&](PromptKind, const std::string& text, ButtonSet) -> uint16_t {
+    PromptHandler previous = SetPromptHandler([&](PromptKind, const std::string& text, ButtonSet) -> ButtonResult {
         std::lock_guard lock(m);
         for (const std::string& gone : deleting)
             if (text.starts_with("Fehler: Zugriff auf Quelldatei \"" + gone + "\""))

@@ -47,6 +47,8 @@ protected:
     RunOutcome runEntry(const std::string& masks, ConflictMode mode = ConflictMode::newer, bool subdirs = true,
                         std::string target = {})
     {
+        // As the run's controller does at every start.
+        state.clearCancel();
         return RunOneEntry(run, entry(masks, subdirs, std::move(target)), mode);
     }
 

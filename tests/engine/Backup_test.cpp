@@ -200,7 +200,9 @@ TEST(RunState, OnlyAPromptThatOffersCancelCancelsAndTheNextStartForgetsIt)
     EXPECT_TRUE(state.cancelled());
     EXPECT_FALSE(fs.exists("D:\\Y\\a.txt"));
 
-    // One that comes while a box shows outweighs the box's Yes.
+    // One that comes while a box shows outweighs the box's Yes. Each run
+    // starts without the last one's cancel, as the run's controller clears it.
+    state.clearCancel();
     view.onPump = nullptr;
     settings.entries = {{"C:\\Q", "", "*", "D:\\Z"}};
     settings.mode = ConflictMode::ask;
@@ -212,6 +214,7 @@ TEST(RunState, OnlyAPromptThatOffersCancelCancelsAndTheNextStartForgetsIt)
     EXPECT_EQ(fs.contents("D:\\Z\\a.txt"), "aaaa");
     EXPECT_FALSE(fs.exists("D:\\Z\\b.txt"));
 
+    state.clearCancel();
     settings.mode = ConflictMode::newer;
     settings.entries = {{"C:\\Q", "", "*", "D:\\Y"}};
     EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);

@@ -2,6 +2,7 @@
 // in-memory log file.
 #include "engine/Backup.h"
 #include "engine/RunLog.h"
+#include "run/UnattendedAnswer.h"
 #include "support/MemoryFileSystem.h"
 #include "support/RecordingView.h"
 #include "support/ScriptedAnswerer.h"
@@ -38,6 +39,12 @@ public:
     bool broken = false;
 };
 
+// Answers as the run controller does for a run nobody watches.
+class Unattended : public RunPrompts {
+public:
+    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
+};
+
 class RunLogTest : public ::testing::Test {
 protected:
     RunOutcome run(std::vector<BackupEntry> entries, ConflictMode mode = ConflictMode::newer, bool skipErrors = false)
@@ -46,11 +53,11 @@ protected:
         settings.entries = std::move(entries);
         settings.mode = mode;
         settings.showSummary = false;
-        settings.skipErrors = skipErrors;
         settings.log = &runLog;
         settings.setFile = "C:\\Sets\\daten.tsi";
         settings.modeText = "nachfragen";
-        BackupRun backup(fs, view, state);
+        Unattended unattended;
+        BackupRun backup(fs, view, state, skipErrors ? &unattended : nullptr);
         outcome = backup.BackUpStart(settings);
         return outcome;
     }

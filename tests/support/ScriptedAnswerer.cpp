@@ -17,19 +17,19 @@ ScriptedAnswerer::~ScriptedAnswerer()
     EXPECT_TRUE(plan_.empty()) << plan_.size() << " planned prompt(s) never came";
 }
 
-ScriptedAnswerer& ScriptedAnswerer::then(uint16_t answer, std::string textStart)
+ScriptedAnswerer& ScriptedAnswerer::then(ButtonResult answer, std::string textStart)
 {
     plan_.push_back({answer, std::move(textStart), {}});
     return *this;
 }
 
-ScriptedAnswerer& ScriptedAnswerer::thenDo(uint16_t answer, std::function<void()> action)
+ScriptedAnswerer& ScriptedAnswerer::thenDo(ButtonResult answer, std::function<void()> action)
 {
     plan_.push_back({answer, {}, std::move(action)});
     return *this;
 }
 
-uint16_t ScriptedAnswerer::answer(PromptKind kind, const std::string& text, ButtonSet buttons)
+ButtonResult ScriptedAnswerer::answer(PromptKind kind, const std::string& text, ButtonSet buttons)
 {
     asked_.push_back({kind, text, buttons});
     if (plan_.empty()) {

@@ -24,21 +24,21 @@ public:
     ScriptedAnswerer& operator=(const ScriptedAnswerer&) = delete;
 
     // Plans the next answer; `textStart`, when given, must begin the prompt's text.
-    ScriptedAnswerer& then(uint16_t answer, std::string textStart = {});
+    ScriptedAnswerer& then(ButtonResult answer, std::string textStart = {});
     // Runs `action` when the next prompt comes, before answering it (to change
     // the world between a prompt and the retry it asks for).
-    ScriptedAnswerer& thenDo(uint16_t answer, std::function<void()> action);
+    ScriptedAnswerer& thenDo(ButtonResult answer, std::function<void()> action);
 
     const std::vector<AskedPrompt>& asked() const { return asked_; }
     size_t pending() const { return plan_.size(); }
 
 private:
     struct Step {
-        uint16_t answer;
+        ButtonResult answer;
         std::string textStart;
         std::function<void()> action;
     };
-    uint16_t answer(PromptKind kind, const std::string& text, ButtonSet buttons);
+    ButtonResult answer(PromptKind kind, const std::string& text, ButtonSet buttons);
 
     std::deque<Step> plan_;
     std::vector<AskedPrompt> asked_;

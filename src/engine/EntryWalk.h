@@ -1,0 +1,57 @@
+// One entry's walk over its source tree, mask by mask: each directory's
+// matching files, then its subdirectories, with the guards that keep a walk
+// from running in circles. Made when the entry starts, so what it learns of
+// the entry's source goes with it.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tresorix {
+
+class BackupRun;
+
+class EntryWalk {
+public:
+    explicit EntryWalk(BackupRun& run) : run_(run) {}
+    EntryWalk(const EntryWalk&) = delete;
+    EntryWalk& operator=(const EntryWalk&) = delete;
+
+    void BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
+                         bool recurse);
+
+private:
+    void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
+                       bool& silenced);
+    // `listed`: the subdirectories as a listing of this visit saw them; none:
+    // listed here.
+    void walkSubdirectories(const std::string& source, const std::string& mask, const std::string& target,
+                            const std::vector<FileEntry>* listed);
+    bool mayBeOwn(const std::string& source);
+    bool onWalkPath(const std::string& directory);
+    bool ownDirectory(const std::string& directory);
+    void sourceFailure(const std::string& source, uint32_t error);
+    void tooDeep(const std::string& directory);
+
+    BackupRun& run_;
+    // The directories the walk is in, outermost first. Their identities are
+    // asked only when a link turns up, as only a link can lead back.
+    struct WalkLevel {
+        std::string directory;
+        bool identified = false;
+        std::optional<FileId> id;
+        bool belowLink = false;  // reached through a junction or link
+        uint64_t index = 0;      // as its parent's listing gave it; 0 unknown
+    };
+    std::vector<WalkLevel> walkPath_;
+    bool depthTold_ = false;     // the depth bound was reported
+    bool sharesVolume_ = false;  // its source lies on a volume with a target
+    uint64_t volume_ = 0;        // its source's
+    bool stampsChecked_ = false, stampsHold_ = false;  // its source's volume keeps directory times
+};
+
+}  // namespace tresorix

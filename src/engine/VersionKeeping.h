@@ -1,0 +1,41 @@
+// Versions of replaced copies, kept for one run: see VersionKeeping.cpp.
+#pragma once
+
+#include "engine/Versions.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace tresorix {
+
+class BackupRun;
+
+class VersionKeeper {
+public:
+    // `days`: how long run folders are kept; 0 keeps no versions at all.
+    VersionKeeper(BackupRun& run, int days, const Stamp& started) : run_(run), days_(days), started_(started) {}
+
+    bool versionWanted(const std::string& targetFile) const;
+    bool keepVersion(const std::string& targetFile);
+    bool makeRoomFromVersions(const std::string& target);
+    void pruneVersions();
+    bool isVersionsFolder(const std::string& directory) const;
+    // A copy the run saved: replacing it again keeps no version of it.
+    void noteSaved(const std::string& targetFile);
+
+private:
+    std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
+    uint32_t removeTree(const std::string& directory);
+
+    BackupRun& run_;
+    const int days_;
+    const Stamp started_;
+    // Folded target files this run saved first: replacing one again keeps
+    // no version of what was never a backup before. Only with versions on.
+    std::unordered_set<std::string> savedHere_;
+};
+
+}  // namespace tresorix

@@ -1,0 +1,114 @@
+// The run controller around real runs: what it does before and after the
+// engine (locking the main window, showing and hiding the progress window),
+// the prompts it puts in front, and its policy for unattended runs.
+#include "run/RunController.h"
+
+#include "engine/Format.h"
+#include "support/RecordingView.h"
+#include "support/ScriptedAnswerer.h"
+#include "support/win/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tresorix {
+namespace {
+
+using test::ScriptedAnswerer;
+
+class RunControllerTest : public ::testing::Test {
+protected:
+    RunControllerTest()
+    {
+        controller.setMainWindow(nullptr, main, [this](bool on) { locks.push_back(on); });
+        controller.setProgressWindow(progress);
+    }
+
+    std::string src() const { return tree.path("src\\"); }
+    std::string dst() const { return tree.path("dst\\"); }
+
+    RunOutcome run(std::string source = {}, ConflictMode mode = ConflictMode::newer)
+    {
+        RunSettings settings;
+        settings.entries.push_back({source.empty() ? src() : source, "ja", "*.txt", dst()});
+        settings.mode = mode;
+        settings.showSummary = false;
+        return controller.start(settings);
+    }
+    std::string text(TProgress::Text value) const { return progress.shownText(value); }
+
+    test::TempTree tree;
+    TProgress progress;
+    test::RecordingView main;  // the main window's side: its status-bar values
+    std::vector<bool> locks;
+    RunController controller;
+};
+
+TEST_F(RunControllerTest, APromptShowsTheLatestValuesBehindIt)
+{
+    tree.write("src\\a.txt", "a");
+    tree.write("src\\sub\\b.txt", "bb", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    tree.write("dst\\sub\\b.txt", "old", test::FileTimeOf(2019, 1, 1, 0, 0, 0));
+    // Frozen: only the run's start and the prompt put values into the controls.
+    progress.setTickSource([] { return 5u; });
+    std::vector<std::string> seen;
+    ScriptedAnswerer answers;
+    answers.thenDo(mrNo, [&] {
+        seen = {text(TProgress::LbFile), text(TProgress::LbQuelle), text(TProgress::LbFileCtr),
+                text(TProgress::lbCheckedBytes), main.status.empty() ? "" : main.status.back()};
+    });
+    EXPECT_EQ(run({}, ConflictMode::ask), RunOutcome::finished);
+    ASSERT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(seen, (std::vector<std::string>{"b.txt", src() + "sub\\*.txt", "2", FormatBytes(3),
+                                              src() + "sub\\b.txt"}));
+}
+
+TEST_F(RunControllerTest, FailedSourceDirectoryStillUnlocksAndHides)
+{
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis");
+    EXPECT_EQ(run(tree.path("fehlt\\")), RunOutcome::sourceFailed);
+    EXPECT_EQ(locks, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(progress.visible());
+    EXPECT_TRUE(main.status.empty()) << "no result line";
+}
+
+// With /SKIPERRORS nobody sees a box: the question takes its way past, the
+// log says that nobody answered, and the exit code that something was
+// passed over.
+TEST_F(RunControllerTest, UnattendedRunTakesThePromptsWayPastWithoutABox)
+{
+    tree.write("src\\neu.txt", "neu");
+    tree.write("src\\alt.txt", "quelle");
+    tree.write("dst\\alt.txt", "ziel");
+    RunSwitches switches;
+    switches.skipErrors = true;
+    switches.logArgument = tree.path("lauf.log");
+    controller.takeSwitches(switches);
+    controller.openLog(tree.path("tresorix.INI"));
+    ScriptedAnswerer nobody;  // fails the test at any box
+    EXPECT_EQ(run({}, ConflictMode::ask), RunOutcome::finished);
+    EXPECT_TRUE(nobody.asked().empty());
+    EXPECT_EQ(test::ReadAll(dst() + "neu.txt"), "neu");
+    EXPECT_EQ(test::ReadAll(dst() + "alt.txt"), "ziel");
+    EXPECT_EQ(controller.exitCode(), kExitPassedOver);
+    const std::string log = test::ReadAll(tree.path("lauf.log"));
+    EXPECT_NE(log.find("überschreiben ?"), std::string::npos) << log;
+    EXPECT_NE(log.find("Antwort: Nein (ohne Anzeige, /SKIPERRORS)\r\n"), std::string::npos) << log;
+}
+
+// Whoever cancelled the last run, the next one runs to its end.
+TEST_F(RunControllerTest, ACancelFromTheLastRunDoesNotStopTheNext)
+{
+    tree.write("src\\a.txt", "a");
+    controller.state().cancel();
+    EXPECT_EQ(run(), RunOutcome::finished);
+    EXPECT_FALSE(controller.state().cancelled());
+    EXPECT_EQ(test::ReadAll(dst() + "a.txt"), "a");
+    EXPECT_EQ(controller.exitCode(), kExitAllSaved);
+}
+
+}  // namespace
+}  // namespace tresorix
