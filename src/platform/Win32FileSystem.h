@@ -48,9 +48,6 @@ std::wstring LongPath(const std::string& path);
 std::string AbsolutePath(const std::string& path);
 // The process's working directory, however long.
 std::string WorkingDirectory();
-// The user's local application data folder ("...\\AppData\\Local"),
-// made by the shell when missing; empty when the shell cannot name it.
-std::string LocalAppDataFolder();
 
 // An absolute path ("C:\..." or "\\server\share\...", either slash) in the
 // \\?\ form, with "." and ".." resolved (never above the drive or share) and

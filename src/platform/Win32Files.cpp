@@ -6,6 +6,7 @@
 #include "platform/Win32FileSystem.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -109,6 +110,14 @@ std::string ProgramPath()
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string LocalAppDataFolder()
+{
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+        return {};
+    return Narrow(folder);
 }
 
 uint32_t CurrentProcessId()

@@ -1,7 +1,8 @@
 // File calls that the run log and start-up make outside the FileSystem
 // interface: an append that other processes may share, a look at a file's
 // tail, a rename over an existing file; and what the process knows of
-// itself.
+// itself. Apart from the file system: the shell's folder question would
+// load the shell into every program that copies files.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,9 @@ uint32_t AppendFileBytes(const std::string& path, std::string_view bytes);
 std::string ReadFileTail(const std::string& path, size_t count);
 // Renames `from` to `to`, replacing a file of that name.
 uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
+// The user's local application data folder ("...\\AppData\\Local"),
+// made by the shell when missing; empty when the shell cannot name it.
+std::string LocalAppDataFolder();
 // Full path of the running program (GetModuleFileName), UTF-8.
 std::string ProgramPath();
 uint32_t CurrentProcessId();

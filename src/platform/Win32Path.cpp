@@ -3,7 +3,6 @@
 #include "platform/TextConv.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -132,14 +131,6 @@ std::wstring LongPath(const std::string& path)
 std::string WorkingDirectory()
 {
     return Narrow(currentDirectory());
-}
-
-std::string LocalAppDataFolder()
-{
-    wchar_t folder[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
-        return {};
-    return Narrow(folder);
 }
 
 std::string AbsolutePath(const std::string& path)
