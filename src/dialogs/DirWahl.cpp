@@ -29,14 +29,14 @@ constexpr DWORD kFileListStyle = LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_OWNERD
 // next control in z-order, visible or not.
 constexpr ControlRow kLayout[] = {
     {"LbFilterComboBox", Kind::label, "Dateifilter", nullptr, 8, 8, 1, 1, rowHidden},
-    {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"FilterComboBox", Kind::comboBox, "", nullptr, 8, 8, 426, 21, 0, mrNone, CBS_DROPDOWNLIST},
     {"LbDriveComboBox", Kind::label, "Laufwerk", nullptr, 8, 38, 1, 1, rowHidden},
-    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 38, 209, 21, 0, mrNone, CBS_DROPDOWNLIST},
     {"DirView", Kind::treeView, "", nullptr, 8, 66, 209, 196},
     {"BtnNeuerFilter", Kind::button, "&Neuen Filter anlegen", "Hier klicken, um einen neuen Dateifilter anzulegen",
      225, 37, 209, 23},
     {"LbFileList", Kind::label, "Dateien", nullptr, 225, 66, 1, 1, rowHidden},
-    {"FileList", Kind::listView, "", nullptr, 225, 66, 209, 196, 0, 0, kFileListStyle},
+    {"FileList", Kind::listView, "", nullptr, 225, 66, 209, 196, 0, mrNone, kFileListStyle},
     {"MitSubDirs", Kind::checkBox, " mit &Unterverzeichnissen sichern ",
      "wenn ausgewählt, werden Dateien in Unterverzeichnissen des Quellverzeichnisses mit verarbeitet", 8, 268, 209,
      17},
@@ -130,7 +130,7 @@ TDirWahl::TDirWahl(FileSystem& fs) : fs_(fs)
     centerOnScreen();
 }
 
-uint16_t TDirWahl::showDialog()
+ButtonResult TDirWahl::showDialog()
 {
     // Before any entry has preset it, the dialog opens where the program
     // was started, when that is on a drive, else at the root of the drive

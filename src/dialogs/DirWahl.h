@@ -92,7 +92,7 @@ public:
     std::function<std::optional<std::string>(const std::string& proposal)> chooseTarget;
 
     // Runs FormShow and the modal loop.
-    uint16_t showDialog();
+    ButtonResult showDialog();
 
     // --- The filter selector.
     const std::string& filter() const { return filter_; }

@@ -14,7 +14,7 @@ constexpr ControlRow kLayout[] = {
     {"Label2", Kind::label, "&Dateifilter :", nullptr, 8, 40, 0, 0},
     {"edFilter", Kind::edit, "", nullptr, 140, 36, 316, 21},
     {"Label3", Kind::label, "mehrere Filter durch Semikolon getrennt, z.B.:   *.doc;*.txt;*.wks", nullptr, 140, 61, 0,
-     0, 0, 0, SS_NOPREFIX},
+     0, 0, mrNone, SS_NOPREFIX},
     // Not closing by itself: the click handler decides.
     {"BtnErstellen", Kind::button, "A&nlegen", nullptr, 300, 82, 75, 23, rowDefault},
     {"BtnCancel", Kind::button, "&Abbruch", nullptr, 381, 82, 75, 23, rowCancel, mrCancel},
@@ -36,7 +36,7 @@ void TFilterForm::setFields(const std::string& description, const std::string& m
     item<Edit>(edFilter).setText(masks);
 }
 
-uint16_t TFilterForm::showEmpty()
+ButtonResult TFilterForm::showEmpty()
 {
     setFields({}, {});
     centerOnScreen();

@@ -25,7 +25,7 @@ public:
 
     // Empties both fields, shows the dialog modally with the focus on the
     // description and gives the modal result.
-    uint16_t showEmpty();
+    ButtonResult showEmpty();
     // OK, unless a field holds "|": then a message, and the dialog stays
     // open with that field focused.
     void BtnErstellenClick();

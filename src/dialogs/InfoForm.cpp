@@ -22,18 +22,18 @@ constexpr DWORD kText = SS_NOTIFY | SS_NOPREFIX;
 constexpr DWORD kLink = kText | WS_TABSTOP;
 
 constexpr ControlRow kLayout[] = {
-    {"Image1", Kind::label, "", kWebHint, 8, 8, 75, 200, 0, 0, SS_OWNERDRAW | SS_NOTIFY},
-    {"Label1", Kind::label, TRESORIX_NAME, nullptr, 94, 10, 0, 0, rowBold, 0, kText},
-    {"Label2", Kind::label, "Version " TRESORIX_VERSION, nullptr, 94, 42, 0, 0, rowBold, 0, kText},
-    {"Label11", Kind::label, "vom " TRESORIX_RELEASE_DATE, nullptr, 94, 58, 140, 14, 0, 0, kText},
-    {"Label3", Kind::label, "Freeware", nullptr, 94, 78, 0, 0, rowBold, 0, kText},
-    {"Label4", Kind::label, "Autor :", nullptr, 88, 104, 50, 14, 0, 0, kText | SS_RIGHT},
-    {"Label10", Kind::label, "Das Tresorix-Team", nullptr, 142, 104, 0, 0, 0, 0, kText},
-    {"Label7", Kind::label, "mail :", nullptr, 88, 122, 50, 14, 0, 0, kText | SS_RIGHT},
-    {"Label5", Kind::label, kInfoMail, "email senden", 142, 122, 0, 0, 0, 0, kLink},
-    {"Label8", Kind::label, "internet :", nullptr, 88, 140, 50, 14, 0, 0, kText | SS_RIGHT},
-    {"Label6", Kind::label, "www.example.org", kWebHint, 142, 140, 0, 0, 0, 0, kLink},
-    {"Label9", Kind::label, "Mit Dank an alle Tester.", nullptr, 94, 162, 0, 0, 0, 0, kText},
+    {"Image1", Kind::label, "", kWebHint, 8, 8, 75, 200, 0, mrNone, SS_OWNERDRAW | SS_NOTIFY},
+    {"Label1", Kind::label, TRESORIX_NAME, nullptr, 94, 10, 0, 0, rowBold, mrNone, kText},
+    {"Label2", Kind::label, "Version " TRESORIX_VERSION, nullptr, 94, 42, 0, 0, rowBold, mrNone, kText},
+    {"Label11", Kind::label, "vom " TRESORIX_RELEASE_DATE, nullptr, 94, 58, 140, 14, 0, mrNone, kText},
+    {"Label3", Kind::label, "Freeware", nullptr, 94, 78, 0, 0, rowBold, mrNone, kText},
+    {"Label4", Kind::label, "Autor :", nullptr, 88, 104, 50, 14, 0, mrNone, kText | SS_RIGHT},
+    {"Label10", Kind::label, "Das Tresorix-Team", nullptr, 142, 104, 0, 0, 0, mrNone, kText},
+    {"Label7", Kind::label, "mail :", nullptr, 88, 122, 50, 14, 0, mrNone, kText | SS_RIGHT},
+    {"Label5", Kind::label, kInfoMail, "email senden", 142, 122, 0, 0, 0, mrNone, kLink},
+    {"Label8", Kind::label, "internet :", nullptr, 88, 140, 50, 14, 0, mrNone, kText | SS_RIGHT},
+    {"Label6", Kind::label, "www.example.org", kWebHint, 142, 140, 0, 0, 0, mrNone, kLink},
+    {"Label9", Kind::label, "Mit Dank an alle Tester.", nullptr, 94, 162, 0, 0, 0, mrNone, kText},
     {"BtnSchliessen", Kind::button, "&OK", nullptr, 166, 188, 75, 23, rowDefault | rowCancel, mrOk},
 };
 

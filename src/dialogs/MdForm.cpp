@@ -14,7 +14,7 @@ namespace {
 // LbDir starts where Label1's text ends; its place is set at creation.
 constexpr ControlRow kLayout[] = {
     {"Label1", Kind::label, "Erstelle neues Verzeichnis in ", nullptr, 8, 12, 0, 0},
-    {"LbDir", Kind::label, "", nullptr, 160, 12, 214, 14, rowBold, 0, SS_NOPREFIX | SS_PATHELLIPSIS},
+    {"LbDir", Kind::label, "", nullptr, 160, 12, 214, 14, rowBold, mrNone, SS_NOPREFIX | SS_PATHELLIPSIS},
     {"Label2", Kind::label, "&Verzeichnisname: ", nullptr, 8, 39, 0, 0},
     {"Edit", Kind::edit, "", nullptr, 104, 35, 270, 21},
     {"BtnErstellen", Kind::button, "&Erstellen", nullptr, 218, 64, 75, 23, rowDefault, mrOk},

@@ -29,8 +29,8 @@ constexpr ControlRow kLayout[] = {
     {"Label5", Kind::label, "gesicherte Dateien :  ", nullptr, 8, 128, 112, 0},
     {"BtnCancel", Kind::button, "&Abbrechen", nullptr, 342, 117, 75, 22, rowCancel},
     {"LbFile", Kind::valueLabel, "", nullptr, 56, 8, 365, 13, rowBold},
-    {"LbQuelle", Kind::valueLabel, "", nullptr, 56, 48, 365, 13, 0, 0, VLS_PATH},
-    {"LbZiel", Kind::valueLabel, "", nullptr, 56, 88, 365, 13, 0, 0, VLS_PATH},
+    {"LbQuelle", Kind::valueLabel, "", nullptr, 56, 48, 365, 13, 0, mrNone, VLS_PATH},
+    {"LbZiel", Kind::valueLabel, "", nullptr, 56, 88, 365, 13, 0, mrNone, VLS_PATH},
     {"LbFileCtr", Kind::valueLabel, "", nullptr, 120, 112, 84, 13},
     {"lbCheckedBytes", Kind::valueLabel, "", nullptr, 208, 112, 126, 13},
     {"LbCopyFileCtr", Kind::valueLabel, "", nullptr, 120, 128, 84, 13},
@@ -84,7 +84,7 @@ void TProgress::BtnCancelClick()
     if (!Window(control(BtnCancel)).enabled())
         return;
     const char* question = "Backup abbrechen ?";
-    const uint16_t answer = driver_ ? driver_->askAboutRun(question) : AskConfirm(question, btnYes | btnNo);
+    const ButtonResult answer = driver_ ? driver_->askAboutRun(question) : AskConfirm(question, btnYes | btnNo);
     if (answer != mrYes)
         return;
     if (driver_)

@@ -18,7 +18,7 @@ constexpr int kFirstDays = 30;
 constexpr ControlRow kLayout[] = {
     {"CbKeep", Kind::checkBox, "Ersetzte und überschriebene Dateien aufbewahren", nullptr, 12, 12, 300, 17},
     {"LbDays", Kind::label, "&Tage:", nullptr, 30, 42, 0, 0},
-    {"EdDays", Kind::edit, "", nullptr, 72, 38, 60, 21, 0, 0, ES_NUMBER},
+    {"EdDays", Kind::edit, "", nullptr, 72, 38, 60, 21, 0, mrNone, ES_NUMBER},
     // Sits at the field's right edge, which it takes from the field.
     {"UdDays", Kind::upDown, "", nullptr, 0, 0, 0, 0},
     {"BtnOk", Kind::button, "OK", nullptr, 156, 72, 75, 23, rowDefault, mrOk},

@@ -14,7 +14,7 @@ constexpr ControlRow kLayout[] = {
     {"BtnCancel", Kind::button, "&Abbruch", nullptr, 188, 315, 75, 23, rowCancel, mrCancel},
     // The drive box's name for screen readers (a hidden static before it).
     {"LbDriveComboBox", Kind::label, "Laufwerk", nullptr, 8, 8, 1, 1, rowHidden},
-    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 8, 255, 21, 0, 0, CBS_DROPDOWNLIST},
+    {"DriveComboBox", Kind::comboBox, "", nullptr, 8, 8, 255, 21, 0, mrNone, CBS_DROPDOWNLIST},
     {"GroupBox1", Kind::groupBox, "", nullptr, 8, 234, 255, 46},
     {"Label1", Kind::label,
      "Durch Doppelklick auf einen Ordner können Sie weitere Verzeichnisse aufklappen.", nullptr, 16, 249, 239,
@@ -50,7 +50,7 @@ TZielwahl::Choice TZielwahl::Pick(const std::string& proposal)
         ShowDirectoryInTree(DirView, proposal);
     if (driveProbeResult_ != 0)
         return {mrNone, DirView.Directory()};
-    uint16_t result = showModal();
+    ButtonResult result = showModal();
     return {result, DirView.Directory()};
 }
 

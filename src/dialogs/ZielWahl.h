@@ -37,7 +37,7 @@ public:
     // when a probe kept it shut) and the tree's directory then, which is
     // the choice after mrOk.
     struct Choice {
-        uint16_t modalResult = mrNone;
+        ButtonResult modalResult = mrNone;
         std::string directory;
         bool chosen() const { return modalResult == mrOk; }
     };

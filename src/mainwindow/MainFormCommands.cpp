@@ -81,7 +81,7 @@ SaveAnswer TmForm::AskSave()
 {
     if (!set_.modified || set_.entries.empty())
         return SaveAnswer::notAsked;
-    uint16_t answer = AskConfirm(
+    ButtonResult answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
         btnYes | btnNo | btnCancel);
     // Saved also while a run has the save button disabled: the user said

@@ -251,7 +251,7 @@ void Form::click(int index)
 
 void Form::command(int index, int code)
 {
-    uint16_t result = rows_[size_t(index)].modalResult;
+    ButtonResult result = rows_[size_t(index)].modalResult;
     if (code == BN_CLICKED && result != mrNone && modal_)
         modalResult_ = result;
     onCommand(index, code);

@@ -58,7 +58,7 @@ struct ControlRow {
     // A label with width 0 is as wide as its text, with height 0 as high.
     int left, top, width, height;
     unsigned flags = 0;
-    uint16_t modalResult = 0;  // a button that ends a modal run with this result
+    ButtonResult modalResult = mrNone;  // a button that ends a modal run with this result
     DWORD style = 0;           // extra style bits of its kind: SS_NOPREFIX, LVS_..., ES_...
 };
 
@@ -154,10 +154,10 @@ public:
     // thread is disabled until the result is set: by a button's modalResult,
     // setModalResult or closing the form (mrCancel). A WM_QUIT ends the run
     // with mrCancel and is posted again for the outer loop.
-    uint16_t showModal();
+    ButtonResult showModal();
     bool modal() const { return modal_; }
-    void setModalResult(uint16_t result) { modalResult_ = result; }
-    uint16_t modalResult() const { return modalResult_; }
+    void setModalResult(ButtonResult result) { modalResult_ = result; }
+    ButtonResult modalResult() const { return modalResult_; }
 
     // The form behind a top-level window, or nullptr for any other window.
     static Form* fromHandle(HWND hwnd);
@@ -197,7 +197,7 @@ private:
     int defaultRow_ = -1, cancelRow_ = -1;
     bool keyPreview_ = false;
     bool modal_ = false;
-    uint16_t modalResult_ = mrNone;
+    ButtonResult modalResult_ = mrNone;
 };
 
 // Every pump hands its messages here: key preview and the dialog keys (Tab,

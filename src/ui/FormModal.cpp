@@ -47,7 +47,7 @@ bool modifierReleased(const BYTE (&before)[256], const BYTE (&after)[256])
 
 }  // namespace
 
-uint16_t Form::showModal()
+ButtonResult Form::showModal()
 {
     if (!hwnd_ || modal_)
         return mrCancel;
@@ -81,7 +81,7 @@ uint16_t Form::showModal()
         DispatchFormMessage(msg);
     }
     modal_ = false;
-    uint16_t result = modalResult_ == mrNone ? uint16_t(mrCancel) : modalResult_;
+    ButtonResult result = modalResult_ == mrNone ? mrCancel : modalResult_;
 
     // Enabled again before the form hides: otherwise Windows activates some
     // other program's window instead of the owner.

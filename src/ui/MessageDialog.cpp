@@ -55,7 +55,7 @@ public:
         // A short text stands in the middle of the icon's height.
         int textTop = kMargin + (contentH - textH) / 2;
         rows.push_back({"Text", Kind::label, text_.c_str(), nullptr, kMargin + kIconSize + kIconGap, textTop, textW, textH,
-                        0, 0, SS_NOPREFIX | SS_EDITCONTROL});
+                        0, mrNone, SS_NOPREFIX | SS_EDITCONTROL});
         int x = (clientW - buttonsW) / 2;
         for (const ButtonInfo& b : buttons_) {
             unsigned flags = rows.size() == 2 ? unsigned(rowGroup) : 0u;

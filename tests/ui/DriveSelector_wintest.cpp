@@ -36,7 +36,7 @@ public:
 class SelectorForm : public Form {
 public:
     static constexpr ControlRow kLayout[] = {
-        {"Drives", Kind::comboBox, "", nullptr, 8, 8, 200, 21, 0, 0, CBS_DROPDOWNLIST},
+        {"Drives", Kind::comboBox, "", nullptr, 8, 8, 200, 21, 0, mrNone, CBS_DROPDOWNLIST},
     };
     SelectorForm() { create({L"DriveSelectorTest", "Laufwerke", 216, 40}, kLayout); }
 };

@@ -25,7 +25,7 @@ public:
     enum Row { Caption, Value, Name, Ok, Cancel, Check, Bar, Status, Hidden, Tool };
     static constexpr ControlRow kLayout[] = {
         {"Caption", Kind::label, "kopiere:  ", nullptr, 8, 8, 0, 0},
-        {"Value", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, 0, SS_NOPREFIX},
+        {"Value", Kind::label, "", nullptr, 56, 8, 0, 0, rowBold, mrNone, SS_NOPREFIX},
         {"Name", Kind::edit, "", "Name des Eintrags", 8, 30, 200, 21},
         {"Ok", Kind::button, "OK", nullptr, 8, 60, 75, 23, rowDefault, mrOk},
         {"Cancel", Kind::button, "&Abbrechen", nullptr, 90, 60, 75, 23, rowCancel},
