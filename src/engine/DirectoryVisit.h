@@ -103,6 +103,7 @@ private:
     void listTarget(const std::string& target);
     bool closeCopy(PendingCopy& copy);
     void renameCopy(PendingCopy& copy);
+    void putVersionBack(const std::string& targetFile);
     void noteSaved(const PendingCopy& copy);
 
     BackupRun& run_;

@@ -118,13 +118,17 @@ void DirectoryVisit::renameCopy(PendingCopy& copy)
     // With versions on, the old copy moves aside first; kept as it is, it
     // keeps its name and the new copy goes.
     VersionKeeper& versions = *run_.versions_;
-    if (copy.existing.replace && versions.versionWanted(copy.targetFile) && !versions.keepVersion(copy.targetFile)) {
+    const bool kept = copy.existing.replace && versions.versionWanted(copy.targetFile);
+    if (kept && !versions.keepVersion(copy.targetFile)) {
         removeOwnCopy(copy.tempFile);
         return;
     }
     CopyResult result = replaceTarget(copy.tempFile, copy.targetFile, copy.existing, copy.secondTry);
-    if (result == CopyResult::failed)
+    if (result == CopyResult::failed) {
         ++run_.state_.failedFiles;
+        if (kept)
+            putVersionBack(copy.targetFile);
+    }
     // The listing that called the name free is out of date.
     if (result == CopyResult::nameAppeared) {
         collided_.push_back(copy.file);
@@ -132,6 +136,25 @@ void DirectoryVisit::renameCopy(PendingCopy& copy)
     }
     if (result == CopyResult::saved)
         noteSaved(copy);
+}
+
+// The new copy was given up after the old one had moved into the run
+// folder: the old one takes its name again, or the target would hold
+// neither. The rename carries its attributes, the read-only bit too:
+// replaceTarget's changes to them only reached the name left empty.
+void DirectoryVisit::putVersionBack(const std::string& targetFile)
+{
+    const std::optional<std::string> version =
+        VersionPath(run_.caches_.entryTargets.back(), run_.versions_->runStart(), targetFile);
+    if (!version)
+        return;
+    const uint32_t error = run_.fs_.renameFile(*version, targetFile, false);
+    if (run_.log_)
+        run_.log_->versionRestored(targetFile, *version, error);
+    // Where the old copy now is, the log tells; the exit code sends the
+    // reader there.
+    if (error != 0)
+        run_.state_.passedOverAfterError = true;
 }
 
 void DirectoryVisit::noteSaved(const PendingCopy& copy)

@@ -84,6 +84,15 @@ void RunLog::versionKept(const std::string& targetFile, const std::string& versi
     line("  aufbewahrt: " + targetFile + "  ->  " + versionFile);
 }
 
+void RunLog::versionRestored(const std::string& targetFile, const std::string& versionFile, uint32_t error)
+{
+    if (error == 0)
+        line("  zurückgelegt: " + versionFile + "  ->  " + targetFile);
+    else
+        line("  nicht zurückgelegt: " + targetFile + "  Die bisherige Zieldatei liegt in: " + versionFile +
+             "  Fehlernummer " + std::to_string(error));
+}
+
 void RunLog::versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error)
 {
     if (error == 0)

@@ -52,6 +52,9 @@ public:
     // Versions of replaced copies: an old copy moved into its run folder;
     // a run folder removed, or left where its removal failed (`error` not 0).
     void versionKept(const std::string& targetFile, const std::string& versionFile);
+    // A kept old copy put back under its name, as its new copy failed; where
+    // that failed too (`error` not 0), where the old copy stays.
+    void versionRestored(const std::string& targetFile, const std::string& versionFile, uint32_t error);
     void versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.

@@ -36,6 +36,12 @@ private:
     // Folded target files this run saved first: replacing one again keeps
     // no version of what was never a backup before. Only with versions on.
     std::unordered_set<std::string> savedHere_;
+
+public:
+    // For the batch that puts a kept version back and for the walk that
+    // keeps source trees out of the versions folders.
+    bool keepsVersions() const { return days_ > 0; }
+    const Stamp& runStart() const { return started_; }
 };
 
 }  // namespace tresorix

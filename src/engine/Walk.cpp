@@ -19,6 +19,18 @@ namespace {
 
 constexpr const char* kIntoItself = "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.";
 
+// Whether `target` is, or lies below, the versions folder of an entry
+// target: what is copied there passes for a run folder's content and goes
+// when the run folders are pruned.
+bool InVersionsFolder(const std::string& target, const std::vector<std::string>& entryTargets)
+{
+    return std::any_of(entryTargets.begin(), entryTargets.end(), [&](const std::string& entryTarget) {
+        const std::string folder = entryTarget + std::string(kVersionsFolder) + "\\";
+        return target.size() >= folder.size() &&
+               EqualsIgnoreCase(std::string_view(target).substr(0, folder.size()), folder);
+    });
+}
+
 }  // namespace
 
 void EntryWalk::BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
@@ -28,6 +40,14 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
     run_.view_.processMessages();
     if (run_.state_.cancelled())
         return;
+    // A backup tree put back into the source, or a target inside the source:
+    // neither its files nor its subdirectories are copied, as the pruning of
+    // the run folders would take them by date.
+    if (run_.versions_->keepsVersions() && InVersionsFolder(target, run_.caches_.entryTargets)) {
+        run_.notePassedOver(source);
+        run_.state_.passedOverAfterError = true;
+        return;
+    }
     run_.visit_ = std::make_unique<DirectoryVisit>(run_);
     run_.view_.setFile("");
     run_.view_.setSource("");
