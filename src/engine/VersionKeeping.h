@@ -23,6 +23,9 @@ public:
     bool makeRoomFromVersions(const std::string& target);
     void pruneVersions();
     bool isVersionsFolder(const std::string& directory) const;
+    bool keepsVersions() const { return days_ > 0; }
+    // The run folder's name; a kept version put back is found by it.
+    const Stamp& runStart() const { return started_; }
     // A copy the run saved: replacing it again keeps no version of it.
     void noteSaved(const std::string& targetFile);
 
@@ -36,12 +39,6 @@ private:
     // Folded target files this run saved first: replacing one again keeps
     // no version of what was never a backup before. Only with versions on.
     std::unordered_set<std::string> savedHere_;
-
-public:
-    // For the batch that puts a kept version back and for the walk that
-    // keeps source trees out of the versions folders.
-    bool keepsVersions() const { return days_ > 0; }
-    const Stamp& runStart() const { return started_; }
 };
 
 }  // namespace tresorix

@@ -22,7 +22,7 @@ constexpr const char* kIntoItself = "Fehler: Verzeichnis kann nicht rekursiv in 
 // Whether `target` is, or lies below, the versions folder of an entry
 // target: what is copied there passes for a run folder's content and goes
 // when the run folders are pruned.
-bool InVersionsFolder(const std::string& target, const std::vector<std::string>& entryTargets)
+bool inVersionsFolder(const std::string& target, const std::vector<std::string>& entryTargets)
 {
     return std::any_of(entryTargets.begin(), entryTargets.end(), [&](const std::string& entryTarget) {
         const std::string folder = entryTarget + std::string(kVersionsFolder) + "\\";
@@ -43,7 +43,7 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
     // A backup tree put back into the source, or a target inside the source:
     // neither its files nor its subdirectories are copied, as the pruning of
     // the run folders would take them by date.
-    if (run_.versions_->keepsVersions() && InVersionsFolder(target, run_.caches_.entryTargets)) {
+    if (run_.versions_->keepsVersions() && inVersionsFolder(target, run_.caches_.entryTargets)) {
         run_.notePassedOver(source);
         run_.state_.passedOverAfterError = true;
         return;
