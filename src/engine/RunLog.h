@@ -53,6 +53,10 @@ public:
     // a run folder removed, or left where its removal failed (`error` not 0).
     void versionKept(const std::string& targetFile, const std::string& versionFile);
     void versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error);
+    // Too little room: the run folders stayed, as removing them all would
+    // still not make enough; the old copy stayed, as it is to become a version.
+    void versionsWouldNotHelp(const std::string& target);
+    void oldCopyKeptForVersion(const std::string& targetFile);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();
