@@ -218,6 +218,11 @@ TEST_F(Versions, WithVersionsOnTheOldCopyIsNeverDeletedForRoom)
     EXPECT_NE(file.text.find("die bisherige Zieldatei bleibt als Version erhalten: " + dst() + "a.txt"),
               std::string::npos)
         << file.text;
+
+    // Off: as ever, the old copy goes first when only its room makes it fit.
+    state.clearCancel();
+    EXPECT_EQ(runWith(ConflictMode::always, 0), RunOutcome::finished);
+    EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000, 'b'));
 }
 
 // Pruning at the end never takes a link for a run folder, however old its
