@@ -101,6 +101,16 @@ void RunLog::versionFolderRemoved(const std::string& folder, const std::string& 
         line("  Versionen nicht entfernt (" + why + "): " + folder + "  Fehlernummer " + std::to_string(error));
 }
 
+void RunLog::versionsWouldNotHelp(const std::string& target)
+{
+    line("  Versionen nicht entfernt (Platz für " + target + "): auch ohne sie reicht der Platz nicht");
+}
+
+void RunLog::oldCopyKeptForVersion(const std::string& targetFile)
+{
+    line("  nicht ersetzt, zu wenig Platz: die bisherige Zieldatei bleibt als Version erhalten: " + targetFile);
+}
+
 void RunLog::prompt(const std::string& text, const std::string& answer, bool unattended)
 {
     line("  Meldung: " + OneLine(text) + "  Antwort: " + answer + (unattended ? " (ohne Anzeige, /SKIPERRORS)" : ""));

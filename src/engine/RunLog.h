@@ -56,6 +56,10 @@ public:
     // that failed too (`error` not 0), where the old copy stays.
     void versionRestored(const std::string& targetFile, const std::string& versionFile, uint32_t error);
     void versionFolderRemoved(const std::string& folder, const std::string& why, uint32_t error);
+    // Too little room: the run folders stayed, as removing them all would
+    // still not make enough; the old copy stayed, as it is to become a version.
+    void versionsWouldNotHelp(const std::string& target);
+    void oldCopyKeptForVersion(const std::string& targetFile);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();

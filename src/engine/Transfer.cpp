@@ -282,6 +282,7 @@ FileTransfer::Step FileTransfer::checkFreeSpace(const std::string& target, const
                                           Existing& existing)
 {
     bool toldNotReady = false;
+    bool versionsTried = false;
     for (;;) {
         uint64_t free = 0;
         const uint32_t error = freeSpaceAt(target, free);
@@ -294,12 +295,17 @@ FileTransfer::Step FileTransfer::checkFreeSpace(const std::string& target, const
         // whether it fits, where a prompt about the space could only repeat.
         const bool known = error == 0;
         bool tooSmall = error == errDriveNotReady || (known && size > free);
-        // Old versions make room before the old copy itself has to go.
-        if (tooSmall && known && run_.versions_->makeRoomFromVersions(target))
-            continue;
+        // Old versions make room, once per file: the space is asked again
+        // after them, and what is still short then is the medium's.
+        if (tooSmall && known && !versionsTried) {
+            versionsTried = true;
+            if (run_.versions_->makeRoomFromVersions(target, size, free))
+                continue;
+        }
         // The copy is written beside the old target. When only the old one's
-        // room makes it fit, the old one goes first, for this file alone.
-        if (tooSmall && known && existing.replace) {
+        // room makes it fit, the old one goes first, for this file alone;
+        // never when it is to be kept as a version.
+        if (tooSmall && known && existing.replace && run_.versions_->mayRemoveOldCopy(targetFile)) {
             uint64_t freed = existing.size;
             run_.fs_.allocatedSize(targetFile, freed);
             if (size <= free + freed && DeleteFileForced(run_.fs_, targetFile)) {

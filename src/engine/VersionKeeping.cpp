@@ -60,7 +60,8 @@ bool VersionKeeper::keepVersion(const std::string& targetFile)
 }
 
 // The run folders below an entry's target, oldest first. Folders of any
-// other name are not ours.
+// other name are not ours, nor is a link of a run folder's name: what it
+// leads to is someone else's.
 std::vector<std::pair<Stamp, std::string>> VersionKeeper::runFolders(const std::string& entryTarget)
 {
     std::vector<std::pair<Stamp, std::string>> folders;
@@ -69,12 +70,43 @@ std::vector<std::pair<Stamp, std::string>> VersionKeeper::runFolders(const std::
     std::unique_ptr<FileListing> listing = run_.fs_.list(versions, error);
     FileEntry entry;
     while (listing && listing->next(entry))
-        if (entry.isDirectory())
+        if (entry.isDirectory() && !(entry.attributes & attrReparsePoint))
             if (std::optional<Stamp> stamp = ParseStamp(entry.name))
                 folders.emplace_back(*stamp, versions + entry.name + "\\");
     std::sort(folders.begin(), folders.end(),
               [](const auto& a, const auto& b) { return StampSeconds(a.first) < StampSeconds(b.first); });
     return folders;
+}
+
+// What removing the directory frees on its own volume: a link inside frees
+// nothing there, whatever it leads to.
+uint64_t VersionKeeper::treeSize(const std::string& directory)
+{
+    uint64_t total = 0;
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = run_.fs_.list(directory, error);
+    FileEntry entry;
+    while (listing && listing->next(entry)) {
+        run_.view_.keepAnswering();
+        if (entry.name == "." || entry.name == ".." || (entry.attributes & attrReparsePoint))
+            continue;
+        uint64_t bytes = 0;
+        if (entry.isDirectory())
+            bytes = treeSize(directory + entry.name + "\\");
+        else if (run_.fs_.allocatedSize(directory + entry.name, bytes) != 0)
+            bytes = 0;  // unknown frees nothing we could count on
+        total += bytes;
+    }
+    return total;
+}
+
+// A versions folder reached through a mount point lies on another volume:
+// emptying it makes no room for the target. Unknown counts as elsewhere.
+bool VersionKeeper::onVolumeOf(const std::string& target, const std::string& versions)
+{
+    FileId targetId, versionsId;
+    return run_.fs_.directoryId(target, targetId) == 0 && run_.fs_.directoryId(versions, versionsId) == 0 &&
+           targetId.volume == versionsId.volume;
 }
 
 // Removes a directory and what it holds; a link inside is removed itself,
@@ -105,21 +137,47 @@ uint32_t VersionKeeper::removeTree(const std::string& directory)
     return first;
 }
 
-// The medium cannot hold a new copy: the oldest run folder of this entry's
-// target goes, never this run's own. True when one went, so that the space
-// is asked again.
-bool VersionKeeper::makeRoomFromVersions(const std::string& target)
+// The medium cannot hold a new copy of `size` bytes with `free` of them
+// free. Earlier runs' folders of this entry's target go, oldest first and
+// no more than needed, but only when together with the free space they
+// hold the copy: deleting versions that still leave it short would lose
+// them for nothing. The old copy frees nothing, as it moves into the
+// versions. True when any went, so that the space is asked again.
+bool VersionKeeper::makeRoomFromVersions(const std::string& target, uint64_t size, uint64_t free)
 {
     if (days_ <= 0 || run_.caches_.entryTargets.empty())
         return false;
-    for (const auto& [stamp, folder] : runFolders(run_.caches_.entryTargets.back())) {
-        if (stamp == started_)
-            continue;
+    const std::string& entryTarget = run_.caches_.entryTargets.back();
+    std::vector<std::string> needed;
+    uint64_t room = free;
+    if (onVolumeOf(target, versionsFolderOf(entryTarget)))
+        for (const auto& [stamp, folder] : runFolders(entryTarget)) {
+            if (stamp == started_)
+                continue;
+            needed.push_back(folder);
+            room += treeSize(folder);
+            if (room >= size)
+                break;
+        }
+    if (room < size) {
+        if (run_.log_ && !needed.empty())
+            run_.log_->versionsWouldNotHelp(target);
+        return false;
+    }
+    for (const std::string& folder : needed) {
         const uint32_t error = removeTree(folder);
         if (run_.log_)
             run_.log_->versionFolderRemoved(folder, "Platz für " + target, error);
-        return error == 0;
     }
+    return !needed.empty();
+}
+
+bool VersionKeeper::mayRemoveOldCopy(const std::string& targetFile)
+{
+    if (days_ <= 0)
+        return true;
+    if (run_.log_)
+        run_.log_->oldCopyKeptForVersion(targetFile);
     return false;
 }
 

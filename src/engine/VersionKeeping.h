@@ -20,7 +20,10 @@ public:
 
     bool versionWanted(const std::string& targetFile) const;
     bool keepVersion(const std::string& targetFile);
-    bool makeRoomFromVersions(const std::string& target);
+    bool makeRoomFromVersions(const std::string& target, uint64_t size, uint64_t free);
+    // Whether the old copy may go to make room for the new one; with
+    // versions on it never may, and the log says so.
+    bool mayRemoveOldCopy(const std::string& targetFile);
     void pruneVersions();
     bool isVersionsFolder(const std::string& directory) const;
     bool keepsVersions() const { return days_ > 0; }
@@ -32,6 +35,8 @@ public:
 private:
     std::vector<std::pair<Stamp, std::string>> runFolders(const std::string& entryTarget);
     uint32_t removeTree(const std::string& directory);
+    uint64_t treeSize(const std::string& directory);
+    bool onVolumeOf(const std::string& target, const std::string& versions);
 
     BackupRun& run_;
     const int days_;

@@ -151,22 +151,96 @@ TEST_F(Versions, RunFoldersOlderThanTheDaysGoAtTheEndAndForeignOnesStay)
     EXPECT_TRUE(Exists(runFolder("2026-11-20 00-00-00") + "y.txt"));
 }
 
-// Too little room for the new copy: earlier runs' folders go first, this
-// run's never; then, as without versions, the old copy itself.
-TEST_F(Versions, OldRunFoldersMakeRoomBeforeTheOldCopyGoes)
+const std::string kNoRoom = "Nicht genug Platz auf Ziellaufwerk ";
+
+// Too little room for the new copy: earlier runs' folders go, oldest first
+// and only as many as it takes; this run's never, nor what a link of a run
+// folder's name leads to. The old copy frees nothing: it becomes a version.
+TEST_F(Versions, OnlyTheOldestRunFolderGoesWhenThatMakesRoom)
 {
-    tree.write("src\\a.txt", "neu und länger", kNew);
+    tree.write("src\\a.txt", test::pattern(100000), kNew);
     tree.write("dst\\a.txt", "alt", kOld);
-    tree.write("dst\\Tresorix-Versionen\\2026-12-01 00-00-00\\v.txt", "v", kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-01 00-00-00\\sub\\v.txt", test::pattern(60000), kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-03 00-00-00\\v.txt", test::pattern(60000), kOld);
     tree.write("dst\\Tresorix-Versionen\\2026-12-07 08-00-00\\w.txt", "w", kOld);
-    fs.setFreeSpace(4);
+    tree.write("elsewhere\\keep.txt", test::pattern(60000), kOld);
+    const std::string unixTarget = test::UnixPath(dst() + "Tresorix-Versionen");
+    if (unixTarget.empty())
+        GTEST_SKIP() << "needs Wine's Unix side to make symbolic links";
+    test::OnExit unlink{"rm -f '" + unixTarget + "/2026-11-01 00-00-00'"};
+    ASSERT_EQ(test::RunUnixShell("ln -s ../../elsewhere '" + unixTarget + "/2026-11-01 00-00-00'"), 0);
+    fs.setFreeSpace(50000, true);
+
     EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
-    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-12-07 08-00-00\\");
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"),
+              "2026-11-01 00-00-00\\ 2026-12-03 00-00-00\\ 2026-12-07 08-00-00\\");
+    EXPECT_TRUE(Exists(tree.path("elsewhere\\keep.txt")));
+    EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000));
+    EXPECT_EQ(ReadAll(runFolder() + "a.txt"), "alt");
     EXPECT_TRUE(Exists(runFolder() + "w.txt"));
     EXPECT_NE(file.text.find("Versionen entfernt (Platz für " + dst() + "): " + runFolder("2026-12-01 00-00-00")),
               std::string::npos)
         << file.text;
-    EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu und länger");
+}
+
+// Removing every earlier run folder would still leave the copy short: none
+// goes, and the medium is asked for as without versions.
+TEST_F(Versions, RunFoldersStayWhenRemovingThemAllWouldNotMakeRoom)
+{
+    tree.write("src\\a.txt", test::pattern(100000), kNew);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-01 00-00-00\\v.txt", test::pattern(30000), kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-12-03 00-00-00\\v.txt", test::pattern(30000), kOld);
+    fs.setFreeSpace(10000, true);
+    ScriptedAnswerer answers;
+    answers.then(mrCancel, kNoRoom + dst().substr(0, 2) + " \r\nBitte wechseln!");
+
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::cancelled);
+    EXPECT_EQ(answers.pending(), 0u);
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-12-01 00-00-00\\ 2026-12-03 00-00-00\\");
+    EXPECT_FALSE(Exists(dst() + "a.txt"));
+    EXPECT_NE(file.text.find("Versionen nicht entfernt (Platz für " + dst() + ")"), std::string::npos) << file.text;
+}
+
+// With versions on the old copy is what the version would keep: it is never
+// deleted for room, even where that alone would make the new copy fit.
+TEST_F(Versions, WithVersionsOnTheOldCopyIsNeverDeletedForRoom)
+{
+    tree.write("src\\a.txt", test::pattern(100000, 'b'), kNew);
+    tree.write("dst\\a.txt", test::pattern(100000), kOld);
+    fs.setFreeSpace(10000, true);
+    ScriptedAnswerer answers;
+    answers.then(mrCancel, kNoRoom + dst().substr(0, 2) + " \r\nBitte wechseln!");
+
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::cancelled);
+    EXPECT_EQ(answers.pending(), 0u);
+    EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000));
+    EXPECT_EQ(ListNames(dst()), "a.txt") << "no copy, no temporary, no version";
+    EXPECT_NE(file.text.find("die bisherige Zieldatei bleibt als Version erhalten: " + dst() + "a.txt"),
+              std::string::npos)
+        << file.text;
+
+    // Off: as ever, the old copy goes first when only its room makes it fit.
+    state.clearCancel();
+    EXPECT_EQ(runWith(ConflictMode::always, 0), RunOutcome::finished);
+    EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000, 'b'));
+}
+
+// Pruning at the end never takes a link for a run folder, however old its
+// name: what it leads to is someone else's.
+TEST_F(Versions, PruningLeavesALinkOfARunFoldersName)
+{
+    tree.write("src\\a.txt", "neu", kNew);
+    tree.write("dst\\Tresorix-Versionen\\2026-10-02 00-00-00\\x.txt", "x", kOld);
+    tree.write("elsewhere\\keep.txt", "k", kOld);
+    const std::string unixTarget = test::UnixPath(dst() + "Tresorix-Versionen");
+    if (unixTarget.empty())
+        GTEST_SKIP() << "needs Wine's Unix side to make symbolic links";
+    test::OnExit unlink{"rm -f '" + unixTarget + "/2026-10-01 00-00-00'"};
+    ASSERT_EQ(test::RunUnixShell("ln -s ../../elsewhere '" + unixTarget + "/2026-10-01 00-00-00'"), 0);
+
+    EXPECT_EQ(runWith(ConflictMode::newer, 30), RunOutcome::finished);
+    EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-10-01 00-00-00\\") << file.text;
+    EXPECT_EQ(ReadAll(tree.path("elsewhere\\keep.txt")), "k");
 }
 
 }  // namespace

@@ -125,6 +125,7 @@ void FaultFileSystem::clear()
 {
     faults_.clear();
     freeSpace_.reset();
+    deletesFree_ = false;
     std::fill(std::begin(calls_), std::end(calls_), 0);
     journal_.clear();
 }
@@ -217,7 +218,15 @@ uint32_t FaultFileSystem::deleteFile(const std::string& path)
 {
     if (uint32_t error = fail(FaultOp::deleteFile, path))
         return error;
-    return real_.deleteFile(path);
+    uint64_t freed = 0;
+    if (freeSpace_ && deletesFree_ && real_.allocatedSize(path, freed) != 0)
+        freed = 0;
+    const uint32_t error = real_.deleteFile(path);
+    if (error == 0 && freeSpace_ && deletesFree_) {
+        std::lock_guard lock(mutex_);
+        *freeSpace_ += freed;
+    }
+    return error;
 }
 
 uint32_t FaultFileSystem::renameFile(const std::string& from, const std::string& to, bool replace)

@@ -63,8 +63,13 @@ public:
     // Every call on a path containing `pathPart` fails with 21, as on a drive
     // without its medium.
     void driveNotReady(const std::string& pathPart);
-    // Reported instead of the real free space, whatever the path.
-    void setFreeSpace(uint64_t bytes) { freeSpace_ = bytes; }
+    // Reported instead of the real free space, whatever the path. With
+    // `deletesFree`, every file deleted through here adds the room it took.
+    void setFreeSpace(uint64_t bytes, bool deletesFree = false)
+    {
+        freeSpace_ = bytes;
+        deletesFree_ = deletesFree;
+    }
     void clear();
     // How often each call was made, faulty or not (read and write per block).
     int calls(FaultOp op) const { return calls_[int(op)]; }
@@ -114,6 +119,7 @@ private:
     std::recursive_mutex mutex_;
     std::vector<Fault> faults_;
     std::optional<uint64_t> freeSpace_;
+    bool deletesFree_ = false;
     int calls_[int(FaultOp::count_)] = {};
     std::vector<std::pair<FaultOp, std::string>> journal_;
     void note(FaultOp op, const std::string& path);
