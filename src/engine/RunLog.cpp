@@ -108,7 +108,7 @@ void RunLog::versionsWouldNotHelp(const std::string& target)
 
 void RunLog::oldCopyKeptForVersion(const std::string& targetFile)
 {
-    line("  nicht ersetzt, zu wenig Platz: die bisherige Zieldatei bleibt als Version erhalten: " + targetFile);
+    line("  nicht ersetzt, zu wenig Platz: die bisherige Zieldatei bleibt, da Versionen aufbewahrt werden: " + targetFile);
 }
 
 void RunLog::prompt(const std::string& text, const std::string& answer, bool unattended)

@@ -215,7 +215,7 @@ TEST_F(Versions, WithVersionsOnTheOldCopyIsNeverDeletedForRoom)
     EXPECT_EQ(answers.pending(), 0u);
     EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000));
     EXPECT_EQ(ListNames(dst()), "a.txt") << "no copy, no temporary, no version";
-    EXPECT_NE(file.text.find("die bisherige Zieldatei bleibt als Version erhalten: " + dst() + "a.txt"),
+    EXPECT_NE(file.text.find("die bisherige Zieldatei bleibt, da Versionen aufbewahrt werden: " + dst() + "a.txt"),
               std::string::npos)
         << file.text;
 
