@@ -1,7 +1,11 @@
 // Versions of replaced copies over real files under Wine: what a run moves
 // aside, where, with which bytes and times, in which order, and which run
-// folders it removes again.
+// folders it removes again; and that versions never cost a copy: an old
+// copy moved aside comes back when its new copy fails, and a source tree
+// whose target lies in a versions folder is not copied where pruning would
+// take it.
 #include "engine/BackupTest.h"
+#include "engine/DirectoryVisit.h"
 #include "engine/Format.h"
 #include "support/ScriptedAnswerer.h"
 
@@ -38,13 +42,17 @@ public:
 };
 
 constexpr Stamp kStart{2026, 12, 7, 8, 0, 0};
+constexpr uint32_t kSharingViolation = 32;
 
 class Versions : public test::BackupTest {
 protected:
-    RunOutcome runWith(ConflictMode mode, int days)
+    // Without entries: one of every file below src.
+    RunOutcome runWith(ConflictMode mode, int days, std::vector<BackupEntry> entries = {})
     {
         RunSettings settings;
-        settings.entries.push_back(entry("*.*"));
+        settings.entries = std::move(entries);
+        if (settings.entries.empty())
+            settings.entries.push_back(entry("*.*"));
         settings.mode = mode;
         settings.showSummary = false;
         settings.versionDays = days;
@@ -55,6 +63,16 @@ protected:
     std::string runFolder(const std::string& stamp = "2026-12-07 08-00-00") const
     {
         return dst() + "Tresorix-Versionen\\" + stamp + "\\";
+    }
+    std::string keptA() const { return runFolder() + "a.txt"; }
+    // The new copy of a.txt is held under its temporary name by a scanner;
+    // the user gives it up.
+    void newCopyCannotTakeItsName(ScriptedAnswerer& answers)
+    {
+        tree.write("src\\a.txt", "neu", kNew);
+        tree.write("dst\\a.txt", "alt", kOld, FILE_ATTRIBUTE_READONLY);
+        fs.inject({FaultOp::renameFile, TemporaryName(dst() + "a.txt", 0), kSharingViolation, 0, -1, true});
+        answers.then(mrNo, CreateFailedText(dst() + "a.txt", kSharingViolation));
     }
 
     StringLog file;
@@ -241,6 +259,61 @@ TEST_F(Versions, PruningLeavesALinkOfARunFoldersName)
     EXPECT_EQ(runWith(ConflictMode::newer, 30), RunOutcome::finished);
     EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"), "2026-10-01 00-00-00\\") << file.text;
     EXPECT_EQ(ReadAll(tree.path("elsewhere\\keep.txt")), "k");
+}
+
+TEST_F(Versions, AFailedNewCopyPutsTheOldOneBackWithItsBytesAndAttributes)
+{
+    ScriptedAnswerer answers;
+    newCopyCannotTakeItsName(answers);
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+    EXPECT_EQ(answers.pending(), 0u);
+
+    EXPECT_EQ(ReadAll(dst() + "a.txt"), "alt");
+    EXPECT_EQ(LastWrite(dst() + "a.txt"), kOld);
+    EXPECT_TRUE(test::Attributes(dst() + "a.txt") & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Exists(keptA()));
+    EXPECT_EQ(ListNames(dst()), "Tresorix-Versionen\\ a.txt") << "no temporary left";
+    EXPECT_EQ(state.failedFiles, 1u);
+    EXPECT_NE(file.text.find("zurückgelegt: " + keptA() + "  ->  " + dst() + "a.txt"), std::string::npos)
+        << file.text;
+}
+
+// Where the old copy cannot come back either, the log is the only place
+// that says where it is, and the exit code points there.
+TEST_F(Versions, AnOldCopyThatCannotComeBackIsNamedInTheLog)
+{
+    ScriptedAnswerer answers;
+    newCopyCannotTakeItsName(answers);
+    fs.inject({FaultOp::renameFile, keptA(), kSharingViolation, 0, -1, true});
+    EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+
+    EXPECT_FALSE(Exists(dst() + "a.txt"));
+    EXPECT_EQ(ReadAll(keptA()), "alt");
+    EXPECT_TRUE(state.passedOverAfterError);
+    EXPECT_NE(file.text.find("nicht zurückgelegt: " + dst() + "a.txt  Die bisherige Zieldatei liegt in: " +
+                             keptA() + "  Fehlernummer 32"),
+              std::string::npos)
+        << file.text;
+}
+
+// A backup tree put back into the source, under another case, and an
+// entry whose target lies inside a versions folder: copied, the end of the
+// run would prune an old stamp's folder along with what came from the user.
+TEST_F(Versions, ASourceTreeWhoseTargetIsAVersionsFolderIsPassedOver)
+{
+    tree.write("src\\a.txt", "a", kNew);
+    tree.write("src\\tresorix-versionen\\2026-10-01 00-00-00\\x.txt", "x", kOld);
+    tree.write("src\\tresorix-versionen\\y.txt", "y", kOld);
+    tree.write("src2\\z.txt", "z", kOld);
+    BackupEntry second{tree.path("src2\\"), " ja", "*.*", dst() + "Tresorix-Versionen\\2026-10-01 00-00-00\\"};
+    EXPECT_EQ(runWith(ConflictMode::always, 30, {entry("*.*"), second}), RunOutcome::finished);
+
+    EXPECT_EQ(ListNames(dst()), "a.txt");
+    EXPECT_EQ(state.savedFiles, 1u);
+    EXPECT_EQ(ReadAll(src() + "tresorix-versionen\\2026-10-01 00-00-00\\x.txt"), "x");
+    EXPECT_EQ(ExitCode(RunOutcome::finished, state.passedOverAfterError), kExitPassedOver);
+    EXPECT_NE(file.text.find("übergangen: " + src() + "tresorix-versionen\\"), std::string::npos) << file.text;
+    EXPECT_NE(file.text.find("übergangen: " + tree.path("src2\\")), std::string::npos) << file.text;
 }
 
 }  // namespace
