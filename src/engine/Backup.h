@@ -34,6 +34,9 @@ struct RunCounts {
     bool skipRecursionPrompt = false;
     // A file or directory was passed over after an error: the exit code says so.
     bool passedOverAfterError = false;
+    // An entry saved nothing because its target drive was not there: the
+    // run was ended by an error as far as that entry is concerned.
+    bool targetDriveMissing = false;
 };
 
 class RunState : public RunCounts {
@@ -120,7 +123,7 @@ constexpr int kExitPassedOver = 1;  // something passed over after an error
 constexpr int kExitCancelled = 2;
 constexpr int kExitEndedByError = 3;
 constexpr int kExitNothingRan = 4;  // the process could not run at all
-int ExitCode(RunOutcome outcome, bool passedOverAfterError);
+int ExitCode(RunOutcome outcome, const RunCounts& counts);
 
 // An entry's target, resolved, is a full path: "X:\" or "\\server\share\".
 bool IsFullPath(const std::string& target);
@@ -193,6 +196,8 @@ private:
     struct RunCaches {
         bool sourceFailed = false;
         bool endedByError = false;
+        // The current entry's target drive stayed missing: its walk ends.
+        bool targetDriveGone = false;
         // Every entry's target, known by identity too (asked only when a
         // link could lead into one), as the directories the run made are.
         std::vector<std::string> entryTargets;

@@ -31,6 +31,7 @@ private:
     bool modeSkipsWithoutAsking(const std::string& target, const FileEntry& file);
     Step openSource(const std::string& sourceFile, std::unique_ptr<OpenFile>& in);
     Step ensureTargetDirectory(const std::string& target);
+    bool targetDriveGone(const std::string& directory, uint32_t error);
     Step resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing);
     Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                         Existing& existing);

@@ -57,11 +57,13 @@ bool IsFullPath(const std::string& target)
     return server != std::string::npos && server > 2 && share != std::string::npos && share > server + 1;
 }
 
-int ExitCode(RunOutcome outcome, bool passedOverAfterError)
+int ExitCode(RunOutcome outcome, const RunCounts& counts)
 {
     switch (outcome) {
     case RunOutcome::finished:
-        return passedOverAfterError ? kExitPassedOver : kExitAllSaved;
+        if (counts.targetDriveMissing)
+            return kExitEndedByError;
+        return counts.passedOverAfterError ? kExitPassedOver : kExitAllSaved;
     case RunOutcome::cancelled:
         return kExitCancelled;
     case RunOutcome::sourceFailed:
@@ -174,6 +176,8 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
         return true;
     }
     EntryWalk walk(*this);
+    caches_.targetDriveGone = false;
+    const uint64_t savedBefore = state_.savedFiles;
     std::string rest = entry.masks;
     do {
         std::string mask;
@@ -189,7 +193,11 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
         walk.BackupDirectory(source, mask, target, recurse);
         if (caches_.sourceFailed)
             return false;
-    } while (!rest.empty() && !state_.cancelled());
+    } while (!rest.empty() && !state_.cancelled() && !caches_.targetDriveGone);
+    // The other entries still run; a drive unplugged halfway leaves what
+    // was saved before it went.
+    if (caches_.targetDriveGone && state_.savedFiles == savedBefore)
+        state_.targetDriveMissing = true;
     return true;
 }
 
@@ -203,7 +211,7 @@ void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)
     else if (outcome == RunOutcome::cancelled)
         how = "Abgebrochen.";
     log_->end(summary, state_.checkedFiles, state_.checkedBytes, state_.savedFiles, state_.savedBytes, how,
-              ExitCode(outcome, state_.passedOverAfterError), state_.passedOver, state_.failedFiles);
+              ExitCode(outcome, state_), state_.passedOver, state_.failedFiles);
     flushLog();
 }
 

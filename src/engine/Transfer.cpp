@@ -207,6 +207,13 @@ FileTransfer::Step FileTransfer::ensureTargetDirectory(const std::string& target
                 run_.visit_->hold.listing = {target, {}, true};
             if (!existed)
                 run_.noteMadeDirectory(prefix);
+        } else if (targetDriveGone(prefix, result)) {
+            // Asked once for the entry, not for each of its directories: No
+            // ends the entry's walk, as nothing of it can be saved.
+            const std::string root = volumeRoot(prefix);
+            answer = run_.ask(true, "Ziellaufwerk " + volumeName(root) + " ist nicht bereit.\r\nErneut versuchen ?",
+                              btnYes | btnNo | btnCancel, {mrNo, root});
+            run_.caches_.targetDriveGone = answer == mrNo;
         } else {
             answer = run_.ask(true,
                          "Konnte Verzeichnis \"" + prefix + "\" nicht anlegen bzw. überprüfen." +
@@ -220,6 +227,18 @@ FileTransfer::Step FileTransfer::ensureTargetDirectory(const std::string& target
         return Step::skip;
     }
     return Step::goOn;
+}
+
+// Whether a directory could not be made because its drive or share is not
+// there at all: a stick not plugged in, a letter not mapped, a server out
+// of reach. Asked of the root only once a level failed.
+bool FileTransfer::targetDriveGone(const std::string& directory, uint32_t error)
+{
+    if (error != errFileNotFound && error != errPathNotFound && error != errDriveNotReady &&
+        error != errBadNetPath && error != errBadNetName)
+        return false;
+    uint32_t code = 0;
+    return !DirectoryPresent(run_.fs_, volumeRoot(directory), code);
 }
 
 // Decides whether an existing target is to be replaced. It stays in place

@@ -108,7 +108,7 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
                 }
                 again = run_.BackupFile(source, target, entry, dirDone, dirCount);
             } while (again && !run_.state_.cancelled());
-            if (run_.state_.cancelled())
+            if (run_.state_.cancelled() || run_.caches_.targetDriveGone)
                 break;
         }
         // The visit's copies have their names before its target is let go.
@@ -122,7 +122,7 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
             subdirs = fileList.subdirectories();
     }
 
-    if (recurse && !run_.state_.cancelled())
+    if (recurse && !run_.state_.cancelled() && !run_.caches_.targetDriveGone)
         walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
 }
 
@@ -184,7 +184,8 @@ void EntryWalk::walkSubdirectories(const std::string& source, const std::string&
         return true;
     };
     FileEntry entry;
-    while (!run_.state_.cancelled() && !run_.caches_.sourceFailed && next(entry)) {
+    while (!run_.state_.cancelled() && !run_.caches_.sourceFailed && !run_.caches_.targetDriveGone &&
+           next(entry)) {
         if (!entry.isDirectory() || entry.name == "." || entry.name == "..")
             continue;
         const std::string sub = source + entry.name + "\\";

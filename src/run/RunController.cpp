@@ -89,7 +89,7 @@ RunOutcome RunController::start(RunSettings& settings)
         throw;
     }
     finish();
-    exitCode_ = ExitCode(outcome, state_.passedOverAfterError);
+    exitCode_ = ExitCode(outcome, state_);
     return outcome;
 }
 
@@ -186,7 +186,7 @@ void RunController::endSession()
     if (!running_)
         return;
     state_.cancel();
-    exitCode_ = ExitCode(RunOutcome::cancelled, state_.passedOverAfterError);
+    exitCode_ = ExitCode(RunOutcome::cancelled, state_);
     if (log_) {
         log_->end("Backup abgebrochen.", state_.checkedFiles, state_.checkedBytes, state_.savedFiles,
                   state_.savedBytes, "Windows wird beendet.", exitCode_);

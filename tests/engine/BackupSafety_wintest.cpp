@@ -338,6 +338,43 @@ TEST_F(BackupSafetyTest, TargetUnderASecondDriveLetterIsKnownInsideTheSource)
     EXPECT_EQ(answers.pending(), 0u);
 }
 
+// A stick that is not plugged in is asked about once for its entry, not
+// once per directory; No leaves that entry unsaved and the run ended by an
+// error, while the other entries run. Plugged in at the question, Yes saves it.
+TEST_F(BackupSafetyTest, AMissingTargetDriveIsAskedAboutOncePerEntry)
+{
+    const char* prefix = getenv("WINEPREFIX");
+    tree.mkdir("stick");
+    const std::string stick = unixDirectory(tree.path("stick\\"));
+    if (stick.empty() || !prefix)
+        GTEST_SKIP() << "needs Wine's Unix side for a drive letter";
+    const std::string link = std::string(prefix) + "/dosdevices/x:";
+    ASSERT_NE(RunUnixShell("test -e '" + link + "' || test -L '" + link + "'"), 0) << "X: is taken";
+    OnExit unlink{"rm -f '" + link + "'"};
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+    tree.write("src\\zwei\\c.txt", "c", kOld);
+    const std::string question = "Ziellaufwerk X: ist nicht bereit.\r\nErneut versuchen ?";
+    RunSettings settings;
+    settings.showSummary = false;
+    settings.entries = {entry("*.txt", true, "X:\\Sicherung\\"), entry("*.txt")};
+    {
+        ScriptedAnswerer answers;
+        answers.then(mrNo, question);
+        EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+        ASSERT_EQ(answers.asked().size(), 1u);
+        EXPECT_EQ(answers.asked()[0].text, question);
+        EXPECT_EQ(ListNames(dst()), "a.txt sub\\ zwei\\");
+        EXPECT_EQ(ExitCode(RunOutcome::finished, state), kExitEndedByError);
+    }
+    ScriptedAnswerer answers;
+    answers.thenDo(mrYes, [&] { RunUnixShell("ln -s '" + stick + "' '" + link + "'"); });
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(ListNames(tree.path("stick\\Sicherung\\")), "a.txt sub\\ zwei\\");
+    EXPECT_EQ(ExitCode(RunOutcome::finished, state), kExitAllSaved);
+}
+
 TEST_F(BackupSafetyTest, SmallVolumeMountedInAFolderIsAskedForItsOwnFreeSpace)
 {
     tree.mkdir("small");

@@ -61,7 +61,7 @@ protected:
         outcome = backup.BackUpStart(settings);
         return outcome;
     }
-    int exitCode() const { return ExitCode(outcome, state.passedOverAfterError); }
+    int exitCode() const { return ExitCode(outcome, state); }
     bool logHas(const std::string& line) const { return log.bytes.find(line + "\r\n") != std::string::npos; }
 
     test::MemoryFileSystem fs;
