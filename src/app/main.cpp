@@ -17,7 +17,6 @@
 #include "ui/ProcessMessages.h"
 
 #include <ole2.h>
-#include <shobjidl.h>
 
 #include <exception>
 #include <functional>
@@ -108,8 +107,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // The shell's folder and file dialogs and its notifications expect an
     // apartment on this thread.
     OleInitialize(nullptr);
-    // The name the shell shows and groups the program's windows under.
-    SetCurrentProcessExplicitAppUserModelID(L"Tresorix");
+    // No explicit AppUserModelID: the shell's own, from the exe's path, is
+    // the one a pinned shortcut has, so pin and window share one button.
     InstallMessageDialog();
 
     // A window that cannot be made is said in words, never a silent end.

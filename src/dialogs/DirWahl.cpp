@@ -132,6 +132,7 @@ TDirWahl::TDirWahl(FileSystem& fs) : fs_(fs)
 
 ButtonResult TDirWahl::showDialog()
 {
+    driveComboBox_.fill();
     // Before any entry has preset it, the dialog opens where the program
     // was started, when that is on a drive, else at the root of the drive
     // Windows is on: the tree is never without a directory OK could take.
@@ -410,8 +411,10 @@ void TDirWahl::onCommand(int row, int code)
     }
 }
 
-bool TDirWahl::onMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+bool TDirWahl::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
+    if (msg == WM_DEVICECHANGE)
+        driveComboBox_.deviceChanged(wp);
     return msg == WM_NOTIFY && dirView_.handleNotify(lp, result);
 }
 

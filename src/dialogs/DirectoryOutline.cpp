@@ -1,5 +1,6 @@
 #include "dialogs/DirectoryOutline.h"
 
+#include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
@@ -254,8 +255,10 @@ void TDirectoryOutline::SetDrive(char letter)
     if (upper < 'A' || upper > 'Z' || (drive_ && lowerLetter(letter) == lowerLetter(drive_)))
         return;
     drive_ = letter;
-    SetCurrentDirectoryW(Widen(std::string(1, letter) + ":\\").c_str());
-    directory_ = LowerCaseName(WorkingDirectory());
+    // The drive's root, entered or not: the process's working directory is
+    // never moved there, as Windows would hold the folder open and the user
+    // could not eject the stick or rename the folder.
+    directory_ = std::string(1, lowerLetter(letter)) + ":\\";
 
     // A drive that cannot be entered is no directory the user chose: its
     // root, which the walk then selects, is taken without a message.
@@ -273,7 +276,8 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
 {
     if (path.empty())
         return;
-    std::string result = path.ends_with(":\\") ? path : AbsolutePath(path);
+    std::string result =
+        path.ends_with(":\\") ? path : AbsolutePath(ResolveAgainst(drive_ ? directory_ : WorkingDirectory(), path));
     result = LowerCaseName(result);
     if (result.size() > 3 && result.back() == '\\')
         result.pop_back();
@@ -297,14 +301,10 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
     fireChange();
 }
 
-// Makes the directory the working directory. That holds MAX_PATH characters
-// at most, and Wine writes a longer one past its end: a longer directory is
-// only looked for.
+// Whether the directory can be entered, asked of the file system: a
+// working directory would hold it open.
 uint32_t TDirectoryOutline::enter(const std::string& directory) const
 {
-    std::wstring wide = Widen(directory);
-    if (wide.size() < MAX_PATH)
-        return SetCurrentDirectoryW(wide.c_str()) ? 0 : uint32_t(GetLastError());
     uint32_t attributes = 0;
     if (uint32_t code = fs_->getAttributes(directory, attributes))
         return code;

@@ -58,8 +58,7 @@ void TmdForm::BtnErstellenClick()
     TrimSpaces(name, true, true);
     if (name.empty())
         return;
-    if (name.find_first_of("\\:") == std::string::npos)
-        name = AddBackslash(directory_) + name;
+    name = ResolveAgainst(directory_, name);
     uint32_t code = ForceDirectory(*fs_, name);
     if (code == 0) {
         directory_ = name;

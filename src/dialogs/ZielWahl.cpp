@@ -39,10 +39,9 @@ TZielwahl::TZielwahl()
 
 TZielwahl::Choice TZielwahl::Pick(const std::string& proposal)
 {
-    // The drives are listed when they are first needed: at start-up the
-    // volume queries would only cost time.
-    if (DriveComboBox.count() == 0)
-        DriveComboBox.fill();
+    // The drives are listed when they are needed, not at start-up, where
+    // the volume queries would only cost time.
+    DriveComboBox.fill();
     driveProbeResult_ = 0;
     if (!proposal.empty())
         DriveComboBox.SetDrive(proposal[0]);
@@ -107,6 +106,9 @@ bool TZielwahl::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     switch (msg) {
     case WM_NOTIFY:
         return DirView.handleNotify(lp, result);
+    case WM_DEVICECHANGE:
+        DriveComboBox.deviceChanged(wp);
+        return false;
     case WM_SHOWWINDOW:
         // Posted: the modal run focuses the default button after showing.
         if (wp)

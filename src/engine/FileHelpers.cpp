@@ -115,4 +115,25 @@ uint32_t ForceDirectory(FileSystem& fs, const std::string& path, std::unique_ptr
     return result;
 }
 
+std::string ResolveAgainst(const std::string& directory, const std::string& name)
+{
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const bool driveRelative = name.size() >= 2 && letter(name[0]) && name[1] == ':';
+    if (name.starts_with("\\\\") || (driveRelative && name.size() > 2 && name[2] == '\\'))
+        return name;
+    const std::string base = AddBackslash(directory);
+    if (driveRelative) {
+        const bool sameDrive = base.size() >= 2 && base[1] == ':' && (base[0] | 0x20) == (name[0] | 0x20);
+        return (sameDrive ? base : name.substr(0, 2) + "\\") + name.substr(2);
+    }
+    if (name.starts_with('\\')) {
+        // A share's root holds its name: \\server\share\.
+        size_t root = rootEnd(base);
+        if (base.starts_with("\\\\") && root < base.size())
+            root = base.find('\\', root) + 1;
+        return base.substr(0, root) + name.substr(1);
+    }
+    return base + name;
+}
+
 }  // namespace tresorix

@@ -36,4 +36,11 @@ uint32_t ForceDirectory(FileSystem& fs, const std::string& path, std::unique_ptr
 // looked for from the end; empty when not even the root answers.
 std::string DeepestExistingLevel(FileSystem& fs, const std::string& path);
 
+// A name the user typed, as a full path taken from `directory` (a full
+// path) rather than from the process's working directory, which the
+// program never changes: "neu" and "alt\neu" lie in it, "\neu" at its
+// drive's root, "d:neu" in it when it is on d:, else at d:'s root. A full
+// path stays as it is.
+std::string ResolveAgainst(const std::string& directory, const std::string& name);
+
 }  // namespace tresorix

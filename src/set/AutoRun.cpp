@@ -31,17 +31,22 @@ bool deleteRunValue(Registry& registry, RegistryRoot root)
     return !readRunValue(registry, root, ignored);
 }
 
-// The three keys of the set-file type under one root; false at the first
+// The keys of the set-file type under one root; false at the first
 // value that cannot be written. A value that already holds its text is
 // left as it is, and `changed` tells whether any was written.
 bool writeFileType(Registry& registry, RegistryRoot root, const std::string& prefix, const std::string& extension,
                    const std::string& className, const std::string& description, const std::string& command,
                    bool& changed)
 {
+    // The program the open command starts gives the files their icon, so
+    // that Explorer does not show them as unknown.
+    const size_t argument = command.rfind(" \"%1\"");
+    const std::string icon = command.substr(0, argument) + ",0";
     const std::pair<std::string, const std::string&> keys[] = {
         {extension, className},
         {className, description},
         {className + "\\shell\\open\\command", command},
+        {className + "\\DefaultIcon", icon},
     };
     for (const auto& [path, data] : keys) {
         const std::string keyPath = prefix + path;

@@ -19,8 +19,9 @@ AutoRunResult UpdateAutoRun(bool enabled, const std::string& command);
 // for `done`.
 std::string AutoRunFailureText(AutoRunResult result);
 // Writes ".tsi" -> class, class -> description, class\shell\open\command ->
-// command. On failure gives false and the name of the value that could not
-// be set (empty for a default value).
+// command, class\DefaultIcon -> the program's first icon. On failure gives
+// false and the name of the value that could not be set (empty for a
+// default value).
 bool RegisterFileType(std::string extension, const std::string& description, const std::string& command,
                       std::string& failedValue);
 // The same through `registry`; the ones above use the system's.

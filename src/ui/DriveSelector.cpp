@@ -64,6 +64,13 @@ void DriveSelector::fill() const
             select(i);
 }
 
+void DriveSelector::deviceChanged(WPARAM event) const
+{
+    constexpr WPARAM kArrival = 0x8000, kRemoveComplete = 0x8004;  // DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE
+    if (handle() && (event == kArrival || event == kRemoveComplete))
+        fill();
+}
+
 char DriveSelector::Drive() const
 {
     return drive_;

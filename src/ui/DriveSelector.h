@@ -33,8 +33,12 @@ public:
     // The drives it lists (the system's by default).
     void setDrives(Drives& drives) { drives_ = &drives; }
 
-    // One entry per logical drive, in letter order.
+    // One entry per logical drive, in letter order; the current drive stays
+    // selected. Filled whenever its dialog shows and when a drive comes or
+    // goes, so that a stick plugged in meanwhile is listed.
     void fill() const;
+    // A dialog's WM_DEVICECHANGE.
+    void deviceChanged(WPARAM event) const;
     // The current drive letter (lower case), 0 before the first.
     char Drive() const;
     // Nothing when an entry is selected and it is this drive (any case);

@@ -54,7 +54,8 @@ std::string upper(std::string text)
     return text;
 }
 
-// The tree moves the working directory; every test gets it back.
+// The tree must never move the working directory; were it to, every test
+// gets it back.
 class OutlineTest : public ::testing::Test {
 protected:
     OutlineTest()
@@ -91,8 +92,6 @@ protected:
     TempTree temp;
     std::string root = LowerCaseName(withoutSlash(temp.root()));
     OutlineForm f;
-
-private:
     std::wstring saved_;
 };
 
@@ -174,7 +173,9 @@ TEST_F(OutlineTest, SetDriveBuildsTheRootAndItsChildrenHaveOneBackslash)
     EXPECT_EQ(g.tree.Drive(), 'c');
 }
 
-TEST_F(OutlineTest, SetDirectoryNormalisesAndMovesTheWorkingDirectory)
+// The process's working directory would hold the folder open: Windows
+// then refuses to eject the stick or rename the folder.
+TEST_F(OutlineTest, SetDirectoryNormalisesAndNeverMovesTheWorkingDirectory)
 {
     f.changes.clear();
 
@@ -183,9 +184,9 @@ TEST_F(OutlineTest, SetDirectoryNormalisesAndMovesTheWorkingDirectory)
     EXPECT_EQ(f.changes.size(), 1u);
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
-    EXPECT_EQ(LowerCaseName(Narrow(cwd)), root + "\\alpha");
+    EXPECT_EQ(std::wstring(cwd), saved_);
 
-    // Relative to the working directory; the selected entry stays.
+    // Relative to the tree's directory; the selected entry stays.
     int selected = f.tree.SelectedIndex();
     f.tree.SetDirectory("Unten");
     EXPECT_EQ(f.tree.Directory(), root + "\\alpha\\unten");

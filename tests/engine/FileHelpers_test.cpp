@@ -37,4 +37,19 @@ TEST(DirectoryPresent, AnswersForAnExistingDirectoryWithoutListingIt)
 }
 
 }  // namespace
+
+// What a typed name means once the working directory no longer follows the
+// directory the user looks at.
+TEST(ResolveAgainst, TypedNamesLieWhereTheUserLooks)
+{
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "neu"), "c:\\daten\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten\\", "alt\\neu"), "c:\\daten\\alt\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "\\neu"), "c:\\neu");
+    EXPECT_EQ(ResolveAgainst("\\\\nas\\teil\\daten", "\\neu"), "\\\\nas\\teil\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "C:neu"), "c:\\daten\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "d:neu"), "d:\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "d:\\neu"), "d:\\neu");
+    EXPECT_EQ(ResolveAgainst("c:\\daten", "\\\\nas\\teil"), "\\\\nas\\teil");
+}
+
 }  // namespace tresorix

@@ -102,11 +102,12 @@ protected:
             RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + key).c_str());
         }
     }
-    // The three default values under one root, joined by "|".
+    // The default values under one root, joined by "|".
     static std::string defaults(HKEY root, const std::wstring& prefix)
     {
         std::string out;
-        for (const wchar_t* key : {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command"}) {
+        for (const wchar_t* key :
+             {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command", L"trxtestfile\\DefaultIcon"}) {
             if (!out.empty())
                 out += '|';
             out += readValue(root, prefix + key, nullptr).value_or("<none>");
@@ -115,21 +116,22 @@ protected:
     }
 };
 
-TEST_F(SetFileType, ThreeKeysMachineWideElsePerUser)
+TEST_F(SetFileType, KeysMachineWideElsePerUser)
 {
     const std::string command = OpenCommand("C:\\Programme\\Tresorix\\TRESORIX.EXE");
+    const std::string icon = "|C:\\Programme\\Tresorix\\TRESORIX.EXE,0";
     std::string failed = "x";
     EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
-    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Tresorix Sicherungs-Set|" + command);
+    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Tresorix Sicherungs-Set|" + command + icon);
     EXPECT_TRUE(RegisterFileType(".trxtest", "Neu", command, failed)) << "again at the next start";
-    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Neu|" + command);
-    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>");
+    EXPECT_EQ(defaults(HKEY_CLASSES_ROOT, L""), "trxtestfile|Neu|" + command + icon);
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>|<none>");
 
     {
         Unwritable closed(HKEY_CLASSES_ROOT);
         EXPECT_TRUE(RegisterFileType("trxtest", "Benutzer", command, failed));
     }
-    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Benutzer|" + command);
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Benutzer|" + command + icon);
 
     // Neither: the failure names the value, here a default value.
     Unwritable machineClosed(HKEY_CLASSES_ROOT), userClosed(HKEY_CURRENT_USER);
@@ -178,13 +180,14 @@ TEST_F(SetFileType, FoundInPlaceIsNotWrittenAgain)
     std::string failed;
     ASSERT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
     // A write from now on fails over to the user's classes.
-    ReadOnlyKeys readOnly(HKEY_CLASSES_ROOT, {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command"});
+    ReadOnlyKeys readOnly(HKEY_CLASSES_ROOT, {L".trxtest", L"trxtestfile", L"trxtestfile\\shell\\open\\command",
+                                              L"trxtestfile\\DefaultIcon"});
     EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", command, failed));
-    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>");
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "<none>|<none>|<none>|<none>");
     // The program moved: its command is written.
     const std::string moved = OpenCommand("D:\\TRESORIX.EXE");
     EXPECT_TRUE(RegisterFileType("trxtest", "Tresorix Sicherungs-Set", moved, failed));
-    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Tresorix Sicherungs-Set|" + moved);
+    EXPECT_EQ(defaults(HKEY_CURRENT_USER, L"Software\\Classes\\"), "trxtestfile|Tresorix Sicherungs-Set|" + moved + "|D:\\TRESORIX.EXE,0");
 }
 
 }  // namespace

@@ -71,6 +71,16 @@ TEST(DriveSelector, ListsEveryDriveWithWhatNamesIt)
     EXPECT_EQ(selector.selected(), 3);
     EXPECT_EQ(selector.Drive(), 'n');
     EXPECT_EQ(changes, 1);
+
+    // A stick plugged in while the dialog shows is listed at once; the
+    // drive the user is on stays selected.
+    fake.drives['e'] = {DriveKind::removable, "", ""};
+    selector.deviceChanged(0x0007);  // DBT_DEVNODES_CHANGED: nothing came or went yet
+    EXPECT_EQ(selector.count(), 6);
+    selector.deviceChanged(0x8000);  // DBT_DEVICEARRIVAL
+    EXPECT_EQ(selector.count(), 7);
+    EXPECT_EQ(selector.item(selector.selected()), "n: \\\\server\\Freigabe");
+    EXPECT_EQ(changes, 1);
 }
 
 }  // namespace
