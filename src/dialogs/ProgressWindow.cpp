@@ -319,18 +319,23 @@ void TProgress::showNow()
         mainStatus_->flush();
 }
 
-bool TProgress::onTop() const
+// The highest of the program's own windows that covers this one, its own
+// prompts and topmost windows (tooltips) aside; none when nothing of ours
+// does. Other programs' windows are the user's work and stay where they are.
+HWND TProgress::ownWindowAbove() const
 {
-    // Above us may be only hidden windows, topmost ones (tooltips) and our
-    // own prompts.
+    const DWORD process = GetCurrentProcessId();
+    HWND highest = nullptr;
     for (HWND h = GetWindow(handle(), GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV)) {
-        if (!IsWindowVisible(h) || (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        if (!IsWindowVisible(h) || (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) ||
+            GetWindow(h, GW_OWNER) == handle())
             continue;
-        if (GetWindow(h, GW_OWNER) == handle())
-            continue;
-        return false;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == process)
+            highest = h;
     }
-    return true;
+    return highest;
 }
 
 void TProgress::bringToFront()
@@ -344,10 +349,17 @@ void TProgress::bringToFront()
         return;
     checkRaiseNow_ = false;
     lastRaiseCheck_ = now;
-    // Not activated: raising must not take the keyboard from whatever the
-    // user is typing into.
-    if (!onTop())
-        SetWindowPos(handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HWND own = ownWindowAbove();
+    if (!own)
+        return;
+    // Just above that window, below whatever of another program lies above
+    // it; topmost windows all lie above the others, so right below one is
+    // the top. Not activated: raising must not take the keyboard from
+    // whatever the user is typing into.
+    HWND above = GetWindow(own, GW_HWNDPREV);
+    if (above && (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        above = nullptr;
+    SetWindowPos(handle(), above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 }  // namespace tresorix

@@ -111,7 +111,7 @@ private:
     void updateIfDue();
     // `all`: the main window's status bar too, whatever its pace.
     void apply(bool all = false);
-    bool onTop() const;
+    HWND ownWindowAbove() const;
     bool cancelWaiting() const;
 
     RunDriver* driver_ = nullptr;

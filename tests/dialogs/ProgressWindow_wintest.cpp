@@ -397,6 +397,43 @@ TEST_F(ProgressTest, BringToFrontRaisesOnlyAWindowThatIsCovered)
     }
     EXPECT_EQ(progress.raises, 1);
 
+    // Another program's window is the user's work: the progress window
+    // goes above the program's own window only, below the other one.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION other{};
+    wchar_t command[] = L"notepad.exe";
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &other));
+    WaitForInputIdle(other.hProcess, 30000);
+    HWND foreign = nullptr;
+    for (int tries = 0; !foreign && tries < 300; ++tries) {
+        for (HWND h = GetTopWindow(nullptr); h && !foreign; h = GetWindow(h, GW_HWNDNEXT)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(h, &process);
+            if (process == other.dwProcessId && IsWindowVisible(h))
+                foreign = h;
+        }
+        if (!foreign)
+            Sleep(100);  // until its window shows, however long that takes
+    }
+    ASSERT_TRUE(foreign) << "notepad showed no window";
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(foreign, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    now += TProgress::kPaintInterval;
+    progress.bringToFront();
+    auto above = [](HWND upper, HWND lower) {
+        for (HWND h = GetWindow(lower, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+            if (h == upper)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(above(progress.handle(), cover));
+    EXPECT_TRUE(above(foreign, progress.handle()));
+    TerminateProcess(other.hProcess, 0);
+    WaitForSingleObject(other.hProcess, 30000);
+    CloseHandle(other.hThread);
+    CloseHandle(other.hProcess);
+
     // Hidden by a cancel, it stays hidden.
     progress.show(false);
     now += TProgress::kPaintInterval;
