@@ -45,15 +45,48 @@ bool modifierReleased(const BYTE (&before)[256], const BYTE (&after)[256])
     return false;
 }
 
+// The window a modal form belongs to: the active one, or, while the program
+// is in the background and none of its windows is active, the highest of
+// its shown and enabled windows (the progress window during a run), so that
+// a question never lies unowned behind other programs.
+HWND modalOwner(HWND form)
+{
+    const HWND active = GetActiveWindow();
+    if (active)
+        return active == form ? nullptr : active;
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (h != form && GetWindowThreadProcessId(h, nullptr) == thread && IsWindowVisible(h) &&
+            IsWindowEnabled(h) && !(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+            return h;
+    return nullptr;
+}
+
+// Windows keeps a program in the background from taking the foreground; its
+// question then says so on the taskbar button, until the user comes, and
+// with one sound.
+void callUser(HWND form, HWND owner)
+{
+    DWORD foreground = 0;
+    if (HWND h = GetForegroundWindow())
+        GetWindowThreadProcessId(h, &foreground);
+    if (foreground == GetCurrentProcessId())
+        return;
+    FLASHWINFO flash{};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = GetAncestor(owner ? owner : form, GA_ROOTOWNER);
+    flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+    FlashWindowEx(&flash);
+    MessageBeep(MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 ButtonResult Form::showModal()
 {
     if (!hwnd_ || modal_)
         return mrCancel;
-    HWND owner = GetActiveWindow();
-    if (owner == hwnd_)
-        owner = nullptr;
+    HWND owner = modalOwner(hwnd_);
     // For a top-level window this slot is its owner, which keeps the form above
     // it and out of the taskbar.
     SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
@@ -64,6 +97,7 @@ ButtonResult Form::showModal()
     modalResult_ = mrNone;
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    callUser(hwnd_, owner);
     HWND first = defaultRow_ >= 0 && IsWindowEnabled(control(defaultRow_)) ? control(defaultRow_)
                                                                             : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
     // Through the dialog manager, so the default button's border follows.

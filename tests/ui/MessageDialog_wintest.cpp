@@ -184,6 +184,16 @@ TEST(MessageDialog, OwnedByTheActiveWindowWhileTheProgramsWindowsAreDisabled)
     EXPECT_TRUE(other.enabled());
     EXPECT_FALSE(disabled.enabled()) << "only what the box disabled is enabled again";
     EXPECT_EQ(GetActiveWindow(), owner.handle());
+
+    // In the background, with none of its windows active, the box belongs to
+    // the program's highest window all the same.
+    SetWindowPos(other.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetActiveWindow(nullptr);
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    ask(btnOK, [&] {
+        EXPECT_EQ(GetWindow(dialog(), GW_OWNER), other.handle());
+        PostMessageW(dialog(), WM_CLOSE, 0, 0);
+    });
 }
 
 TEST(MessageDialog, QuitEndsTheBoxAndReachesTheOuterLoop)
