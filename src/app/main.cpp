@@ -12,6 +12,8 @@
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "platform/Win32Files.h"
+#include "run/RunController.h"
+#include "set/Profile.h"
 #include "set/FileIO.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProcessMessages.h"
@@ -94,6 +96,28 @@ private:
     ExitProcess(UINT(mForm.run().exitCode()));
 }
 
+// The first window could not be made: no display driver for a moment, or a
+// desktop heap that is full, as on a scheduled task's desktop. The start is
+// put on record with "nothing ran"; a box is tried only in an interactive
+// start, and the system's own where ours cannot be made either.
+void reportStartFailure(const std::string& what)
+{
+    using namespace tresorix;
+    SetPromptHandler([](PromptKind, const std::string& text, ButtonSet) {
+        try {
+            return ShowMessageDialog(PromptKind::info, text, btnOK);
+        } catch (const std::exception&) {
+            MessageBoxW(nullptr, Widen(text).c_str(), L" Tresorix", MB_OK | MB_ICONSTOP);
+            return mrOk;
+        }
+    });
+    const std::vector<std::string> arguments = CommandLineArguments(Narrow(GetCommandLineW()));
+    RunController run;
+    run.takeSwitches(ReadRunSwitches(ReadCommandLine(arguments).switches, arguments));
+    run.openLog(SettingsFileName(ProgramPath()));
+    run.nothingToRun("Tresorix konnte nicht starten.\r\n" + what, {}, {}, true);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -115,7 +139,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     try {
         runProgram();
     } catch (const std::exception& e) {
-        ShowMessageDialog(PromptKind::info, e.what(), btnOK);
+        reportStartFailure(e.what());
     }
     ExitProcess(kExitNothingRan);
 }

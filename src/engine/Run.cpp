@@ -126,12 +126,13 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     view_.processMessages();
     view_.flush();
     if (state_.cancelled()) {
-        view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
         // Nobody cancelled: a prompt that offered no way past ended the run.
         if (caches_.endedByError) {
+            view_.setStatusText("Backup wurde durch eine Meldung ohne Ausweg beendet.");
             endRecord(RunOutcome::endedByError, "Backup wurde durch eine Meldung ohne Ausweg beendet.");
             return RunOutcome::endedByError;
         }
+        view_.setStatusText("Backup wurde durch Nutzer abgebrochen.");
         endRecord(RunOutcome::cancelled, "Backup wurde durch Nutzer abgebrochen.");
         return RunOutcome::cancelled;
     }

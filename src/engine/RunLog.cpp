@@ -116,6 +116,17 @@ void RunLog::prompt(const std::string& text, const std::string& answer, bool una
     line("  Meldung: " + OneLine(text) + "  Antwort: " + answer + (unattended ? " (ohne Anzeige, /SKIPERRORS)" : ""));
 }
 
+void RunLog::unseenMessage(const std::string& text, int exitCode)
+{
+    buffer_.clear();
+    failed_ = false;
+    if (file_.size() == 0)
+        buffer_ = kByteOrderMark;
+    line("=== " + file_.now() + "  Meldung (ohne Anzeige): " + OneLine(text) + "  Exitcode " +
+         std::to_string(exitCode));
+    flush();
+}
+
 void RunLog::passedOver(const std::string& what)
 {
     line("  übergangen: " + what);

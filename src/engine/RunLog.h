@@ -60,6 +60,10 @@ public:
     // still not make enough; the old copy stayed, as it is to become a version.
     void versionsWouldNotHelp(const std::string& target);
     void oldCopyKeptForVersion(const std::string& targetFile);
+    // A message outside a run that nobody was there to see (an unattended
+    // start, the end of the session): a record of its own, so that the
+    // exit code it leads to is the last one the log names.
+    void unseenMessage(const std::string& text, int exitCode);
     // Writes what is buffered. False when the file could not be written; the
     // log then stays silent until the next record begins.
     bool flush();

@@ -309,7 +309,9 @@ void TmForm::FormEndSession(bool ending)
         return;
     }
     // What a close writes, and the run's record its end: the process may
-    // be gone before either would happen otherwise.
+    // be gone before either would happen otherwise. Nothing may wait for
+    // the user now.
+    run_.sessionEnds();
     FormClose();
     run_.endSession();
 }

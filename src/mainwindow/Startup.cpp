@@ -99,7 +99,7 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // Set files open with this program from the shell.
     std::string failedValue;
     if (!RegisterFileType(".tsi", "Tresorix Sicherungs-Set", OpenCommand(programPath_), failedValue))
-        AskInfo("Konnte Daten für '" + failedValue + "' nicht setzen", btnOK);
+        tellAtStart("Konnte Daten für '" + failedValue + "' nicht setzen");
 }
 
 void TmForm::applySettings(const Settings& s)
@@ -180,7 +180,7 @@ void TmForm::FormClose()
         return;
     const std::string user = userSettingsPath();
     if (user.empty() || user == settingsPath_ || ReplaceFileBytes(user, profile.bytes()) != 0)
-        AskInfo("nach " + settingsPath_ + " kann nicht geschrieben werden", btnOK);
+        run_.tell("nach " + settingsPath_ + " kann nicht geschrieben werden");
 }
 
 std::string TmForm::userSettingsPath() const

@@ -3,6 +3,7 @@
 #include "run/UnattendedAnswer.h"
 #include "set/CommandLine.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tresorix {
@@ -106,12 +107,26 @@ void RunController::finish()
 
 bool RunController::closesAfter(RunOutcome outcome) const
 {
-    // A source directory that could not be entered ended the run with an
-    // error box; the window stays so that the user can read it and act.
-    // With /SKIPERRORS nobody is there to read: only a cancel keeps it.
-    if (state_.cancelled())
-        return false;
-    return outcome == RunOutcome::finished || (switches_.skipErrors && outcome != RunOutcome::cancelled);
+    // A prompt answered Cancel for an unattended run ended it, not a user:
+    // a scheduled run whose window stays never ends, and Task Scheduler
+    // skips every later one.
+    return outcome != RunOutcome::cancelled;
+}
+
+bool RunController::nobodyWatches() const
+{
+    return switches_.skipErrors || switches_.startedByAutoRun || sessionEnding_;
+}
+
+void RunController::tell(const std::string& text)
+{
+    if (!nobodyWatches()) {
+        AskInfo(text, btnOK);
+        return;
+    }
+    exitCode_ = std::max(exitCode_, kExitPassedOver);
+    if (log_)
+        log_->unseenMessage(text, exitCode_);
 }
 
 void RunController::tellAtStart(const std::string& text, bool starting)
@@ -119,7 +134,7 @@ void RunController::tellAtStart(const std::string& text, bool starting)
     if (starting && switches_.skipErrors)
         startMessages_.push_back(text);
     else
-        AskInfo(text, btnOK);
+        tell(text);
 }
 
 bool RunController::nothingToRun(const std::string& text, const std::string& setFile, const std::string& modeText,
@@ -128,7 +143,7 @@ bool RunController::nothingToRun(const std::string& text, const std::string& set
     // On record: a scheduled start that did nothing is as much news as one
     // that failed.
     exitCode_ = kExitNothingRan;
-    const bool unattended = starting && switches_.skipErrors;
+    const bool unattended = starting && nobodyWatches();
     if (log_) {
         log_->begin(setFile, modeText, false);
         for (const std::string& message : startMessages_)

@@ -75,11 +75,18 @@ public:
     // that the autostart value did not start.
     bool showsSummary(bool autoClose) const { return !autoClose && !switches_.startedByAutoRun; }
     // Whether a window set to close after a run may close after this one:
-    // a finished run, or with /SKIPERRORS any that nobody cancelled.
+    // any run that nobody cancelled, whatever ended it.
     bool closesAfter(RunOutcome outcome) const;
 
+    // Nobody is there to read a box: /SKIPERRORS, a start by the autostart
+    // value, or Windows ending the session.
+    bool nobodyWatches() const;
+    // A message outside a run: shown, or where nobody watches, put on
+    // record with an exit code of at least 1 instead, as a box nobody
+    // closes would keep a scheduled task from ever ending.
+    void tell(const std::string& text);
     // Start-up: a message that a scheduled run would wait for in vain goes
-    // into the log with the start that failed; shown otherwise.
+    // into the log with the start that failed; told otherwise.
     void tellAtStart(const std::string& text, bool starting);
     // Start-up is over: what it told is no news for a later start.
     void startedUp() { startMessages_.clear(); }
@@ -102,6 +109,8 @@ public:
     // Windows ends the session: a running backup's record ends now, as the
     // process may not live to end it; nothing more is written to it.
     void endSession();
+    // Windows ends the session: from now on nothing modal may show.
+    void sessionEnds() { sessionEnding_ = true; }
 
     // Tests replace the backup itself; the rest of a run stays as it is.
     std::function<RunOutcome(const RunSettings&)> backup;
@@ -130,6 +139,7 @@ private:
     PromptHandler previousPrompt_;
     std::vector<std::string> startMessages_;
     bool running_ = false;
+    bool sessionEnding_ = false;
     int exitCode_ = 0;
 };
 

@@ -201,5 +201,27 @@ check "no folder of the relative target" test ! -e "$work/cwd/extra line" -a ! -
 check "the messages on record" eval 'has "Meldung: Eintrag 1 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"extra line\\\" ist kein vollständiger Pfad." &&
     has "Meldung: Eintrag 3 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"\\\" ist kein vollständiger Pfad."'
 
+# A target drive that is not there: asked once for the entry, not for each
+# of its directories; unattended, the entry saves nothing and the run ends
+# as by an error, code 3.
+if [ ! -e "$WINEPREFIX/dosdevices/x:" ]; then
+    mkdir -p "$work/src4/eins" "$work/src4/zwei"
+    printf 'a' >"$work/src4/eins/a.txt"
+    printf 'b' >"$work/src4/zwei/b.txt"
+    set_file "$work/nodrive.tsi" 1 "$(win "$work/src4")" ja '*.*' 'X:\Sicherung'
+    run "$(win "$work/nodrive.tsi")" /START /CLOSE /SKIPERRORS
+    check "missing target drive: exit code 3" test $rc = 3
+    check "missing target drive: asked once" test "$(grep -c 'Meldung: Ziellaufwerk X: ist nicht bereit.' "$log")" = 1
+fi
+
+# No window can be made (no display for a moment): on record, code 4, and
+# the process ends instead of waiting or dying without a word.
+(unset DISPLAY; cd "$work/cwd" && exec wine "$prog" /SKIPERRORS </dev/null >/dev/null 2>&1) &
+pid=$!
+wait_exit
+check "no window: exit code 4" test $rc = 4
+check "no window: on record" eval 'tail -n 2 "$log" | grep -q "Meldung: Tresorix konnte nicht starten." &&
+    tail -n 1 "$log" | grep -q "Exitcode 4.\?$"'
+
 echo "runlog: $failures failed"
 [ $failures -eq 0 ]

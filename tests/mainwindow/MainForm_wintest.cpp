@@ -528,15 +528,13 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     EXPECT_FALSE(form.run().state().cancelled());
     EXPECT_EQ(closings, 0);
 
-    // AutoClose: no summary; a cancelled run or a failed source keeps the window.
+    // AutoClose: no summary; a cancelled run keeps the window.
     form.setChecked(TmForm::AutoClose, true);
     form.SetModified(false);
-    for (RunOutcome o : {RunOutcome::cancelled, RunOutcome::sourceFailed}) {
-        outcome = o;
-        form.BtnStartClick();
-        EXPECT_FALSE(given->showSummary);
-        EXPECT_EQ(closings, 0);
-    }
+    outcome = RunOutcome::cancelled;
+    form.BtnStartClick();
+    EXPECT_FALSE(given->showSummary);
+    EXPECT_EQ(closings, 0);
 
     // Closing the window during the run: answer 2 stops it, and the
     // window closes once, not again for AutoClose.
@@ -557,6 +555,16 @@ TEST_F(MainWindow, StartHandsTheSetToTheRunAndClosesAfterAFinishedRun)
     answers.then(mrNo, kSaveQuestion);
     form.BtnStartClick();
     EXPECT_EQ(closings, 2);
+
+    // Nobody cancelled a run that an error ended: it closes too, or a
+    // scheduled run would never end.
+    for (RunOutcome o : {RunOutcome::sourceFailed, RunOutcome::endedByError}) {
+        outcome = o;
+        form.show(true);
+        answers.then(mrNo, kSaveQuestion);
+        form.BtnStartClick();
+    }
+    EXPECT_EQ(closings, 4);
 }
 
 // A real run, closed at its first look at the queue: the process ends with

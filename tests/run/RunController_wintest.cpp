@@ -99,6 +99,36 @@ TEST_F(RunControllerTest, UnattendedRunTakesThePromptsWayPastWithoutABox)
     EXPECT_NE(log.find("Antwort: Nein (ohne Anzeige, /SKIPERRORS)\r\n"), std::string::npos) << log;
 }
 
+// Nobody watches a scheduled run: one that a prompt without a way past
+// ended closes like any other, and a message after it (settings that
+// cannot be written) goes on record instead of into a box that would keep
+// the task from ever ending.
+TEST_F(RunControllerTest, NobodyWatchingMeansNoBoxAndAWindowThatCloses)
+{
+    RunSwitches switches;
+    switches.skipErrors = true;
+    switches.logArgument = tree.path("lauf.log");
+    controller.takeSwitches(switches);
+    controller.openLog(tree.path("tresorix.INI"));
+    ScriptedAnswerer nobody;  // fails the test at any box
+    // As the engine ends such a run: its answer Cancel cancels the state.
+    controller.backup = [&](const RunSettings&) {
+        controller.state().cancel();
+        return RunOutcome::endedByError;
+    };
+    EXPECT_EQ(run(), RunOutcome::endedByError);
+    EXPECT_TRUE(controller.closesAfter(RunOutcome::endedByError));
+
+    controller.backup = [](const RunSettings&) { return RunOutcome::finished; };
+    EXPECT_EQ(run(), RunOutcome::finished);
+    EXPECT_EQ(controller.exitCode(), kExitAllSaved);
+    controller.tell("nach C:\\T\\tresorix.INI kann nicht geschrieben werden");
+    EXPECT_TRUE(nobody.asked().empty());
+    EXPECT_EQ(controller.exitCode(), kExitPassedOver);
+    const std::string log = test::ReadAll(tree.path("lauf.log"));
+    EXPECT_TRUE(log.ends_with("nach C:\\T\\tresorix.INI kann nicht geschrieben werden  Exitcode 1\r\n")) << log;
+}
+
 // Whoever cancelled the last run, the next one runs to its end.
 TEST_F(RunControllerTest, ACancelFromTheLastRunDoesNotStopTheNext)
 {
