@@ -115,7 +115,7 @@ TmForm::TmForm()
     setUpControls();
     setKeyPreview(true);
     run_.setMainWindow(handle(), *this, [this](bool enabled) { SetStatus(enabled); });
-    links.chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), programDir_, save); };
+    links.chooseSetFile = [this](bool save) { return ShowSetFileDialog(handle(), setFileFolder(), save); };
     links.networkDialog = [this](bool connect) { ShowNetworkDialog(handle(), connect); };
     links.openWebPage = [this](const std::string& address) {
         ShellExecuteW(handle(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOW);

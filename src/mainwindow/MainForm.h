@@ -167,6 +167,9 @@ public:
     void BtnStdZielClick();
 
     // --- The set file.
+    // Where set files named without a folder lie: the program's folder, or
+    // the user's Documents where this user cannot write into the former.
+    const std::string& setFileFolder();
     SaveOutcome SaveSetFile(const std::string& fileName);
     LoadOutcome LoadSetFile(const std::string& fileName);
 
@@ -270,6 +273,7 @@ private:
     int currentEntry_ = -1;
     std::string switches_;
     std::string programPath_, programDir_;
+    std::optional<std::string> setFileFolder_;  // asked when first needed
     // The settings file in use: beside the program when it is there, else
     // the one in the user's folder (UserDataFolder).
     std::string settingsPath_;

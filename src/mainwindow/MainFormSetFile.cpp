@@ -6,6 +6,7 @@
 #include "engine/Format.h"
 #include "ui/Prompts.h"
 #include "dialogs/TargetBox.h"
+#include "platform/Win32Files.h"
 #include "set/CommandLine.h"
 #include "set/FileIO.h"
 #include "set/SetFile.h"
@@ -157,11 +158,21 @@ void TmForm::AutoSettingsClick()
     runSettings_.showSummary = run_.showsSummary(set_.autoClose);
 }
 
+const std::string& TmForm::setFileFolder()
+{
+    if (!setFileFolder_) {
+        setFileFolder_ = programDir_;
+        if (const std::string documents = DocumentsFolder(); !documents.empty() && !FolderTakesNewFiles(programDir_))
+            setFileFolder_ = AddBackslash(documents);
+    }
+    return *setFileFolder_;
+}
+
 SaveOutcome TmForm::SaveSetFile(const std::string& name)
 {
     // Takes a target still being typed into the box first.
     liste().focus();
-    std::string full = QualifyFileName(name, programDir_);
+    std::string full = QualifyFileName(name, setFileFolder());
     uint32_t code = ReplaceFileBytes(full, set_.setFileBytes());
     SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
@@ -183,7 +194,7 @@ LoadOutcome TmForm::LoadSetFile(const std::string& name)
 {
     if (AskSave() == SaveAnswer::cancelled)
         return LoadOutcome::cancelled;
-    std::string full = QualifyFileName(name, programDir_);
+    std::string full = QualifyFileName(name, setFileFolder());
     if (!FileExists(full)) {
         if (IsNonameFile(full))
             return LoadOutcome::nonameMissing;

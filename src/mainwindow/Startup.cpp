@@ -44,13 +44,14 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // Autostart: checked when the value starts this very program.
     setChecked(WinAutoLoad, AutoRunMatches(programPath_));
 
-    // The settings file; a missing one gives the defaults.
+    // The settings file; a missing one gives the defaults. The user's own,
+    // once it exists, comes first: it is written only where the program's
+    // folder refused the settings, and a file left there by an elevated
+    // start would otherwise be read at every start while every change
+    // went elsewhere.
     settingsPath_ = SettingsFileName(programPath_);
-    if (!FileExists(settingsPath_)) {
-        std::string user = userSettingsPath();
-        if (!user.empty() && FileExists(user))
-            settingsPath_ = user;
-    }
+    if (const std::string user = userSettingsPath(); !user.empty() && FileExists(user))
+        settingsPath_ = user;
     std::string bytes;
     ReadFileBytes(settingsPath_, bytes);
     settings_ = ReadSettings(Profile(bytes), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));

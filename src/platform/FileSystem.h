@@ -28,6 +28,7 @@ enum : uint32_t {
     errPathNotFound = 3,
     errAccessDenied = 5,
     errNotEnoughMemory = 8,
+    errSharingViolation = 32,
     errDriveNotReady = 21,
     errNotSupported = 50,
     errBadNetPath = 53,

@@ -120,6 +120,25 @@ std::string LocalAppDataFolder()
     return Narrow(folder);
 }
 
+std::string DocumentsFolder()
+{
+    wchar_t folder[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, folder)))
+        return {};
+    return Narrow(folder);
+}
+
+bool FolderTakesNewFiles(const std::string& folder)
+{
+    // Made and gone in one step: nothing is left behind, even by a crash.
+    HANDLE probe = CreateFileW(LongPath(folder + "~tresorix-probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(probe);
+    return true;
+}
+
 uint32_t CurrentProcessId()
 {
     return GetCurrentProcessId();

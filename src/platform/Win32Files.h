@@ -22,6 +22,10 @@ uint32_t MoveFileReplacing(const std::string& from, const std::string& to);
 // The user's local application data folder ("...\\AppData\\Local"),
 // made by the shell when missing; empty when the shell cannot name it.
 std::string LocalAppDataFolder();
+// The user's Documents folder; empty where the system does not say.
+std::string DocumentsFolder();
+// Whether this user may make a file in the folder (ending in "\\").
+bool FolderTakesNewFiles(const std::string& folder);
 // Full path of the running program (GetModuleFileName), UTF-8.
 std::string ProgramPath();
 uint32_t CurrentProcessId();

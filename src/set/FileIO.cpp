@@ -5,8 +5,10 @@
 #include "platform/Win32Files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string_view>
+#include <thread>
 
 namespace tresorix {
 
@@ -113,6 +115,12 @@ uint32_t ReplaceFileBytes(FileSystem& fs, const std::string& path, const std::st
         error = fs.setAttributes(temp, old & (kept | attrArchive));
     if (error == 0)
         error = fs.renameFile(temp, path, true);
+    // A scanner or indexer reading the file just written holds it for a
+    // moment; the settings would otherwise go to the fallback for good.
+    for (int retry = 0; error == errSharingViolation && retry < 10; ++retry) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        error = fs.renameFile(temp, path, true);
+    }
     if (error != 0) {
         fs.setAttributes(temp, 0);
         fs.deleteFile(temp);

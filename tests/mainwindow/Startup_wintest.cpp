@@ -1,6 +1,8 @@
 #include "mainwindow/MainForm.h"
 
+#include "engine/Format.h"
 #include "platform/TextConv.h"
+#include "platform/Win32Files.h"
 #include "set/FileIO.h"
 #include "set/Profile.h"
 #include "ui/DriveUi.h"
@@ -163,7 +165,8 @@ TEST_F(Startup, TheSavedPlaceIsKeptOnAScreenThatExists)
 
 // Installed where this user cannot write (C:\Programme for a standard
 // user): the settings go to the user's own folder and are read there next
-// time, without a word; a file beside the program still comes first.
+// time, without a word. Once that file exists it comes first: a file beside
+// the program that one elevated start left there is stale.
 TEST_F(Startup, SettingsTheProgramsFolderCannotTakeLiveInTheUsersFolder)
 {
     const std::string closed = tree.path("nicht da\\trxtest-settings.exe");
@@ -177,14 +180,21 @@ TEST_F(Startup, SettingsTheProgramsFolderCannotTakeLiveInTheUsersFolder)
         form->FormClose();
     }
     EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 2);
-    EXPECT_EQ(start({})->set().mode, ConflictMode::skip) << "read back from the user's folder";
+    auto again = start({});
+    EXPECT_EQ(again->set().mode, ConflictMode::skip) << "read back from the user's folder";
+    // Set files named without a folder, and the file dialogs, go to the
+    // user's Documents there.
+    EXPECT_EQ(again->setFileFolder(), AddBackslash(DocumentsFolder()));
+    again.reset();
 
     tree.write("trxtest-settings.INI", "[STANDARDS]\r\nBACKUPMODE=1\r\n");
     program = tree.path("trxtest-settings.exe");
     auto beside = start({});
-    EXPECT_EQ(beside->set().mode, ConflictMode::always);
+    EXPECT_EQ(beside->set().mode, ConflictMode::skip);
+    beside->setMode(ConflictMode::ask);
     beside->FormClose();
-    EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 2) << "left alone";
+    EXPECT_EQ(Profile(test::ReadAll(userFile)).readInteger("STANDARDS", "BACKUPMODE", -1), 3);
+    EXPECT_EQ(test::ReadAll(tree.path("trxtest-settings.INI")), "[STANDARDS]\r\nBACKUPMODE=1\r\n") << "left alone";
     DeleteFileW(Widen(userFile).c_str());
 }
 

@@ -96,6 +96,13 @@ TEST(FileIO, SaveFailingHalfwayKeepsTheOldFileWhole)
         EXPECT_EQ(test::ReadAll(path), old) << int(c.fault.op);
         EXPECT_EQ(test::ListNames(tree.root()), "Sätze.tsi") << int(c.fault.op);
     }
+
+    // A scanner that holds the new file for a moment only delays the swap.
+    test::FaultFileSystem scanned(real);
+    scanned.inject({FaultOp::renameFile, ".tmp", errSharingViolation, 0, 3});
+    EXPECT_EQ(ReplaceFileBytes(scanned, path, next), 0u);
+    EXPECT_EQ(test::ReadAll(path), next);
+    EXPECT_EQ(test::ListNames(tree.root()), "Sätze.tsi");
 }
 
 TEST(FileIO, MissingFilesDirectoriesAndTheProgramsOwnPath)
