@@ -35,6 +35,8 @@ struct RunSwitches {
     bool startedByAutoRun = false;
     // /VERSIONEN=<days> for this start's runs, over the setting.
     std::optional<int> versionDays;
+    // The /VERSIONEN= argument as written when it names no day count.
+    std::string unreadableVersions;
 };
 // `switches`: as the command line's reading gathered them.
 RunSwitches ReadRunSwitches(const std::string& switches, const std::vector<std::string>& arguments);
@@ -79,7 +81,8 @@ public:
     bool closesAfter(RunOutcome outcome) const;
 
     // Start-up: a message that a scheduled run would wait for in vain goes
-    // into the log with the start that failed; shown otherwise.
+    // into the log with the start's run, or with the start that found
+    // nothing to run; shown otherwise.
     void tellAtStart(const std::string& text, bool starting);
     // Start-up is over: what it told is no news for a later start.
     void startedUp() { startMessages_.clear(); }

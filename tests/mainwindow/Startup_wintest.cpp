@@ -217,6 +217,17 @@ TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
     EXPECT_EQ(runs[0].versionDays, 7);
     form->FormClose();
     EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
+
+    // A value that is no number is said and leaves the setting in force.
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Der Schalter /VERSIONEN=30d nennt keine Zahl von Tagen");
+    form.reset();
+    form = start({"/VERSIONEN=30d"});
+    EXPECT_EQ(answers.pending(), 0u);
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].versionDays, 30);
 }
 
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
