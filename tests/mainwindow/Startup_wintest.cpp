@@ -251,6 +251,22 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_EQ(runs.size(), 1u);
 }
 
+// A set file whose load left lines out, started unattended: the run goes,
+// and the close after it asks nobody to save and leaves the file as written.
+TEST_F(Startup, AnUnattendedStartClosesWithoutAskingToSaveWhatTheLoadLeftOut)
+{
+    const std::string bytes = "C:\\Daten\r\nja\r\n*.*\r\nD:\\Ziel\r\nC:\\Vergessen\r\nnein\r\n";
+    tree.write("daten.tsi", bytes);
+    ScriptedAnswerer noPrompts;
+    auto form = start({"/START", "/CLOSE", "/SKIPERRORS", setFile});
+    EXPECT_TRUE(form->set().modified);
+    form->FormShow();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].startMessages.size(), 1u);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(test::ReadAll(setFile), bytes);
+}
+
 // Neither Run key can be written: the user hears it once, not at every
 // save and again at close.
 TEST_F(Startup, AnAutostartValueThatCannotBeWrittenIsToldOnce)
