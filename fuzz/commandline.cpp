@@ -2,6 +2,7 @@
 // asks for must survive being written into the autostart command and read
 // from there again.
 #include "set/CommandLine.h"
+#include "set/Text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         arguments.erase(arguments.begin());
     }
     tresorix::CommandLineInfo first = tresorix::ReadCommandLine(arguments);
+    // A day count is in range; anything else is named, never taken for off.
+    tresorix::VersionSwitch versions = tresorix::VersionDaysArgument(arguments);
+    if (versions.days && (*versions.days < 0 || *versions.days > tresorix::kMaxVersionDays ||
+                          !versions.unreadable.empty()))
+        std::abort();
+    if (!versions.unreadable.empty() &&
+        tresorix::UnreadableVersionSwitchText(versions.unreadable, 0).find(versions.unreadable) == std::string::npos)
+        std::abort();
+    tresorix::LogFileArgument(arguments);
+    tresorix::SwitchSkipsErrors(first.switches);
     bool autoStart = tresorix::SwitchChecksAutoStart(first.switches);
     bool autoClose = tresorix::SwitchChecksAutoClose(first.switches);
     tresorix::StartsBackupAtShow(first.switches, autoStart);

@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     tresorix::SetFileContent first = tresorix::ReadSetFile(bytes);
+    tresorix::NotLoadedText(first, "x.tsi");
     std::string written = tresorix::WriteSetFile(first.defaultTarget.value_or(""),
                                                  first.mode.value_or(-1), first.entries);
     tresorix::SetFileContent again = tresorix::ReadSetFile(written);
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const tresorix::BackupEntry& entry : first.entries)
         if (!writable(entry.source) || !writable(entry.masks) || !writable(entry.target))
             return 0;
-    if (again.entries != first.entries || !again.leftOut.empty())
+    if (again.entries != first.entries || !again.leftOut.empty() || !again.skipped.empty() ||
+        !tresorix::NotLoadedText(again, "x.tsi").empty())
         std::abort();
     return 0;
 }

@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 
 namespace tresorix {
@@ -45,24 +44,36 @@ std::optional<int> TVersionenForm::Pick(int days)
     return this->days();
 }
 
-int TVersionenForm::days() const
+std::optional<int> TVersionenForm::days() const
 {
     if (!item<CheckBox>(CbKeep).checked())
         return 0;
-    const int typed = ParseVersionDays(item<Window>(EdDays).text());
-    return std::clamp(typed, 1, kMaxVersionDays);
+    // An empty field or 0 read as a count would turn versions off while
+    // the box says they are kept.
+    std::optional<int> typed = ReadVersionDays(item<Window>(EdDays).text());
+    if (typed && *typed < 1)
+        return std::nullopt;
+    return typed;
 }
 
 void TVersionenForm::showKeep(bool on)
 {
     for (Row row : {LbDays, EdDays, UdDays})
         item<Window>(row).enable(on);
+    enableOk();
+}
+
+void TVersionenForm::enableOk()
+{
+    item<Window>(BtnOk).enable(days().has_value());
 }
 
 void TVersionenForm::onCommand(int row, int code)
 {
     if (row == CbKeep && code == BN_CLICKED)
         showKeep(item<CheckBox>(CbKeep).checked());
+    else if (row == EdDays && code == EN_CHANGE)
+        enableOk();
 }
 
 }  // namespace tresorix

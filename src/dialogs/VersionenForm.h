@@ -22,14 +22,16 @@ public:
     std::optional<int> Pick(int days);
 
     // The days the dialog holds now: 0 when the box is not ticked, else the
-    // number of the field within 1 and the most there is.
-    int days() const;
+    // number of the field; nothing while that is no day count from 1 to the
+    // most there is, and OK stays disabled.
+    std::optional<int> days() const;
 
 protected:
     void onCommand(int row, int code) override;
 
 private:
     void showKeep(bool on);
+    void enableOk();
 };
 
 }  // namespace tresorix

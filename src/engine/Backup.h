@@ -111,6 +111,9 @@ struct RunSettings {
     int versionDays = 0;
     // The local time the run started at: the name of its run folders.
     Stamp startedAt;
+    // What start-up had to tell while nobody watched: on record after the
+    // first line, and the run's exit code is at least 1.
+    std::vector<std::string> startMessages;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an

@@ -100,9 +100,13 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
     if (log_) {
-        log_->begin(settings.setFile, settings.modeText);
+        log_->begin(settings.setFile, settings.modeText, settings.versionDays);
+        for (const std::string& message : settings.startMessages)
+            log_->prompt(message, "OK", true);
         flushLog();
     }
+    if (!settings.startMessages.empty())
+        state_.passedOverAfterError = true;
 
     int number = 0;
     for (const BackupEntry& entry : settings.entries) {

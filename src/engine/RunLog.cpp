@@ -1,5 +1,7 @@
 #include "engine/RunLog.h"
 
+#include "set/Text.h"
+
 namespace tresorix {
 
 namespace {
@@ -44,7 +46,7 @@ std::string OneLine(std::string_view text)
     return result;
 }
 
-void RunLog::begin(const std::string& setFile, const std::string& modeText, bool started)
+void RunLog::begin(const std::string& setFile, const std::string& modeText, int versionDays, bool started)
 {
     buffer_.clear();
     failed_ = false;
@@ -55,7 +57,8 @@ void RunLog::begin(const std::string& setFile, const std::string& modeText, bool
     if (size == 0)
         buffer_ = kByteOrderMark;
     line("=== " + file_.now() + (started ? "  Backup gestartet. Set: " : "  Start ohne Backup. Set: ") +
-         (setFile.empty() ? std::string("(noch nicht gespeichert)") : setFile) + "  Modus: " + modeText);
+         (setFile.empty() ? std::string("(noch nicht gespeichert)") : setFile) + "  Modus: " + modeText +
+         "  Versionen: " + VersionDaysText(versionDays));
     if (!tail.empty() && !endsRecord(tail))
         line("  Der vorige Bericht hat kein Ende: jene Sicherung wurde beendet, ohne abzuschließen "
              "(Programm beendet, Absturz oder Stromausfall).");

@@ -36,9 +36,10 @@ class RunLog {
 public:
     explicit RunLog(LogFile& file) : file_(file) {}
 
-    // Starts a record. `setFile` empty: the set has no file yet. `started`
-    // false: a start that found nothing to run.
-    void begin(const std::string& setFile, const std::string& modeText, bool started = true);
+    // Starts a record. `setFile` empty: the set has no file yet.
+    // `versionDays`: how long replaced copies are kept, 0 not at all.
+    // `started` false: a start that found nothing to run.
+    void begin(const std::string& setFile, const std::string& modeText, int versionDays, bool started = true);
     void entry(int number, const std::string& source, bool subdirs, const std::string& masks,
                const std::string& target);
     void copied(const std::string& sourceFile, uint64_t size);

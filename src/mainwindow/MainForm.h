@@ -240,6 +240,8 @@ private:
     void setLogoColor(COLORREF color);
     void runCommand(MainCommand command);
     void closeWindow();
+    // The close that /CLOSE asks for after a run.
+    void closeAfterRun();
     std::string modeText() const;
     std::string recordedSetFile() const;
     void tellAtStart(const std::string& text) { run_.tellAtStart(text, starting_); }
@@ -298,6 +300,8 @@ private:
     // Start-up until FormShow has run: with /SKIPERRORS its messages go
     // into the log, which is all a scheduled start leaves behind.
     bool starting_ = false;
+    // Closing after an unattended run: nobody is there to be asked.
+    bool closingUnattended_ = false;
 };
 
 }  // namespace tresorix

@@ -79,7 +79,9 @@ void TmForm::runCommand(MainCommand command)
 
 SaveAnswer TmForm::AskSave()
 {
-    if (!set_.modified || set_.entries.empty())
+    // After an unattended run the question would wait for ever; unasked,
+    // the set file stays as it is on disk, with whatever its load left out.
+    if (!set_.modified || set_.entries.empty() || closingUnattended_)
         return SaveAnswer::notAsked;
     ButtonResult answer = AskConfirm(
         "Die aktuellen Einträge wurden noch nicht gespeichert.\r\nSollen sie jetzt gespeichert werden ?",
@@ -214,14 +216,14 @@ void TmForm::BtnStartClick()
     RunOutcome outcome = run_.start(settings);
     releaseEndSession();
     if (set_.autoClose && run_.closesAfter(outcome))
-        closeWindow();
+        closeAfterRun();
 }
 
 // A start that finds nothing to back up.
 void TmForm::nothingToRun(const std::string& text)
 {
     if (run_.nothingToRun(text, recordedSetFile(), modeText(), starting_) && set_.autoClose)
-        closeWindow();
+        closeAfterRun();
 }
 
 // The set file as the log names it: none while the set has no file yet.
@@ -270,6 +272,13 @@ void TmForm::BtnEndeClick()
 void TmForm::closeWindow()
 {
     send(WM_CLOSE);
+}
+
+void TmForm::closeAfterRun()
+{
+    closingUnattended_ = run_.unattended();
+    closeWindow();
+    closingUnattended_ = false;
 }
 
 bool TmForm::FormCloseQuery()

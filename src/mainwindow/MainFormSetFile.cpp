@@ -238,13 +238,9 @@ LoadOutcome TmForm::LoadSetFile(const std::string& name)
     WriteStatusBar(0, 0, {});
     ListeChange();
     // Said after the list shows what was loaded. Saving now would drop the
-    // entries for good, so the set counts as changed.
-    if (!content.leftOut.empty()) {
-        std::string text = "Unvollständige Einträge in \"" + full + "\" wurden nicht geladen:";
-        for (const LeftOutEntry& entry : content.leftOut)
-            text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
+    // entries and lines for good, so the set counts as changed.
+    if (std::string text = NotLoadedText(content, full); !text.empty())
         tellAtStart(text);
-    }
     return LoadOutcome::loaded;
 }
 

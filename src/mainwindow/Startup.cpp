@@ -67,6 +67,8 @@ void TmForm::FormCreate(const StartupInfo& startup)
     run_.takeSwitches(ReadRunSwitches(switches_, startup.arguments));
     run_.takeVersionSetting(settings_.versionDays);
     run_.openLog(settingsPath_);
+    if (const std::string& unreadable = run_.switches().unreadableVersions; !unreadable.empty())
+        tellAtStart(UnreadableVersionSwitchText(unreadable, run_.versionDays()));
     if (commandLine.fileTaken)
         set_.fileName = commandLine.fileName;
     if (!startup.arguments.empty()) {

@@ -15,7 +15,9 @@ RunSwitches ReadRunSwitches(const std::string& given, const std::vector<std::str
     switches.logArgument = LogFileArgument(arguments);
     switches.startAtShow = StartsBackupAtShow(given, true);
     switches.startedByAutoRun = StartedByAutoRun(arguments);
-    switches.versionDays = VersionDaysArgument(arguments);
+    VersionSwitch versions = VersionDaysArgument(arguments);
+    switches.versionDays = versions.days;
+    switches.unreadableVersions = std::move(versions.unreadable);
     return switches;
 }
 
@@ -62,6 +64,7 @@ RunOutcome RunController::start(RunSettings& settings)
     state_.clearCancel();
     settings.versionDays = versionDays_;
     settings.log = log_.get();
+    settings.startMessages = std::exchange(startMessages_, {});
     SYSTEMTIME now;
     GetLocalTime(&now);
     settings.startedAt = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
@@ -131,10 +134,16 @@ void RunController::tell(const std::string& text)
 
 void RunController::tellAtStart(const std::string& text, bool starting)
 {
-    if (starting && switches_.skipErrors)
+    if (starting && nobodyWatches())
         startMessages_.push_back(text);
     else
         tell(text);
+}
+
+void RunController::startedUp()
+{
+    for (const std::string& message : std::exchange(startMessages_, {}))
+        tell(message);
 }
 
 bool RunController::nothingToRun(const std::string& text, const std::string& setFile, const std::string& modeText,
@@ -145,7 +154,7 @@ bool RunController::nothingToRun(const std::string& text, const std::string& set
     exitCode_ = kExitNothingRan;
     const bool unattended = starting && nobodyWatches();
     if (log_) {
-        log_->begin(setFile, modeText, false);
+        log_->begin(setFile, modeText, versionDays_, false);
         for (const std::string& message : startMessages_)
             log_->prompt(message, "OK", true);
         log_->prompt(text, "OK", unattended);

@@ -35,6 +35,8 @@ struct RunSwitches {
     bool startedByAutoRun = false;
     // /VERSIONEN=<days> for this start's runs, over the setting.
     std::optional<int> versionDays;
+    // The /VERSIONEN= argument as written when it names no day count.
+    std::string unreadableVersions;
 };
 // `switches`: as the command line's reading gathered them.
 RunSwitches ReadRunSwitches(const std::string& switches, const std::vector<std::string>& arguments);
@@ -86,10 +88,12 @@ public:
     // closes would keep a scheduled task from ever ending.
     void tell(const std::string& text);
     // Start-up: a message that a scheduled run would wait for in vain goes
-    // into the log with the start that failed; told otherwise.
+    // into the log with the start's run, or with the start that found
+    // nothing to run; told otherwise.
     void tellAtStart(const std::string& text, bool starting);
-    // Start-up is over: what it told is no news for a later start.
-    void startedUp() { startMessages_.clear(); }
+    // Start-up is over: what it told and no run took on record is put on
+    // record now; it is no news for a later start.
+    void startedUp();
     // A start that finds nothing to back up, on record. True when it was
     // answered for an unattended start, so nobody saw it.
     bool nothingToRun(const std::string& text, const std::string& setFile, const std::string& modeText,

@@ -55,7 +55,7 @@ void BackupSet::takeSetFile(const SetFileContent& content, bool replace, const s
     } else {
         entries.insert(entries.end(), content.entries.begin(), content.entries.end());
     }
-    modified = !replace || !content.leftOut.empty();
+    modified = !replace || !content.leftOut.empty() || !content.skipped.empty();
 }
 
 void BackupSet::takeSettings(const Settings& settings)

@@ -117,14 +117,29 @@ std::string LogFileArgument(const std::vector<std::string>& arguments)
     return file;
 }
 
-std::optional<int> VersionDaysArgument(const std::vector<std::string>& arguments)
+VersionSwitch VersionDaysArgument(const std::vector<std::string>& arguments)
 {
     constexpr std::string_view kVersions = "/VERSIONEN=";
-    std::optional<int> days;
+    const std::string* last = nullptr;
     for (const std::string& argument : arguments)
         if (argument.size() >= kVersions.size() && UpperCaseUmlaut(argument.substr(0, kVersions.size())) == kVersions)
-            days = ParseVersionDays(std::string_view(argument).substr(kVersions.size()));
-    return days;
+            last = &argument;
+    VersionSwitch result;
+    if (!last)
+        return result;
+    // "30d" or "-5" read as 0 would turn versions off over the setting,
+    // the opposite of what the user asked for.
+    result.days = ReadVersionDays(std::string_view(*last).substr(kVersions.size()));
+    if (!result.days)
+        result.unreadable = *last;
+    return result;
+}
+
+std::string UnreadableVersionSwitchText(std::string_view argument, int daysInForce)
+{
+    return "Der Schalter " + std::string(argument) + " nennt keine Zahl von Tagen (0 bis " +
+           std::to_string(kMaxVersionDays) + ") und wird nicht beachtet.\r\n" +
+           "Es bleibt bei der Einstellung (Versionen: " + VersionDaysText(daysInForce) + ").";
 }
 
 bool StartedByAutoRun(const std::vector<std::string>& arguments)

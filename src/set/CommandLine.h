@@ -36,9 +36,16 @@ bool SwitchSkipsErrors(std::string_view switches);
 // The file named by the last "/LOG=<file>" argument, as written; empty when
 // there is none.
 std::string LogFileArgument(const std::vector<std::string>& arguments);
-// The days of the last "/VERSIONEN=<days>" argument (0: off), or nothing
-// when there is none: the setting holds then.
-std::optional<int> VersionDaysArgument(const std::vector<std::string>& arguments);
+// The last "/VERSIONEN=<days>" argument: its days (0: off), or nothing
+// when there is none or it names no day count; the setting holds then.
+struct VersionSwitch {
+    std::optional<int> days;
+    std::string unreadable;  // the argument as written, when it names no day count
+};
+VersionSwitch VersionDaysArgument(const std::vector<std::string>& arguments);
+// The message for a "/VERSIONEN=" argument that names no day count, with
+// the days that hold instead.
+std::string UnreadableVersionSwitchText(std::string_view argument, int daysInForce);
 // Only an autostart launch, /HKLMRUN as first argument, hides the summary.
 bool StartedByAutoRun(const std::vector<std::string>& arguments);
 

@@ -1,5 +1,7 @@
 #include "set/SetFile.h"
 
+#include <algorithm>
+
 namespace tresorix {
 
 namespace {
@@ -39,8 +41,12 @@ constexpr std::string_view kHeader[] = {
     ";",
 };
 
-constexpr std::string_view kDefaultTargetKey = "STANDARDZIEL=";
-constexpr std::string_view kModeKey = "BACKUPMODE=";
+constexpr std::string_view kDefaultTargetKey = "STANDARDZIEL";
+constexpr std::string_view kModeKey = "BACKUPMODE";
+constexpr std::string_view kSeparator = "###";
+
+// Shown of the lines a load passed over; more would make a box nobody reads.
+constexpr size_t kSkippedLinesShown = 10;
 
 void appendLine(std::string& out, std::string_view line)
 {
@@ -48,33 +54,45 @@ void appendLine(std::string& out, std::string_view line)
     out += "\r\n";
 }
 
-bool startsWithKeyword(std::string_view line, std::string_view keyword)
+// The value of a line "KEY=value" whose key, with blanks around it, is
+// `key` in any case; nothing for any other line.
+std::optional<std::string> keyValue(const std::string& line, std::string_view key)
 {
-    return UpperCaseUmlaut(line.substr(0, keyword.size())) == keyword;
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return std::nullopt;
+    std::string name = line.substr(0, equals);
+    TrimSpaces(name, true, true);
+    if (UpperCaseUmlaut(name) != key)
+        return std::nullopt;
+    return line.substr(equals + 1);
 }
 
-constexpr std::string_view kSeparator = "###";
-
-// The next line that is neither empty nor a comment, stripped of blanks; at
-// the end of the file the last line read. With `atSeparator`, a separator
-// ends the search first: false, the line that begins the next entry is read.
-bool readMeaningfulLine(SetLineReader& reader, std::string& line, bool atSeparator)
+bool isMeaningful(const std::string& line)
 {
-    line.clear();
-    while ((line.empty() || line[0] == '#' || line[0] == ';') && !reader.atEnd()) {
-        std::string_view raw = reader.readRawLine();
-        if (atSeparator && raw == kSeparator)
-            return false;
-        line = raw;
-        TrimSpaces(line, true, true);
-    }
-    return true;
+    return !line.empty() && line[0] != '#' && line[0] != ';';
 }
 
-// An entry's next line; false when a separator stands before it.
+// The next raw line, stripped of blanks.
+std::string readStripped(SetLineReader& reader)
+{
+    std::string line(reader.readRawLine());
+    TrimSpaces(line, true, true);
+    return line;
+}
+
+// An entry's next line; false when a separator stands before it or the
+// file ends first.
 bool readEntryLine(SetLineReader& reader, std::string& line)
 {
-    return readMeaningfulLine(reader, line, true);
+    while (!reader.atEnd()) {
+        line = readStripped(reader);
+        if (line == kSeparator)
+            return false;
+        if (isMeaningful(line))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -91,8 +109,8 @@ std::string WriteSetFile(std::string_view defaultTarget, int mode,
                          const std::vector<BackupEntry>& entries)
 {
     std::string text = WriteSetHeader();
-    appendLine(text, std::string(kDefaultTargetKey) + std::string(defaultTarget));
-    appendLine(text, std::string(kModeKey) + std::to_string(mode));
+    appendLine(text, std::string(kDefaultTargetKey) + "=" + std::string(defaultTarget));
+    appendLine(text, std::string(kModeKey) + "=" + std::to_string(mode));
     for (const BackupEntry& entry : entries) {
         appendLine(text, kSeparator);
         appendLine(text, entry.source);
@@ -112,6 +130,7 @@ SetLineReader::SetLineReader(std::string_view text)
 
 std::string_view SetLineReader::readRawLine()
 {
+    ++lineNumber_;
     // A lone LF ends a line too: a set written by hand with a Unix editor
     // would otherwise read as one line and lose every entry.
     size_t end = pos_;
@@ -127,7 +146,8 @@ std::string_view SetLineReader::readRawLine()
 std::string SetLineReader::ReadSetLine()
 {
     std::string line;
-    readMeaningfulLine(*this, line, false);
+    while (!isMeaningful(line) && !atEnd())
+        line = readStripped(*this);
     return line;
 }
 
@@ -138,18 +158,21 @@ SetFileContent ReadSetFile(std::string_view bytes)
     SetLineReader reader(text);
 
     std::string line = reader.ReadSetLine();
-    if (startsWithKeyword(line, kDefaultTargetKey)) {
-        content.defaultTarget = line.substr(kDefaultTargetKey.size());
+    if (std::optional<std::string> value = keyValue(line, kDefaultTargetKey)) {
+        content.defaultTarget = std::move(value);
         line = reader.ReadSetLine();
     }
-    if (line.size() > kModeKey.size() && startsWithKeyword(line, kModeKey)) {
-        char digit = line[kModeKey.size()];
+    std::optional<std::string> mode = keyValue(line, kModeKey);
+    if (mode)
+        TrimSpaces(*mode, true, false);
+    if (mode && !mode->empty()) {
+        char digit = mode->front();
         if (digit >= '0' && digit <= '3')
             content.mode = digit - '0';
         line = reader.ReadSetLine();
     }
 
-    for (size_t number = 1; !reader.atEnd(); ++number) {
+    for (size_t number = 1; isMeaningful(line); ++number) {
         BackupEntry entry;
         entry.source = std::move(line);
         std::string subdirs;
@@ -162,16 +185,43 @@ SetFileContent ReadSetFile(std::string_view bytes)
             continue;
         }
         entry.subdirs = SubdirText(HasSubdirs(subdirs));
-        // Whatever follows the fourth line is passed over up to an exact
-        // separator, so a hand-made entry with extra lines cannot shift the
-        // ones after it.
-        std::string_view raw = entry.target;
-        while (raw != kSeparator && !reader.atEnd())
-            raw = reader.readRawLine();
         content.entries.push_back(std::move(entry));
+        // Whatever follows the fourth line is passed over up to a separator,
+        // so a hand-made entry with extra lines cannot shift the ones after
+        // it; what is passed over is told, as it may be a whole entry.
+        while (!reader.atEnd()) {
+            std::string rest = readStripped(reader);
+            if (rest == kSeparator)
+                break;
+            if (isMeaningful(rest))
+                content.skipped.push_back({reader.lineNumber(), std::move(rest)});
+        }
         line = reader.ReadSetLine();
     }
     return content;
+}
+
+std::string NotLoadedText(const SetFileContent& content, std::string_view file)
+{
+    std::string text;
+    if (!content.leftOut.empty()) {
+        text = "Unvollständige Einträge in \"" + std::string(file) + "\" wurden nicht geladen:";
+        for (const LeftOutEntry& entry : content.leftOut)
+            text += "\r\nEintrag " + std::to_string(entry.number) + ": " + entry.source;
+    }
+    if (!content.skipped.empty()) {
+        if (!text.empty())
+            text += "\r\n\r\n";
+        text += "In \"" + std::string(file) +
+                "\" wurden Zeilen überlesen, die nach den vier Zeilen eines Eintrags vor dem nächsten \"###\" "
+                "stehen:";
+        const size_t shown = std::min(content.skipped.size(), kSkippedLinesShown);
+        for (size_t i = 0; i < shown; ++i)
+            text += "\r\nZeile " + std::to_string(content.skipped[i].number) + ": " + content.skipped[i].text;
+        if (content.skipped.size() > shown)
+            text += "\r\n(und " + std::to_string(content.skipped.size() - shown) + " weitere)";
+    }
+    return text;
 }
 
 std::string QualifyFileName(std::string_view fileName, std::string_view programDir)

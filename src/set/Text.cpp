@@ -100,18 +100,48 @@ std::string MakeTargetText(std::string_view base, bool lw, bool quellpfad)
     return target;
 }
 
-int ParseVersionDays(std::string_view text)
+namespace {
+
+// Digits only once blanks and tabs around them are gone; nothing else.
+std::optional<std::string_view> dayDigits(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+int ParseVersionDays(std::string_view text)
+{
+    std::optional<std::string_view> digits = dayDigits(text);
+    if (!digits)
         return 0;
     int days = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
+    auto [end, error] = std::from_chars(digits->data(), digits->data() + digits->size(), days);
     // Digits only: what does not fit an int is far above the bound.
     return error != std::errc() || days > kMaxVersionDays ? kMaxVersionDays : days;
+}
+
+std::optional<int> ReadVersionDays(std::string_view text)
+{
+    std::optional<std::string_view> digits = dayDigits(text);
+    int days = 0;
+    if (!digits || std::from_chars(digits->data(), digits->data() + digits->size(), days).ec != std::errc() ||
+        days > kMaxVersionDays)
+        return std::nullopt;
+    return days;
+}
+
+std::string VersionDaysText(int days)
+{
+    if (days <= 0)
+        return "aus";
+    return days == 1 ? "1 Tag" : std::to_string(days) + " Tage";
 }
 
 int ClampBackupMode(long long value)

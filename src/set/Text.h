@@ -2,6 +2,7 @@
 // code page 1252 appears only where files are read or written.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,9 +61,16 @@ enum class ConflictMode { none = -1, newer = 0, always = 1, skip = 2, ask = 3 };
 
 // Days a version of a replaced copy is kept at most.
 inline constexpr int kMaxVersionDays = 3650;
-// The days to keep versions from a setting or the command line: a whole
-// number from 0 (off) up, capped at kMaxVersionDays; anything else is 0.
+// The days to keep versions from the settings file: a whole number from 0
+// (off) up, capped at kMaxVersionDays; anything else is 0.
 int ParseVersionDays(std::string_view text);
+// A day count as the command line and the versions dialog take it: digits
+// only (blanks around them allowed), 0 to kMaxVersionDays; nothing for
+// anything else, which a caller must not take for "off".
+std::optional<int> ReadVersionDays(std::string_view text);
+// Whether and how long versions are kept, for the log and messages:
+// "30 Tage", "1 Tag", "aus".
+std::string VersionDaysText(int days);
 
 // The conflict mode set from a number: above 3 gives 3, below 0 none (-1).
 int ClampBackupMode(long long value);

@@ -47,11 +47,38 @@ TEST(VersionenForm, TickTypeAndConfirm)
                        form.click(TVersionenForm::BtnOk);
                    }),
               400);
-    // Beyond the range the most there is; nothing typed at all is one day.
-    EXPECT_EQ(pick(form, 45, [&] { field.setText("9999"), form.click(TVersionenForm::BtnOk); }), 3650);
-    EXPECT_EQ(pick(form, 45, [&] { field.setText(""), form.click(TVersionenForm::BtnOk); }), 1);
     EXPECT_EQ(pick(form, 45, [&] { tick(form), form.click(TVersionenForm::BtnOk); }), 0);
     EXPECT_EQ(pick(form, 45, [&] { form.click(TVersionenForm::BtnCancel); }), std::nullopt);
+}
+
+// A field that holds no day count of 1 to 3650 is never taken: OK waits,
+// also for Enter, until the field holds one or the box is unticked.
+TEST(VersionenForm, OkWaitsForADayCount)
+{
+    TVersionenForm form;
+    Window field(form.control(TVersionenForm::EdDays));
+    Window ok(form.control(TVersionenForm::BtnOk));
+    EXPECT_EQ(pick(form, 45,
+                   [&] {
+                       for (const char* text : {"", "0", "9999", "3651"}) {
+                           field.setText(text);
+                           EXPECT_FALSE(ok.enabled()) << text;
+                           form.send(WM_COMMAND, IDOK, 0);
+                       }
+                       field.setText("3650");
+                       EXPECT_TRUE(ok.enabled());
+                       form.click(TVersionenForm::BtnOk);
+                   }),
+              3650);
+    // Unticked, the field does not matter: off is always a choice.
+    EXPECT_EQ(pick(form, 45,
+                   [&] {
+                       field.setText("");
+                       tick(form);
+                       EXPECT_TRUE(ok.enabled());
+                       form.send(WM_COMMAND, IDOK, 0);
+                   }),
+              0);
 }
 
 // The arrow keys in the field go to the up-down beside it, which writes

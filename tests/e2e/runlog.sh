@@ -178,8 +178,8 @@ check "log in the user's folder when the program's is closed" eval 'test "$(reco
     test "$(head -c 3 "$userlog" | od -An -tx1 | tr -d " ")" = efbbbf'
 rm -rf "$log" "$userlog"
 
-# Targets that are not full paths: a relative one, and an empty one (the
-# last entry lacks its target line). Each is told in a box and passed over;
+# Targets that are not full paths: a relative one, and an empty one (a bare
+# "\", as the program writes an empty target). Each is told in a box and passed over;
 # the entry between them is saved; nothing lands in the working directory,
 # the program's folder or the drive's root.
 rm -f "$log"
@@ -188,7 +188,7 @@ marker=tresorix-runlog-$$.txt
 printf 'z' >"$work/src3/$marker"
 set_file "$work/relative.tsi" 0 "$(win "$work/src3")" nein "$marker" 'extra line' \
     "$(win "$work/src3")" nein "$marker" "$(win "$work/dst3")"
-printf '###\r\n%s\r\nnein\r\n%s\r\n' "$(win "$work/src3")" "$marker" >>"$work/relative.tsi"
+printf '###\r\n%s\r\nnein\r\n%s\r\n\\\r\n' "$(win "$work/src3")" "$marker" >>"$work/relative.tsi"
 start "$(win "$work/relative.tsi")" /START /CLOSE
 check "relative target: a box is shown" answer Return
 check "empty target: a box is shown" answer Return
@@ -201,6 +201,7 @@ check "no folder of the relative target" test ! -e "$work/cwd/extra line" -a ! -
 check "the messages on record" eval 'has "Meldung: Eintrag 1 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"extra line\\\" ist kein vollständiger Pfad." &&
     has "Meldung: Eintrag 3 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"\\\" ist kein vollständiger Pfad."'
 
+<<<<<<< HEAD
 # A target drive that is not there: asked once for the entry, not for each
 # of its directories; unattended, the entry saves nothing and the run ends
 # as by an error, code 3.
@@ -222,6 +223,37 @@ wait_exit
 check "no window: exit code 4" test $rc = 4
 check "no window: on record" eval 'tail -n 2 "$log" | grep -q "Meldung: Tresorix konnte nicht starten." &&
     tail -n 1 "$log" | grep -q "Exitcode 4.\?$"'
+=======
+# A switch value that is no number, nobody watching: the setting stays (no
+# versions), the log names the switch after its first line, which says so,
+# and the exit code is 1.
+rm -f "$log"
+run "$(win "$work/clean.tsi")" /START /CLOSE /SKIPERRORS /VERSIONEN=30d
+check "/VERSIONEN=30d: ends by itself with code 1" test $rc = 1
+check "/VERSIONEN=30d: the first line says no versions are kept" eval 'head -n 1 "$log" | grep -q "  Versionen: aus.$"'
+check "/VERSIONEN=30d: the switch is named" \
+    has "  Meldung: Der Schalter /VERSIONEN=30d nennt keine Zahl von Tagen (0 bis 3650) und wird nicht beachtet. / Es bleibt bei der Einstellung (Versionen: aus).  Antwort: OK (ohne Anzeige, /SKIPERRORS)"
+check "/VERSIONEN=30d: the run still saves" eval 'tail -n 1 "$log" | grep -q "Beendet\.  Exitcode 1.$"'
+
+# A set file as people edit it: blanks around "=" and around "###", and one
+# "###" forgotten, which costs the entry after it. The other two are saved;
+# the lines passed over are in the log with their numbers; code 1.
+rm -f "$log"
+mkdir -p "$work/src5"
+printf 'fünf' >"$work/src5/f.txt"
+s5=$(win "$work/src5")
+printf 'Standardziel = %s\r\n  backupmode = 1\r\n### \r\n%s\r\nnein\r\n*.txt\r\n<Standardziel>\\eins\r\n' \
+    "$(win "$work/dst5")" "$s5" >"$work/hand.tsi"
+printf '%s\r\nnein\r\n*.txt\r\n<Standardziel>\\zwei\r\n  ###\r\n%s\r\nnein\r\n*.txt\r\n<Standardziel>\\drei\r\n' \
+    "$s5" "$s5" >>"$work/hand.tsi"
+run "$(win "$work/hand.tsi")" /START /CLOSE /SKIPERRORS
+check "hand-edited set: code 1" test $rc = 1
+check "hand-edited set: the default target with blanks around = is taken" eval 'cmp -s "$work/src5/f.txt" "$work/dst5/eins/f.txt" &&
+    cmp -s "$work/src5/f.txt" "$work/dst5/drei/f.txt"'
+check "hand-edited set: the entry without its ### is not run" test ! -e "$work/dst5/zwei"
+check "hand-edited set: the lines passed over are named" \
+    has " wurden Zeilen überlesen, die nach den vier Zeilen eines Eintrags vor dem nächsten \"###\" stehen: / Zeile 8: $s5 / Zeile 9: nein / Zeile 10: *.txt / Zeile 11: <Standardziel>\\zwei  Antwort: OK"
+>>>>>>> wt-setfile
 
 echo "runlog: $failures failed"
 [ $failures -eq 0 ]

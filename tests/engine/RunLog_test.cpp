@@ -79,13 +79,13 @@ TEST(RunLogLines, APromptIsOneLineAndNamesKeepTheirCharacters)
     EXPECT_EQ(OneLine("a\nb\rc"), "a / b / c");
     MemoryLog file;
     RunLog record(file);
-    record.begin("", "nur Dateien mit neuerem Datum sichern");
+    record.begin("", "nur Dateien mit neuerem Datum sichern", 1);
     record.copied("C:\\Daten\\Ωμέγα 日本.txt", 12);
     record.prompt("Fehler: Zugriff auf Quelldatei \"C:\\Дача\\x\" verweigert.\r\nSchließen Sie", "OK", true);
     record.flush();
     EXPECT_EQ(file.bytes,
               "\xEF\xBB\xBF=== 07.12.2026 03:00:00  Backup gestartet. Set: (noch nicht gespeichert)  "
-              "Modus: nur Dateien mit neuerem Datum sichern\r\n"
+              "Modus: nur Dateien mit neuerem Datum sichern  Versionen: 1 Tag\r\n"
               "  kopiert: C:\\Daten\\Ωμέγα 日本.txt  (12 Bytes)\r\n"
               "  Meldung: Fehler: Zugriff auf Quelldatei \"C:\\Дача\\x\" verweigert. / Schließen Sie  Antwort: OK "
               "(ohne Anzeige, /SKIPERRORS)\r\n");
@@ -103,7 +103,7 @@ TEST_F(RunLogTest, RecordHoldsEntriesCopiesDirectoriesPromptsAndTheEnd)
     ASSERT_EQ(run({{"C:\\Q", "", "*.txt", "D:\\Z\\neu"}, {"C:\\Q", "", "alt.txt", "D:\\Z"}}, ConflictMode::ask),
               RunOutcome::finished);
     EXPECT_TRUE(log.bytes.starts_with("\xEF\xBB\xBF=== 07.12.2026 03:00:00  Backup gestartet. Set: "
-                                      "C:\\Sets\\daten.tsi  Modus: nachfragen\r\n"));
+                                      "C:\\Sets\\daten.tsi  Modus: nachfragen  Versionen: aus\r\n"));
     EXPECT_TRUE(logHas("Eintrag 1: C:\\Q\\ (ohne Unterverzeichnisse)  Dateien: *.txt  Ziel: D:\\Z\\neu\\"));
     EXPECT_TRUE(logHas("  Verzeichnis angelegt: D:\\Z\\neu\\"));
     EXPECT_TRUE(logHas("  kopiert: C:\\Q\\neu.txt  (5 Bytes)"));
@@ -210,7 +210,7 @@ TEST_F(RunLogTest, TheNextRecordTellsOfOneThatHasNoEnd)
     run({});
     run({});
     EXPECT_FALSE(logHas(noEnd)) << log.bytes;
-    runLog.begin("C:\\Sets\\daten.tsi", "nachfragen");
+    runLog.begin("C:\\Sets\\daten.tsi", "nachfragen", 0);
     runLog.copied("C:\\Daten\\halb.txt", 7);
     runLog.flush();
     run({});

@@ -227,6 +227,17 @@ TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
     EXPECT_EQ(runs[0].versionDays, 7);
     form->FormClose();
     EXPECT_EQ(settings().readInteger("STANDARDS", "VERSIONEN", -1), 30);
+
+    // A value that is no number is said and leaves the setting in force.
+    ScriptedAnswerer answers;
+    answers.then(mrOk, "Der Schalter /VERSIONEN=30d nennt keine Zahl von Tagen");
+    form.reset();
+    form = start({"/VERSIONEN=30d"});
+    EXPECT_EQ(answers.pending(), 0u);
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].versionDays, 30);
 }
 
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
@@ -248,6 +259,22 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
+}
+
+// A set file whose load left lines out, started unattended: the run goes,
+// and the close after it asks nobody to save and leaves the file as written.
+TEST_F(Startup, AnUnattendedStartClosesWithoutAskingToSaveWhatTheLoadLeftOut)
+{
+    const std::string bytes = "C:\\Daten\r\nja\r\n*.*\r\nD:\\Ziel\r\nC:\\Vergessen\r\nnein\r\n";
+    tree.write("daten.tsi", bytes);
+    ScriptedAnswerer noPrompts;
+    auto form = start({"/START", "/CLOSE", "/SKIPERRORS", setFile});
+    EXPECT_TRUE(form->set().modified);
+    form->FormShow();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].startMessages.size(), 1u);
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(test::ReadAll(setFile), bytes);
 }
 
 // Neither Run key can be written: the user hears it once, not at every

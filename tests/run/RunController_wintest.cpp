@@ -129,6 +129,36 @@ TEST_F(RunControllerTest, NobodyWatchingMeansNoBoxAndAWindowThatCloses)
     EXPECT_TRUE(log.ends_with("nach C:\\T\\tresorix.INI kann nicht geschrieben werden  Exitcode 1\r\n")) << log;
 }
 
+// What start-up had to tell while nobody watched (here a switch value that
+// is no number) is on the first run's record after its first line, which
+// says how long versions are kept; the exit code says someone should read it.
+TEST_F(RunControllerTest, StartMessagesOfAnUnattendedStartAreOnTheRunsRecord)
+{
+    tree.write("src\\a.txt", "a");
+    const std::string logFile = tree.path("lauf.log");
+    controller.takeSwitches(ReadRunSwitches("/SKIPERRORS ", {"/LOG=" + logFile, "/VERSIONEN=30d", "/SKIPERRORS"}));
+    controller.takeVersionSetting(30);
+    controller.openLog(tree.path("tresorix.INI"));
+    ScriptedAnswerer nobody;
+    const std::string told = "Der Schalter " + controller.switches().unreadableVersions + " ist keine Zahl.\r\nSo.";
+    controller.tellAtStart(told, true);
+    EXPECT_EQ(run(), RunOutcome::finished);
+    EXPECT_EQ(controller.exitCode(), kExitPassedOver);
+    EXPECT_EQ(test::ReadAll(dst() + "a.txt"), "a");
+    controller.startedUp();
+    EXPECT_EQ(run(), RunOutcome::finished);
+    EXPECT_EQ(controller.exitCode(), kExitAllSaved) << "told once";
+    EXPECT_TRUE(nobody.asked().empty());
+
+    const std::string log = test::ReadAll(logFile);
+    const std::string first = "  Versionen: 30 Tage\r\n  Meldung: Der Schalter /VERSIONEN=30d ist keine Zahl. / So.  "
+                              "Antwort: OK (ohne Anzeige, /SKIPERRORS)\r\nEintrag 1: ";
+    const size_t at = log.find(first);
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("Meldung", at + first.size()), std::string::npos) << log;
+    EXPECT_NE(log.find("  Versionen: 30 Tage\r\nEintrag 1: ", at + first.size()), std::string::npos) << log;
+}
+
 // Whoever cancelled the last run, the next one runs to its end.
 TEST_F(RunControllerTest, ACancelFromTheLastRunDoesNotStopTheNext)
 {

@@ -43,10 +43,14 @@ TEST(BackupSet, AppendedFileKeepsTheNameAndMarksTheSetModified)
     BackupSet set;
     set.entries = {kDocs};
     set.fileName = "C:\\eins.tsi";
-    set.takeSetFile({std::nullopt, 2, {kMail}, {}}, false, "C:\\zwei.tsi");
+    set.takeSetFile({std::nullopt, 2, {kMail}, {}, {}}, false, "C:\\zwei.tsi");
     EXPECT_EQ(set.entries, (std::vector<BackupEntry>{kDocs, kMail}));
     EXPECT_EQ(set.fileName, "C:\\eins.tsi");
     EXPECT_EQ(set.mode, ConflictMode::skip);
+    EXPECT_TRUE(set.modified);
+
+    // Lines the load passed over would be lost by a save: changed too.
+    set.takeSetFile({std::nullopt, 2, {kMail}, {}, {{9, "C:\\Vergessen"}}}, true, "C:\\zwei.tsi");
     EXPECT_TRUE(set.modified);
 }
 

@@ -74,11 +74,28 @@ TEST(CommandLine, LogFileKeepsItsCaseAndSkipErrorsNeedsTheWholeSwitch)
 
 TEST(CommandLine, VersionDaysTheLastSwitchGivesOverTheSetting)
 {
-    EXPECT_EQ(VersionDaysArgument({"x.tsi", "/START"}), std::nullopt);
-    EXPECT_EQ(VersionDaysArgument({"/versionen=30"}), 30);
-    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=30", "/VERSIONEN=0"}), 0) << "0 turns a saved setting off";
-    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=viele"}), 0);
-    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN", "/VERSIONENX=5"}), std::nullopt);
+    EXPECT_EQ(VersionDaysArgument({"x.tsi", "/START"}).days, std::nullopt);
+    EXPECT_EQ(VersionDaysArgument({"/versionen=30"}).days, 30);
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=30", "/VERSIONEN=0"}).days, 0) << "0 turns a saved setting off";
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=x", "/VERSIONEN= 3650 "}).days, 3650);
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN=x", "/VERSIONEN=7"}).unreadable, "") << "given over";
+    EXPECT_EQ(VersionDaysArgument({"/VERSIONEN", "/VERSIONENX=5"}).days, std::nullopt);
+}
+
+// A value that is no day count is never "off": the setting holds, and the
+// switch is named as written.
+TEST(CommandLine, VersionDaysThatAreNoNumberLeaveTheSetting)
+{
+    for (const char* value : {"viele", "30d", "-5", "+5", "", "3651", "99999999999999999999", "0x10", "5 Tage"}) {
+        const std::string argument = std::string("/Versionen=") + value;
+        VersionSwitch read = VersionDaysArgument({"/VERSIONEN=7", argument});
+        EXPECT_EQ(read.days, std::nullopt) << value;
+        EXPECT_EQ(read.unreadable, argument) << value;
+    }
+    EXPECT_EQ(UnreadableVersionSwitchText("/VERSIONEN=30d", 30),
+              "Der Schalter /VERSIONEN=30d nennt keine Zahl von Tagen (0 bis 3650) und wird nicht beachtet.\r\n"
+              "Es bleibt bei der Einstellung (Versionen: 30 Tage).");
+    EXPECT_NE(UnreadableVersionSwitchText("/VERSIONEN=", 0).find("(Versionen: aus)"), std::string::npos);
 }
 
 TEST(AutoRun, CommandReadsBackAsTheSameStart)

@@ -46,6 +46,7 @@ TEST(SetFileWriter, WrittenSetReadsBack)
     EXPECT_EQ(content.defaultTarget, "e:\\sicher");
     EXPECT_EQ(content.mode, 3);
     EXPECT_EQ(content.entries, entries);
+    EXPECT_EQ(NotLoadedText(content, "x.tsi"), "");
 
     // A name outside code page 1252 switches the whole file to UTF-8.
     entries[1].source = "D:\\Ωmega";
@@ -78,16 +79,12 @@ TEST(SetFileReader, EntriesAndSeparators)
     // comments and empty lines between its lines are passed over.
     EXPECT_EQ(entriesOf("  C:\\A  \r\n; x\r\n\r\n  ja\r\n#\r\n*.c\r\nD:\\T\r\n"),
               (Entries{entry("C:\\A", true, "*.c", "D:\\T")}));
-    // Without an exact "###" after an entry the following ones are lost.
+    // Without a "###" after an entry the following ones are passed over;
+    // blanks around the separator do not count.
     EXPECT_EQ(entriesOf("A\r\nja\r\n*\r\nT\r\nB\r\nnein\r\n*\r\nU\r\n").size(), 1u);
     EXPECT_EQ(entriesOf("###\r\nA\r\nja\r\n*\r\nT\r\n### \r\nB\r\nja\r\n*\r\nT\r\n"
-                        "###\r\nC\r\nnein\r\n*\r\nT\r\n").at(1).source, "C");
-
-    // A source on the last line is not added; missing fields come out
-    // empty, the first of them taking a comment that stands last.
-    EXPECT_TRUE(entriesOf("STANDARDZIEL=x\r\n###\r\nC:\\A\r\n").empty());
-    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n"), (Entries{entry("C:\\A", true, "", "")}));
-    EXPECT_EQ(entriesOf("C:\\A\r\nja\r\n; c"), (Entries{entry("C:\\A", true, "; c", "")}));
+                        "  ###\r\nC\r\nnein\r\n*\r\nT\r\n"),
+              (Entries{entry("A", true, "*", "T"), entry("B", true, "*", "T"), entry("C", false, "*", "T")}));
 }
 
 // A "###" among an entry's four lines means a line is missing: that entry
@@ -106,13 +103,45 @@ TEST(SetFileReader, AnEntryLackingALineIsLeftOutAndNamed)
     EXPECT_EQ(noTarget.entries, (Entries{entry("B", true, "*.b", "U"), entry("C", false, "*.c", "V")}));
     EXPECT_EQ(leftOut(noTarget), "1:A ");
 
-    // Comments and empty lines do not count; "### " is a comment, not a separator.
-    SetFileContent commented = ReadSetFile("A\r\n; x\r\n\r\n###\r\nB\r\n### \r\nja\r\n*\r\nT\r\n###\r\n"
-                                           "C\r\nja\r\n###\r\n");
-    EXPECT_EQ(commented.entries, (Entries{entry("B", true, "*", "T")}));
+    // Comments and empty lines do not count; "### " is a separator too.
+    SetFileContent commented = ReadSetFile("A\r\n; x\r\n\r\n###\r\nB\r\n#\r\nja\r\n*\r\nT\r\n###\r\n"
+                                           "C\r\nja\r\n ### \r\nD\r\nnein\r\n*\r\nU\r\n");
+    EXPECT_EQ(commented.entries, (Entries{entry("B", true, "*", "T"), entry("D", false, "*", "U")}));
     EXPECT_EQ(leftOut(commented), "1:A 3:C ");
-    EXPECT_EQ(leftOut(ReadSetFile("C:\\A\r\nja\r\n###")), "1:C:\\A ");
-    EXPECT_TRUE(ReadSetFile("C:\\A\r\nja\r\n###").entries.empty());
+
+    // A file that ends inside an entry: that entry is left out too, also
+    // when a comment or separator stands last.
+    for (const char* end : {"", "###", "; c", "ja\r\n*.*\r\n# x\r\n"}) {
+        SetFileContent cut =
+            ReadSetFile(std::string("STANDARDZIEL=x\r\n###\r\nB\r\nja\r\n*\r\nT\r\n###\r\nC:\\A\r\n") + end);
+        EXPECT_EQ(cut.entries, (Entries{entry("B", true, "*", "T")})) << end;
+        EXPECT_EQ(leftOut(cut), "2:C:\\A ") << end;
+    }
+    EXPECT_EQ(leftOut(ReadSetFile("C:\\A")), "1:C:\\A ");
+    EXPECT_EQ(leftOut(ReadSetFile("STANDARDZIEL=x\r\nBACKUPMODE=1\r\n; nichts\r\n")), "");
+}
+
+// What the reader passes over after an entry's four lines is named with
+// its line, in the same message as the entries left out.
+TEST(SetFileReader, LinesPassedOverAfterAnEntryAreNamed)
+{
+    SetFileContent content = ReadSetFile("###\r\nA\r\nja\r\n*\r\nT\r\n  B  \r\n\r\n; c\r\nnein\r\n###\r\n"
+                                         "C\r\nja\r\n###\r\nD\r\nja\r\n*\r\nU\r\n# x\r\nE\r\n");
+    EXPECT_EQ(content.entries, (std::vector<BackupEntry>{entry("A", true, "*", "T"), entry("D", true, "*", "U")}));
+    EXPECT_EQ(NotLoadedText(content, "D:\\s.tsi"),
+              "Unvollständige Einträge in \"D:\\s.tsi\" wurden nicht geladen:\r\nEintrag 2: C\r\n\r\n"
+              "In \"D:\\s.tsi\" wurden Zeilen überlesen, die nach den vier Zeilen eines Eintrags vor dem "
+              "nächsten \"###\" stehen:\r\nZeile 6: B\r\nZeile 9: nein\r\nZeile 19: E");
+
+    // A set that forgot every separator: the box names the first lines only.
+    std::string many = "A\r\nja\r\n*\r\nT\r\n";
+    for (int i = 0; i < 3; ++i)
+        many += "B\nnein\n*\nU\n";
+    SetFileContent forgotten = ReadSetFile(many);
+    EXPECT_EQ(forgotten.skipped.size(), 12u);
+    const std::string text = NotLoadedText(forgotten, "s.tsi");
+    EXPECT_TRUE(text.starts_with("In \"s.tsi\" wurden Zeilen")) << text;
+    EXPECT_TRUE(text.ends_with("\r\nZeile 13: B\r\nZeile 14: nein\r\n(und 2 weitere)")) << text;
 }
 
 TEST(SetFileReader, DefaultTargetAndModeLines)
@@ -134,6 +163,14 @@ TEST(SetFileReader, DefaultTargetAndModeLines)
     SetFileContent swapped = read("BACKUPMODE=1\r\nSTANDARDZIEL=x\r\n");
     EXPECT_FALSE(swapped.defaultTarget);
     EXPECT_EQ(swapped.entries.at(0).source, "STANDARDZIEL=x");
+
+    // Blanks around "=", as people write them, in any case.
+    SetFileContent blanks = read("Standardziel = D:\\Sicherung\r\n  BACKUPMODE  =  2\r\n");
+    EXPECT_EQ(blanks.defaultTarget, " D:\\Sicherung");
+    EXPECT_EQ(blanks.mode, 2);
+    EXPECT_EQ(blanks.entries, (std::vector<BackupEntry>{entry("A", true, "*", "T")}));
+    EXPECT_EQ(read("BACKUPMODE = \r\n").entries.at(0).source, "BACKUPMODE =");
+    EXPECT_FALSE(read("STANDARD ZIEL=x\r\n").defaultTarget);
 }
 
 TEST(SetFileReader, LineEndsAndEndOfFile)
