@@ -29,6 +29,8 @@ struct RunCounts {
     uint64_t checkedFiles = 0, checkedBytes = 0, savedFiles = 0, savedBytes = 0;
     // For the run log's last line: files and directories passed over, copies that failed.
     uint64_t passedOver = 0, failedFiles = 0;
+    // Links and junctions passed over as they lead nowhere: the summary says so.
+    uint64_t deadLinks = 0;
     MadeDirectories made;
     bool skipSameDirPrompt = false;
     bool skipRecursionPrompt = false;

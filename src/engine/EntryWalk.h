@@ -35,6 +35,7 @@ private:
     bool onWalkPath(const std::string& directory);
     bool ownDirectory(const std::string& directory);
     void sourceFailure(const std::string& source, uint32_t error);
+    bool rootIsLink(const std::string& source);
     void tooDeep(const std::string& directory);
 
     BackupRun& run_;
@@ -46,11 +47,14 @@ private:
         std::optional<FileId> id;
         bool belowLink = false;  // reached through a junction or link
         uint64_t index = 0;      // as its parent's listing gave it; 0 unknown
+        bool link = false;       // a junction or link itself
     };
     std::vector<WalkLevel> walkPath_;
     bool depthTold_ = false;     // the depth bound was reported
     bool sharesVolume_ = false;  // its source lies on a volume with a target
     uint64_t volume_ = 0;        // its source's
+    // Its source's volume gives 64-bit indexes as its identities' low part.
+    bool indexesAgree_ = false;
     bool stampsChecked_ = false, stampsHold_ = false;  // its source's volume keeps directory times
 };
 

@@ -17,7 +17,7 @@ bool MadeDirectories::contains(const std::string& path) const
     return keys_.contains(FoldedKey(path));
 }
 
-bool MadeDirectories::containsId(FileSystem& fs, const FileId& id)
+bool MadeDirectories::containsId(FileSystem& fs, const FileId& id, bool indexesAgree)
 {
     // A directory that cannot be asked is no match: an identity of zero.
     auto ask = [&fs](const std::string& path, auto question) {
@@ -26,13 +26,15 @@ bool MadeDirectories::containsId(FileSystem& fs, const FileId& id)
     };
     for (size_t i = 0; i < list_.size(); ++i) {
         Identity& own = ids_[i];
-        if (!own.index)
-            own.index = ask(list_[i], &FileSystem::directoryIndex);
-        if (!own.index->known() || own.index->index != id.index || own.index->indexHigh != id.indexHigh)
-            continue;
+        if (indexesAgree && !own.full) {
+            if (!own.index)
+                own.index = ask(list_[i], &FileSystem::directoryIndex);
+            if (!own.index->known() || own.index->index != id.index || id.indexHigh != 0)
+                continue;
+        }
         if (!own.full)
             own.full = ask(list_[i], &FileSystem::directoryId);
-        if (*own.full == id)
+        if (own.full->known() && *own.full == id)
             return true;
     }
     return false;

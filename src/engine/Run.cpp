@@ -26,6 +26,15 @@ void replacePlaceholder(std::string& text, std::string_view placeholder, const s
     text.insert(at, insert);
 }
 
+// Said only when there were any: the box is otherwise as it always was.
+std::string deadLinksLine(uint64_t count)
+{
+    if (count == 0)
+        return {};
+    return std::to_string(count) + (count == 1 ? " Verknüpfung ohne Ziel wurde übergangen.\r\n"
+                                               : " Verknüpfungen ohne Ziel wurden übergangen.\r\n");
+}
+
 }  // namespace
 
 std::string ResolveTarget(const std::string& text, const std::string& source, const std::string& stdZiel)
@@ -144,7 +153,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
                         FormatBytes(state_.checkedBytes) + " wurden gesichert.");
     const std::string summary =
         "Backup beendet.\r\n" + std::to_string(state_.savedFiles) + " Dateien wurden gesichert.\r\n" +
-        "\r\ngeprüft :     " + FormatBytes(state_.checkedBytes) + "  (" +
+        deadLinksLine(state_.deadLinks) + "\r\ngeprüft :     " + FormatBytes(state_.checkedBytes) + "  (" +
         GroupDigits(int64_t(state_.checkedBytes), " ") + " Bytes)    " + "\r\ngesichert :  " +
         FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") + " Bytes)";
     // Written before the box: a run whose box nobody closes is on record.

@@ -70,7 +70,7 @@ std::vector<std::pair<Stamp, std::string>> VersionKeeper::runFolders(const std::
     std::unique_ptr<FileListing> listing = run_.fs_.list(versions, error);
     FileEntry entry;
     while (listing && listing->next(entry))
-        if (entry.isDirectory() && !(entry.attributes & attrReparsePoint))
+        if (entry.isDirectory() && !IsLink(entry))
             if (std::optional<Stamp> stamp = ParseStamp(entry.name))
                 folders.emplace_back(*stamp, versions + entry.name + "\\");
     std::sort(folders.begin(), folders.end(),
@@ -88,7 +88,7 @@ uint64_t VersionKeeper::treeSize(const std::string& directory)
     FileEntry entry;
     while (listing && listing->next(entry)) {
         run_.view_.keepAnswering();
-        if (entry.name == "." || entry.name == ".." || (entry.attributes & attrReparsePoint))
+        if (entry.name == "." || entry.name == ".." || IsLink(entry))
             continue;
         uint64_t bytes = 0;
         if (entry.isDirectory())
@@ -109,8 +109,9 @@ bool VersionKeeper::onVolumeOf(const std::string& target, const std::string& ver
            targetId.volume == versionsId.volume;
 }
 
-// Removes a directory and what it holds; a link inside is removed itself,
-// never followed. The first error, or 0.
+// Removes a directory and what it holds; a link inside, at any depth, is
+// removed itself, never followed, or stays where the system cannot remove
+// it without following it. The first error, or 0.
 uint32_t VersionKeeper::removeTree(const std::string& directory)
 {
     uint32_t first = 0;
@@ -129,7 +130,7 @@ uint32_t VersionKeeper::removeTree(const std::string& directory)
             continue;
         const std::string path = directory + entry.name;
         if (entry.isDirectory())
-            keep(entry.attributes & attrReparsePoint ? run_.fs_.removeDirectory(path) : removeTree(path + "\\"));
+            keep(IsLink(entry) ? run_.fs_.removeDirectory(path) : removeTree(path + "\\"));
         else
             keep(DeleteFileForced(run_.fs_, path) ? 0u : uint32_t(errAccessDenied));
     }

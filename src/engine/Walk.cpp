@@ -126,19 +126,24 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
         walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
 }
 
-// A source directory that cannot be entered or listed ends the run; only a
-// link or junction is passed over, and logged, when it refuses its listing
-// (Windows keeps such links in every user profile for older programs) or
-// leads nowhere: its target gone, its drive or share not there.
+// A source directory that cannot be entered or listed ends the run. A link
+// or junction below the entry's source is passed over, and logged, when it
+// leads nowhere (its target gone, its drive or share not there), which the
+// exit code and the summary tell; and silently when it refuses its listing,
+// as Windows keeps such links in every user profile for older programs. A
+// source that itself leads nowhere is a missing source.
 void EntryWalk::sourceFailure(const std::string& source, uint32_t error)
 {
-    const bool linkMayCause = error == errAccessDenied || error == errFileNotFound || error == errPathNotFound ||
-                              error == errDriveNotReady || error == errBadNetPath || error == errBadNetName;
-    // Without the final backslash: with it, the system answers for the
-    // link's target.
-    uint32_t attributes = 0;
-    const std::string link = source.size() > 3 ? source.substr(0, source.size() - 1) : source;
-    if (linkMayCause && run_.fs_.getAttributes(link, attributes) == 0 && (attributes & attrReparsePoint)) {
+    const bool root = walkPath_.size() <= 1;
+    const bool leadsNowhere = error == errFileNotFound || error == errPathNotFound || error == errDriveNotReady ||
+                              error == errBadNetPath || error == errBadNetName;
+    if (!root && walkPath_.back().link && leadsNowhere) {
+        ++run_.state_.deadLinks;
+        run_.state_.passedOverAfterError = true;
+        run_.notePassedOver(source);
+        return;
+    }
+    if (error == errAccessDenied && (root ? rootIsLink(source) : walkPath_.back().link)) {
         run_.notePassedOver(source);
         return;
     }
@@ -148,6 +153,17 @@ void EntryWalk::sourceFailure(const std::string& source, uint32_t error)
         "Fehler: Konnte nicht in das Quellverzeichnis \"" + source + "\" wechseln.\r\nFehlermeldung: " +
             ErrorText(uint16_t(error)),
         btnOK);
+}
+
+// Asked only when the source cannot be listed: its parent's listing, which
+// tells every other directory's kind, is not read for it.
+bool EntryWalk::rootIsLink(const std::string& source)
+{
+    // Without the final backslash: with it, the system answers for the
+    // link's target.
+    FileEntry entry;
+    const std::string link = source.size() > 3 ? source.substr(0, source.size() - 1) : source;
+    return run_.fs_.find(link, entry) == 0 && IsLink(entry);
 }
 
 // Tells why a directory's files are skipped, unless All silenced that reason.
@@ -192,7 +208,7 @@ void EntryWalk::walkSubdirectories(const std::string& source, const std::string&
         // The versions folder is the program's own, whichever run made it.
         if (EqualsIgnoreCase(entry.name, kVersionsFolder) && run_.versions_->isVersionsFolder(sub))
             continue;
-        const bool link = entry.attributes & attrReparsePoint;
+        const bool link = IsLink(entry);
         if (walkPath.size() > kMaxWalkDepth) {
             tooDeep(sub);
             continue;
@@ -201,7 +217,7 @@ void EntryWalk::walkSubdirectories(const std::string& source, const std::string&
             run_.notePassedOver(sub);
             continue;
         }
-        walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink, entry.index});
+        walkPath.push_back({sub, false, std::nullopt, link || walkPath.back().belowLink, entry.index, link});
         BackupDirectory(sub, mask, target + entry.name + "\\", true);
         walkPath.pop_back();
     }
@@ -219,7 +235,7 @@ bool EntryWalk::mayBeOwn(const std::string& source)
 {
     if (!walkPath_.empty())
         return walkPath_.back().belowLink || sharesVolume_;
-    FileId root, target;
+    FileId root, target, index;
     sharesVolume_ = false;
     FileSystem& fs = run_.fs_;
     if (fs.directoryId(source, root) == 0)
@@ -227,6 +243,9 @@ bool EntryWalk::mayBeOwn(const std::string& source)
             if (fs.directoryId(DeepestExistingLevel(fs, directory), target) == 0 && target.volume == root.volume)
                 sharesVolume_ = true;
     volume_ = root.volume;
+    // Then its listings' indexes serve as identities; on ReFS they do not.
+    indexesAgree_ = root.known() && root.indexHigh == 0 && fs.directoryIndex(source, index) == 0 &&
+                    index.index == root.index;
     return true;
 }
 
@@ -256,24 +275,24 @@ bool EntryWalk::onWalkPath(const std::string& directory)
 bool EntryWalk::ownDirectory(const std::string& directory)
 {
     // Walked to from the root without a link or mount point, it lies on
-    // the root's volume.
-    const bool onRootVolume = !walkPath_.empty() && !walkPath_.back().belowLink;
-    // Its index came with its parent's listing, where the system gives it.
-    FileId id{0, onRootVolume ? walkPath_.back().index : 0, 0};
+    // the root's volume, whose indexes may serve as its identity: then the
+    // one its parent's listing gave costs nothing.
+    const bool byIndex = indexesAgree_ && !walkPath_.empty() && !walkPath_.back().belowLink;
+    FileId id{0, byIndex ? walkPath_.back().index : 0, 0};
     FileSystem& fs = run_.fs_;
-    if (!id.known() && (onRootVolume ? fs.directoryIndex(directory, id) : fs.directoryId(directory, id)) != 0)
+    if (!id.known() && (byIndex ? fs.directoryIndex(directory, id) : fs.directoryId(directory, id)) != 0)
         return false;
     if (!id.known())
         return false;
-    if (onRootVolume)
-        id.volume = volume_;
+    if (byIndex)
+        id = {volume_, id.index, 0};
     auto& caches = run_.caches_;
     for (; caches.entryTargetsIdentified < caches.entryTargets.size(); ++caches.entryTargetsIdentified) {
         FileId own;
         if (fs.directoryId(caches.entryTargets[caches.entryTargetsIdentified], own) == 0)
             caches.entryTargetIds.push_back(own);
     }
-    const bool made = run_.state_.made.containsId(fs, id);
+    const bool made = run_.state_.made.containsId(fs, id, indexesAgree_ && id.volume == volume_);
     const std::vector<FileId>& ids = caches.entryTargetIds;
     return made || std::find(ids.begin(), ids.end(), id) != ids.end();
 }

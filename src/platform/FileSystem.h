@@ -19,7 +19,13 @@ enum : uint32_t {
     attrVolumeLabel = 0x08,
     attrDirectory = 0x10,
     attrArchive = 0x20,
-    attrReparsePoint = 0x400,  // a junction or link (Wine: a symbolic link)
+    attrReparsePoint = 0x400,  // a junction, a link, a cloud placeholder... (Wine: a symbolic link)
+};
+
+// The reparse tags that make a reparse point lead elsewhere.
+enum : uint32_t {
+    reparseMountPoint = 0xA0000003,  // a junction or a volume mounted in a folder
+    reparseSymlink = 0xA000000C,
 };
 
 // Error numbers the program itself tests for.
@@ -47,21 +53,44 @@ struct FileEntry {
     uint64_t lastWrite = 0;    // FILETIME ticks (100 ns since 1601), UTC
     int32_t dosTime = 0;       // packed local time; 0 when outside 1980..2107
     uint32_t attributes = 0;
-    // Its identity on its volume, where the listing tells it; 0 unknown.
+    // What kind of reparse point it is, with attrReparsePoint; 0 where the
+    // system does not say.
+    uint32_t reparseTag = 0;
+    // Its identity on its volume in the 64-bit form, where the listing tells
+    // it; 0 unknown.
     uint64_t index = 0;
     bool isDirectory() const { return (attributes & attrDirectory) != 0; }
 };
 
+// Whether the entry leads elsewhere: a junction, a mount point or a symbolic
+// link. Cloud placeholders, deduplicated files and the other reparse points
+// are the files and directories they look like. A reparse point without a
+// tag (Wine's symbolic links) counts as a link: following or deleting
+// through one by mistake costs more than passing it.
+inline bool IsLink(const FileEntry& entry)
+{
+    return (entry.attributes & attrReparsePoint) &&
+           (entry.reparseTag == 0 || entry.reparseTag == reparseMountPoint || entry.reparseTag == reparseSymlink);
+}
+
 // What tells two names of one directory apart: through a junction or link the
-// same directory may be reached under another path.
+// same directory may be reached under another path. It comes in two forms,
+// compared only with their own kind: the 128-bit identity (directoryId) and
+// the 64-bit index of listings and directoryIndex (indexHigh 0). NTFS and
+// FAT give the index as the identity's low part; ReFS gives other numbers.
 struct FileId {
     uint64_t volume = 0;
     uint64_t index = 0;
     uint64_t indexHigh = 0;  // file systems with 128-bit identities
     bool operator==(const FileId&) const = default;
-    // Zero is what WebDAV, some NAS and user-mode file systems answer: no
-    // identity, equal to no other.
-    bool known() const { return index != 0 || indexHigh != 0; }
+    // Zero is what WebDAV, some NAS and user-mode file systems answer, all
+    // ones what ReFS answers for an identity that does not fit the form
+    // asked for: no identity, equal to no other.
+    bool known() const
+    {
+        constexpr uint64_t kAllOnes = ~uint64_t(0);
+        return (index != 0 || indexHigh != 0) && !(index == kAllOnes && (indexHigh == 0 || indexHigh == kAllOnes));
+    }
 };
 
 class FileListing {
@@ -139,17 +168,19 @@ public:
     // `to` fails the call.
     virtual uint32_t renameFile(const std::string& from, const std::string& to, bool replace) = 0;
     virtual uint32_t createDirectory(const std::string& path) = 0;
-    // Removes an empty directory, or a directory link itself (never what it
-    // points to).
+    // Removes an empty directory, or a directory link itself, never what it
+    // points to: where the system would only reach the link's target, the
+    // link stays and the call fails.
     virtual uint32_t removeDirectory(const std::string& path) { return errNotSupported; }
     // 0 when the file could be deleted or replaced now: it is not a directory,
     // we may change its attributes, and no other program holds it open
     // without allowing that. Nothing is changed.
     virtual uint32_t probeRemovable(const std::string& path) = 0;
+    // The 128-bit identity and its volume.
     virtual uint32_t directoryId(const std::string& path, FileId& id) = 0;
-    // The identity without its volume (left 0), where that costs less: for
-    // a directory known to lie on a volume already. Under Wine the volume's
-    // serial is a request to the mount manager for every directory.
+    // The 64-bit index without its volume (left 0), where that costs less:
+    // for a directory known to lie on a volume already. Under Wine the
+    // volume's serial is a request to the mount manager for every directory.
     virtual uint32_t directoryIndex(const std::string& path, FileId& id) { return directoryId(path, id); }
     // Whether the volume that holds the directory keeps its times faithfully
     // (not FAT, not a share): asked once per entry, of its source.

@@ -60,6 +60,9 @@ ULONG fillEntry(FileEntry& entry, const Info& info)
     entry.lastWrite = ticks(written);
     entry.dosTime = packedTime(written);
     entry.attributes = info.FileAttributes;
+    // A reparse point's listing entry has no extended attributes: the field
+    // holds its tag instead.
+    entry.reparseTag = info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? info.EaSize : 0;
     entry.index = 0;
     return info.NextEntryOffset;
 }
@@ -189,6 +192,17 @@ uint32_t Win32FileSystem::find(const std::string& path, FileEntry& entry)
     entry.lastWrite = ticks(data.ftLastWriteTime);
     entry.dosTime = packedTime(data.ftLastWriteTime);
     entry.attributes = data.dwFileAttributes;
+    entry.reparseTag = 0;
+    HANDLE h;
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if ((entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        openHandle(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, h) == 0) {
+        if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            entry.reparseTag = tag.ReparseTag;
+        CloseHandle(h);
+    }
     return 0;
 }
 
@@ -231,9 +245,27 @@ uint32_t Win32FileSystem::createDirectory(const std::string& path)
 
 uint32_t Win32FileSystem::removeDirectory(const std::string& path)
 {
-    // A junction or directory link is removed itself: RemoveDirectory never
-    // follows one.
-    return lastError(RemoveDirectoryW(LongPath(path).c_str()));
+    std::wstring wide = LongPath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return lastError(RemoveDirectoryW(wide.c_str()));
+    // A link goes through a handle on the link itself. Wine 8 opens what a
+    // symbolic link leads to whatever it is asked (and its RemoveDirectory
+    // removes an empty target): a handle that is no reparse point is not
+    // the link, and nothing is deleted through it.
+    HANDLE h = CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    uint32_t error = ERROR_NOT_SUPPORTED;
+    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        error = lastError(SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition));
+    CloseHandle(h);
+    return error;
 }
 
 uint32_t Win32FileSystem::probeRemovable(const std::string& path)

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace tresorix {
 namespace {
 
@@ -52,6 +54,24 @@ protected:
     void writeOldTarget(const std::string& name)
     {
         tree.write("dst\\" + name, "the old copy", kOld, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    }
+
+    // Y: names the test tree's root, until the result goes; none where
+    // Wine's Unix side is out of reach.
+    std::unique_ptr<OnExit> secondDriveLetter()
+    {
+        const std::string unixRoot = unixDirectory(tree.root());
+        const char* prefix = getenv("WINEPREFIX");
+        if (unixRoot.empty() || !prefix)
+            return nullptr;
+        const std::string link = std::string(prefix) + "/dosdevices/y:";
+        if (RunUnixShell("test -e '" + link + "' || test -L '" + link + "'") == 0) {
+            ADD_FAILURE() << "Y: is taken";
+            return nullptr;
+        }
+        auto unlink = std::make_unique<OnExit>(OnExit{"rm -f '" + link + "'"});
+        EXPECT_EQ(RunUnixShell("ln -s '" + unixRoot + "' '" + link + "'"), 0);
+        return unlink;
     }
 
     void expectOldTargetAlone(const std::string& name)
@@ -286,7 +306,7 @@ TEST_F(BackupSafetyTest, DirectoryLinksAreFollowedButNeverBackToTheWalksOwnPath)
     EXPECT_EQ(state.savedFiles, 3u);
 }
 
-TEST_F(BackupSafetyTest, ALinkThatLeadsNowhereIsPassedOver)
+TEST_F(BackupSafetyTest, ALinkThatLeadsNowhereIsPassedOverAndTold)
 {
     const std::string unixSource = unixDirectory(src());
     if (unixSource.empty())
@@ -305,6 +325,38 @@ TEST_F(BackupSafetyTest, ALinkThatLeadsNowhereIsPassedOver)
         EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished) << error;
         EXPECT_EQ(ListNames(dst()), "a.txt sub\\") << error;
         EXPECT_EQ(answers.asked().size(), 0u) << error;
+        EXPECT_EQ(state.deadLinks, 1u) << error;
+        EXPECT_EQ(ExitCode(RunOutcome::finished, state), kExitPassedOver) << error;
+    }
+    // The summary says so.
+    {
+        RunSettings settings;
+        settings.entries.push_back(entry("*.txt"));
+        ScriptedAnswerer answers;
+        answers.then(mrOk, "Backup beendet.\r\n0 Dateien wurden gesichert.\r\n1 Verknüpfung ohne Ziel wurde "
+                           "übergangen.\r\n\r\ngeprüft :     ");
+        EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+        EXPECT_EQ(answers.pending(), 0u);
+    }
+    // A link that refuses its listing, as Windows' compatibility junctions
+    // in every profile do, is passed over without a word.
+    fs.clear();
+    fs.inject({FaultOp::list, "\\gone\\", errAccessDenied});
+    {
+        ScriptedAnswerer answers;
+        EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
+        EXPECT_EQ(state.deadLinks, 0u);
+        EXPECT_EQ(ExitCode(RunOutcome::finished, state), kExitAllSaved);
+    }
+    // An entry whose source is the link is a missing source.
+    fs.clear();
+    fs.inject({FaultOp::list, "\\gone\\", errPathNotFound});
+    {
+        ScriptedAnswerer answers;
+        answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis \"" + src() + "gone\\\" wechseln.");
+        const RunOutcome outcome = test::RunOneEntry(run, {src() + "gone\\", " ja", "*.txt", dst()});
+        EXPECT_EQ(ExitCode(outcome, state), kExitEndedByError);
+        EXPECT_EQ(answers.pending(), 0u);
     }
     // A real directory that cannot be listed still ends the run.
     fs.clear();
@@ -314,16 +366,43 @@ TEST_F(BackupSafetyTest, ALinkThatLeadsNowhereIsPassedOver)
     EXPECT_EQ(runEntry("*.txt"), RunOutcome::sourceFailed);
 }
 
+// By their reparse tags (given here to real directories): a cloud
+// placeholder is a directory, walked and copied, and one that cannot be
+// listed ends the run as any directory does; a junction is followed, and
+// passed over when it leads nowhere.
+TEST_F(BackupSafetyTest, ACloudPlaceholderIsADirectoryAndAJunctionALink)
+{
+    constexpr uint32_t kCloud = 0x9000601A;  // a cloud provider's placeholder
+    tree.write("src\\wolke\\a.txt", "a", kOld);
+    tree.write("src\\wolke\\nur-online.txt", "o", kOld);
+    tree.write("src\\abzweig\\b.txt", "b", kOld);
+    fs.reparse("\\wolke", kCloud);
+    fs.reparse("\\nur-online.txt", kCloud);
+    fs.reparse("\\abzweig", reparseMountPoint);
+    ScriptedAnswerer answers;
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
+    EXPECT_EQ(ListNames(dst() + "wolke\\"), "a.txt nur-online.txt");
+    EXPECT_EQ(ReadAll(dst() + "wolke\\nur-online.txt"), "o");
+    EXPECT_EQ(ReadAll(dst() + "abzweig\\b.txt"), "b");
+    EXPECT_EQ(state.savedFiles, 3u);
+
+    fs.inject({FaultOp::list, "\\abzweig\\", errPathNotFound, 0, 1});
+    EXPECT_EQ(runEntry("*.txt"), RunOutcome::finished);
+    EXPECT_EQ(state.deadLinks, 1u);
+    for (uint32_t error : {uint32_t(errPathNotFound), uint32_t(errAccessDenied)}) {
+        fs.inject({FaultOp::list, "\\wolke\\", error, 0, 1});
+        answers.then(mrOk, "Fehler: Konnte nicht in das Quellverzeichnis \"" + src() + "wolke\\\" wechseln.");
+        EXPECT_EQ(runEntry("*.txt"), RunOutcome::sourceFailed) << error;
+        EXPECT_EQ(state.deadLinks, 0u) << error;
+    }
+    EXPECT_EQ(answers.pending(), 0u);
+}
+
 TEST_F(BackupSafetyTest, TargetUnderASecondDriveLetterIsKnownInsideTheSource)
 {
-    const std::string unixRoot = unixDirectory(tree.root());
-    const char* prefix = getenv("WINEPREFIX");
-    if (unixRoot.empty() || !prefix)
+    std::unique_ptr<OnExit> unlink = secondDriveLetter();
+    if (!unlink)
         GTEST_SKIP() << "needs Wine's Unix side for a second drive letter";
-    const std::string link = std::string(prefix) + "/dosdevices/y:";
-    ASSERT_NE(RunUnixShell("test -e '" + link + "' || test -L '" + link + "'"), 0) << "Y: is taken";
-    OnExit unlink{"rm -f '" + link + "'"};
-    ASSERT_EQ(RunUnixShell("ln -s '" + unixRoot + "' '" + link + "'"), 0);
     tree.write("src\\a.txt", "a", kOld);
     tree.write("src\\sub\\b.txt", "b", kOld);
 
@@ -373,6 +452,26 @@ TEST_F(BackupSafetyTest, AMissingTargetDriveIsAskedAboutOncePerEntry)
     EXPECT_EQ(answers.asked().size(), 1u);
     EXPECT_EQ(ListNames(tree.path("stick\\Sicherung\\")), "a.txt sub\\ zwei\\");
     EXPECT_EQ(ExitCode(RunOutcome::finished, state), kExitAllSaved);
+}
+
+// As on ReFS, where a directory's 128-bit identity is not its 64-bit index:
+// the target is known inside the source in one form, when this run made it
+// and when it was there before.
+TEST_F(BackupSafetyTest, TargetInsideTheSourceIsKnownWhereIdentitiesAndIndexesDiffer)
+{
+    std::unique_ptr<OnExit> unlink = secondDriveLetter();
+    if (!unlink)
+        GTEST_SKIP() << "needs Wine's Unix side for a second drive letter";
+    fs.identitiesAsReFS();
+    tree.write("src\\a.txt", "a", kOld);
+    tree.write("src\\sub\\b.txt", "b", kOld);
+    for (int pass = 0; pass < 2; ++pass) {
+        ScriptedAnswerer answers;
+        answers.then(mrOk, "Fehler: Verzeichnis kann nicht rekursiv in sich selbst kopiert werden.");
+        EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, true, "Y:\\src\\Sicherung\\"), RunOutcome::finished);
+        EXPECT_EQ(ListNames(src() + "Sicherung\\"), "a.txt sub\\") << pass;
+        EXPECT_EQ(answers.pending(), 0u) << pass;
+    }
 }
 
 TEST_F(BackupSafetyTest, SmallVolumeMountedInAFolderIsAskedForItsOwnFreeSpace)

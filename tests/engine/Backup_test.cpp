@@ -261,8 +261,8 @@ TEST(MadeDirectories, KnowsEachOnceByFoldedPathAndByIdentityAskedOnce)
     ASSERT_EQ(fs.directoryId("D:\\Neu\\", neu), 0u);
     ASSERT_EQ(fs.directoryId("D:\\Alt\\", alt), 0u);
     fs.asked = 0;
-    EXPECT_TRUE(made.containsId(fs, neu));
-    EXPECT_FALSE(made.containsId(fs, alt));
+    EXPECT_TRUE(made.containsId(fs, neu, true));
+    EXPECT_FALSE(made.containsId(fs, alt, true));
     // Each made directory's index once, the missing one's too; the volume
     // only of the one whose index matched.
     EXPECT_EQ(fs.indexes, 2);
@@ -271,10 +271,10 @@ TEST(MadeDirectories, KnowsEachOnceByFoldedPathAndByIdentityAskedOnce)
     FileId sub;
     ASSERT_EQ(fs.directoryId("D:\\Alt\\Sub\\", sub), 0u);
     made.add("D:\\ALT\\SUB\\", FileId{0, sub.index, sub.indexHigh});
-    EXPECT_TRUE(made.containsId(fs, sub));
+    EXPECT_TRUE(made.containsId(fs, sub, true));
     EXPECT_EQ(fs.indexes, 2);  // given with the handle it was made with
     // The same index on another volume is another directory.
-    EXPECT_FALSE(made.containsId(fs, FileId{sub.volume + 1, sub.index, sub.indexHigh}));
+    EXPECT_FALSE(made.containsId(fs, FileId{sub.volume + 1, sub.index, sub.indexHigh}, true));
     EXPECT_EQ(fs.asked, 3);
 }
 

@@ -261,6 +261,41 @@ TEST_F(Versions, PruningLeavesALinkOfARunFoldersName)
     EXPECT_EQ(ReadAll(tree.path("elsewhere\\keep.txt")), "k");
 }
 
+// Inside a run folder too, at any depth, a link is never followed, whatever
+// it leads to (an empty folder would go with it); a cloud placeholder is no
+// link and goes like any folder, a run folder as well.
+TEST_F(Versions, PruningNeverFollowsALinkInsideARunFolderAndTakesCloudPlaceholdersForFolders)
+{
+    constexpr uint32_t kCloud = 0x9000601A;  // a cloud provider's placeholder
+    const std::string old = "dst\\Tresorix-Versionen\\2026-10-01 00-00-00\\";
+    tree.write("src\\a.txt", "neu", kNew);
+    tree.write(old + "tief\\x.txt", "x", kOld);
+    tree.write(old + "wolke\\y.txt", "y", kOld);
+    tree.write(old + "abzweig\\z.txt", "z", kOld);
+    tree.write("dst\\Tresorix-Versionen\\2026-10-02 00-00-00\\w.txt", "w", kOld);
+    tree.write("elsewhere\\voll\\keep.txt", "k", kOld);
+    tree.mkdir("elsewhere\\leer");
+    const std::string unixOld = test::UnixPath(tree.path(old));
+    if (unixOld.empty())
+        GTEST_SKIP() << "needs Wine's Unix side to make symbolic links";
+    ASSERT_EQ(test::RunUnixShell("ln -s ../../../../elsewhere/leer '" + unixOld + "/tief/leer' && ln -s "
+                                 "../../../elsewhere/voll '" + unixOld + "/voll'"),
+              0);
+    // Where the system cannot remove a link itself (Wine), it stays.
+    test::OnExit unlink{"rm -f '" + unixOld + "/tief/leer' '" + unixOld + "/voll'"};
+    fs.reparse("\\wolke", kCloud);
+    fs.reparse("\\2026-10-02 00-00-00", kCloud);
+    fs.reparse("\\abzweig", reparseMountPoint);
+
+    EXPECT_EQ(runWith(ConflictMode::newer, 30), RunOutcome::finished);
+    EXPECT_TRUE(test::IsDirectory(tree.path("elsewhere\\leer")));
+    EXPECT_EQ(ReadAll(tree.path("elsewhere\\voll\\keep.txt")), "k");
+    EXPECT_EQ(ReadAll(tree.path(old + "abzweig\\z.txt")), "z");
+    EXPECT_FALSE(Exists(tree.path(old + "tief\\x.txt")));
+    EXPECT_FALSE(Exists(tree.path(old + "wolke")));
+    EXPECT_FALSE(Exists(runFolder("2026-10-02 00-00-00")));
+}
+
 TEST_F(Versions, AFailedNewCopyPutsTheOldOneBackWithItsBytesAndAttributes)
 {
     ScriptedAnswerer answers;

@@ -96,21 +96,33 @@ private:
 
 class FaultListing : public FileListing {
 public:
-    FaultListing(std::unique_ptr<FileListing> real, const Fault& fault) : real_(std::move(real)), fault_(fault) {}
+    // `breakOff`: a listNext fault; none: the listing only marks reparse points.
+    FaultListing(const FaultFileSystem& fs, std::unique_ptr<FileListing> real, std::string directory,
+                 std::optional<Fault> breakOff)
+        : fs_(fs), real_(std::move(real)), directory_(std::move(directory)), breakOff_(std::move(breakOff))
+    {
+        if (!directory_.empty() && directory_.back() != '\\')
+            directory_ += '\\';
+    }
     bool next(FileEntry& entry) override
     {
-        if (given_ >= fault_.after) {
-            error_ = fault_.error;
+        if (breakOff_ && given_ >= breakOff_->after) {
+            error_ = breakOff_->error;
             return false;
         }
         ++given_;
-        return real_->next(entry);
+        if (!real_->next(entry))
+            return false;
+        fs_.markReparse(directory_ + entry.name, entry);
+        return true;
     }
     uint32_t error() const override { return error_ ? error_ : real_->error(); }
 
 private:
+    const FaultFileSystem& fs_;
     std::unique_ptr<FileListing> real_;
-    Fault fault_;
+    std::string directory_;
+    std::optional<Fault> breakOff_;
     uint64_t given_ = 0;
     uint32_t error_ = 0;
 };
@@ -126,6 +138,8 @@ void FaultFileSystem::clear()
     faults_.clear();
     freeSpace_.reset();
     deletesFree_ = false;
+    reparse_.clear();
+    refs_ = false;
     std::fill(std::begin(calls_), std::end(calls_), 0);
     journal_.clear();
 }
@@ -145,6 +159,17 @@ bool pathMatches(const std::string& path, const Fault& fault)
 }
 
 }  // namespace
+
+void FaultFileSystem::markReparse(const std::string& path, FileEntry& entry) const
+{
+    const std::string name = path.ends_with('\\') ? path.substr(0, path.size() - 1) : path;
+    for (const auto& [end, tag] : reparse_)
+        if (name.size() >= end.size() &&
+            pathMatches(name.substr(name.size() - end.size()), {FaultOp::list, end, 0, 0, -1, true})) {
+            entry.attributes |= attrReparsePoint;
+            entry.reparseTag = tag;
+        }
+}
 
 Fault* FaultFileSystem::match(FaultOp op, const std::string& path)
 {
@@ -186,10 +211,13 @@ std::unique_ptr<FileListing> FaultFileSystem::list(const std::string& directory,
     if (error)
         return nullptr;
     std::unique_ptr<FileListing> listing = real_.list(directory, error);
+    std::optional<Fault> breakOff;
     if (Fault* f = match(FaultOp::listNext, directory); f && listing) {
         spend(*f);
-        return std::make_unique<FaultListing>(std::move(listing), *f);
+        breakOff = *f;
     }
+    if (listing && (breakOff || !reparse_.empty()))
+        return std::make_unique<FaultListing>(*this, std::move(listing), directory, std::move(breakOff));
     return listing;
 }
 
@@ -197,14 +225,23 @@ uint32_t FaultFileSystem::find(const std::string& path, FileEntry& entry)
 {
     if (uint32_t error = fail(FaultOp::find, path))
         return error;
-    return real_.find(path, entry);
+    uint32_t error = real_.find(path, entry);
+    if (error == 0)
+        markReparse(path, entry);
+    return error;
 }
 
 uint32_t FaultFileSystem::getAttributes(const std::string& path, uint32_t& attributes)
 {
     if (uint32_t error = fail(FaultOp::getAttributes, path))
         return error;
-    return real_.getAttributes(path, attributes);
+    FileEntry entry;
+    uint32_t error = real_.getAttributes(path, entry.attributes);
+    if (error == 0) {
+        markReparse(path, entry);
+        attributes = entry.attributes;
+    }
+    return error;
 }
 
 uint32_t FaultFileSystem::setAttributes(const std::string& path, uint32_t attributes)
@@ -247,7 +284,11 @@ uint32_t FaultFileSystem::directoryId(const std::string& path, FileId& id)
 {
     if (uint32_t error = fail(FaultOp::directoryId, path))
         return error;
-    return real_.directoryId(path, id);
+    uint32_t error = real_.directoryId(path, id);
+    // Any other number of the same directory, the same each time.
+    if (error == 0 && refs_ && id.known())
+        id = {id.volume, id.index * 0x9E3779B97F4A7C15ull, id.indexHigh + 1};
+    return error;
 }
 
 uint32_t FaultFileSystem::createDirectory(const std::string& path)

@@ -70,6 +70,13 @@ public:
         freeSpace_ = bytes;
         deletesFree_ = deletesFree;
     }
+    // Listings, find() and getAttributes() give the entry whose path ends in
+    // `pathEnd` as a reparse point of `tag` (a cloud placeholder, a
+    // junction), whatever it is on disk.
+    void reparse(const std::string& pathEnd, uint32_t tag) { reparse_.emplace_back(pathEnd, tag); }
+    // directoryId gives 128-bit identities whose low part is not the 64-bit
+    // index of listings and directoryIndex, as ReFS does.
+    void identitiesAsReFS() { refs_ = true; }
     void clear();
     // How often each call was made, faulty or not (read and write per block).
     int calls(FaultOp op) const { return calls_[int(op)]; }
@@ -108,6 +115,7 @@ public:
 
 private:
     friend class FaultFile;
+    friend class FaultListing;
     // The first fault of `op` for `path` that is not spent yet.
     Fault* match(FaultOp op, const std::string& path);
     static void spend(Fault& fault);
@@ -123,6 +131,9 @@ private:
     int calls_[int(FaultOp::count_)] = {};
     std::vector<std::pair<FaultOp, std::string>> journal_;
     void note(FaultOp op, const std::string& path);
+    void markReparse(const std::string& path, FileEntry& entry) const;
+    std::vector<std::pair<std::string, uint32_t>> reparse_;
+    bool refs_ = false;
 };
 
 }  // namespace tresorix::test
