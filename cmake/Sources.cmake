@@ -65,6 +65,7 @@ set(WIN_SOURCES
     src/run/RunLogFile.cpp
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
+    src/ui/Accessible.cpp
     src/ui/Controls.cpp
     src/ui/DriveSelector.cpp
     src/ui/Form.cpp

@@ -103,8 +103,8 @@ TDirWahl::TDirWahl(FileSystem& fs) : fs_(fs)
     create({kDirWahlClass, " Verzeichnis- und Dateiauswahl", 442, 389, WS_POPUP | WS_CAPTION}, kLayout);
     ListView list = item<ListView>(FileList);
     list.setExtendedStyle(LVS_EX_FULLROWSELECT);
-    RECT r = list.clientRect();
-    list.addColumn(0, "", r.right - GetSystemMetrics(SM_CXVSCROLL));
+    list.addColumn(0, "", 0);
+    fitFileColumn();
     SubclassControl(list, fileListMessage);
     zielBox().send(CB_SETMINVISIBLE, 9);
     setChecked(PfadAnlegen, true);
@@ -128,6 +128,19 @@ TDirWahl::TDirWahl(FileSystem& fs) : fs_(fs)
 
     setProgramFilters({});
     centerOnScreen();
+}
+
+// The one column fills the list beside its scroll bar.
+void TDirWahl::fitFileColumn()
+{
+    ListView list = item<ListView>(FileList);
+    list.setColumnWidth(0, list.clientRect().right - SystemMetric(SM_CXVSCROLL, dpi()));
+}
+
+void TDirWahl::onDpiChanged(int)
+{
+    fitFileColumn();
+    dirView_.setDpi(dpi());
 }
 
 ButtonResult TDirWahl::showDialog()

@@ -164,9 +164,11 @@ protected:
     void onCommand(int row, int code) override;
     LRESULT onNotify(int row, NMHDR& header) override;
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void onDpiChanged(int oldDpi) override;
 
 private:
     void applyMask(const std::string& masks);
+    void fitFileColumn();
     void showFileList();
     void commitTarget();
     void focusTree();

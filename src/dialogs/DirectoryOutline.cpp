@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace tresorix {
@@ -18,23 +19,27 @@ namespace {
 // An item's lParam: whether its level has been read.
 constexpr LPARAM kReadMark = 1;
 
-// The shell's own small folder pictures, shared by every tree and never freed.
-HIMAGELIST folderPictures()
+// The shell's own folder pictures at `side` pixels, one list per size,
+// shared by every tree and never freed. A size above the small icons' is
+// taken down from the large ones rather than blown up from the small.
+HIMAGELIST folderPictures(int side)
 {
-    static HIMAGELIST list = [] {
-        int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-        HIMAGELIST images = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 3, 0);
-        for (UINT open : {0u, UINT(SHGFI_OPENICON), 0u}) {
-            SHFILEINFOW info{};
-            SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                           SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | open);
-            ImageList_AddIcon(images, info.hIcon);
-            if (info.hIcon)
-                DestroyIcon(info.hIcon);
-        }
-        return images;
-    }();
-    return list;
+    static std::vector<std::pair<int, HIMAGELIST>> lists;
+    for (auto [s, list] : lists)
+        if (s == side)
+            return list;
+    HIMAGELIST images = ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, 3, 0);
+    const UINT size = side > GetSystemMetrics(SM_CXSMICON) ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+    for (UINT open : {0u, UINT(SHGFI_OPENICON), 0u}) {
+        SHFILEINFOW info{};
+        SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                       SHGFI_ICON | size | SHGFI_USEFILEATTRIBUTES | open);
+        ImageList_AddIcon(images, info.hIcon);
+        if (info.hIcon)
+            DestroyIcon(info.hIcon);
+    }
+    lists.emplace_back(side, images);
+    return images;
 }
 
 // Keeps the children in ascending order by exact comparison: before the
@@ -156,11 +161,18 @@ bool TDirectoryOutline::isOpen(HTREEITEM at) const
     return at && (TreeView_GetItemState(tree_, at, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
 
+void TDirectoryOutline::setDpi(int dpi)
+{
+    dpi_ = dpi;
+    if (TreeView_GetImageList(tree_, TVSIL_NORMAL))
+        TreeView_SetImageList(tree_, folderPictures(SystemMetric(SM_CXSMICON, dpi_)), TVSIL_NORMAL);
+}
+
 HTREEITEM TDirectoryOutline::insert(HTREEITEM parent, const std::string& text)
 {
     // The shell's pictures load a good part of the shell; not at start-up.
     if (!TreeView_GetImageList(tree_, TVSIL_NORMAL))
-        TreeView_SetImageList(tree_, folderPictures(), TVSIL_NORMAL);
+        TreeView_SetImageList(tree_, folderPictures(SystemMetric(SM_CXSMICON, dpi_)), TVSIL_NORMAL);
     std::wstring wide = Widen(text);
     TVINSERTSTRUCTW tvis{};
     tvis.hParent = parent ? parent : TVI_ROOT;

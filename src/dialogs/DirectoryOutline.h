@@ -42,6 +42,8 @@ public:
 
     // Takes on the tree view of the form's row `row` (Kind::treeView).
     void create(Form& form, int row);
+    // The folder pictures for the form's new dpi.
+    void setDpi(int dpi);
     HWND handle() const { return tree_; }
     // The owner's WM_NOTIFY; true when it came from this tree.
     bool handleNotify(LPARAM lp, LRESULT& result);
@@ -108,6 +110,7 @@ private:
     void fireChange() const;
 
     HWND tree_ = nullptr;
+    int dpi_ = 96;
     Win32FileSystem ownFs_;
     FileSystem* fs_ = &ownFs_;
     char drive_ = 0;

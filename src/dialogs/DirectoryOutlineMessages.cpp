@@ -9,6 +9,7 @@ namespace tresorix {
 void TDirectoryOutline::create(Form& form, int row)
 {
     tree_ = requireWindow(form.control(row), "Der Verzeichnisbaum");
+    dpi_ = form.dpi();
     SubclassControl(tree_, [this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return treeMessage(hwnd, msg, wp, lp, result);
     });

@@ -37,38 +37,9 @@ constexpr ControlRow kLayout[] = {
     {"BtnSchliessen", Kind::button, "&OK", nullptr, 166, 188, 75, 23, rowDefault | rowCancel, mrOk},
 };
 
-HFONT scaledFont(int points, int weight, bool italic, bool underline, int escapement = 0)
-{
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(points, ScaleToDpi(96), 72);
-    lf.lfWeight = weight;
-    lf.lfItalic = italic;
-    lf.lfUnderline = underline;
-    lf.lfEscapement = lf.lfOrientation = escapement;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    wcscpy(lf.lfFaceName, L"Tahoma");
-    return CreateFontIndirectW(&lf);
-}
-
-// Shared by every showing, never freed.
-HFONT titleFont()
-{
-    static HFONT font = scaledFont(14, FW_BOLD, false, false);
-    return font;
-}
-
-HFONT linkFont()
-{
-    static HFONT font = scaledFont(8, FW_NORMAL, false, true);
-    return font;
-}
-
-HFONT bandFont()
-{
-    static HFONT font = scaledFont(20, FW_BOLD, true, false, 900);
-    return font;
-}
+constexpr FontLook kTitleLook{14, FW_BOLD};
+constexpr FontLook kLinkLook{8, FW_NORMAL, false, true};
+constexpr FontLook kBandLook{20, FW_BOLD, true, false, 900};
 
 void fill(HDC dc, RECT r, COLORREF color)
 {
@@ -86,14 +57,24 @@ Tinfo::Tinfo()
         ShellExecuteW(handle(), L"open", Widen(link).c_str(), nullptr, nullptr, SW_SHOW);
     };
     create({kInfoClass, " Programminformation", 249, 217, WS_POPUP | WS_CAPTION}, kLayout);
-    setFont(Label1, titleFont());
-    setFont(Label5, linkFont());
-    setFont(Label6, linkFont());
+    setFonts();
     for (int row : {Image1, Label5, Label6})
         SubclassControl(control(row), [this](HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             return linkMessage(link, msg, wp, lp, result);
         });
     centerOnScreen();
+}
+
+void Tinfo::onDpiChanged(int)
+{
+    setFonts();
+}
+
+void Tinfo::setFonts()
+{
+    setFont(Label1, TahomaFont(kTitleLook, dpi()));
+    setFont(Label5, TahomaFont(kLinkLook, dpi()));
+    setFont(Label6, TahomaFont(kLinkLook, dpi()));
 }
 
 // A label in a font of its own, sized to its text in that font.
@@ -121,29 +102,34 @@ void Tinfo::Label6Click()
     openLink(kInfoWeb);
 }
 
+COLORREF LinkColor()
+{
+    return GetSysColor(COLOR_HOTLIGHT);
+}
+
 void Tinfo::Label5MouseMove()
 {
-    setLinkColors(kLinkHighlight, kLinkColor);
+    setLinksLit(true, false);
 }
 
 void Tinfo::Label6MouseMove()
 {
-    setLinkColors(kLinkColor, kLinkHighlight);
+    setLinksLit(false, true);
 }
 
 void Tinfo::FormMouseMove()
 {
-    setLinkColors(kLinkColor, kLinkColor);
+    setLinksLit(false, false);
 }
 
-void Tinfo::setLinkColors(COLORREF mail, COLORREF web)
+void Tinfo::setLinksLit(bool mail, bool web)
 {
-    if (mail != mailColor_) {
-        mailColor_ = mail;
+    if (mail != mailLit_) {
+        mailLit_ = mail;
         item<Label>(Label5).invalidate();
     }
-    if (web != webColor_) {
-        webColor_ = web;
+    if (web != webLit_) {
+        webLit_ = web;
         item<Label>(Label6).invalidate();
     }
 }
@@ -169,7 +155,7 @@ bool Tinfo::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         if (row != Label5 && row != Label6)
             return false;
         HDC dc = HDC(wp);
-        SetTextColor(dc, row == Label5 ? mailColor_ : webColor_);
+        SetTextColor(dc, row == Label5 ? mailColor() : webColor());
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         result = LRESULT(GetSysColorBrush(COLOR_BTNFACE));
         return true;
@@ -254,7 +240,7 @@ void Tinfo::drawPicture(const DRAWITEMSTRUCT& item) const
     fill(dc, {left + (tile - bar) / 2, top + inset, left + (tile + bar) / 2, top + tile - inset}, red);
     fill(dc, {left + inset, top + (tile - bar) / 2, left + tile - inset, top + (tile + bar) / 2}, red);
 
-    HGDIOBJ old = SelectObject(dc, bandFont());
+    HGDIOBJ old = SelectObject(dc, TahomaFont(kBandLook, dpi()));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     std::wstring name = Widen(TRESORIX_NAME);
@@ -262,7 +248,7 @@ void Tinfo::drawPicture(const DRAWITEMSTRUCT& item) const
     GetTextExtentPoint32W(dc, name.c_str(), int(name.size()), &extent);
     // Written upwards: the text's top lies to the left, its start at the bottom.
     int x = r.left + (width - extent.cy) / 2;
-    int y = r.bottom - ScaleToDpi(10);
+    int y = r.bottom - scale(10);
     TextOutW(dc, x, y, name.c_str(), int(name.size()));
     SelectObject(dc, old);
 }

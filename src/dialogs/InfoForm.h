@@ -13,8 +13,10 @@ namespace tresorix {
 inline constexpr wchar_t kInfoClass[] = L"Tinfo";
 inline constexpr char kInfoMail[] = TRESORIX_MAIL;
 inline constexpr char kInfoWeb[] = TRESORIX_WEB;
-inline constexpr COLORREF kLinkColor = RGB(0, 128, 128);
 inline constexpr COLORREF kLinkHighlight = RGB(255, 255, 255);
+// The system's colour of links, which a high-contrast scheme sets apart
+// from the background.
+COLORREF LinkColor();
 
 class Tinfo : public Form {
 public:
@@ -31,22 +33,24 @@ public:
     void Label6MouseMove();
     void FormMouseMove();
 
-    COLORREF mailColor() const { return mailColor_; }
-    COLORREF webColor() const { return webColor_; }
+    COLORREF mailColor() const { return mailLit_ ? kLinkHighlight : LinkColor(); }
+    COLORREF webColor() const { return webLit_ ? kLinkHighlight : LinkColor(); }
     // Opens a link through the shell; tests replace it.
     std::function<void(const std::string& link)> openLink;
 
 protected:
     void onCommand(int row, int code) override;
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void onDpiChanged(int oldDpi) override;
 
 private:
     bool linkMessage(HWND link, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-    void setLinkColors(COLORREF mail, COLORREF web);
+    void setLinksLit(bool mail, bool web);
     void drawPicture(const DRAWITEMSTRUCT& item) const;
+    void setFonts();
     void setFont(int row, HFONT font);
 
-    COLORREF mailColor_ = kLinkColor, webColor_ = kLinkColor;
+    bool mailLit_ = false, webLit_ = false;  // the mouse is over the link
 };
 
 }  // namespace tresorix

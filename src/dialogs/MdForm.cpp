@@ -26,14 +26,21 @@ constexpr ControlRow kLayout[] = {
 TmdForm::TmdForm()
 {
     create({kMdFormClass, " Verzeichnis erstellen", 382, 95, WS_POPUP | WS_CAPTION}, kLayout);
+    fitToLabels();
+    centerOnScreen();
+}
+
+// LbDir and the edit field start where the labels before them end, in the
+// font of the form's dpi.
+void TmdForm::fitToLabels()
+{
     RECT label = item<Label>(Label1).rect();
     RECT dir = item<Label>(LbDir).rect();
     item<Label>(LbDir).move(label.right, dir.top, dir.right - label.right, dir.bottom - dir.top);
     RECT prompt = item<Label>(Label2).rect();
     RECT field = edit().rect();
-    int left = std::max(int(prompt.right) + ScaleToDpi(4), int(field.left));
+    int left = std::max(int(prompt.right) + scale(4), int(field.left));
     edit().move(left, field.top, field.right - left, field.bottom - field.top);
-    centerOnScreen();
 }
 
 std::optional<std::string> TmdForm::Create(const std::string& directory)

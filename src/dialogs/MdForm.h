@@ -40,9 +40,12 @@ public:
 protected:
     void onCommand(int row, int code) override;
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void onDpiChanged(int) override { fitToLabels(); }
 
 private:
     static constexpr UINT kFocusEdit = WM_APP + 1;
+
+    void fitToLabels();
 
     std::string directory_;
     Win32FileSystem ownFs_;

@@ -117,11 +117,11 @@ bool TProgress::onCloseQuery()
     return false;
 }
 
-RECT TProgress::textRect(Text text)
+RECT TProgress::textRect(Text text) const
 {
     const ControlRow& row = kLayout[kFirstValueRow + int(text)];
-    int left = ScaleToDpi(row.left), top = ScaleToDpi(row.top);
-    return {left, top, left + ScaleToDpi(row.width), top + ScaleToDpi(row.height)};
+    int left = scale(row.left), top = scale(row.top);
+    return {left, top, left + scale(row.width), top + scale(row.height)};
 }
 
 void TProgress::setLabel(Text text, std::string value)
@@ -360,6 +360,13 @@ void TProgress::bringToFront()
     if (above && (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST))
         above = nullptr;
     SetWindowPos(handle(), above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TProgress::onMessage(UINT msg, WPARAM, LPARAM, LRESULT&)
+{
+    if (msg == WM_SYSCOLORCHANGE)
+        ProgressBar(control(DirProg)).setBackColor(GetSysColor(COLOR_BTNSHADOW));
+    return false;
 }
 
 }  // namespace tresorix

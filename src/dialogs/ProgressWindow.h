@@ -98,12 +98,13 @@ public:
     // What the window shows of a value, its label, and where, in client pixels.
     const std::string& shownText(Text text) const { return shownText_[text]; }
     HWND valueLabel(Text text) const { return values_[text]; }
-    static RECT textRect(Text text);
+    RECT textRect(Text text) const;
 
 protected:
     void onCommand(int row, int code) override;
     bool onKeyDown(UINT key, unsigned shift) override;
     bool onCloseQuery() override;
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void setLabel(Text text, std::string value);

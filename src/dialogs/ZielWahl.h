@@ -60,6 +60,7 @@ public:
 protected:
     void onCommand(int row, int code) override;
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void onDpiChanged(int) override { DirView.setDpi(dpi()); }
 
 private:
     static constexpr UINT kFormShow = WM_APP + 1;

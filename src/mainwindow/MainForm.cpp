@@ -79,10 +79,10 @@ constexpr ColumnInfo kColumns[] = {
     {"Ziel", 146},
 };
 
-HFONT logoFont(bool italic)
+HFONT logoFont(bool italic, int dpi)
 {
     LOGFONTW lf{};
-    lf.lfHeight = -ScaleToDpi(19);
+    lf.lfHeight = -ScaleTo(19, dpi);
     lf.lfWeight = FW_BOLD;
     lf.lfItalic = italic;
     lf.lfCharSet = DEFAULT_CHARSET;
@@ -153,18 +153,14 @@ void TmForm::setUpControls()
     for (auto [row, picture] : kPictures)
         item<ToolButton>(row).setPicture(*picture);
 
-    // A standard button shows an icon beside its caption; the greyed one is
-    // swapped in by SetStatus, as not every theme greys an icon itself, and
-    // made there when first needed.
-    stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false);
-    item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[0]));
+    makeStdZielIcons();
 
     // The list places its header once, not after every column.
     ListView list = liste();
     list.setRedraw(false);
     list.setExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 4; ++i)
-        list.addColumn(i, kColumns[i].header, settings_.columns[size_t(i)]);
+        list.addColumn(i, kColumns[i].header, scale(settings_.columns[size_t(i)]));
     list.setRedraw(true);
 
     ComboBox box = stdZielBox();
@@ -178,15 +174,7 @@ void TmForm::setUpControls()
 
     setHintPopTime(10000);
 
-    logoFont_ = logoFont(false);
-    logoItalicFont_ = logoFont(true);
-    Window name = item<Window>(Label1), mark = item<Window>(Label2);
-    name.setFont(logoFont_, false);
-    mark.setFont(logoItalicFont_, false);
-    // Measured once: every layout needs the sizes, and each measuring is a
-    // device context of the label's, which costs round trips under Wine.
-    logoSize_[0] = textSize(name, logoFont_, name.text());
-    logoSize_[1] = textSize(mark, logoItalicFont_, mark.text());
+    makeLogoFonts();
 
     // A group box draws its frame and caption only. Its inside is the form's
     // background, which the form then paints with the group box's radios
@@ -199,20 +187,67 @@ void TmForm::setUpControls()
     layoutCheckBoxes();
 }
 
+void TmForm::makeLogoFonts()
+{
+    for (HFONT font : {logoFont_, logoItalicFont_})
+        if (font)
+            DeleteObject(font);
+    logoFont_ = logoFont(false, dpi());
+    logoItalicFont_ = logoFont(true, dpi());
+    Window name = item<Window>(Label1), mark = item<Window>(Label2);
+    name.setFont(logoFont_, false);
+    mark.setFont(logoItalicFont_, false);
+    // Measured once per dpi: every layout needs the sizes, and each measuring
+    // is a device context of the label's, which costs round trips under Wine.
+    logoSize_[0] = textSize(name, logoFont_, name.text());
+    logoSize_[1] = textSize(mark, logoItalicFont_, mark.text());
+}
+
+// A standard button shows an icon beside its caption, at the size of the
+// dpi and outlined for the face's colour; the greyed one is swapped in by
+// SetStatus, as not every theme greys an icon itself, and made there when
+// first needed.
+void TmForm::makeStdZielIcons()
+{
+    for (HICON& icon : stdZielIcons_)
+        if (icon)
+            DestroyIcon(std::exchange(icon, nullptr));
+    stdZielIcons_[0] = CreatePictureIcon(kPictureFolderOpen, false, ToolPictureSide(dpi()));
+    if (!isEnabled(BtnStdZiel))
+        stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true, ToolPictureSide(dpi()));
+    item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[isEnabled(BtnStdZiel) ? 0 : 1]));
+}
+
 // Check boxes as wide as AutoClose's caption plus 20 pixels, left of them
 // the conflict mode's width plus 20.
 void TmForm::layoutCheckBoxes()
 {
     setCaption(LbBlindLabel, item<Window>(AutoClose).text());
     RECT r = item<Window>(LbBlindLabel).rect();
-    checkWidth_ = (r.right - r.left) + ScaleToDpi(20);
+    checkWidth_ = (r.right - r.left) + scale(20);
+}
+
+void TmForm::onDpiChanged(int oldDpi)
+{
+    makeLogoFonts();
+    makeStdZielIcons();
+    layoutCheckBoxes();
+    // Widths the user set keep their share of the list; the minimums are
+    // scaled by clampColumns.
+    ListView list = liste();
+    list.setRedraw(false);
+    for (int i = 0; i < 4; ++i)
+        list.setColumnWidth(i, MulDiv(list.columnWidth(i), dpi(), oldDpi));
+    list.setRedraw(true);
+    relayout();
 }
 
 void TmForm::layoutControls()
 {
     RECT client = clientRect();
     int w = client.right, h = client.bottom;
-    auto s = ScaleToDpi;
+    auto s = [this](int pixels) { return scale(pixels); };
+    const int modeW = modeWidth(), modeH = modeHeight();
     RECT bar = item<Window>(StatusBar).rect();
     int barHeight = bar.bottom - bar.top;
 
@@ -225,36 +260,37 @@ void TmForm::layoutControls()
     if (boxRect.left != s(116) || boxRect.top != s(kStdZielTop + 1) || boxRect.right - boxRect.left != boxWidth)
         box.move(s(116), s(kStdZielTop + 1), boxWidth, s(21 + 200));
 
-    int groupTop = h - barHeight - s(kMargin) - s(modeHeight_);
+    int groupTop = h - barHeight - s(kMargin) - s(modeH);
     item<Window>(Liste).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
                                 std::max(groupTop - s(kMargin) - s(kListeTop), s(40)));
-    item<Window>(BackUpMode).move(s(kMargin), groupTop, s(modeWidth_), s(modeHeight_));
-    int step = (modeHeight_ - 22) / 4;
+    item<Window>(BackUpMode).move(s(kMargin), groupTop, s(modeW), s(modeH));
+    int step = (modeH - 22) / 4;
     for (int i = 0; i < 4; ++i)
-        item<Window>(Mode0 + i).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeWidth_ - 16), s(17));
+        item<Window>(Mode0 + i).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeW - 16), s(17));
 
-    int checkLeft = s(modeWidth_ + 20);
+    int checkLeft = s(modeW + 20);
     for (int i = 0; i < 3; ++i)
         item<Window>(WinAutoLoad + i).move(checkLeft, groupTop + s(5 + i * 19), checkWidth_, s(17));
 
     const SIZE name = logoSize_[0], mark = logoSize_[1];
-    int logoTop = groupTop + s(modeHeight_) - name.cy - s(2);
+    int logoTop = groupTop + s(modeH) - name.cy - s(2);
     int logoLeft = checkLeft + s(18);
     item<Window>(Label1).move(logoLeft, logoTop, name.cx, name.cy);
     item<Window>(Label2).move(logoLeft + name.cx, logoTop, mark.cx + s(2), mark.cy);
     clampColumns();
 }
 
+// Where layoutControls puts AutoClose's right edge, whether it has run yet
+// or not.
 int TmForm::minimumWidth() const
 {
-    RECT r = item<Window>(AutoClose).rect();
-    return r.right + ScaleToDpi(20);
+    return scale(modeWidth() + 20) + checkWidth_ + scale(20);
 }
 
 void TmForm::setStatusParts()
 {
     RECT r = rect();
-    int p0 = ScaleToDpi(panel0Width_), p2 = ScaleToDpi(panel2Width_);
+    int p0 = scale(panel0Width()), p2 = scale(panel2Width());
     int p1 = std::max(int(r.right - r.left) - p0 - p2, 0);
     const int edges[] = {p0, p0 + p1, -1};
     item<::tresorix::StatusBar>(StatusBar).setParts(edges);
@@ -286,19 +322,11 @@ void TmForm::onResize(int width, int height)
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The window is never narrower than minimumWidth: WM_GETMINMAXINFO stops a
+// drag there, where a window widened again after each size would jump back.
 void TmForm::FormResize()
 {
     setStatusParts();
-    if (IsZoomed(handle()) || IsIconic(handle()))
-        return;
-    RECT r = rect();
-    int width = r.right - r.left;
-    int wanted = minimumWidth();
-    int screen = GetSystemMetrics(SM_CXSCREEN);
-    if (screen < wanted)
-        wanted = screen;
-    if (width < wanted)
-        setSize(wanted, r.bottom - r.top);
 }
 
 // Minimum widths for the first three columns; the last one fills the rest
@@ -310,14 +338,14 @@ void TmForm::clampColumns()
     int used = 0;
     for (int i = 0; i < 3; ++i) {
         int width = list.columnWidth(i);
-        if (width < kColumns[i].minimum) {
-            width = kColumns[i].minimum;
+        if (width < scale(kColumns[i].minimum)) {
+            width = scale(kColumns[i].minimum);
             list.setColumnWidth(i, width);
         }
         used += width;
     }
     RECT inner = list.clientRect();
-    int last = std::max(int(inner.right) - used, kColumns[3].minimum);
+    int last = std::max(int(inner.right) - used, scale(kColumns[3].minimum));
     if (list.columnWidth(3) != last)
         list.setColumnWidth(3, last);
 }
@@ -333,7 +361,7 @@ void TmForm::SetStatus(bool enabled)
         item<Window>(row).enable(enabled);
     item<Window>(BtnFileSave).enable(enabled && set_.modified);
     if (!enabled && !stdZielIcons_[1])
-        stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true);
+        stdZielIcons_[1] = CreatePictureIcon(kPictureFolderOpen, true, ToolPictureSide(dpi()));
     item<Window>(BtnStdZiel).send(BM_SETIMAGE, IMAGE_ICON, LPARAM(stdZielIcons_[enabled ? 0 : 1]));
 }
 

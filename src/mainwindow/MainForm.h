@@ -180,8 +180,10 @@ public:
     void setStdZielNextFocus(HWND next) { stdZielNextFocus_ = next; }
     ComboBox stdZielBox() const { return item<ComboBox>(StdZielBox); }
 
-    // The narrowest the window may be: AutoClose's right edge plus 20 pixels.
+    // The narrowest the window may be: AutoClose's right edge plus 20 pixels;
+    // and the lowest.
     int minimumWidth() const;
+    int minimumHeight() const { return scale(350); }
     // The command line's switches, as start-up took them.
     const std::string& switches() const { return switches_; }
 
@@ -196,6 +198,7 @@ protected:
     bool onCloseQuery() override;
     void onClose() override;
     void onResize(int width, int height) override;
+    void onDpiChanged(int oldDpi) override;
     bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -237,6 +240,8 @@ private:
     void layoutCheckBoxes();
     void setStatusParts();
     void clampColumns();
+    void makeLogoFonts();
+    void makeStdZielIcons();
     void setLogoColor(COLORREF color);
     void runCommand(MainCommand command);
     void closeWindow();
@@ -283,9 +288,12 @@ private:
     bool autoRunFailureTold_ = false;
     Settings settings_;  // as read at start-up; FormClose writes it back changed
 
-    // Design pixels, changed by start-up for large fonts.
-    int panel0Width_ = 140, panel2Width_ = 100;
-    int modeWidth_ = 241, modeHeight_ = 92;
+    // Design pixels; at 120 dpi the captions grow more than the layout scales.
+    bool largeFonts() const { return dpi() == 120; }
+    int panel0Width() const { return largeFonts() ? 165 : 140; }
+    int panel2Width() const { return largeFonts() ? 125 : 100; }
+    int modeWidth() const { return largeFonts() ? 291 : 241; }
+    int modeHeight() const { return largeFonts() ? 87 : 92; }
     int checkWidth_ = 0;  // the check boxes' width, from LbBlindLabel
 
     HFONT logoFont_ = nullptr, logoItalicFont_ = nullptr;

@@ -3,6 +3,7 @@
 // session end, the system menu's item, posted work).
 #include "mainwindow/MainForm.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tresorix {
@@ -160,8 +161,25 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
                 FormResize();
             }
         return false;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize.y = ScaleToDpi(350);
+    case WM_GETMINMAXINFO: {
+        // Asked while the window is being made too, before its controls.
+        if (!control(AutoClose))
+            return false;
+        // A drag stops at the least size, and so does every SetWindowPos.
+        // Never wider than the monitor's work area, which would leave the
+        // window no size at all that fits there.
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        GetMonitorInfoW(MonitorFromWindow(handle(), MONITOR_DEFAULTTONEAREST), &mi);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        info->ptMinTrackSize.x = std::min(minimumWidth(), int(mi.rcWork.right - mi.rcWork.left));
+        info->ptMinTrackSize.y = std::min(minimumHeight(), int(mi.rcWork.bottom - mi.rcWork.top));
+        return false;
+    }
+    case WM_SYSCOLORCHANGE:
+        // The button's picture is outlined for the face's colour; the form
+        // passes the message on to the common controls.
+        makeStdZielIcons();
         return false;
     case WM_NOTIFY: {
         // The list's header reports a changed column width: clamp it once

@@ -26,14 +26,10 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // The caption without a file.
     setText(WindowTitle({}, false));
 
-    // At 120 dpi the captions grow more than the layout scales.
-    if (IsLargeFonts()) {
-        panel0Width_ += 25;
-        panel2Width_ += 25;
-        modeWidth_ += 50;
-        modeHeight_ -= 5;
+    // At 120 dpi the captions grow more than the layout scales (largeFonts).
+    if (largeFonts()) {
         RECT r = rect();
-        setSize(r.right - r.left, r.bottom - r.top + ScaleToDpi(5));
+        setSize(r.right - r.left, r.bottom - r.top + scale(5));
     }
 
     // The check boxes stand right of the conflict mode, as wide as the
@@ -117,8 +113,9 @@ void TmForm::applySettings(const Settings& s)
     // Each width makes the list place its header again, unless it waits for
     // the last one.
     liste().setRedraw(false);
+    // The file holds widths at 96 dpi, so that it means the same on any screen.
     for (int i = 0; i < 4; ++i)
-        liste().setColumnWidth(i, s.columns[size_t(i)]);
+        liste().setColumnWidth(i, scale(s.columns[size_t(i)]));
     clampColumns();
     liste().setRedraw(true);
     if (!s.backupDir.empty())
@@ -151,7 +148,7 @@ Settings TmForm::currentSettings()
     s.height = r.bottom - r.top;
     s.maximized = IsZoomed(handle());
     for (int i = 0; i < 4; ++i)
-        s.columns[size_t(i)] = liste().columnWidth(i);
+        s.columns[size_t(i)] = UnscaleFrom(liste().columnWidth(i), dpi());
     set_.putSettings(s);
     return s;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace tresorix {
 
@@ -63,6 +64,12 @@ KindInfo kindInfo(Kind kind)
     return {WC_STATICW, 0, 0};
 }
 
+// A label with width or height 0 takes the size of its text.
+bool fitsText(const ControlRow& row)
+{
+    return row.kind == Kind::label && (row.width == 0 || row.height == 0);
+}
+
 }  // namespace
 
 Form::~Form()
@@ -101,12 +108,25 @@ bool Form::create(const FormInfo& info, std::span<const ControlRow> layout, HWND
             requireWindow(nullptr, "Die Fensterklasse \"" + Narrow(info.className) + "\"");
     }
 
-    RECT r{0, 0, ScaleToDpi(info.clientWidth), ScaleToDpi(info.clientHeight)};
+    // Made at the dpi of the owner's monitor, or of the primary one; a
+    // window that Windows puts on another one takes that one's at once.
+    dpi_ = owner ? WindowDpi(owner) : SystemDpi();
+    designWidth_ = info.clientWidth;
+    designHeight_ = info.clientHeight;
+    RECT r{0, 0, scale(info.clientWidth), scale(info.clientHeight)};
     if (!info.wholeWindow)
         AdjustWindowRectEx(&r, info.style, FALSE, info.exStyle);
     CreateWindowExW(info.exStyle, info.className, Widen(info.caption).c_str(), info.style & ~WS_VISIBLE,
                     CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
     requireWindow(hwnd_, "Das Fenster \"" + Narrow(info.className) + "\"");
+    if (const int guess = std::exchange(dpi_, WindowDpi(hwnd_)); dpi_ != guess) {
+        if (info.wholeWindow)
+            setSize(MulDiv(r.right - r.left, dpi_, guess), MulDiv(r.bottom - r.top, dpi_, guess));
+        else
+            fitDesignSize();
+    }
+    if (dpi_ != SystemDpi())
+        setDpiIcons();
 
     rows_.assign(layout.begin(), layout.end());
     controls_.assign(rows_.size(), nullptr);
@@ -133,26 +153,106 @@ void Form::createControl(int index)
         style |= WS_DISABLED;
     if (row.flags & rowGroup)
         style |= WS_GROUP | (row.kind == Kind::radio ? WS_TABSTOP : 0);
-    bool fits = row.kind == Kind::label && (row.width == 0 || row.height == 0);
-    if (fits)
+    if (fitsText(row))
         style = (style & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP;
-    int height = ScaleToDpi(row.height);
+    int height = scale(row.height);
     if (row.kind == Kind::comboBox)
-        height += ScaleToDpi(200);  // a combo box's height includes its drop-down list
+        height += scale(200);  // a combo box's height includes its drop-down list
 
     // A tool button shows no caption; its hint is its accessible name.
     const char* caption = row.kind == Kind::toolButton && row.hint ? row.hint : row.caption;
     HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, Widen(caption ? caption : "").c_str(), style,
-                                ScaleToDpi(row.left), ScaleToDpi(row.top), ScaleToDpi(row.width), height, hwnd_,
+                                scale(row.left), scale(row.top), scale(row.width), height, hwnd_,
                                 HMENU(INT_PTR(kFirstControlId + index)), GetModuleHandleW(nullptr), nullptr);
     controls_[size_t(index)] = requireWindow(hwnd, std::string("Das Steuerelement \"") + (row.name ? row.name : "") + "\"");
-    SendMessageW(hwnd, WM_SETFONT, WPARAM(FormFont(row.flags & rowBold)), FALSE);
-    if (fits)
+    SendMessageW(hwnd, WM_SETFONT, WPARAM(FormFont(row.flags & rowBold, dpi_)), FALSE);
+    if (row.kind == Kind::toolButton)
+        ToolButton(hwnd).setDpi(dpi_);
+    if (fitsText(row))
         fitLabel(index);
     if (row.flags & rowDefault)
         defaultRow_ = index;
     if (row.flags & rowCancel)
         cancelRow_ = index;
+}
+
+// A control where its row puts it at the form's dpi, in the font of that dpi.
+void Form::placeControl(int index)
+{
+    const ControlRow& row = rows_[size_t(index)];
+    Window c(controls_[size_t(index)]);
+    c.setFont(FormFont(row.flags & rowBold, dpi_), false);
+    switch (row.kind) {
+    case Kind::upDown:
+        // Placed by its buddy, which stands where its own row says by now.
+        c.send(UDM_SETBUDDY, c.send(UDM_GETBUDDY));
+        return;
+    case Kind::statusBar:
+        StatusBar(c).parentResized();
+        return;
+    case Kind::toolButton:
+        ToolButton(c).setDpi(dpi_);
+        break;
+    default:
+        break;
+    }
+    int height = scale(row.height) + (row.kind == Kind::comboBox ? scale(200) : 0);
+    c.move(scale(row.left), scale(row.top), scale(row.width), height, false);
+    if (fitsText(row))
+        fitLabel(index);
+}
+
+void Form::setDpi(int dpi, const RECT* suggested)
+{
+    if (!hwnd_ || dpi <= 0)
+        return;
+    const int old = std::exchange(dpi_, dpi);
+    for (int i = 0; i < int(controls_.size()); ++i)
+        placeControl(i);
+    const bool sizeable = style() & WS_THICKFRAME;
+    if (suggested) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (sizeable) {
+        RECT r = rect();
+        setSize(MulDiv(r.right - r.left, dpi, old), MulDiv(r.bottom - r.top, dpi, old));
+    }
+    if (!sizeable)
+        fitDesignSize();
+    if (hints_)
+        hints_.setMaxWidth(scale(400));
+    setDpiIcons();
+    onDpiChanged(old);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// The client takes the design's size at the form's dpi; the frame is measured,
+// as it is on this monitor now.
+void Form::fitDesignSize()
+{
+    RECT window = rect(), client = clientRect();
+    setSize(scale(designWidth_) + (window.right - window.left) - client.right,
+            scale(designHeight_) + (window.bottom - window.top) - client.bottom);
+}
+
+// The class's icons were loaded for the system's dpi; a form on another
+// monitor shows its own size of them. Loaded once per size, never freed.
+void Form::setDpiIcons()
+{
+    if (!GetClassLongPtrW(hwnd_, GCLP_HICON))
+        return;
+    static std::vector<std::pair<int, HICON>> icons;
+    auto icon = [](int side) {
+        for (auto [s, h] : icons)
+            if (s == side)
+                return h;
+        HICON h = HICON(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
+        if (h)
+            icons.emplace_back(side, h);
+        return h;
+    };
+    send(WM_SETICON, ICON_SMALL, LPARAM(icon(SystemMetric(SM_CXSMICON, dpi_))));
+    send(WM_SETICON, ICON_BIG, LPARAM(icon(SystemMetric(SM_CXICON, dpi_))));
 }
 
 void Form::addHint(HWND tool, const char* text)
@@ -178,7 +278,7 @@ ToolTip Form::hints()
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr),
         "Das Hinweisfenster"));
-    hints_.setMaxWidth(ScaleToDpi(400));
+    hints_.setMaxWidth(scale(400));
     for (size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].hint && *rows_[i].hint && controls_[i])
             hints_.addTool(hwnd_, controls_[i], rows_[i].hint);
@@ -211,15 +311,15 @@ void Form::fitLabel(int index)
     HWND label = controls_[size_t(index)];
     std::wstring text = Widen(Window(label).text());
     HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, FormFont(row.flags & rowBold));
+    HGDIOBJ old = SelectObject(dc, FormFont(row.flags & rowBold, dpi_));
     RECT r{};
     UINT format = DT_CALCRECT | DT_EXPANDTABS | ((row.style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
     // An empty label keeps the height of a line, so it lines up once filled.
     DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r, format);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
-    int w = row.width ? ScaleToDpi(row.width) : (text.empty() ? 0 : r.right);
-    int h = row.height ? ScaleToDpi(row.height) : r.bottom;
+    int w = row.width ? scale(row.width) : (text.empty() ? 0 : r.right);
+    int h = row.height ? scale(row.height) : r.bottom;
     Window(label).setSize(w, h);
 }
 
@@ -229,8 +329,7 @@ void Form::setCaption(int index, std::string_view text)
     if (!c)
         return;
     c.setText(text);
-    const ControlRow& row = rows_[size_t(index)];
-    if (row.kind == Kind::label && (row.width == 0 || row.height == 0))
+    if (fitsText(rows_[size_t(index)]))
         fitLabel(index);
 }
 
@@ -359,6 +458,19 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             if (rows_[i].kind == Kind::statusBar)
                 StatusBar(controls_[i]).parentResized();
         onResize(LOWORD(lp), HIWORD(lp));
+        return 0;
+    case WM_DPICHANGED:
+        // Windows scales nothing of ours: the form lays itself out anew.
+        setDpi(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of new colours; the common controls
+        // take theirs from this message (list, tree, status bar, hints).
+        for (HWND c : controls_)
+            SendMessageW(c, WM_SYSCOLORCHANGE, wp, lp);
+        if (hints_)
+            hints_.send(WM_SYSCOLORCHANGE, wp, lp);
+        invalidate();
         return 0;
     case WM_CLOSE:
         // Not to DefDlgProc: it would press IDCANCEL, and a box without a

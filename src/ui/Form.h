@@ -13,8 +13,10 @@
 //     };
 //     create({L"TProgress", " Backup wird ausgeführt ...", 429, 150}, kLayout);
 //
-// Rectangles are pixels at 96 dpi and are scaled by the system dpi. The
-// table's texts must live as long as the form (static tables do).
+// Rectangles are pixels at 96 dpi and are scaled by the dpi of the monitor
+// the form stands on; on another monitor the form lays itself out again from
+// its table (setDpi). The table's texts must live as long as the form
+// (static tables do).
 #pragma once
 
 #include "ui/Prompts.h"
@@ -150,6 +152,15 @@ public:
 
     void centerOnScreen() const;
 
+    // The dpi the form is laid out for, and its pixels at 96 dpi in it.
+    int dpi() const { return dpi_; }
+    int scale(int pixels) const { return ScaleTo(pixels, dpi_); }
+    // Lays the form out again for `dpi`: every control from its table row,
+    // in the fonts of that dpi; then onDpiChanged. The window takes the
+    // rectangle Windows suggests, else a fixed form its design size and a
+    // sizeable one its size scaled.
+    void setDpi(int dpi, const RECT* suggested = nullptr);
+
     // Owner = the thread's active window. Every other visible window of the
     // thread is disabled until the result is set: by a button's modalResult,
     // setModalResult or closing the form (mrCancel). A WM_QUIT ends the run
@@ -176,6 +187,9 @@ protected:
     // Closing a form that is not modal hides it.
     virtual void onClose() { show(false); }
     virtual void onResize(int width, int height) {}
+    // After setDpi has placed every control from its row: what the form
+    // places or measures itself follows here.
+    virtual void onDpiChanged(int oldDpi) {}
     // Any other message; set result and return true when handled.
     virtual bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
 
@@ -183,12 +197,17 @@ private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void createControl(int index);
+    void placeControl(int index);
+    void fitDesignSize();
+    void setDpiIcons();
     void fitLabel(int row);
     void command(int row, int code);
     void detach();
 
     std::vector<ControlRow> rows_;
     std::vector<HWND> controls_;
+    int dpi_ = 96;
+    int designWidth_ = 0, designHeight_ = 0;  // FormInfo's client size
     ToolTip hints_;
     std::vector<std::pair<HWND, const char*>> extraHints_;
     int hintPopTime_ = 0;

@@ -1,5 +1,6 @@
 #include "ui/Gauge.h"
 
+#include "ui/Accessible.h"
 #include "ui/OwnerDrawn.h"
 
 #include <commctrl.h>
@@ -134,8 +135,11 @@ void update(HWND hwnd, Gauge& g, int min, int max, int pos)
     g.min = min;
     g.max = max;
     g.pos = std::clamp(pos, min, std::max(min, max));
-    if (g.percent() != oldPercent)
+    if (g.percent() != oldPercent) {
         setValueText(hwnd, g);
+        // As the system's bar does: a screen reader says the new value.
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+    }
     if (g.percent() != oldPercent || g.filled(client.right) != oldFilled)
         InvalidateRect(hwnd, nullptr, FALSE);
 }
@@ -169,6 +173,13 @@ std::optional<LRESULT> gaugeMessage(HWND hwnd, Gauge* g, UINT msg, WPARAM wp, LP
         return 0;
     case WM_GETFONT:
         return LRESULT(g->font);
+    case WM_GETOBJECT: {
+        // Read as the system's bar, which asks PBM_GETPOS and PBM_GETRANGE.
+        LRESULT result = 0;
+        if (AnswerAccessibleAs(hwnd, wp, lp, L"msctls_progress32", result))
+            return result;
+        return std::nullopt;
+    }
     case PBM_SETRANGE:
     case PBM_SETRANGE32: {
         LRESULT old = MAKELONG(g->min, g->max);

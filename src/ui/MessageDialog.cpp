@@ -1,10 +1,12 @@
 #include "ui/MessageDialog.h"
 
 #include "platform/TextConv.h"
+#include "ui/Accessible.h"
 #include "ui/Form.h"
 #include "ui/ProcessMessages.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tresorix {
@@ -21,12 +23,31 @@ constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
 constexpr int kButtonsTop = 16;  // text or icon to the buttons
 
-// Back from screen pixels to the 96-dpi pixels of a layout, rounding up so
-// that the scaled rectangle still holds what was measured.
-int unscale(int pixels)
+// Back from pixels at `dpi` to the 96-dpi pixels of a layout, rounding up
+// so that the scaled rectangle still holds what was measured.
+int unscale(int pixels, int dpi)
 {
-    int dpi = ScaleToDpi(96);
     return (pixels * 96 + dpi - 1) / dpi;
+}
+
+// The system's sign at `side` pixels, drawn for that size where the system
+// has one. Kept per size for the program's life, as LoadIcon's are.
+HICON signIcon(PromptKind kind, int side)
+{
+    static std::vector<std::pair<int, HICON>> made[2];
+    auto& icons = made[kind == PromptKind::confirm];
+    for (auto [s, icon] : icons)
+        if (s == side)
+            return icon;
+    const wchar_t* name = kind == PromptKind::confirm ? IDI_QUESTION : IDI_INFORMATION;
+    // Only the common controls of version 6 have it, which the manifest loads.
+    static const auto scaleDown = reinterpret_cast<HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown")));
+    HICON icon = nullptr;
+    if (!scaleDown || FAILED(scaleDown(nullptr, name, side, side, &icon)) || !icon)
+        return LoadIconW(nullptr, name);
+    icons.emplace_back(side, icon);
+    return icon;
 }
 
 class MessageForm : public Form {
@@ -40,9 +61,12 @@ public:
 
     void build()
     {
+        // Measured at the dpi of the screen the box will stand on: the
+        // active window's, which will own it.
+        const int dpi = WindowDpi(GetActiveWindow());
         std::wstring text = Widen(text_);
-        SIZE textSize = measure(text);
-        int textW = unscale(textSize.cx) + 1, textH = unscale(textSize.cy) + 1;
+        SIZE textSize = measure(text, dpi);
+        int textW = unscale(textSize.cx, dpi) + 1, textH = unscale(textSize.cy, dpi) + 1;
         int buttonsW = int(buttons_.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
         int contentH = std::max(kIconSize, textH);
         int clientW = std::max(kMargin + kIconSize + kIconGap + textW + kTextRight, buttonsW + 2 * kMargin);
@@ -70,11 +94,23 @@ public:
 
         const char* title = kind_ == PromptKind::confirm ? "Bestätigung" : "Information";
         create({kMessageDialogClass, title, clientW, clientH}, rows);
-        HICON icon = LoadIconW(nullptr, kind_ == PromptKind::confirm ? IDI_QUESTION : IDI_INFORMATION);
-        item<Label>(0).send(STM_SETICON, WPARAM(icon));
+        showSign();
+    }
+
+protected:
+    void onDpiChanged(int) override { showSign(); }
+    bool onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override
+    {
+        // Read as the system's message box: a dialog, with its text.
+        return msg == WM_GETOBJECT && AnswerAccessibleAs(handle(), wp, lp, L"#32770", result);
     }
 
 private:
+    void showSign()
+    {
+        item<Label>(0).send(STM_SETICON, WPARAM(signIcon(kind_, scale(kIconSize))));
+    }
+
     ButtonSet buttonMask() const
     {
         ButtonSet set = 0;
@@ -85,11 +121,11 @@ private:
 
     // Wrapped at half the screen's width; DT_EDITCONTROL breaks a long path
     // too, the same way the label's SS_EDITCONTROL draws it.
-    SIZE measure(const std::wstring& text) const
+    SIZE measure(const std::wstring& text, int dpi) const
     {
         RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
         HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, FormFont());
+        HGDIOBJ old = SelectObject(dc, FormFont(false, dpi));
         DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &r,
                   DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
         SelectObject(dc, old);

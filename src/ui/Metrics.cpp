@@ -1,12 +1,38 @@
 #include "ui/Metrics.h"
 
 #include <cwchar>
+#include <tuple>
+#include <vector>
 
 namespace tresorix {
 
 namespace {
 
-int systemDpi()
+// Windows 10's calls for a dpi per monitor, looked up once: the program
+// also runs where they do not exist.
+struct DpiCalls {
+    UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+    int(WINAPI* metricForDpi)(int, UINT) = nullptr;
+};
+
+const DpiCalls& dpiCalls()
+{
+    static const DpiCalls calls = [] {
+        DpiCalls c;
+        if (HMODULE user = GetModuleHandleW(L"user32.dll")) {
+            c.dpiForWindow = reinterpret_cast<decltype(c.dpiForWindow)>(
+                reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+            c.metricForDpi = reinterpret_cast<decltype(c.metricForDpi)>(
+                reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+        }
+        return c;
+    }();
+    return calls;
+}
+
+}  // namespace
+
+int SystemDpi()
 {
     static const int dpi = [] {
         HDC screen = GetDC(nullptr);
@@ -17,35 +43,56 @@ int systemDpi()
     return dpi;
 }
 
-}  // namespace
+int WindowDpi(HWND hwnd)
+{
+    if (hwnd && dpiCalls().dpiForWindow)
+        if (UINT dpi = dpiCalls().dpiForWindow(hwnd))
+            return int(dpi);
+    return SystemDpi();
+}
 
 int ScaleToDpi(int pixels)
 {
-    return MulDiv(pixels, systemDpi(), 96);
+    return ScaleTo(pixels, SystemDpi());
 }
 
-HFONT FormFont(bool bold)
+int SystemMetric(int index, int dpi)
 {
-    static HFONT fonts[2] = {};
-    HFONT& font = fonts[bold];
-    if (!font) {
-        LOGFONTW lf{};
-        lf.lfHeight = -MulDiv(8, systemDpi(), 72);
-        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfQuality = DEFAULT_QUALITY;
-        wcscpy(lf.lfFaceName, L"Tahoma");
-        font = CreateFontIndirectW(&lf);
-    }
+    if (dpiCalls().metricForDpi)
+        return dpiCalls().metricForDpi(index, UINT(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+HFONT TahomaFont(const FontLook& look, int dpi)
+{
+    struct Made {
+        FontLook look;
+        int dpi;
+        HFONT font;
+    };
+    static std::vector<Made> made;
+    auto key = [](const FontLook& l) { return std::tie(l.points, l.weight, l.italic, l.underline, l.escapement); };
+    for (const Made& m : made)
+        if (m.dpi == dpi && key(m.look) == key(look))
+            return m.font;
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(look.points, dpi, 72);
+    lf.lfWeight = look.weight;
+    lf.lfItalic = look.italic;
+    lf.lfUnderline = look.underline;
+    lf.lfEscapement = lf.lfOrientation = look.escapement;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    HFONT font = CreateFontIndirectW(&lf);
+    if (font)
+        made.push_back({look, dpi, font});
     return font;
 }
 
-bool IsLargeFonts()
+HFONT FormFont(bool bold, int dpi)
 {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi == 120;
+    return TahomaFont({8, bold ? FW_BOLD : FW_NORMAL}, dpi ? dpi : SystemDpi());
 }
 
 }  // namespace tresorix

@@ -1,11 +1,14 @@
 #include "ui/ToolButton.h"
 
+#include "ui/Accessible.h"
 #include "ui/Metrics.h"
 #include "ui/OwnerDrawn.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tresorix {
 
@@ -36,33 +39,98 @@ uint32_t paletteColor(char c)
     return kTransparent;
 }
 
+int luma(uint32_t rgb)
+{
+    return (299 * int(rgb >> 16 & 0xFF) + 587 * int(rgb >> 8 & 0xFF) + 114 * int(rgb & 0xFF)) / 1000;
+}
+
 uint32_t fade(uint32_t rgb)
 {
-    int r = int(rgb >> 16) & 0xFF, g = int(rgb >> 8) & 0xFF, b = int(rgb) & 0xFF;
-    int luma = (299 * r + 587 * g + 114 * b) / 1000;
-    uint32_t v = uint32_t(150 + luma * 2 / 5);
+    uint32_t v = uint32_t(150 + luma(rgb) * 2 / 5);
     return (v << 16) | (v << 8) | v;
 }
 
-// Pixels top-down, 0xRRGGBB (which is how a 32-bit DIB holds them),
-// kTransparent where the picture has none.
-std::array<uint32_t, kSide * kSide> pixels(const ToolPicture& picture, bool greyed)
+uint32_t rgbOf(COLORREF c)
 {
-    std::array<uint32_t, kSide * kSide> out{};
+    return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+// Black on a light face; on a dark one (high contrast) the scheme's button
+// text, which the scheme keeps apart from its face, or white.
+uint32_t outlineOn(uint32_t background)
+{
+    if (luma(background) >= 128)
+        return 0x000000;
+    uint32_t text = rgbOf(GetSysColor(COLOR_BTNTEXT));
+    return luma(text) >= 128 ? text : 0xFFFFFF;
+}
+
+// Along one axis, the source pixel an output pixel begins in and that
+// pixel's share of it, out of kSide; the rest belongs to the next source
+// pixel. A share of a quarter or less goes to the other one: edges stay
+// sharp, and only pixels split about evenly are blended.
+struct Share {
+    int source, weight;
+};
+Share shareOf(int out, int side)
+{
+    int start = kSide * out, source = start / side;
+    int weight = std::min(side * (source + 1) - start, kSide);
+    if (weight * 4 <= kSide)
+        return {source + 1, kSide};
+    if (weight * 4 >= 3 * kSide)
+        return {source, kSide};
+    return {source, weight};
+}
+
+// Pixels top-down, `side` square, 0xAARRGGBB with straight alpha (0 where
+// the picture has none), the drawing resampled by the share of each source
+// pixel in each output pixel.
+std::vector<uint32_t> pixels(const ToolPicture& picture, bool greyed, int side, uint32_t outline)
+{
+    std::array<uint32_t, kSide * kSide> source{};
     for (int y = 0; y < kSide; ++y)
         for (int x = 0; x < kSide; ++x) {
-            uint32_t c = paletteColor(picture.rows[y][x]);
-            out[size_t(y * kSide + x)] = c == kTransparent || !greyed ? c : fade(c);
+            char letter = picture.rows[y][x];
+            uint32_t c = letter == 'K' ? outline : paletteColor(letter);
+            source[size_t(y * kSide + x)] = c == kTransparent ? 0 : 0xFF000000u | (greyed ? fade(c) : c);
         }
+    std::vector<uint32_t> out(size_t(side) * size_t(side));
+    for (int oy = 0; oy < side; ++oy) {
+        Share sy = shareOf(oy, side);
+        for (int ox = 0; ox < side; ++ox) {
+            Share sx = shareOf(ox, side);
+            uint32_t alpha = 0, sum[3] = {};
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    uint32_t wy = uint32_t(dy ? kSide - sy.weight : sy.weight);
+                    uint32_t wx = uint32_t(dx ? kSide - sx.weight : sx.weight);
+                    if (!wx || !wy)
+                        continue;
+                    uint32_t p = source[size_t((sy.source + dy) * kSide + sx.source + dx)];
+                    uint32_t w = wx * wy * (p >> 24);
+                    alpha += w;
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += w * (p >> (16 - 8 * c) & 0xFF);
+                }
+            uint32_t& o = out[size_t(oy * side + ox)];
+            o = 0;
+            if (alpha) {
+                for (int c = 0; c < 3; ++c)
+                    o |= (sum[c] / alpha) << (16 - 8 * c);
+                o |= alpha / (kSide * kSide) << 24;
+            }
+        }
+    }
     return out;
 }
 
-BITMAPINFO dibInfo()
+BITMAPINFO dibInfo(int side)
 {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kSide;
-    bi.bmiHeader.biHeight = -kSide;  // top-down
+    bi.bmiHeader.biWidth = side;
+    bi.bmiHeader.biHeight = -side;  // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -71,6 +139,7 @@ BITMAPINFO dibInfo()
 
 struct ButtonState {
     const ToolPicture* picture = nullptr;
+    int dpi = 0;            // the form's; the system's until it is told
     bool hot = false;       // the mouse is over the button
     bool pressed = false;   // the left button went down here and is held
     bool inside = false;    // while pressed: the mouse is still over it
@@ -92,10 +161,10 @@ void paint(HWND hwnd, const ButtonState& s, HDC dc)
         DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     if (!s.picture)
         return;
-    int size = ScaleToDpi(kSide);
-    int x = (r.right - size) / 2 + (down ? 1 : 0);
-    int y = (r.bottom - size) / 2 + (down ? 1 : 0);
-    DrawToolPicture(dc, x, y, size, *s.picture, !enabled, face);
+    int side = ToolPictureSide(s.dpi ? s.dpi : SystemDpi());
+    int x = (r.right - side) / 2 + (down ? 1 : 0);
+    int y = (r.bottom - side) / 2 + (down ? 1 : 0);
+    DrawToolPicture(dc, x, y, side, *s.picture, !enabled, face);
 }
 
 void notifyClick(HWND hwnd)
@@ -124,6 +193,18 @@ std::optional<LRESULT> toolButtonMessage(HWND hwnd, ButtonState* s, UINT msg, WP
         if (IsWindowVisible(hwnd))
             InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
+    case TBM_SETDPI:
+        s->dpi = int(wp);
+        if (IsWindowVisible(hwnd))
+            InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_GETOBJECT: {
+        // Read as a push button: named by its hint, pressed by its default action.
+        LRESULT result = 0;
+        if (AnswerAccessibleAs(hwnd, wp, lp, L"Button", result))
+            return result;
+        return std::nullopt;
+    }
     case WM_GETDLGCODE:
         return DLGC_STATIC;
     case WM_MOUSEMOVE: {
@@ -195,43 +276,48 @@ void RegisterToolButton()
     RegisterOwnerDrawn<ButtonState, paint, toolButtonMessage>(kToolButtonClass, 0);
 }
 
-void DrawToolPicture(HDC dc, int x, int y, int size, const ToolPicture& picture, bool greyed, COLORREF background)
+int ToolPictureSide(int dpi)
 {
-    uint32_t back = (uint32_t(GetRValue(background)) << 16) | (uint32_t(GetGValue(background)) << 8) |
-                    GetBValue(background);
-    std::array<uint32_t, kSide * kSide> dib = pixels(picture, greyed);
-    for (uint32_t& p : dib)
-        if (p == kTransparent)
-            p = back;
-    BITMAPINFO bi = dibInfo();
-    // Whole pixels only: at 120 dpi a 20-pixel picture would smear a
-    // 16-pixel drawing, so it is shown at the largest whole multiple.
-    int factor = size >= 2 * kSide ? size / kSide : 1;
-    int side = kSide * factor;
-    StretchDIBits(dc, x + (size - side) / 2, y + (size - side) / 2, side, side, 0, 0, kSide, kSide, dib.data(), &bi,
-                  DIB_RGB_COLORS, SRCCOPY);
+    int side = ScaleTo(kSide, dpi);
+    if (side >= 2 * kSide)
+        return side / kSide * kSide;
+    return side >= 24 ? 24 : side >= 20 ? 20 : kSide;
 }
 
-HICON CreatePictureIcon(const ToolPicture& picture, bool greyed)
+void DrawToolPicture(HDC dc, int x, int y, int side, const ToolPicture& picture, bool greyed, COLORREF background)
 {
-    std::array<uint32_t, kSide * kSide> px = pixels(picture, greyed);
-    BITMAPINFO bi = dibInfo();
+    uint32_t back = rgbOf(background);
+    std::vector<uint32_t> dib = pixels(picture, greyed, side, outlineOn(back));
+    for (uint32_t& p : dib) {
+        uint32_t a = p >> 24, mixed = 0;
+        for (int shift : {16, 8, 0})
+            mixed |= ((p >> shift & 0xFF) * a + (back >> shift & 0xFF) * (255 - a)) / 255 << shift;
+        p = mixed;
+    }
+    BITMAPINFO bi = dibInfo(side);
+    SetDIBitsToDevice(dc, x, y, DWORD(side), DWORD(side), 0, 0, 0, UINT(side), dib.data(), &bi, DIB_RGB_COLORS);
+}
+
+HICON CreatePictureIcon(const ToolPicture& picture, bool greyed, int side)
+{
+    std::vector<uint32_t> px = pixels(picture, greyed, side, outlineOn(rgbOf(GetSysColor(COLOR_BTNFACE))));
+    BITMAPINFO bi = dibInfo(side);
     void* bits = nullptr;
     HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!color)
         return nullptr;
     // The mask: one bit per pixel, rows padded to 16 bits; set = transparent.
-    std::array<uint8_t, kSide * 2> mask{};
+    const int stride = (side + 15) / 16 * 2;
+    std::vector<uint8_t> mask(size_t(stride * side));
     auto* out = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < kSide * kSide; ++i) {
-        if (px[size_t(i)] == kTransparent) {
-            out[i] = 0;
-            mask[size_t(i / 8)] |= uint8_t(0x80 >> (i % 8));
-        } else {
-            out[i] = px[size_t(i)] | 0xFF000000u;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            uint32_t p = px[size_t(y * side + x)];
+            out[y * side + x] = p;
+            if (!(p >> 24))
+                mask[size_t(y * stride + x / 8)] |= uint8_t(0x80 >> (x % 8));
         }
-    }
-    HBITMAP maskBitmap = CreateBitmap(kSide, kSide, 1, 1, mask.data());
+    HBITMAP maskBitmap = CreateBitmap(side, side, 1, 1, mask.data());
     ICONINFO info{TRUE, 0, 0, maskBitmap, color};
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(maskBitmap);

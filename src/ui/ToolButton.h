@@ -1,5 +1,6 @@
-// Flat toolbar buttons with a 16 by 16 picture, and the pictures themselves:
-// small pixel drawings in code, each row a string of palette letters.
+// Flat toolbar buttons with a picture, and the pictures themselves: small
+// pixel drawings in code, 16 by 16, each row a string of palette letters,
+// drawn at 16, 20, 24 or 32 pixels as the dpi asks.
 //
 //     {"BtnStart", Kind::toolButton, "", "Datensicherung starten (Strg+D)", 238, 2, 32, 24},
 //     ToolButton(control(BtnStart)).setPicture(kPicturePlay);
@@ -16,6 +17,8 @@ namespace tresorix {
 inline constexpr wchar_t kToolButtonClass[] = L"TresorixToolButton";
 // wParam 0, lParam a const ToolPicture* that outlives the button.
 inline constexpr UINT TBM_SETPICTURE = WM_USER + 110;
+// wParam the dpi the button's form is laid out for.
+inline constexpr UINT TBM_SETDPI = WM_USER + 111;
 
 // Palette: '.' transparent, K black, g grey, l light grey, W white, R red,
 // r dark red, G green, d dark green, B blue, b navy, Y yellow, y ochre,
@@ -47,20 +50,27 @@ consteval bool ValidPicture(const ToolPicture& picture)
 // Registers the window class once per process.
 void RegisterToolButton();
 
-// Paints the picture at (x, y), `size` pixels square, over `background`.
+// The side a picture is drawn at for `dpi`: 16, 20, 24, 32, then whole
+// multiples of 16.
+int ToolPictureSide(int dpi);
+
+// Paints the picture at (x, y), `side` pixels square, over `background`.
 // Greyed: every colour faded to a light grey of its brightness, the way a
-// disabled control looks.
-void DrawToolPicture(HDC dc, int x, int y, int size, const ToolPicture& picture, bool greyed,
+// disabled control looks. On a dark background (a high-contrast scheme) the
+// black outline is drawn in the scheme's button text colour, so the shapes
+// keep their edges.
+void DrawToolPicture(HDC dc, int x, int y, int side, const ToolPicture& picture, bool greyed,
                      COLORREF background);
 
-// An icon of the picture for a standard button (BM_SETIMAGE); the caller
-// destroys it.
-HICON CreatePictureIcon(const ToolPicture& picture, bool greyed);
+// An icon of the picture, `side` pixels square, for a standard button
+// (BM_SETIMAGE), outlined for the button face's colour; the caller destroys it.
+HICON CreatePictureIcon(const ToolPicture& picture, bool greyed, int side = 16);
 
 class ToolButton : public Window {
 public:
     using Window::Window;
     void setPicture(const ToolPicture& picture) const { send(TBM_SETPICTURE, 0, LPARAM(&picture)); }
+    void setDpi(int dpi) const { send(TBM_SETDPI, WPARAM(dpi)); }
     void click() const { send(BM_CLICK); }
 };
 

@@ -45,12 +45,12 @@ protected:
 
 TEST_F(InfoDialog, HighlightFollowsTheMouseAndStaysOverPlainLabels)
 {
-    EXPECT_EQ(info.mailColor(), kLinkColor);
-    EXPECT_EQ(info.webColor(), kLinkColor);
+    EXPECT_EQ(info.mailColor(), LinkColor());
+    EXPECT_EQ(info.webColor(), LinkColor());
 
     moveTo(control(Tinfo::Label5));
     EXPECT_EQ(info.mailColor(), kLinkHighlight);
-    EXPECT_EQ(info.webColor(), kLinkColor);
+    EXPECT_EQ(info.webColor(), LinkColor());
 
     // Over the name, the version or the author: nothing changes.
     for (Tinfo::Row row : {Tinfo::Label1, Tinfo::Label2, Tinfo::Label10, Tinfo::Label7})
@@ -58,16 +58,16 @@ TEST_F(InfoDialog, HighlightFollowsTheMouseAndStaysOverPlainLabels)
     EXPECT_EQ(info.mailColor(), kLinkHighlight);
 
     moveTo(control(Tinfo::Label6));
-    EXPECT_EQ(info.mailColor(), kLinkColor);
+    EXPECT_EQ(info.mailColor(), LinkColor());
     EXPECT_EQ(info.webColor(), kLinkHighlight);
 
     moveTo(info.handle(), 4, 4);  // the background
-    EXPECT_EQ(info.webColor(), kLinkColor);
+    EXPECT_EQ(info.webColor(), LinkColor());
 
     // The picture lights the web link up, as the web link does.
     moveTo(control(Tinfo::Image1));
     EXPECT_EQ(info.webColor(), kLinkHighlight);
-    EXPECT_EQ(info.mailColor(), kLinkColor);
+    EXPECT_EQ(info.mailColor(), LinkColor());
 }
 
 TEST_F(InfoDialog, LinksOpenMailAndWebPageAndTheColoursOutliveAShowing)
