@@ -9,11 +9,13 @@ namespace tresorix {
 namespace {
 
 constexpr ControlRow kLayout[] = {
+    // The edits start after the longer label; the note, wider than they are,
+    // starts at the labels' edge.
     {"Label1", Kind::label, "&Beschreibung der Dateien :", nullptr, 8, 12, 0, 0},
-    {"edBeschreibung", Kind::edit, "", nullptr, 140, 8, 316, 21},
+    {"edBeschreibung", Kind::edit, "", nullptr, 160, 8, 296, 21},
     {"Label2", Kind::label, "&Dateifilter :", nullptr, 8, 40, 0, 0},
-    {"edFilter", Kind::edit, "", nullptr, 140, 36, 316, 21},
-    {"Label3", Kind::label, "mehrere Filter durch Semikolon getrennt, z.B.:   *.doc;*.txt;*.wks", nullptr, 140, 61, 0,
+    {"edFilter", Kind::edit, "", nullptr, 160, 36, 296, 21},
+    {"Label3", Kind::label, "mehrere Filter durch Semikolon getrennt, z.B.:   *.doc;*.txt;*.wks", nullptr, 8, 61, 0,
      0, 0, mrNone, SS_NOPREFIX},
     // Not closing by itself: the click handler decides.
     {"BtnErstellen", Kind::button, "A&nlegen", nullptr, 300, 82, 75, 23, rowDefault},

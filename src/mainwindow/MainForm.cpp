@@ -264,9 +264,14 @@ void TmForm::layoutControls()
     item<Window>(Liste).move(s(kMargin), s(kListeTop), w - 2 * s(kMargin),
                                 std::max(groupTop - s(kMargin) - s(kListeTop), s(40)));
     item<Window>(BackUpMode).move(s(kMargin), groupTop, s(modeW), s(modeH));
+    // Each radio reaches to the group's inner edge, which its longest caption
+    // needs, and down to the next one's top at most: rounded at some scales,
+    // 17 pixels would reach into the next.
     int step = (modeH - 22) / 4;
-    for (int i = 0; i < 4; ++i)
-        item<Window>(Mode0 + i).move(s(kMargin + 10), groupTop + s(17 + i * step), s(modeW - 16), s(17));
+    for (int i = 0; i < 4; ++i) {
+        int top = s(17 + i * step), next = s(17 + (i + 1) * step);
+        item<Window>(Mode0 + i).move(s(kMargin + 10), groupTop + top, s(modeW - 12), std::min(s(17), next - top));
+    }
 
     int checkLeft = s(modeW + 20);
     for (int i = 0; i < 3; ++i)

@@ -70,6 +70,19 @@ bool fitsText(const ControlRow& row)
     return row.kind == Kind::label && (row.width == 0 || row.height == 0);
 }
 
+// Up-down arrows at the right edge of their buddy take `width` of its room:
+// the control itself makes them as wide at every dpi.
+void fitArrows(Window arrows, int width)
+{
+    Window buddy(HWND(arrows.send(UDM_GETBUDDY)));
+    RECT a = arrows.rect(), b = buddy.rect();
+    int grow = width - (a.right - a.left);
+    if (!buddy || !grow)
+        return;
+    buddy.move(b.left, b.top, b.right - b.left - grow, b.bottom - b.top, false);
+    arrows.move(a.left - grow, a.top, width, a.bottom - a.top, false);
+}
+
 }  // namespace
 
 Form::~Form()
@@ -168,6 +181,8 @@ void Form::createControl(int index)
     SendMessageW(hwnd, WM_SETFONT, WPARAM(FormFont(row.flags & rowBold, dpi_)), FALSE);
     if (row.kind == Kind::toolButton)
         ToolButton(hwnd).setDpi(dpi_);
+    if (row.kind == Kind::upDown)
+        fitArrows(hwnd, scale(16));
     if (fitsText(row))
         fitLabel(index);
     if (row.flags & rowDefault)
@@ -186,6 +201,7 @@ void Form::placeControl(int index)
     case Kind::upDown:
         // Placed by its buddy, which stands where its own row says by now.
         c.send(UDM_SETBUDDY, c.send(UDM_GETBUDDY));
+        fitArrows(c, scale(16));
         return;
     case Kind::statusBar:
         StatusBar(c).parentResized();
@@ -209,6 +225,12 @@ void Form::setDpi(int dpi, const RECT* suggested)
     const int old = std::exchange(dpi_, dpi);
     for (int i = 0; i < int(controls_.size()); ++i)
         placeControl(i);
+    if (hints_)
+        hints_.setMaxWidth(scale(400));
+    setDpiIcons();
+    // Before the window's new size: what the form measures anew (its least
+    // size, say) is in place when the size comes.
+    onDpiChanged(old);
     const bool sizeable = style() & WS_THICKFRAME;
     if (suggested) {
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -219,10 +241,6 @@ void Form::setDpi(int dpi, const RECT* suggested)
     }
     if (!sizeable)
         fitDesignSize();
-    if (hints_)
-        hints_.setMaxWidth(scale(400));
-    setDpiIcons();
-    onDpiChanged(old);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

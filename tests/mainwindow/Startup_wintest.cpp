@@ -137,6 +137,25 @@ TEST_F(Startup, TheSavedSizeIsLaidOutWhenTheWindowShows)
     EXPECT_EQ(group.bottom + ScaleToDpi(4), bar.top);
 }
 
+// The settings file holds column widths at 100 %, whatever the screen: a
+// start at 200 % shows them twice as wide and writes them back as they were.
+TEST_F(Startup, ColumnWidthsMeanTheSameOnEveryScreen)
+{
+    tree.write("tresorix.INI", "[COLUMNS]\r\n1=250\r\n2=40\r\n3=180\r\n4=150\r\n");
+    TmForm form;
+    form.setDpi(192);
+    form.FormCreate({program, {}});
+    ListView list = form.item<ListView>(TmForm::Liste);
+    EXPECT_EQ(list.columnWidth(0), 500);
+    EXPECT_EQ(list.columnWidth(1), 80);
+    EXPECT_EQ(list.columnWidth(2), 360);
+    form.FormClose();
+    Profile p = settings();
+    EXPECT_EQ(p.readInteger("COLUMNS", "1", 0), 250);
+    EXPECT_EQ(p.readInteger("COLUMNS", "2", 0), 40);
+    EXPECT_EQ(p.readInteger("COLUMNS", "3", 0), 180);
+}
+
 // A place saved on a second screen that is gone, or a size saved at a higher
 // resolution: the window opens inside the work area of a screen there is.
 TEST_F(Startup, TheSavedPlaceIsKeptOnAScreenThatExists)
