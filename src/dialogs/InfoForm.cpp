@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 
 namespace tresorix {
@@ -104,7 +105,11 @@ void Tinfo::Label6Click()
 
 COLORREF LinkColor()
 {
-    return GetSysColor(COLOR_HOTLIGHT);
+    // Wine's light scheme makes its link colour almost the dialog's own grey;
+    // there the links keep the colour of the logo.
+    auto luma = [](COLORREF c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; };
+    COLORREF link = GetSysColor(COLOR_HOTLIGHT);
+    return std::abs(luma(link) - luma(GetSysColor(COLOR_BTNFACE))) >= 64 ? link : RGB(0, 128, 128);
 }
 
 void Tinfo::Label5MouseMove()

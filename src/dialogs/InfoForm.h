@@ -14,8 +14,8 @@ inline constexpr wchar_t kInfoClass[] = L"Tinfo";
 inline constexpr char kInfoMail[] = TRESORIX_MAIL;
 inline constexpr char kInfoWeb[] = TRESORIX_WEB;
 inline constexpr COLORREF kLinkHighlight = RGB(255, 255, 255);
-// The system's colour of links, which a high-contrast scheme sets apart
-// from the background.
+// The system's colour of links (COLOR_HOTLIGHT), which a high-contrast
+// scheme sets apart from the background.
 COLORREF LinkColor();
 
 class Tinfo : public Form {

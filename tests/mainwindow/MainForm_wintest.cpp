@@ -688,6 +688,63 @@ TEST_F(MainWindow, NeverNarrowerThanTheCheckBoxesAndColumnsKeepTheirMinimum)
     EXPECT_EQ(sum, std::max(int(form.item<ListView>(TmForm::Liste).clientRect().right), 200 + 32 + 170 + 146)) << "the last one fills";
 }
 
+// Window widths as the window hears of them, from a hook on the thread.
+std::vector<int> sizedWidths;
+HWND sizedWindow = nullptr;
+LRESULT CALLBACK recordSize(int code, WPARAM wp, LPARAM lp)
+{
+    auto* msg = reinterpret_cast<CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && msg->hwnd == sizedWindow && msg->message == WM_WINDOWPOSCHANGED) {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(msg->lParam);
+        if (!(pos->flags & SWP_NOSIZE))
+            sizedWidths.push_back(pos->cx);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// The least size is the window's own limit, at every scale: a drag stops
+// there, and the window is never made narrower first and widened again
+// after, which the user sees as a jump back.
+TEST_F(MainWindow, TheLeastSizeStopsTheWindowAtEveryScale)
+{
+    for (int dpi : {96, 192}) {
+        form.setDpi(dpi);
+        ProcessMessages();
+        RECT box = Window(form.control(TmForm::AutoClose)).rect();
+        EXPECT_EQ(form.minimumWidth(), box.right + ScaleTo(20, dpi));
+        MINMAXINFO info{};
+        form.send(WM_GETMINMAXINFO, 0, LPARAM(&info));
+        EXPECT_EQ(info.ptMinTrackSize.x, form.minimumWidth()) << dpi;
+        EXPECT_EQ(info.ptMinTrackSize.y, ScaleTo(350, dpi)) << dpi;
+
+        // The user drags the right edge far to the left.
+        form.setSize(form.minimumWidth() + ScaleTo(300, dpi), ScaleTo(400, dpi));
+        ProcessMessages();
+        sizedWidths.clear();
+        sizedWindow = form.handle();
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, recordSize, nullptr, GetCurrentThreadId());
+        RECT r = form.rect();
+        POINT edge{r.right - 2, (r.top + r.bottom) / 2};
+        SetCursorPos(edge.x, edge.y);
+        INPUT steps[3] = {};
+        for (INPUT& in : steps)
+            in.type = INPUT_MOUSE;
+        steps[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        steps[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+        steps[1].mi.dx = -(r.right - r.left);
+        steps[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(3, steps, sizeof steps[0]);
+        ProcessMessages();
+        // And a program sets it too small.
+        form.setSize(ScaleTo(200, dpi), r.bottom - r.top);
+        UnhookWindowsHookEx(hook);
+        ASSERT_FALSE(sizedWidths.empty()) << dpi;
+        for (int width : sizedWidths)
+            EXPECT_GE(width, form.minimumWidth()) << dpi;
+        EXPECT_EQ(form.rect().right - form.rect().left, form.minimumWidth()) << dpi;
+    }
+}
+
 // Every control shows after a size change what it shows when the whole
 // window is painted afresh: none is left out, none keeps a stale picture.
 TEST_F(MainWindow, EveryControlIsPaintedAfterResizingAndMaximising)
