@@ -71,7 +71,7 @@ bool fitsText(const ControlRow& row)
 }
 
 // Up-down arrows at the right edge of their buddy take `width` of its room:
-// the control itself makes them as wide at every dpi.
+// the control itself makes them equally wide at every dpi.
 void fitArrows(Window arrows, int width)
 {
     Window buddy(HWND(arrows.send(UDM_GETBUDDY)));

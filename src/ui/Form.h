@@ -156,9 +156,9 @@ public:
     int dpi() const { return dpi_; }
     int scale(int pixels) const { return ScaleTo(pixels, dpi_); }
     // Lays the form out again for `dpi`: every control from its table row,
-    // in the fonts of that dpi; then onDpiChanged. The window takes the
-    // rectangle Windows suggests, else a fixed form its design size and a
-    // sizeable one its size scaled.
+    // in the fonts of that dpi, then onDpiChanged. Then the window takes the
+    // rectangle Windows suggests (WM_DPICHANGED), else a sizeable one its
+    // size scaled; a fixed one keeps its design's client size.
     void setDpi(int dpi, const RECT* suggested = nullptr);
 
     // Owner = the thread's active window. Every other visible window of the
