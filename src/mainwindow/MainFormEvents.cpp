@@ -166,14 +166,11 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         if (!control(AutoClose))
             return false;
         // A drag stops at the least size, and so does every SetWindowPos.
-        // Never wider than the monitor's work area, which would leave the
-        // window no size at all that fits there.
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        GetMonitorInfoW(MonitorFromWindow(handle(), MONITOR_DEFAULTTONEAREST), &mi);
+        // Never beyond the maximised size, which would leave the window no
+        // size at all that fits on the screen.
         auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-        info->ptMinTrackSize.x = std::min(minimumWidth(), int(mi.rcWork.right - mi.rcWork.left));
-        info->ptMinTrackSize.y = std::min(minimumHeight(), int(mi.rcWork.bottom - mi.rcWork.top));
+        info->ptMinTrackSize.x = std::min(minimumWidth(), int(info->ptMaxSize.x));
+        info->ptMinTrackSize.y = std::min(minimumHeight(), int(info->ptMaxSize.y));
         return false;
     }
     case WM_SYSCOLORCHANGE:

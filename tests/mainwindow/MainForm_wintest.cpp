@@ -713,6 +713,7 @@ TEST_F(MainWindow, TheLeastSizeStopsTheWindowAtEveryScale)
         RECT box = Window(form.control(TmForm::AutoClose)).rect();
         EXPECT_EQ(form.minimumWidth(), box.right + ScaleTo(20, dpi));
         MINMAXINFO info{};
+        info.ptMaxSize = {GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
         form.send(WM_GETMINMAXINFO, 0, LPARAM(&info));
         EXPECT_EQ(info.ptMinTrackSize.x, form.minimumWidth()) << dpi;
         EXPECT_EQ(info.ptMinTrackSize.y, ScaleTo(350, dpi)) << dpi;
