@@ -7,7 +7,8 @@
 //
 // A tool button never takes the focus, so clicking it leaves an edit in
 // progress alone. It reports clicks as BN_CLICKED like a push button and
-// draws its picture greyed while disabled.
+// draws its picture greyed while disabled. Screen readers take it for a push
+// button named by its hint, which BM_CLICK presses.
 #pragma once
 
 #include "ui/Window.h"
