@@ -94,11 +94,10 @@ void expectTextFits(const Form& form, const Placed& p, const std::string& where)
         if ((style & SS_TYPEMASK) == SS_ICON || (style & SS_TYPEMASK) >= SS_ETCHEDHORZ || Window(c).text().empty() ||
             (style & SS_ELLIPSISMASK))
             return;
-        need = (style & SS_TYPEMASK) == SS_LEFT ? textNeed(c, DT_WORDBREAK | DT_EDITCONTROL, w)
-                                                : textNeed(c, DT_SINGLELINE);
-        if (style & SS_NOPREFIX)
-            need = textNeed(c, DT_NOPREFIX | ((style & SS_TYPEMASK) == SS_LEFT ? DT_WORDBREAK | DT_EDITCONTROL : 0),
-                            (style & SS_TYPEMASK) == SS_LEFT ? w : 0);
+        if ((style & SS_TYPEMASK) == SS_LEFT)  // breaks its lines at its width
+            need = textNeed(c, DT_WORDBREAK | DT_EDITCONTROL | (style & SS_NOPREFIX ? DT_NOPREFIX : 0), w);
+        else
+            need = textNeed(c, DT_SINGLELINE | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
         break;
     case Kind::button:
     case Kind::checkBox:
