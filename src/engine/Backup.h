@@ -11,6 +11,7 @@
 #include "engine/RunPrompts.h"
 #include "engine/Versions.h"
 #include "platform/FileSystem.h"
+#include "set/Filters.h"
 #include "set/Text.h"
 
 #include <cstdint>
@@ -108,6 +109,8 @@ struct RunSettings {
     int versionDays = 0;
     // The local time the run started at: the name of its run folders.
     Stamp startedAt;
+    // Names every entry leaves out, besides its own (ParseExclusionList).
+    std::string exclusions;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an
@@ -198,6 +201,8 @@ private:
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
+        // The settings' exclusions, taken apart once for every entry.
+        Exclusions everyEntry;
     } caches_;
 };
 

@@ -97,8 +97,11 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     } release{*this};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
+    caches_.everyEntry = ParseExclusionList(settings.exclusions);
     if (log_) {
         log_->begin(settings.setFile, settings.modeText);
+        if (!caches_.everyEntry.empty())
+            log_->exclusions(settings.exclusions);
         flushLog();
     }
 
@@ -173,24 +176,17 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             btnOK, {mrOk, source});
         return true;
     }
-    EntryWalk walk(*this);
-    std::string rest = entry.masks;
-    do {
-        std::string mask;
-        size_t semicolon = rest.find(';');
-        if (semicolon != std::string::npos) {
-            mask = rest.substr(0, semicolon);
-            rest.erase(0, semicolon + 1);
-        } else {
-            mask = std::move(rest);
-            rest.clear();
-        }
-        TrimSpaces(mask, true, true);
+    MaskList list = ParseMaskList(entry.masks);
+    list.excluded.add(caches_.everyEntry);
+    EntryWalk walk(*this, list.excluded);
+    for (const std::string& mask : list.masks) {
         walk.BackupDirectory(source, mask, target, recurse);
-        if (caches_.sourceFailed)
-            return false;
-    } while (!rest.empty() && !state_.cancelled());
-    return true;
+        if (caches_.sourceFailed || state_.cancelled())
+            break;
+    }
+    if (log_ && !list.excluded.empty())
+        log_->leftOut(walk.leftOutFiles(), walk.leftOutDirectories());
+    return !caches_.sourceFailed;
 }
 
 void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)
