@@ -120,7 +120,8 @@ Exclusions ParseExclusionList(std::string_view list)
             continue;
         if (isDirectoryItem(item)) {
             item.pop_back();
-            excluded.directories.push_back(std::move(item));
+            if (!item.empty())
+                excluded.directories.push_back(std::move(item));
         } else {
             excluded.files.push_back(std::move(item));
         }
@@ -138,7 +139,8 @@ std::optional<std::string> ExclusionListFault(std::string_view list)
             return quoted + " beginnt mit \"-\".\r\nHier steht jede Ausnahme ohne \"-\": sie gilt für alle Einträge.";
         const bool directory = isDirectoryItem(item);
         std::string_view name(item.data(), item.size() - (directory ? 1 : 0));
-        if (name.find('\\') != std::string_view::npos)
+        // A lone backslash is the root's path.
+        if (name.empty() || name.find('\\') != std::string_view::npos)
             return quoted + " ist ein Pfad.\r\nEine Ausnahme nennt nur einen Namen oder eine Maske; ein Verzeichnis "
                             "endet mit \"\\\".";
         // "*.*" matches every name, with a dot or without, and "?*" every

@@ -72,7 +72,7 @@ TEST(ExclusionList, EveryEntrysListAndWhatTheDialogRefuses)
     EXPECT_EQ(excluded.files, (std::vector<std::string>{"~$*", "*.tmp", "Thumbs.db"}));
     EXPECT_EQ(excluded.directories, (std::vector<std::string>{"Cache"}));
     EXPECT_TRUE(ParseExclusionList("").empty());
-    EXPECT_TRUE(ParseExclusionList(" ; ").empty());
+    EXPECT_TRUE(ParseExclusionList(" ; \\").empty());
 
     EXPECT_EQ(ExclusionListFault("~$*;*.tmp;Thumbs.db;desktop.ini;Cache\\;.git\\"), std::nullopt);
     EXPECT_EQ(ExclusionListFault(""), std::nullopt);
@@ -84,6 +84,7 @@ TEST(ExclusionList, EveryEntrysListAndWhatTheDialogRefuses)
               "Die Ausnahme \"C:\\Temp\\\" ist ein Pfad.\r\nEine Ausnahme nennt nur einen Namen oder eine "
               "Maske; ein Verzeichnis endet mit \"\\\".");
     EXPECT_NE(ExclusionListFault("Cache\\x"), std::nullopt);
+    EXPECT_NE(ExclusionListFault("*.tmp;\\"), std::nullopt);
     EXPECT_EQ(ExclusionListFault("-*.tmp"),
               "Die Ausnahme \"-*.tmp\" beginnt mit \"-\".\r\nHier steht jede Ausnahme ohne \"-\": sie gilt für "
               "alle Einträge.");
