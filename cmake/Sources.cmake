@@ -35,6 +35,7 @@ endif()
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
+    src/dialogs/AusnahmenForm.cpp
     src/dialogs/DirWahl.cpp
     src/dialogs/DirWahlEntry.cpp
     src/dialogs/DirWahlTarget.cpp

@@ -84,11 +84,17 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
             sourceFailure(source, error);
             return;
         }
-        uint64_t dirCount = fileList.count();
+        // Copied only for an entry with exclusions: without, a directory
+        // costs what it always did.
+        std::vector<FileEntry> kept;
+        if (!excluded_.files.empty())
+            kept = leaveOutFiles(fileList.entries());
+        const std::vector<FileEntry>& files = excluded_.files.empty() ? fileList.entries() : kept;
+        uint64_t dirCount = files.size();
         run_.view_.setDirProgress(0);
         run_.view_.setSource(source + mask);
         uint64_t dirDone = 0;
-        for (const FileEntry& entry : fileList.entries()) {
+        for (const FileEntry& entry : files) {
             bool again = false;
             do {
                 run_.view_.processMessages();
@@ -124,6 +130,29 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
 
     if (recurse && !run_.state_.cancelled() && !run_.caches_.targetDriveGone)
         walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
+}
+
+// Excluded files are neither checked nor saved: the counters go on as if
+// they were not there.
+std::vector<FileEntry> EntryWalk::leaveOutFiles(const std::vector<FileEntry>& listed)
+{
+    std::vector<FileEntry> kept;
+    kept.reserve(listed.size());
+    for (const FileEntry& file : listed) {
+        if (MatchesAnyMask(file.name, excluded_.files))
+            ++leftOutFiles_;
+        else
+            kept.push_back(file);
+    }
+    return kept;
+}
+
+// Named by its path, as a count alone would not tell the user which of
+// many "Cache" directories the backup lacks.
+void EntryWalk::leaveOutDirectory(const std::string& directory)
+{
+    if (leftOutDirectories_.insert(directory).second && run_.log_)
+        run_.log_->directoryLeftOut(directory);
 }
 
 // A source directory that cannot be entered or listed ends the run. A link
@@ -208,6 +237,10 @@ void EntryWalk::walkSubdirectories(const std::string& source, const std::string&
         // The versions folder is the program's own, whichever run made it.
         if (EqualsIgnoreCase(entry.name, kVersionsFolder) && run_.versions_->isVersionsFolder(sub))
             continue;
+        if (MatchesAnyMask(entry.name, excluded_.directories)) {
+            leaveOutDirectory(sub);
+            continue;
+        }
         const bool link = IsLink(entry);
         if (walkPath.size() > kMaxWalkDepth) {
             tooDeep(sub);

@@ -205,6 +205,8 @@ private:
     // The system menu's "Ersetzte Dateien aufbewahren" (below 0xF000, a
     // multiple of 16 as the system's own commands are).
     static constexpr UINT kVersionsCommand = 0x0110;
+    // And "Ausnahmen", beside it.
+    static constexpr UINT kExclusionsCommand = 0x0120;
 
     // --- Events.
     void FormKeyDown(unsigned key, unsigned shift);
@@ -260,9 +262,12 @@ private:
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;
+    // The versions item and the exclusions item beside it.
     void addVersionsItem(HMENU systemMenu);
     // The versions dialog; OK sets the setting and this start's days.
     void keepReplacedFiles();
+    // The exclusions dialog; OK sets the setting, which the next run takes.
+    void editExclusions();
 
     BackupSet set_;
 

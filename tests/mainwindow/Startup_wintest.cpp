@@ -6,6 +6,7 @@
 #include "set/FileIO.h"
 #include "set/Profile.h"
 #include "ui/DriveUi.h"
+#include "dialogs/AusnahmenForm.h"
 #include "dialogs/VersionenForm.h"
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
@@ -238,6 +239,35 @@ TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
     form->BtnStartClick();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[1].versionDays, 30);
+}
+
+// The system menu's exclusions item beside the versions item: what OK takes
+// goes to the next run and, at close, into the settings file.
+TEST_F(Startup, ExclusionsFromTheSystemMenuReachTheRunAndTheSettings)
+{
+    tree.write("tresorix.INI", "[STANDARDS]\r\nAUSNAHMEN=*.bak\r\n");
+    auto form = start({});
+    HMENU menu = GetSystemMenu(form->handle(), FALSE);
+    form->send(WM_INITMENUPOPUP, WPARAM(menu), MAKELPARAM(0, TRUE));
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, 0x0120, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(Narrow(text), "&Ausnahmen …");
+    EXPECT_EQ(GetMenuItemID(menu, GetMenuItemCount(menu) - 2), 0x0110u) << "right after the versions item";
+    test::whenIdle([] {
+        HWND dialog = FindWindowW(kAusnahmenFormClass, nullptr);
+        wchar_t line[64] = {};
+        GetWindowTextW(GetDlgItem(dialog, Form::kFirstControlId + TAusnahmenForm::EdList), line, 64);
+        EXPECT_EQ(Narrow(line), "*.bak");
+        for (int row : {TAusnahmenForm::BtnVorschlag, TAusnahmenForm::BtnOk})
+            SendMessageW(GetDlgItem(dialog, Form::kFirstControlId + row), BM_CLICK, 0, 0);
+    });
+    form->send(WM_SYSCOMMAND, 0x0120, 0);
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].exclusions, "~$*;*.tmp;Thumbs.db;desktop.ini");
+    form->FormClose();
+    EXPECT_EQ(settings().readString("STANDARDS", "AUSNAHMEN", ""), "~$*;*.tmp;Thumbs.db;desktop.ini");
 }
 
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
