@@ -337,7 +337,8 @@ bool Win32FileSystem::keepsDirectoryTimes(const std::string& directory)
     if (h == INVALID_HANDLE_VALUE)
         return false;
     std::string name;
-    const bool keeps = fixedLocalDisk(h) && tresorix::fileSystemName(h, name) == 0 && (name == "NTFS" || name == "ReFS");
+    const bool keeps =
+        fixedLocalDisk(h) && tresorix::fileSystemName(h, name) == 0 && (name == "NTFS" || name == "ReFS");
     CloseHandle(h);
     return keeps;
 }

@@ -56,7 +56,8 @@ public:
         // A new file has the archive bit alone: asked for that, its
         // attributes stay, and a file system that keeps no others (FAT under
         // Wine) is not asked for a change it refuses.
-        info.FileAttributes = attributes == FILE_ATTRIBUTE_ARCHIVE ? 0 : attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        if (attributes != FILE_ATTRIBUTE_ARCHIVE)
+            info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
         return SetFileInformationByHandle(handle_, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
     }
 
