@@ -62,6 +62,12 @@ protected:
         made_.push_back(directory);
         return directory;
     }
+    // The FAT32 driver here reports no free space at all: the room is
+    // answered from the size of its image.
+    void answerRoomOfFatImage()
+    {
+        fs.setFreeSpace(std::strtoull(environment("TRESORIX_FAT32_BYTES").c_str(), nullptr, 10));
+    }
     static std::string whyNoStick()
     {
         const std::string why = environment("TRESORIX_NO_TEST_VOLUMES");
@@ -92,8 +98,8 @@ TEST_F(UsbStickTest, UnchangedFilesAreNotCopiedAgainWhateverTheirSeconds)
     tree.write("src\\sub\\deep.txt", "deep", at + 70'100'000);
     ScriptedAnswerer answers;
     for (const std::string& target : {fat, exfat}) {
-        if (target == fat)  // its driver reports no free space at all
-            fs.setFreeSpace(std::strtoull(environment("TRESORIX_FAT32_BYTES").c_str(), nullptr, 10));
+        if (target == fat)
+            answerRoomOfFatImage();
         else
             fs.clear();
         EXPECT_EQ(runEntry("*.txt", ConflictMode::newer, true, target), RunOutcome::finished) << target;
@@ -118,7 +124,7 @@ TEST_F(UsbStickTest, FileOfFourGiBIsRefusedOnFat32BeforeAByteIsWritten)
     const std::string target = onStick("TRESORIX_FAT32_DRIVE");
     if (target.empty())
         GTEST_SKIP() << whyNoStick();
-    fs.setFreeSpace(std::strtoull(environment("TRESORIX_FAT32_BYTES").c_str(), nullptr, 10));
+    answerRoomOfFatImage();
     tree.mkdir("src");
     writeSparse(src() + "big.bin", 4ull << 30, kNew);
     tree.write("src\\small.txt", "small", kNew);
