@@ -22,6 +22,14 @@ constexpr uint32_t kBufferSize = 65536;
 constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | attrArchive;
 // Temporary names tried for one copy before creating it counts as failed.
 constexpr int kTemporaryNames = 10;
+// FAT and FAT32 hold files of at most 4 GiB less one byte.
+constexpr uint64_t kFatFileLimit = 4ull << 30;
+constexpr uint32_t kErrFileTooLarge = 223;
+
+bool isFat(const std::string& fileSystem)
+{
+    return fileSystem == "FAT" || fileSystem == "FAT32";
+}
 
 bool isNetworkPath(const std::string& path)
 {
@@ -85,6 +93,10 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
 {
     const std::string sourceFile = source + file.name;
     const std::string targetFile = target + file.name;
+    // A case twin's copy must not meet its twin's while both still wait
+    // for their names: the system could take one temporary for the other.
+    if (run_.visit_->caseTwins.contains(file.name))
+        run_.visit_->finishCopies();
     const bool passed = target == run_.visit_->failedTargetDir || modeSkipsWithoutAsking(target, file);
     Step step = Step::skip;
     auto goOn = [&] { return step == Step::goOn && !run_.state_.cancelled(); };
@@ -101,8 +113,10 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
     uint64_t size = file.size;
     if (goOn()) {
         in->size(size);
-        step = checkFreeSpace(target, targetFile, size, existing);
+        step = checkFileSystemLimit(target, targetFile, size);
     }
+    if (goOn())
+        step = checkFreeSpace(target, targetFile, size, existing);
 
     bool interrupted = false;
     if (goOn()) {
@@ -297,6 +311,26 @@ FileTransfer::Step FileTransfer::resolveConflict(const std::string& targetFile, 
     return step;
 }
 
+// A file too large for the target's file system is refused before any
+// room is made for it or a byte of it is written. Only a file that large
+// makes the volume be asked what it is.
+FileTransfer::Step FileTransfer::checkFileSystemLimit(const std::string& target, const std::string& targetFile,
+                                                      uint64_t size)
+{
+    while (size >= kFatFileLimit && !run_.state_.cancelled()) {
+        const std::string fileSystem = run_.visit_->targetFileSystem(target);
+        if (!isFat(fileSystem))
+            return Step::goOn;
+        // Yes: asked again, as the user may have put in another medium.
+        if (run_.ask(true, CreateFailedText(targetFile, TooLargeText(fileSystem)), btnYes | btnNo | btnCancel,
+                {mrNo, targetFile}) == mrNo) {
+            ++run_.state_.failedFiles;
+            return Step::skip;
+        }
+    }
+    return run_.state_.cancelled() ? Step::skip : Step::goOn;
+}
+
 FileTransfer::Step FileTransfer::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                                           Existing& existing)
 {
@@ -398,8 +432,9 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         run_.buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     char* buffer = run_.buffer_.get();
     copied = 0;
-    uint32_t shortBy = 0;
+    uint32_t shortBy = 0, writeError = 0;
     bool failed = false;
+    bool atFatLimit = false;  // the last block was the one to pass 4 GiB less one byte
     for (;;) {
         uint32_t got = 0, put = 0;
         if (in.read(buffer, kBufferSize, got) != 0) {
@@ -408,8 +443,9 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         }
         if (got == 0)
             break;
+        atFatLimit = copied < kFatFileLimit && copied + got >= kFatFileLimit;
         copied += got;
-        if (out->write(buffer, got, put) != 0) {
+        if ((writeError = out->write(buffer, got, put)) != 0) {
             failed = true;
             break;
         }
@@ -433,12 +469,26 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
     if (!failed && shortBy == 0 && out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes))
         failed = true;
     if (!failed && shortBy == 0) {
-        const bool secondTry = run_.visit_->renameCollided;
+        // A case twin's name may be its twin's copy's: a taken name is no
+        // sign that a copy appeared since the conflict step.
+        const bool secondTry = run_.visit_->renameCollided || run_.visit_->caseTwins.contains(file.name);
         run_.visit_->queueCopy(std::make_unique<PendingCopy>(
             PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file, existing, copied, secondTry}));
         return CopyResult::queued;
     }
     out->close();
+    // Where the file system could not be told beforehand (a share), the
+    // write at the 4 GiB mark tells: refused, or the medium called full.
+    const bool tooLarge =
+        writeError == kErrFileTooLarge || (atFatLimit && (writeError == errDiskFull || shortBy != 0));
+    if (tooLarge) {
+        run_.visit_->removeOwnCopy(tempFile);
+        // The 4 GiB mark is FAT32's, whatever a share calls its file system.
+        const std::string fileSystem = run_.visit_->targetFileSystem(target) == "FAT" ? "FAT" : "FAT32";
+        const ButtonResult answer = run_.ask(true, CreateFailedText(targetFile, TooLargeText(fileSystem)),
+                                             btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        return answer == mrYes ? CopyResult::interrupted : CopyResult::failed;
+    }
     if (shortBy != 0) {
         run_.visit_->removeOwnCopy(tempFile);
         run_.ask(false,

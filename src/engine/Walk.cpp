@@ -12,6 +12,7 @@
 #include "ui/Prompts.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tresorix {
 
@@ -29,6 +30,21 @@ bool inVersionsFolder(const std::string& target, const std::vector<std::string>&
         return target.size() >= folder.size() &&
                EqualsIgnoreCase(std::string_view(target).substr(0, folder.size()), folder);
     });
+}
+
+// The names that another one of the list equals but for case. The list is
+// sorted without regard to case, so such names stand side by side.
+std::unordered_set<std::string> caseTwins(const std::vector<FileEntry>& files)
+{
+    std::unordered_set<std::string> twins;
+    for (size_t i = 1; i < files.size(); ++i) {
+        const std::string &before = files[i - 1].name, &name = files[i].name;
+        if (name != before && EqualsIgnoreCase(name, before)) {
+            twins.insert(before);
+            twins.insert(name);
+        }
+    }
+    return twins;
 }
 
 }  // namespace
@@ -90,6 +106,7 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
         if (!excluded_.files.empty())
             kept = leaveOutFiles(fileList.entries());
         const std::vector<FileEntry>& files = excluded_.files.empty() ? fileList.entries() : kept;
+        run_.visit_->caseTwins = caseTwins(files);
         uint64_t dirCount = files.size();
         run_.view_.setDirProgress(0);
         run_.view_.setSource(source + mask);

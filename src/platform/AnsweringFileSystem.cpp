@@ -106,6 +106,14 @@ public:
     uint32_t nameOpenFile(OpenFile& file, const std::string& to) override { return real_->nameOpenFile(file, to); }
     uint32_t deleteFile(const std::string& name) override { return real_->deleteFile(name); }
     uint32_t index(FileId& id) override { return real_->index(id); }
+    // A share may take its time to name its file system, as for its room.
+    uint32_t fileSystemName(std::string& name) override
+    {
+        uint32_t error = 0;
+        fs_.onVolume(directory_, [&] { error = real_->fileSystemName(name); });
+        return error;
+    }
+    bool onFixedDisk() override { return real_->onFixedDisk(); }
 
 private:
     std::unique_ptr<OpenDirectory> real_;
@@ -159,6 +167,13 @@ uint32_t AnsweringFileSystem::find(const std::string& path, FileEntry& entry)
 {
     uint32_t error = 0;
     onVolume(path, [&] { error = real_.find(path, entry); });
+    return error;
+}
+
+uint32_t AnsweringFileSystem::fileSystemName(const std::string& directory, std::string& name)
+{
+    uint32_t error = 0;
+    onVolume(directory, [&] { error = real_.fileSystemName(directory, name); });
     return error;
 }
 

@@ -45,6 +45,8 @@ public:
     uint32_t directoryId(const std::string& path, FileId& id) override { return real_.directoryId(path, id); }
     uint32_t directoryIndex(const std::string& path, FileId& id) override { return real_.directoryIndex(path, id); }
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }
+    uint32_t fileSystemName(const std::string& directory, std::string& name) override;
+    bool onFixedDisk(const std::string& directory) override { return real_.onFixedDisk(directory); }
     std::optional<uint64_t> directoryStamp(const std::string& directory) override
     {
         return real_.directoryStamp(directory);

@@ -109,8 +109,9 @@ public:
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
     // The size now, which may differ from what a listing said a moment ago.
     virtual uint32_t size(uint64_t& bytes) = 0;
-    // On the open handle, in one step: one open per copied file fewer than
-    // by path. `attributes` 0 leaves the file without any.
+    // On the open handle of a file just made, in one step: one open per
+    // copied file fewer than by path. `attributes` 0 leaves the file without
+    // any.
     virtual uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) = 0;
     // On the medium before it returns: a copy that is to take an existing
     // copy's name must not be garbage there after a power cut.
@@ -148,6 +149,9 @@ public:
     // As FileSystem::directoryIndex, of this directory, without a second
     // open; 50 (not supported) where the file system has no such handle.
     virtual uint32_t index(FileId& id) { return errNotSupported; }
+    // As FileSystem::fileSystemName and onFixedDisk, of this directory.
+    virtual uint32_t fileSystemName(std::string& name) { return errNotSupported; }
+    virtual bool onFixedDisk() { return false; }
 };
 
 class FileSystem {
@@ -190,6 +194,15 @@ public:
     // change a moment ago. Equal stamps before a listing and after it mean
     // the listing still holds, where keepsDirectoryTimes says so.
     virtual std::optional<uint64_t> directoryStamp(const std::string& directory) { return std::nullopt; }
+    // The name of the file system that holds the existing directory, as the
+    // system gives it: "NTFS", "FAT32", "FAT", "exFAT"... A question to the
+    // volume of its own, asked only where the answer matters.
+    virtual uint32_t fileSystemName(const std::string& directory, std::string& name) { return errNotSupported; }
+    // Whether the directory lies on a fixed local disk, where one flush of
+    // any file empties the device's cache for every file written out there.
+    // A share, a removable medium or any other device promises no such
+    // thing: there each file needs a flush of its own.
+    virtual bool onFixedDisk(const std::string& directory) { return false; }
     // The room the file takes on its medium, which its deletion frees.
     virtual uint32_t allocatedSize(const std::string& path, uint64_t& bytes)
     {
@@ -226,6 +239,8 @@ public:
             {
                 return fs.renameFile(directory + from, directory + to, replace);
             }
+            uint32_t fileSystemName(std::string& name) override { return fs.fileSystemName(directory, name); }
+            bool onFixedDisk() override { return fs.onFixedDisk(directory); }
             uint32_t deleteFile(const std::string& name) override
             {
                 uint32_t attributes = 0;

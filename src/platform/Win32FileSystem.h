@@ -27,6 +27,8 @@ public:
     uint32_t directoryIndex(const std::string& path, FileId& id) override;
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;
     bool keepsDirectoryTimes(const std::string& directory) override;
+    uint32_t fileSystemName(const std::string& directory, std::string& name) override;
+    bool onFixedDisk(const std::string& directory) override;
     std::optional<uint64_t> directoryStamp(const std::string& directory) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;

@@ -71,8 +71,14 @@ public:
     uint32_t writeOut(bool& committed) override
     {
         committed = true;
-        if (uint32_t error = fs_.fail(FaultOp::flush, path_))
-            return error;
+        {
+            std::lock_guard lock(fs_.mutex_);
+            fs_.note(FaultOp::writeOut, path_);
+            if (Fault* f = fs_.match(FaultOp::flush, path_)) {
+                FaultFileSystem::spend(*f);
+                return f->error;
+            }
+        }
         return real_->writeOut(committed);
     }
 
@@ -137,6 +143,8 @@ void FaultFileSystem::clear()
 {
     faults_.clear();
     freeSpace_.reset();
+    fileSystemName_.reset();
+    fixedDisk_.reset();
     deletesFree_ = false;
     reparse_.clear();
     refs_ = false;
