@@ -36,7 +36,8 @@ struct Existing {
 
 // How a copy ended; a name that appeared sends the file back to the
 // conflict step. `queued`: complete, waiting in the batch for its name.
-// `interrupted`: stopped for a cancel waiting in the queue, its copy gone.
+// `interrupted`: stopped for a cancel waiting in the queue, its copy gone:
+// the answer ended the run, or the copy could not go on where it stopped.
 enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
 
 // A complete copy, still open under its temporary name until the batch it
