@@ -41,8 +41,10 @@ struct Existing {
 
 // How a copy ended; a name that appeared sends the file back to the
 // conflict step. `queued`: complete, waiting in the batch for its name.
-// `interrupted`: stopped, its copy gone, to be handed over again from its
-// start (a cancel waiting in the queue, or the user's retry).
+// `interrupted`: stopped, its copy gone: the answer to a cancel waiting in
+// the queue ended the run, the copy could not go on where it stopped, or the
+// user asked to try it again; unless the run ended, the file is handed over
+// again from its start.
 enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
 
 // A complete copy, still open under its temporary name until the batch it

@@ -38,8 +38,11 @@ private:
     Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                         Existing& existing);
     uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
-    CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                        const FileEntry& file, const Existing& existing, uint64_t& copied);
+    CopyResult copyFile(std::unique_ptr<OpenFile>& in, uint64_t size, const std::string& sourceFile,
+                        const std::string& targetFile, const FileEntry& file, const Existing& existing,
+                        uint64_t& copied);
+    bool stopForQuestion(std::unique_ptr<OpenFile>& in, std::unique_ptr<OpenFile>& out, const std::string& sourceFile,
+                         const std::string& tempFile, const FileEntry& file, uint64_t size, uint64_t copied);
     uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                              std::unique_ptr<OpenFile>& out);
 

@@ -137,11 +137,14 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
     // Once every copy is complete, cancelled or not.
     versions_->pruneVersions();
+    // A cancel or a close that comes from here on finds every file saved:
+    // it cuts nothing short, and the record says that the run finished.
+    const bool cutShort = state_.cancelled();
     // What the user typed or clicked during the last copy reaches the
     // windows it was meant for, not the summary box.
     view_.processMessages();
     view_.flush();
-    if (state_.cancelled()) {
+    if (cutShort) {
         // Nobody cancelled: a prompt that offered no way past ended the run.
         if (caches_.endedByError) {
             view_.setStatusText("Backup wurde durch eine Meldung ohne Ausweg beendet.");
@@ -161,7 +164,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") + " Bytes)";
     // Written before the box: a run whose box nobody closes is on record.
     endRecord(RunOutcome::finished, summary);
-    if (settings.showSummary) {
+    // Whoever asked to stop (or to close the program) is not kept waiting.
+    if (settings.showSummary && !state_.cancelled()) {
         view_.flush();
         Prompt report{PromptKind::info, summary, btnOK};
         report.report = true;

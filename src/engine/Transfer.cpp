@@ -129,7 +129,7 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
             run_.view_.processMessages();
         uint64_t copied = 0;
         if (removedFirst || !run_.state_.cancelled()) {
-            CopyResult result = copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
+            CopyResult result = copyFile(in, size, sourceFile, targetFile, file, existing, copied);
             if (result == CopyResult::failed)
                 ++run_.state_.failedFiles;
             interrupted = result == CopyResult::interrupted;
@@ -137,13 +137,9 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
     }
     if (in)
         in->close();
-    if (interrupted) {
-        // Nothing of the copy is held while the user is asked; unless the
-        // answer ends the run, the file is handed over again from its start.
-        run_.visit_->releaseTargetDir();
-        run_.view_.processMessages();
+    // Unless the question ended the run, the file is handed over again.
+    if (interrupted)
         return !run_.state_.cancelled();
-    }
     return step == Step::changeMedium;
 }
 
@@ -407,7 +403,7 @@ uint32_t FileTransfer::freeSpaceAt(std::string directory, uint64_t& bytes)
 // Writes the copy under a temporary name and gives it the real one only when
 // its bytes, time and attributes are complete: until then an existing target
 // stays as it was, and an interrupted copy is never taken for a finished one.
-CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
+CopyResult FileTransfer::copyFile(std::unique_ptr<OpenFile>& in, uint64_t size, const std::string& sourceFile,
                                           const std::string& targetFile, const FileEntry& file,
                                           const Existing& existing, uint64_t& copied)
 {
@@ -437,7 +433,7 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
     bool atFatLimit = false;  // the last block was the one to pass 4 GiB less one byte
     for (;;) {
         uint32_t got = 0, put = 0;
-        if (in.read(buffer, kBufferSize, got) != 0) {
+        if (in->read(buffer, kBufferSize, got) != 0) {
             failed = true;
             break;
         }
@@ -456,10 +452,11 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         // A short read is the end of the file; it saves asking once more.
         if (shortBy != 0 || (got < kBufferSize && copied >= size))
             break;
-        // A copy whose old one made room for it is finished all the same.
+        // A copy whose old one made room for it is finished all the same, and
+        // so is one whose bytes are all there: the question comes after it.
         const bool cancelWaits = run_.view_.keepAnswering();
-        if (cancelWaits && !(existing.previous && !existing.replace)) {
-            out->close();
+        if (cancelWaits && copied < size && !(existing.previous && !existing.replace) &&
+            !stopForQuestion(in, out, sourceFile, tempFile, file, size, copied)) {
             run_.visit_->removeOwnCopy(tempFile);
             return CopyResult::interrupted;
         }
@@ -503,6 +500,33 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         return CopyResult::failed;
     }
     return CopyResult::failed;
+}
+
+// The copy stops for a cancel waiting in the queue: its files are closed,
+// the temporary kept, and the target directory let go of before the
+// question comes. No goes on where the copy stopped when the source is as
+// it was when the copy began (its size and time) and the temporary as it
+// was left; false otherwise, and when the answer ended the run.
+bool FileTransfer::stopForQuestion(std::unique_ptr<OpenFile>& in, std::unique_ptr<OpenFile>& out,
+                                   const std::string& sourceFile, const std::string& tempFile,
+                                   const FileEntry& file, uint64_t size, uint64_t copied)
+{
+    // A close that failed may have lost what was written last.
+    const bool closed = out->close() == 0;
+    in->close();
+    run_.visit_->releaseTargetDir();
+    run_.view_.processMessages();
+    if (run_.state_.cancelled() || !closed)
+        return false;
+    FileEntry now;
+    uint64_t sourceSize = 0, kept = 0;
+    if (run_.fs_.openRead(sourceFile, in) == 0 && in->size(sourceSize) == 0 && sourceSize == size &&
+        run_.fs_.find(sourceFile, now) == 0 && now.lastWrite == file.lastWrite && in->seek(copied) == 0 &&
+        run_.fs_.openWrite(tempFile, out) == 0 && out->size(kept) == 0 && kept == copied && out->seek(copied) == 0)
+        return true;
+    // Closed, so that the temporary can go.
+    out->close();
+    return false;
 }
 
 // One name and one create in the usual case: CREATE_NEW itself reports a

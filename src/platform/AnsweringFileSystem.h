@@ -60,6 +60,10 @@ public:
     {
         return real_.createWrite(path, file);
     }
+    uint32_t openWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override
+    {
+        return real_.openWrite(path, file);
+    }
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
     std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override;
     std::unique_ptr<OpenDirectory> makeDirectory(const std::string& directory, uint32_t& error) override;

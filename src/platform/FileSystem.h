@@ -109,6 +109,10 @@ public:
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
     // The size now, which may differ from what a listing said a moment ago.
     virtual uint32_t size(uint64_t& bytes) = 0;
+    // The next read or write begins `offset` bytes from the start: a copy
+    // stopped for a question goes on there. 50 (not supported) where a file
+    // cannot; the copy then starts again.
+    virtual uint32_t seek(uint64_t offset) { return errNotSupported; }
     // On the open handle of a file just made, in one step: one open per
     // copied file fewer than by path. `attributes` 0 leaves the file without
     // any.
@@ -218,6 +222,11 @@ public:
     // Creates a new file; a name that is taken fails with 80 (file exists),
     // so nothing that is there already is ever truncated.
     virtual uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
+    // Opens an existing file for writing, as createWrite made it, without
+    // changing a byte: a copy stopped for a question goes on in its
+    // temporary. Never makes a file. 50 (not supported) where a file system
+    // cannot; the copy then starts again.
+    virtual uint32_t openWrite(const std::string& path, std::unique_ptr<OpenFile>& file) { return errNotSupported; }
 
     // Free bytes available to the caller on the volume holding the existing
     // directory `path`; a volume mounted in a folder answers for itself.

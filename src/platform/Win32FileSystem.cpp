@@ -438,6 +438,18 @@ uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<O
     return error;
 }
 
+uint32_t Win32FileSystem::openWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    // DELETE, as for a copy made in its directory: the finished copy may
+    // take its name through this handle.
+    HANDLE h;
+    uint32_t error = openHandle(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
+    if (error == 0)
+        file = std::make_unique<Win32File>(h);
+    return error;
+}
+
 uint32_t Win32FileSystem::freeSpace(const std::string& path, uint64_t& bytes)
 {
     std::string directory = path;

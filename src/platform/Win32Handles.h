@@ -41,6 +41,13 @@ public:
         return 0;
     }
 
+    uint32_t seek(uint64_t offset) override
+    {
+        LARGE_INTEGER at;
+        at.QuadPart = LONGLONG(offset);
+        return SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ? 0 : GetLastError();
+    }
+
     uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
         // Zero leaves a time, or the attributes, as they are.

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tresorix {
@@ -383,12 +384,22 @@ TEST_F(BackupTest, ExclusionsThatMatchNothingAddNoRequest)
     tree.write("src\\a.doc", "a", kOld);
     tree.write("src\\sub\\b.doc", "b", kOld);
     tree.write("src\\sub\\deep\\c.txt", "c", kOld);
+    // Directories changed a moment ago are listed afresh, and the flusher
+    // writes its calls beside the run's: both runs see settled directories,
+    // and the calls are compared as a whole, not in their order.
+    for (const char* directory : {"src\\", "src\\sub\\", "src\\sub\\deep\\"})
+        test::SetLastWrite(tree.path(directory), kOld);
+    auto calls = [&] {
+        auto journal = fs.journal();
+        std::sort(journal.begin(), journal.end());
+        return journal;
+    };
     ScriptedAnswerer answers;
     RunSettings settings;
     settings.entries.push_back(entry("*.doc;*.txt"));
     settings.showSummary = false;
     ASSERT_EQ(run.BackUpStart(settings), RunOutcome::finished);
-    const auto without = fs.journal();
+    const auto without = calls();
     const uint64_t checked = state.checkedFiles;
 
     test::RemoveTree(dst());
@@ -396,7 +407,7 @@ TEST_F(BackupTest, ExclusionsThatMatchNothingAddNoRequest)
     settings.entries[0].masks = "*.doc;-*.xyz;*.txt;-nirgends\\";
     settings.exclusions = "~$*;Cache\\";
     ASSERT_EQ(run.BackUpStart(settings), RunOutcome::finished);
-    EXPECT_EQ(fs.journal(), without);
+    EXPECT_EQ(calls(), without);
     EXPECT_EQ(state.checkedFiles, checked);
     EXPECT_EQ(test::ReadAll(dst() + "sub\\deep\\c.txt"), "c");
 }

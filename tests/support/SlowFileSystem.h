@@ -52,6 +52,7 @@ private:
             return file_->write(buffer, size, put);
         }
         uint32_t size(uint64_t& bytes) override { return file_->size(bytes); }
+        uint32_t seek(uint64_t offset) override { return file_->seek(offset); }
         uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
         {
             return file_->setTimeAndAttributes(lastWrite, attributes);
