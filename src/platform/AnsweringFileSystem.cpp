@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -16,14 +17,25 @@ namespace {
 // inside the five seconds after which Windows counts a thread as hung.
 constexpr DWORD kLookInterval = 250;
 
-// The volume a path lies on: "C:" or "\\server\share".
+// The volume a path lies on: "C:" or "\\server\share", also of a path in the
+// \\?\ form, and in one case: the run and the dialogs name it both ways.
 std::string volumeOf(const std::string& path)
 {
-    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\')
-        return path.substr(0, 2);
-    size_t server = path.find('\\', 2);
-    size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
-    return path.substr(0, share);
+    std::string volume = path;
+    if (volume.starts_with("\\\\?\\UNC\\"))
+        volume.replace(0, 8, "\\\\");
+    else if (volume.starts_with("\\\\?\\"))
+        volume.erase(0, 4);
+    if (volume.size() < 2 || volume[0] != '\\' || volume[1] != '\\') {
+        volume.resize(std::min<size_t>(volume.size(), 2));
+    } else {
+        size_t server = volume.find('\\', 2);
+        volume.resize(std::min(volume.size(), server == std::string::npos ? server : volume.find('\\', server + 1)));
+    }
+    for (char& c : volume)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return volume;
 }
 
 }  // namespace
@@ -171,10 +183,9 @@ public:
     {
         return fs_.onVolume(path_, [file = real_] { return file->flush(); }, uint32_t(errCancelled));
     }
-    uint32_t writeOut(bool& committed) override
-    {
-        return fs_.withValue(path_, committed, [file = real_](bool& committed) { return file->writeOut(committed); });
-    }
+    // Asked on the run's flusher thread, which waits beside the UI thread
+    // already; the volume's record is the calling thread's alone.
+    uint32_t writeOut(bool& committed) override { return real_->writeOut(committed); }
     uint32_t close() override
     {
         return fs_.onVolume(path_, [file = real_] { return file->close(); }, uint32_t(errCancelled));
