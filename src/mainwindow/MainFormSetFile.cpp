@@ -58,7 +58,7 @@ void TmForm::setStatusText(const std::string& text)
 void TmForm::addTarget(const std::string& path, bool checkDirectory)
 {
     const std::string tidy = TidyTarget(path);
-    if (checkDirectory && !PrepareTargetDirectory(tidy))
+    if (checkDirectory && !PrepareTargetDirectory(tidy, *files_))
         return;
     set_.addTarget(tidy);
     showTargets();

@@ -31,7 +31,8 @@ public:
     bool waiting(bool first) override
     {
         HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
-        if (first)
+        // A message answered meanwhile may wait for a medium of its own.
+        if (first && waits_++ == 0)
             cursor_ = SetCursor(wait);
         Form* form = modalForm();
         MSG msg;
@@ -46,7 +47,11 @@ public:
         return !closing(form);
     }
 
-    void waited() override { SetCursor(cursor_); }
+    void waited() override
+    {
+        if (--waits_ == 0)
+            SetCursor(cursor_);
+    }
 
 private:
     static bool closing(Form* form) { return form && form->modalResult() != mrNone; }
@@ -76,6 +81,7 @@ private:
     }
 
     HCURSOR cursor_ = nullptr;
+    int waits_ = 0;
 };
 
 class AnsweringDrives : public Drives {
