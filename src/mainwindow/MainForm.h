@@ -122,8 +122,9 @@ public:
 
     // The runs this window starts; the close query cancels through it.
     RunController& run() { return run_; }
-    // Set files and the settings file are read and written through this
-    // file system (DialogFileSystem by default); before FormCreate.
+    // Set files, the settings file and the default target's directory go
+    // through this file system (DialogFileSystem by default); set it
+    // before FormCreate.
     void setFileSystem(FileSystem& fs) { files_ = &fs; }
 
     // --- The backup set the window shows. Each control's handler updates
