@@ -67,6 +67,7 @@ set(WIN_SOURCES
     src/set/AutoRun.cpp
     src/set/FileIO.cpp
     src/ui/Controls.cpp
+    src/ui/DialogFiles.cpp
     src/ui/DriveSelector.cpp
     src/ui/Form.cpp
     src/ui/FormModal.cpp

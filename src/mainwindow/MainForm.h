@@ -15,6 +15,7 @@
 #include "set/BackupSet.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
+#include "ui/DialogFiles.h"
 #include "ui/Form.h"
 
 #include <cstdint>
@@ -121,6 +122,10 @@ public:
 
     // The runs this window starts; the close query cancels through it.
     RunController& run() { return run_; }
+    // Set files, the settings file and the default target's directory go
+    // through this file system (DialogFileSystem by default); set it
+    // before FormCreate.
+    void setFileSystem(FileSystem& fs) { files_ = &fs; }
 
     // --- The backup set the window shows. Each control's handler updates
     // it as the control changes; a target still being typed into the
@@ -272,6 +277,7 @@ private:
     BackupSet set_;
 
     RunController run_;
+    FileSystem* files_ = &DialogFileSystem();
     // The settings of the run going on, or of the last one; the window's own,
     // so that a switch changed during the run reaches it.
     RunSettings runSettings_;

@@ -45,6 +45,7 @@ enum : uint32_t {
     errDiskFull = 112,
     errAlreadyExists = 183,
     errDirectoryExists = 250,  // a directory of that name is there already
+    errCancelled = 1223,  // a call that waited for its medium was dropped (AnsweringFileSystem)
 };
 
 struct FileEntry {
