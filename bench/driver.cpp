@@ -7,6 +7,7 @@
 #include "engine/Backup.h"
 #include "platform/TextConv.h"
 #include "platform/Win32FileSystem.h"
+#include "run/UnattendedAnswer.h"
 
 #include <windows.h>
 
@@ -19,6 +20,13 @@
 using namespace tresorix;
 
 namespace {
+
+// As a scheduled run with /SKIPERRORS: a file that the target refuses (a
+// name that differs from another only in case) is passed over, no box.
+class Unattended : public RunPrompts {
+public:
+    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
+};
 
 double now()
 {
@@ -104,7 +112,8 @@ int wmain(int argc, wchar_t** argv)
     Win32FileSystem fs;
     RunView nullView;
     RunState state;
-    BackupRun run(fs, nullView, state);
+    Unattended nobody;
+    BackupRun run(fs, nullView, state, &nobody);
     RunSettings settings;
     settings.entries.push_back({Narrow(argv[1]), " ja", "*.*", Narrow(argv[2])});
     settings.showSummary = false;

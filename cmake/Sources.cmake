@@ -35,6 +35,7 @@ endif()
 
 # Win32 code: platform, widget layer and windows.
 set(WIN_SOURCES
+    src/dialogs/AusnahmenForm.cpp
     src/dialogs/DirWahl.cpp
     src/dialogs/DirWahlEntry.cpp
     src/dialogs/DirWahlTarget.cpp
@@ -67,6 +68,7 @@ set(WIN_SOURCES
     src/set/FileIO.cpp
     src/ui/Accessible.cpp
     src/ui/Controls.cpp
+    src/ui/DialogFiles.cpp
     src/ui/DriveSelector.cpp
     src/ui/Form.cpp
     src/ui/FormModal.cpp

@@ -1,5 +1,6 @@
 // The settings file is read at every start; a damaged one must still give
 // settings, and writing them back must give a file that reads the same.
+#include "set/Filters.h"
 #include "set/Profile.h"
 
 #include <cstddef>
@@ -22,6 +23,19 @@ bool filtersArePairs(const tresorix::Profile& profile)
     }
 }
 
+// The list for every entry: each item a name or mask, never empty; one the
+// dialog would take holds no path and no leading "-".
+void checkExclusions(const std::string& list)
+{
+    const tresorix::Exclusions excluded = tresorix::ParseExclusionList(list);
+    const bool taken = !tresorix::ExclusionListFault(list);
+    for (const auto* items : {&excluded.files, &excluded.directories})
+        for (const std::string& item : *items)
+            if (item.find(';') != std::string::npos ||
+                (taken && (item.empty() || item[0] == '-' || item.find('\\') != std::string::npos)))
+                std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -30,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tresorix::Profile profile(bytes);
     tresorix::Settings first = tresorix::ReadSettings(profile, 1024, 768);
     bool pairs = filtersArePairs(profile);
+    checkExclusions(first.exclusions);
     tresorix::WriteSettings(profile, first, !first.maximized, true);
     tresorix::Settings again = tresorix::ReadSettings(tresorix::Profile(profile.bytes()), 1024, 768);
 

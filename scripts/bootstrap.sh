@@ -9,7 +9,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake ninja-build make g++ clang libclang-rt-14-dev googletest \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
-         wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wine x11-utils rsync time bc; do
+         wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wine x11-utils rsync time bc \
+         dosfstools exfatprogs fusefat exfat-fuse; do
     have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0

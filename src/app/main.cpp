@@ -8,13 +8,13 @@
 #include "dialogs/ZielWahl.h"
 #include "mainwindow/EditEntry.h"
 #include "mainwindow/MainForm.h"
-#include "platform/Win32FileSystem.h"
 #include "platform/TextConv.h"
 #include "set/CommandLine.h"
 #include "platform/Win32Files.h"
 #include "run/RunController.h"
 #include "set/Profile.h"
 #include "set/FileIO.h"
+#include "ui/DialogFiles.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProcessMessages.h"
 
@@ -55,7 +55,6 @@ private:
 
     TmForm mForm;
     mForm.FormCreate({ProgramPath(), CommandLineArguments(Narrow(GetCommandLineW()))});
-    Win32FileSystem fileSystem;
     OnDemand<TmdForm> mdForm([] { return std::make_unique<TmdForm>(); });
     OnDemand<TZielwahl> zielwahl([&] {
         auto dialog = std::make_unique<TZielwahl>();
@@ -84,7 +83,7 @@ private:
     mForm.links.pickStdZiel = pickTarget;
     mForm.links.showInfo = [&] { info->showModal(); };
     OnDemand<TDirWahl> dirWahl([&] {
-        auto dialog = std::make_unique<TDirWahl>(fileSystem);
+        auto dialog = std::make_unique<TDirWahl>(DialogFileSystem());
         dialog->filterForm = &*filterForm;
         dialog->chooseTarget = pickTarget;
         return dialog;

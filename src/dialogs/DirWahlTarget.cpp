@@ -52,7 +52,7 @@ void TDirWahl::BtnZielWahlClick()
     std::string proposal = index >= 0 ? box.item(index) : std::string(kFallbackTarget);
     if (proposal.find(kStdZiel) != std::string::npos)
         proposal = standardTarget_;
-    AddTargetToBox(box, proposal, true);
+    AddTargetToBox(box, proposal, true, fs_);
     // The box has tidied the proposal (blanks, an empty text): the target
     // dialog opens where the box now points.
     index = box.selected();

@@ -197,7 +197,11 @@ void TDirectoryOutline::readLevel(HTREEITEM at)
         path += '\\';
     std::vector<std::string> names;
     uint32_t error = 0;
-    if (auto listing = fs_->list(path, error)) {
+    auto listing = fs_->list(path, error);
+    // The dialog closed while the medium was asked: the level stays unread.
+    if (error == errCancelled)
+        return;
+    if (listing) {
         FileEntry entry;
         while (listing->next(entry))
             if (entry.isDirectory() && !entry.name.empty() && entry.name[0] != '.')
@@ -297,7 +301,7 @@ void TDirectoryOutline::SetDirectory(const std::string& path)
         return;
 
     directory_ = result;
-    if (uint32_t code = enter(directory_); code != 0 && !quiet_) {
+    if (uint32_t code = enter(directory_); code != 0 && code != errCancelled && !quiet_) {
         if (code == errFileNotFound)
             code = errPathNotFound;
         ShowInfo("Verzeichnis \"" + directory_ + "\" konnte nicht geöffnet werden." + "\r\nFehlermeldung: " +

@@ -15,7 +15,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "platform/Win32FileSystem.h"
+#include "ui/DialogFiles.h"
 #include "ui/Form.h"
 
 #include <commctrl.h>
@@ -47,7 +47,7 @@ public:
     HWND handle() const { return tree_; }
     // The owner's WM_NOTIFY; true when it came from this tree.
     bool handleNotify(LPARAM lp, LRESULT& result);
-    // Levels are listed through this file system (the real one by default).
+    // Levels are listed through this file system (DialogFileSystem by default).
     void setFileSystem(FileSystem& fs) { fs_ = &fs; }
 
     // The current drive letter, in the case it was set in; 0 before first use.
@@ -111,8 +111,7 @@ private:
 
     HWND tree_ = nullptr;
     int dpi_ = 96;
-    Win32FileSystem ownFs_;
-    FileSystem* fs_ = &ownFs_;
+    FileSystem* fs_ = &DialogFileSystem();
     char drive_ = 0;
     std::string directory_;
     int updates_ = 0;

@@ -72,6 +72,9 @@ void TmdForm::BtnErstellenClick()
         setModalResult(mrOk);
         return;
     }
+    // Cancelled while the medium was asked: nothing to tell.
+    if (code == errCancelled)
+        return;
     ShowInfo("Konnte Verzeichnis \"" + name + "\" nicht erstellen." + "\r\nFehlermeldung: " + ErrorText(uint16_t(code)));
 }
 

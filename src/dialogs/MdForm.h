@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
-#include "platform/Win32FileSystem.h"
+#include "ui/DialogFiles.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -48,8 +48,7 @@ private:
     void fitToLabels();
 
     std::string directory_;
-    Win32FileSystem ownFs_;
-    FileSystem* fs_ = &ownFs_;
+    FileSystem* fs_ = &DialogFileSystem();
 };
 
 }  // namespace tresorix

@@ -270,7 +270,8 @@ bool TProgress::keepAnswering()
     // A look that removes nothing still answers what other threads send
     // (screen readers, the shell's hung check) and tells Windows that the
     // thread is alive. Input stays queued for the next processMessages(),
-    // where it reaches the windows it was meant for.
+    // where it reaches the windows it was meant for (Alt aside, see
+    // closeKeyWaiting).
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     const bool cancel = cancelWaiting();
@@ -280,8 +281,10 @@ bool TProgress::keepAnswering()
 }
 
 // Input waiting that will ask to cancel: Escape on this window, a click
-// on its cancel button, a close request for any window of the program.
-bool TProgress::cancelWaiting() const
+// on its cancel button, a close request for any window of the program —
+// also a click on a title bar's close button and Alt+F4, which become one
+// only once they are let through.
+bool TProgress::cancelWaiting()
 {
     const HWND button = control(BtnCancel);
     auto ours = [this](HWND h) { return h == handle() || IsChild(handle(), h); };
@@ -296,7 +299,27 @@ bool TProgress::cancelWaiting() const
         return true;
     if (PeekMessageW(&m, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE))
         return true;
-    return PeekMessageW(&m, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE) && (m.wParam & 0xFFF0) == SC_CLOSE;
+    if (PeekMessageW(&m, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE) && (m.wParam & 0xFFF0) == SC_CLOSE)
+        return true;
+    if (PeekMessageW(&m, nullptr, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) && m.wParam == HTCLOSE)
+        return true;
+    return closeKeyWaiting();
+}
+
+// Alt+F4 for any window of the program. Alt comes first as a key of its
+// own, again and again while it is held, and a look at the queue shows
+// only the first key: those Alt keys are let through now, which does
+// nothing until Alt is let go.
+bool TProgress::closeKeyWaiting()
+{
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) && m.message == WM_SYSKEYDOWN) {
+        if (m.wParam != VK_MENU)
+            return m.wParam == VK_F4 && (HIWORD(m.lParam) & KF_ALTDOWN);
+        PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);
+        DispatchFormMessage(m);
+    }
+    return false;
 }
 
 void TProgress::flush()

@@ -113,7 +113,8 @@ private:
     // `all`: the main window's status bar too, whatever its pace.
     void apply(bool all = false);
     HWND ownWindowAbove() const;
-    bool cancelWaiting() const;
+    bool cancelWaiting();
+    bool closeKeyWaiting();
 
     RunDriver* driver_ = nullptr;
     bool running_ = false;

@@ -3,9 +3,9 @@
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "platform/DeviceName.h"
-#include "platform/Win32FileSystem.h"
 #include "set/BackupSet.h"
 #include "set/Text.h"
+#include "ui/DialogFiles.h"
 #include "ui/Prompts.h"
 #include "ui/Subclass.h"
 
@@ -23,7 +23,7 @@ bool PrepareTargetDirectory(const std::string& path, FileSystem& fs)
     }
     if (path.find('>') == std::string::npos) {
         uint32_t code = ForceDirectory(fs, path);
-        if (code != 0 && code != errAlreadyExists && code != errDirectoryExists)
+        if (code != 0 && code != errAlreadyExists && code != errDirectoryExists && code != errCancelled)
             AskInfo("Konnte Verzeichnis \"" + path + "\" nicht anlegen bzw. überprüfen." + "\r\nFehlerMeldung: " +
                         ErrorText(uint16_t(code)),
                     btnOK);
@@ -33,8 +33,7 @@ bool PrepareTargetDirectory(const std::string& path, FileSystem& fs)
 
 bool PrepareTargetDirectory(const std::string& path)
 {
-    static Win32FileSystem fs;
-    return PrepareTargetDirectory(path, fs);
+    return PrepareTargetDirectory(path, DialogFileSystem());
 }
 
 void ShowTargets(ComboBox box, const std::vector<std::string>& targets, int selected)
@@ -75,8 +74,7 @@ void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSys
 
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory)
 {
-    static Win32FileSystem fs;
-    AddTargetToBox(box, std::move(path), checkDirectory, fs);
+    AddTargetToBox(box, std::move(path), checkDirectory, DialogFileSystem());
 }
 
 std::string SelectedTarget(ComboBox box)

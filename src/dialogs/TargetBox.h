@@ -18,7 +18,7 @@ namespace tresorix {
 // reported and the target is taken all the same; a device name is
 // reported and refused (false).
 bool PrepareTargetDirectory(const std::string& path, FileSystem& fs);
-// The same on the real file system.
+// The same through DialogFileSystem().
 bool PrepareTargetDirectory(const std::string& path);
 
 // The box shows the history, oldest first, with `selected` in its edit
@@ -29,7 +29,7 @@ void ShowTargets(ComboBox box, const std::vector<std::string>& targets, int sele
 // when asked (PrepareTargetDirectory), and goes through the history's rule
 // (AddToTargetHistory) on the box's items.
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory, FileSystem& fs);
-// The same on the real file system.
+// The same through DialogFileSystem().
 void AddTargetToBox(ComboBox box, std::string path, bool checkDirectory);
 
 // The selected item, or "" when none is.

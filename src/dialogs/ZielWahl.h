@@ -7,7 +7,7 @@
 #include "dialogs/DirectoryOutline.h"
 #include "dialogs/MdForm.h"
 #include "platform/FileSystem.h"
-#include "platform/Win32FileSystem.h"
+#include "ui/DialogFiles.h"
 #include "ui/DriveSelector.h"
 #include "ui/Form.h"
 #include "ui/Prompts.h"
@@ -30,8 +30,13 @@ public:
 
     // The create-directory dialog, made after this one.
     void setCreateDialog(TmdForm& mdForm) { mdForm_ = &mdForm; }
-    // Drives are probed through this file system (the real one by default).
-    void setFileSystem(FileSystem& fs) { fs_ = &fs; }
+    // Drives are probed and the tree is read through this file system
+    // (DialogFileSystem by default).
+    void setFileSystem(FileSystem& fs)
+    {
+        fs_ = &fs;
+        DirView.setFileSystem(fs);
+    }
 
     // What Pick gives back: how the dialog ended (mrOk, mrCancel, or mrNone
     // when a probe kept it shut) and the tree's directory then, which is
@@ -67,8 +72,7 @@ private:
 
     TmdForm* mdForm_ = nullptr;
     uint8_t driveProbeResult_ = 0;
-    Win32FileSystem ownFs_;
-    FileSystem* fs_ = &ownFs_;
+    FileSystem* fs_ = &DialogFileSystem();
 };
 
 }  // namespace tresorix

@@ -11,6 +11,7 @@
 #include "engine/RunPrompts.h"
 #include "engine/Versions.h"
 #include "platform/FileSystem.h"
+#include "set/Filters.h"
 #include "set/Text.h"
 
 #include <cstdint>
@@ -116,6 +117,8 @@ struct RunSettings {
     // What start-up had to tell while nobody watched: on record after the
     // first line, and the run's exit code is at least 1.
     std::vector<std::string> startMessages;
+    // Names every entry leaves out, besides its own (ParseExclusionList).
+    std::string exclusions;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an
@@ -208,6 +211,8 @@ private:
         std::vector<std::string> entryTargets;
         size_t entryTargetsIdentified = 0;
         std::vector<FileId> entryTargetIds;
+        // The settings' exclusions, taken apart once for every entry.
+        Exclusions everyEntry;
     } caches_;
 };
 

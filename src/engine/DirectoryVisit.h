@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -20,6 +21,10 @@ class BackupRun;
 // fail.
 std::string CopyFailedText(const std::string& sourceFile);
 std::string CreateFailedText(const std::string& targetFile, uint32_t error);
+// The same with a reason of the program's own in place of an error number's.
+std::string CreateFailedText(const std::string& targetFile, const std::string& reason);
+// Why a file of 4 GiB or more has no place on the target.
+std::string TooLargeText(const std::string& fileSystem);
 
 inline bool NameTaken(uint32_t error)
 {
@@ -36,7 +41,10 @@ struct Existing {
 
 // How a copy ended; a name that appeared sends the file back to the
 // conflict step. `queued`: complete, waiting in the batch for its name.
-// `interrupted`: stopped for a cancel waiting in the queue, its copy gone.
+// `interrupted`: stopped, its copy gone: the answer to a cancel waiting in
+// the queue ended the run, the copy could not go on where it stopped, or the
+// user asked to try it again; unless the run ended, the file is handed over
+// again from its start.
 enum class CopyResult { saved, failed, nameAppeared, queued, interrupted };
 
 // A complete copy, still open under its temporary name until the batch it
@@ -70,6 +78,9 @@ struct TargetHold {
     TargetListing listing;
     std::unique_ptr<OpenDirectory> dir;
     std::string dirPath;
+    // What the held directory's volume said of itself, once asked.
+    std::optional<std::string> fileSystem;
+    std::optional<bool> fixedDisk;
 };
 
 class DirectoryVisit {
@@ -86,6 +97,10 @@ public:
     OpenDirectory* inHeldTargetDir(const std::string& targetFile, std::string& name);
     void releaseTargetDir();
     void removeOwnCopy(const std::string& file);
+    // The file system of the target directory's volume, empty where it
+    // cannot be told; whether that volume is a fixed local disk.
+    std::string targetFileSystem(const std::string& target);
+    bool targetOnFixedDisk(const std::string& targetFile);
 
     // The batch of complete copies (Finish.cpp).
     void queueCopy(std::unique_ptr<PendingCopy> copy);
@@ -98,9 +113,13 @@ public:
     TargetHold hold;
     std::string failedTargetDir;  // its files are passed over: No when it could not be made
     bool renameCollided = false;  // this file's copy found its name taken once
+    // Names of the source directory that another one's equals but for case:
+    // on a target that does not tell case apart they share one name.
+    std::unordered_set<std::string> caseTwins;
 
 private:
     void listTarget(const std::string& target);
+    uint32_t findExactly(const std::string& target, const std::string& name, FileEntry& found);
     bool closeCopy(PendingCopy& copy);
     void renameCopy(PendingCopy& copy);
     void putVersionBack(const std::string& targetFile);

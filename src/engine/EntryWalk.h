@@ -5,10 +5,12 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "set/Filters.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tresorix {
@@ -17,14 +19,21 @@ class BackupRun;
 
 class EntryWalk {
 public:
-    explicit EntryWalk(BackupRun& run) : run_(run) {}
+    // `excluded`: the entry's and every entry's, outliving the walk.
+    EntryWalk(BackupRun& run, const Exclusions& excluded) : run_(run), excluded_(excluded) {}
     EntryWalk(const EntryWalk&) = delete;
     EntryWalk& operator=(const EntryWalk&) = delete;
 
     void BackupDirectory(const std::string& source, const std::string& mask, const std::string& target,
                          bool recurse);
 
+    // What the exclusions left out so far, over all of the entry's masks.
+    uint64_t leftOutFiles() const { return leftOutFiles_; }
+    uint64_t leftOutDirectories() const { return leftOutDirectories_.size(); }
+
 private:
+    std::vector<FileEntry> leaveOutFiles(const std::vector<FileEntry>& listed);
+    void leaveOutDirectory(const std::string& directory);
     void skipDirectory(const std::string& reason, const std::string& source, const std::string& target,
                        bool& silenced);
     // `listed`: the subdirectories as a listing of this visit saw them; none:
@@ -39,6 +48,10 @@ private:
     void tooDeep(const std::string& directory);
 
     BackupRun& run_;
+    const Exclusions& excluded_;
+    uint64_t leftOutFiles_ = 0;
+    // Each named once, whichever of the entry's masks met it first.
+    std::unordered_set<std::string> leftOutDirectories_;
     // The directories the walk is in, outermost first. Their identities are
     // asked only when a link turns up, as only a link can lead back.
     struct WalkLevel {

@@ -1,7 +1,8 @@
 // One file's way into the target, step by step: open the source, make sure
-// of the target directory, settle the conflict with an existing target,
-// make room, copy under a temporary name. A complete copy is queued in the
-// visit's batch, which gives it its name (DirectoryVisit).
+// of the target directory, settle the conflict with an existing target, see
+// that the target's file system can hold the file, make room, copy under a
+// temporary name. A complete copy is queued in the visit's batch, which
+// gives it its name (DirectoryVisit).
 #pragma once
 
 #include "engine/DirectoryVisit.h"
@@ -33,11 +34,15 @@ private:
     Step ensureTargetDirectory(const std::string& target);
     bool targetDriveGone(const std::string& directory, uint32_t error);
     Step resolveConflict(const std::string& targetFile, const FileEntry& file, Existing& existing);
+    Step checkFileSystemLimit(const std::string& target, const std::string& targetFile, uint64_t size);
     Step checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                         Existing& existing);
     uint32_t freeSpaceAt(std::string directory, uint64_t& bytes);
-    CopyResult copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile, const std::string& targetFile,
-                        const FileEntry& file, const Existing& existing, uint64_t& copied);
+    CopyResult copyFile(std::unique_ptr<OpenFile>& in, uint64_t size, const std::string& sourceFile,
+                        const std::string& targetFile, const FileEntry& file, const Existing& existing,
+                        uint64_t& copied);
+    bool stopForQuestion(std::unique_ptr<OpenFile>& in, std::unique_ptr<OpenFile>& out, const std::string& sourceFile,
+                         const std::string& tempFile, const FileEntry& file, uint64_t size, uint64_t copied);
     uint32_t createTemporary(const std::string& target, const std::string& targetFile, std::string& tempFile,
                              std::unique_ptr<OpenFile>& out);
 

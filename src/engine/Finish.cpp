@@ -1,7 +1,8 @@
 // The steps after a copy's last block: on the medium, then named, then
 // closed. Complete copies wait in a small batch, each written out by the
 // flusher while the next ones are copied, and the batch takes its names
-// together once one flush of the device's cache has committed all of it.
+// together once one flush of the device's cache has committed all of it
+// (on a fixed local disk; elsewhere each copy has a whole flush of its own).
 #include "engine/DirectoryVisit.h"
 
 #include "engine/Backup.h"
@@ -31,8 +32,18 @@ std::string CopyFailedText(const std::string& sourceFile)
 
 std::string CreateFailedText(const std::string& targetFile, uint32_t error)
 {
-    return "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " + ErrorText(uint16_t(error)) +
+    return CreateFailedText(targetFile, ErrorText(uint16_t(error)));
+}
+
+std::string CreateFailedText(const std::string& targetFile, const std::string& reason)
+{
+    return "Konnte Zieldatei \"" + targetFile + "\" nicht anlegen." + "\r\nFehler: " + reason +
            "\r\nErneut versuchen ?";
+}
+
+std::string TooLargeText(const std::string& fileSystem)
+{
+    return "Die Datei ist für das Dateisystem des Ziels (" + fileSystem + ") zu groß.";
 }
 
 void DirectoryVisit::queueCopy(std::unique_ptr<PendingCopy> copy)
@@ -45,7 +56,10 @@ void DirectoryVisit::queueCopy(std::unique_ptr<PendingCopy> copy)
     PendingCopy& queued = *copy;
     pendingBytes_ += copy->copied;
     pending_.push_back(std::move(copy));
-    run_.flusher_->submit(*queued.out, queued.flushError, queued.committed);
+    // A share, a removable medium or any other device may keep what one
+    // flush did not name in its own cache: there each copy is flushed whole.
+    const bool full = !targetOnFixedDisk(queued.targetFile);
+    run_.flusher_->submit(*queued.out, queued.flushError, queued.committed, full);
 }
 
 void DirectoryVisit::finishCopies()

@@ -15,11 +15,11 @@ Flusher::~Flusher()
         thread_.join();
 }
 
-void Flusher::submit(OpenFile& file, uint32_t& error, bool& committed)
+void Flusher::submit(OpenFile& file, uint32_t& error, bool& committed, bool full)
 {
     {
         std::lock_guard lock(monitor_);
-        jobs_.push_back({&file, &error, &committed});
+        jobs_.push_back({&file, &error, &committed, full});
         monitor_.notifyAll();
     }
     if (!thread_.joinable())
@@ -54,7 +54,7 @@ void Flusher::work()
         busy_ = true;
         lock.unlock();
         bool committed = true;
-        const uint32_t error = job.file->writeOut(committed);
+        const uint32_t error = job.full ? job.file->flush() : job.file->writeOut(committed);
         lock.lock();
         *job.error = error;
         *job.committed = committed;

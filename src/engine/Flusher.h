@@ -21,10 +21,11 @@ public:
     Flusher& operator=(const Flusher&) = delete;
     ~Flusher();
 
-    // Queues `file` for OpenFile::writeOut; its error and whether it still
-    // waits for the device's cache land in `error` and `committed`, which
-    // must stay where they are until wait() returns.
-    void submit(OpenFile& file, uint32_t& error, bool& committed);
+    // Queues `file` for OpenFile::writeOut, or with `full` for a whole
+    // flush(); its error and whether it still waits for the device's cache
+    // land in `error` and `committed`, which must stay where they are until
+    // wait() returns.
+    void submit(OpenFile& file, uint32_t& error, bool& committed, bool full = false);
     // Returns once every queued file is written out. A slow medium may take
     // seconds for a batch: `meanwhile` runs every kLookInterval until then,
     // so that the waiting thread still answers its windows' messages.
@@ -37,6 +38,7 @@ private:
         OpenFile* file;
         uint32_t* error;
         bool* committed;
+        bool full;
     };
     void work();
 

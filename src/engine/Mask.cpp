@@ -118,6 +118,14 @@ bool MatchesMask(std::string_view name, std::string_view mask)
            matchPlain(name, mask.substr(0, mask.size() - 2));
 }
 
+bool MatchesAnyMask(std::string_view name, const std::vector<std::string>& masks)
+{
+    for (const std::string& mask : masks)
+        if (MatchesMask(name, mask))
+            return true;
+    return false;
+}
+
 int CompareIgnoreCase(std::string_view a, std::string_view b)
 {
     // Letters with accents sort beside their plain letter first ("Ärger"

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tresorix {
 
@@ -12,6 +13,8 @@ namespace tresorix {
 // without regard to case. A mask ending in ".*" also matches the name without
 // that ending, so "*.*" matches every name and "brief.*" matches "brief".
 bool MatchesMask(std::string_view name, std::string_view mask);
+// Whether one of `masks` matches; none for an empty list, at no cost.
+bool MatchesAnyMask(std::string_view name, const std::vector<std::string>& masks);
 
 // Case-blind comparison of UTF-8 names by Unicode's simple case folding, one
 // letter for one letter: "ß" is not "SS".

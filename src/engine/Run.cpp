@@ -108,10 +108,13 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     } release{*this};
     view_.setChecked(0, 0);
     view_.setSaved(0, 0);
+    caches_.everyEntry = ParseExclusionList(settings.exclusions);
     if (log_) {
         log_->begin(settings.setFile, settings.modeText, settings.versionDays);
         for (const std::string& message : settings.startMessages)
             log_->prompt(message, "OK", true);
+        if (!caches_.everyEntry.empty())
+            log_->exclusions(settings.exclusions);
         flushLog();
     }
     if (!settings.startMessages.empty())
@@ -134,11 +137,14 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
 
     // Once every copy is complete, cancelled or not.
     versions_->pruneVersions();
+    // A cancel or a close that comes from here on finds every file saved:
+    // it cuts nothing short, and the record says that the run finished.
+    const bool cutShort = state_.cancelled();
     // What the user typed or clicked during the last copy reaches the
     // windows it was meant for, not the summary box.
     view_.processMessages();
     view_.flush();
-    if (state_.cancelled()) {
+    if (cutShort) {
         // Nobody cancelled: a prompt that offered no way past ended the run.
         if (caches_.endedByError) {
             view_.setStatusText("Backup wurde durch eine Meldung ohne Ausweg beendet.");
@@ -158,7 +164,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         FormatBytes(state_.savedBytes) + "  (" + GroupDigits(int64_t(state_.savedBytes), " ") + " Bytes)";
     // Written before the box: a run whose box nobody closes is on record.
     endRecord(RunOutcome::finished, summary);
-    if (settings.showSummary) {
+    // Whoever asked to stop (or to close the program) is not kept waiting.
+    if (settings.showSummary && !state_.cancelled()) {
         view_.flush();
         Prompt report{PromptKind::info, summary, btnOK};
         report.report = true;
@@ -189,30 +196,23 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             btnOK, {mrOk, source});
         return true;
     }
-    EntryWalk walk(*this);
+    MaskList list = ParseMaskList(entry.masks);
+    list.excluded.add(caches_.everyEntry);
+    EntryWalk walk(*this, list.excluded);
     caches_.targetDriveGone = false;
     const uint64_t savedBefore = state_.savedFiles;
-    std::string rest = entry.masks;
-    do {
-        std::string mask;
-        size_t semicolon = rest.find(';');
-        if (semicolon != std::string::npos) {
-            mask = rest.substr(0, semicolon);
-            rest.erase(0, semicolon + 1);
-        } else {
-            mask = std::move(rest);
-            rest.clear();
-        }
-        TrimSpaces(mask, true, true);
+    for (const std::string& mask : list.masks) {
         walk.BackupDirectory(source, mask, target, recurse);
-        if (caches_.sourceFailed)
-            return false;
-    } while (!rest.empty() && !state_.cancelled() && !caches_.targetDriveGone);
+        if (caches_.sourceFailed || state_.cancelled() || caches_.targetDriveGone)
+            break;
+    }
+    if (log_ && !list.excluded.empty())
+        log_->leftOut(walk.leftOutFiles(), walk.leftOutDirectories());
     // The other entries still run; a drive unplugged halfway leaves what
     // was saved before it went.
     if (caches_.targetDriveGone && state_.savedFiles == savedBefore)
         state_.targetDriveMissing = true;
-    return true;
+    return !caches_.sourceFailed;
 }
 
 void BackupRun::endRecord(RunOutcome outcome, const std::string& summary)

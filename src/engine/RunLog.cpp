@@ -77,6 +77,22 @@ void RunLog::copied(const std::string& sourceFile, uint64_t size)
     line("  kopiert: " + sourceFile + "  (" + std::to_string(size) + " Bytes)");
 }
 
+void RunLog::exclusions(const std::string& list)
+{
+    line("Ausnahmen für alle Einträge: " + list);
+}
+
+void RunLog::directoryLeftOut(const std::string& directory)
+{
+    line("  Verzeichnis ausgelassen (Ausnahme): " + directory);
+}
+
+void RunLog::leftOut(uint64_t files, uint64_t directories)
+{
+    line("  ausgelassen (Ausnahmen): " + std::to_string(files) + " Dateien, " + std::to_string(directories) +
+         " Verzeichnisse");
+}
+
 void RunLog::madeDirectory(const std::string& directory)
 {
     line("  Verzeichnis angelegt: " + directory);

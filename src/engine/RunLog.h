@@ -43,6 +43,11 @@ public:
     void entry(int number, const std::string& source, bool subdirs, const std::string& masks,
                const std::string& target);
     void copied(const std::string& sourceFile, uint64_t size);
+    // Exclusions: the list for every entry, once per record; a directory
+    // left out; what an entry with exclusions left out in all.
+    void exclusions(const std::string& list);
+    void directoryLeftOut(const std::string& directory);
+    void leftOut(uint64_t files, uint64_t directories);
     void madeDirectory(const std::string& directory);
     // `unattended`: answered by the program, the box was not shown.
     void prompt(const std::string& text, const std::string& answer, bool unattended);

@@ -33,6 +33,10 @@ std::string asciiKey(const std::string& name)
 // over, and a look at a name that is there costs no scan.
 uint32_t DirectoryVisit::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
+    // A case twin's own copy has exactly its name; one that differs in case
+    // is its twin's, which it must neither replace nor be compared with.
+    if (!caseTwins.empty() && caseTwins.contains(name))
+        return findExactly(target, name, found);
     const TargetListing& listing = hold.listing;
     const std::string key = asciiKey(name);
     if (listing.directory == target && listing.missesKnown && !key.empty() && !listing.names.contains(key))
@@ -68,6 +72,23 @@ void DirectoryVisit::listTarget(const std::string& target)
     // Names a broken listing did not reach would be taken for missing.
     if (listing->error() == 0)
         hold.listing = std::move(seen);
+}
+
+// The system finds a name without regard to case: only a listing tells
+// which one is there.
+uint32_t DirectoryVisit::findExactly(const std::string& target, const std::string& name, FileEntry& found)
+{
+    uint32_t error = 0;
+    std::unique_ptr<FileListing> listing = run_.fs_.list(target, error);
+    if (!listing)
+        return error;
+    for (FileEntry entry; listing->next(entry);) {
+        if (entry.name == name) {
+            found = std::move(entry);
+            return 0;
+        }
+    }
+    return listing->error() ? listing->error() : uint32_t(errFileNotFound);
 }
 
 // What the run itself did to a name in the listed directory: a complete
@@ -121,6 +142,34 @@ void DirectoryVisit::releaseTargetDir()
 {
     hold.dir.reset();
     hold.dirPath.clear();
+    hold.fileSystem.reset();
+    hold.fixedDisk.reset();
+}
+
+// Asked of the held directory, once while it is held: a volume mounted in a
+// folder answers for itself, and after a prompt the medium may be another.
+std::string DirectoryVisit::targetFileSystem(const std::string& target)
+{
+    uint32_t error = 0;
+    OpenDirectory* held = holdTargetDir(target, error);
+    if (!held)
+        return {};
+    if (!hold.fileSystem) {
+        std::string name;
+        hold.fileSystem = held->fileSystemName(name) == 0 ? name : std::string();
+    }
+    return *hold.fileSystem;
+}
+
+bool DirectoryVisit::targetOnFixedDisk(const std::string& targetFile)
+{
+    std::string name;
+    OpenDirectory* held = inHeldTargetDir(targetFile, name);
+    if (!held)
+        return false;
+    if (!hold.fixedDisk)
+        hold.fixedDisk = held->onFixedDisk();
+    return *hold.fixedDisk;
 }
 
 // A file this copy wrote: its temporary, or the copy itself when it took its

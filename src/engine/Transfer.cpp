@@ -22,6 +22,14 @@ constexpr uint32_t kBufferSize = 65536;
 constexpr uint32_t kCopiedAttributes = attrReadOnly | attrHidden | attrSystem | attrArchive;
 // Temporary names tried for one copy before creating it counts as failed.
 constexpr int kTemporaryNames = 10;
+// FAT and FAT32 hold files of at most 4 GiB less one byte.
+constexpr uint64_t kFatFileLimit = 4ull << 30;
+constexpr uint32_t kErrFileTooLarge = 223;
+
+bool isFat(const std::string& fileSystem)
+{
+    return fileSystem == "FAT" || fileSystem == "FAT32";
+}
 
 bool isNetworkPath(const std::string& path)
 {
@@ -85,6 +93,10 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
 {
     const std::string sourceFile = source + file.name;
     const std::string targetFile = target + file.name;
+    // A case twin's copy must not meet its twin's while both still wait
+    // for their names: the system could take one temporary for the other.
+    if (run_.visit_->caseTwins.contains(file.name))
+        run_.visit_->finishCopies();
     const bool passed = target == run_.visit_->failedTargetDir || modeSkipsWithoutAsking(target, file);
     Step step = Step::skip;
     auto goOn = [&] { return step == Step::goOn && !run_.state_.cancelled(); };
@@ -101,8 +113,10 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
     uint64_t size = file.size;
     if (goOn()) {
         in->size(size);
-        step = checkFreeSpace(target, targetFile, size, existing);
+        step = checkFileSystemLimit(target, targetFile, size);
     }
+    if (goOn())
+        step = checkFreeSpace(target, targetFile, size, existing);
 
     bool interrupted = false;
     if (goOn()) {
@@ -115,7 +129,7 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
             run_.view_.processMessages();
         uint64_t copied = 0;
         if (removedFirst || !run_.state_.cancelled()) {
-            CopyResult result = copyFile(*in, size, sourceFile, targetFile, file, existing, copied);
+            CopyResult result = copyFile(in, size, sourceFile, targetFile, file, existing, copied);
             if (result == CopyResult::failed)
                 ++run_.state_.failedFiles;
             interrupted = result == CopyResult::interrupted;
@@ -123,13 +137,9 @@ bool FileTransfer::backUp(const std::string& source, const std::string& target, 
     }
     if (in)
         in->close();
-    if (interrupted) {
-        // Nothing of the copy is held while the user is asked; unless the
-        // answer ends the run, the file is handed over again from its start.
-        run_.visit_->releaseTargetDir();
-        run_.view_.processMessages();
+    // Unless the question ended the run, the file is handed over again.
+    if (interrupted)
         return !run_.state_.cancelled();
-    }
     return step == Step::changeMedium;
 }
 
@@ -297,6 +307,26 @@ FileTransfer::Step FileTransfer::resolveConflict(const std::string& targetFile, 
     return step;
 }
 
+// A file too large for the target's file system is refused before any
+// room is made for it or a byte of it is written. Only a file that large
+// makes the volume be asked what it is.
+FileTransfer::Step FileTransfer::checkFileSystemLimit(const std::string& target, const std::string& targetFile,
+                                                      uint64_t size)
+{
+    while (size >= kFatFileLimit && !run_.state_.cancelled()) {
+        const std::string fileSystem = run_.visit_->targetFileSystem(target);
+        if (!isFat(fileSystem))
+            return Step::goOn;
+        // Yes: asked again, as the user may have put in another medium.
+        if (run_.ask(true, CreateFailedText(targetFile, TooLargeText(fileSystem)), btnYes | btnNo | btnCancel,
+                {mrNo, targetFile}) == mrNo) {
+            ++run_.state_.failedFiles;
+            return Step::skip;
+        }
+    }
+    return run_.state_.cancelled() ? Step::skip : Step::goOn;
+}
+
 FileTransfer::Step FileTransfer::checkFreeSpace(const std::string& target, const std::string& targetFile, uint64_t size,
                                           Existing& existing)
 {
@@ -373,7 +403,7 @@ uint32_t FileTransfer::freeSpaceAt(std::string directory, uint64_t& bytes)
 // Writes the copy under a temporary name and gives it the real one only when
 // its bytes, time and attributes are complete: until then an existing target
 // stays as it was, and an interrupted copy is never taken for a finished one.
-CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string& sourceFile,
+CopyResult FileTransfer::copyFile(std::unique_ptr<OpenFile>& in, uint64_t size, const std::string& sourceFile,
                                           const std::string& targetFile, const FileEntry& file,
                                           const Existing& existing, uint64_t& copied)
 {
@@ -398,18 +428,20 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         run_.buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     char* buffer = run_.buffer_.get();
     copied = 0;
-    uint32_t shortBy = 0;
+    uint32_t shortBy = 0, writeError = 0;
     bool failed = false;
+    bool atFatLimit = false;  // the last block was the one to pass 4 GiB less one byte
     for (;;) {
         uint32_t got = 0, put = 0;
-        if (in.read(buffer, kBufferSize, got) != 0) {
+        if (in->read(buffer, kBufferSize, got) != 0) {
             failed = true;
             break;
         }
         if (got == 0)
             break;
+        atFatLimit = copied < kFatFileLimit && copied + got >= kFatFileLimit;
         copied += got;
-        if (out->write(buffer, got, put) != 0) {
+        if ((writeError = out->write(buffer, got, put)) != 0) {
             failed = true;
             break;
         }
@@ -420,10 +452,11 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         // A short read is the end of the file; it saves asking once more.
         if (shortBy != 0 || (got < kBufferSize && copied >= size))
             break;
-        // A copy whose old one made room for it is finished all the same.
+        // A copy whose old one made room for it is finished all the same, and
+        // so is one whose bytes are all there: the question comes after it.
         const bool cancelWaits = run_.view_.keepAnswering();
-        if (cancelWaits && !(existing.previous && !existing.replace)) {
-            out->close();
+        if (cancelWaits && copied < size && !(existing.previous && !existing.replace) &&
+            !stopForQuestion(in, out, sourceFile, tempFile, file, size, copied)) {
             run_.visit_->removeOwnCopy(tempFile);
             return CopyResult::interrupted;
         }
@@ -433,12 +466,26 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
     if (!failed && shortBy == 0 && out->setTimeAndAttributes(file.lastWrite, file.attributes & kCopiedAttributes))
         failed = true;
     if (!failed && shortBy == 0) {
-        const bool secondTry = run_.visit_->renameCollided;
+        // A case twin's name may be its twin's copy's: a taken name is no
+        // sign that a copy appeared since the conflict step.
+        const bool secondTry = run_.visit_->renameCollided || run_.visit_->caseTwins.contains(file.name);
         run_.visit_->queueCopy(std::make_unique<PendingCopy>(
             PendingCopy{std::move(out), sourceFile, targetFile, tempFile, file, existing, copied, secondTry}));
         return CopyResult::queued;
     }
     out->close();
+    // Where the file system could not be told beforehand (a share), the
+    // write at the 4 GiB mark tells: refused, or the medium called full.
+    const bool tooLarge =
+        writeError == kErrFileTooLarge || (atFatLimit && (writeError == errDiskFull || shortBy != 0));
+    if (tooLarge) {
+        run_.visit_->removeOwnCopy(tempFile);
+        // The 4 GiB mark is FAT32's, whatever a share calls its file system.
+        const std::string fileSystem = run_.visit_->targetFileSystem(target) == "FAT" ? "FAT" : "FAT32";
+        const ButtonResult answer = run_.ask(true, CreateFailedText(targetFile, TooLargeText(fileSystem)),
+                                             btnYes | btnNo | btnCancel, {mrNo, targetFile});
+        return answer == mrYes ? CopyResult::interrupted : CopyResult::failed;
+    }
     if (shortBy != 0) {
         run_.visit_->removeOwnCopy(tempFile);
         run_.ask(false,
@@ -453,6 +500,33 @@ CopyResult FileTransfer::copyFile(OpenFile& in, uint64_t size, const std::string
         return CopyResult::failed;
     }
     return CopyResult::failed;
+}
+
+// The copy stops for a cancel waiting in the queue: its files are closed,
+// the temporary kept, and the target directory let go of before the
+// question comes. No goes on where the copy stopped when the source is as
+// it was when the copy began (its size and time) and the temporary as it
+// was left; false otherwise, and when the answer ended the run.
+bool FileTransfer::stopForQuestion(std::unique_ptr<OpenFile>& in, std::unique_ptr<OpenFile>& out,
+                                   const std::string& sourceFile, const std::string& tempFile,
+                                   const FileEntry& file, uint64_t size, uint64_t copied)
+{
+    // A close that failed may have lost what was written last.
+    const bool closed = out->close() == 0;
+    in->close();
+    run_.visit_->releaseTargetDir();
+    run_.view_.processMessages();
+    if (run_.state_.cancelled() || !closed)
+        return false;
+    FileEntry now;
+    uint64_t sourceSize = 0, kept = 0;
+    if (run_.fs_.openRead(sourceFile, in) == 0 && in->size(sourceSize) == 0 && sourceSize == size &&
+        run_.fs_.find(sourceFile, now) == 0 && now.lastWrite == file.lastWrite && in->seek(copied) == 0 &&
+        run_.fs_.openWrite(tempFile, out) == 0 && out->size(kept) == 0 && kept == copied && out->seek(copied) == 0)
+        return true;
+    // Closed, so that the temporary can go.
+    out->close();
+    return false;
 }
 
 // One name and one create in the usual case: CREATE_NEW itself reports a

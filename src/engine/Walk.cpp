@@ -12,6 +12,7 @@
 #include "ui/Prompts.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tresorix {
 
@@ -29,6 +30,21 @@ bool inVersionsFolder(const std::string& target, const std::vector<std::string>&
         return target.size() >= folder.size() &&
                EqualsIgnoreCase(std::string_view(target).substr(0, folder.size()), folder);
     });
+}
+
+// The names that another one of the list equals but for case. The list is
+// sorted without regard to case, so such names stand side by side.
+std::unordered_set<std::string> caseTwins(const std::vector<FileEntry>& files)
+{
+    std::unordered_set<std::string> twins;
+    for (size_t i = 1; i < files.size(); ++i) {
+        const std::string &before = files[i - 1].name, &name = files[i].name;
+        if (name != before && EqualsIgnoreCase(name, before)) {
+            twins.insert(before);
+            twins.insert(name);
+        }
+    }
+    return twins;
 }
 
 }  // namespace
@@ -84,11 +100,18 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
             sourceFailure(source, error);
             return;
         }
-        uint64_t dirCount = fileList.count();
+        // Copied only for an entry with exclusions: without, a directory
+        // costs what it always did.
+        std::vector<FileEntry> kept;
+        if (!excluded_.files.empty())
+            kept = leaveOutFiles(fileList.entries());
+        const std::vector<FileEntry>& files = excluded_.files.empty() ? fileList.entries() : kept;
+        run_.visit_->caseTwins = caseTwins(files);
+        uint64_t dirCount = files.size();
         run_.view_.setDirProgress(0);
         run_.view_.setSource(source + mask);
         uint64_t dirDone = 0;
-        for (const FileEntry& entry : fileList.entries()) {
+        for (const FileEntry& entry : files) {
             bool again = false;
             do {
                 run_.view_.processMessages();
@@ -124,6 +147,29 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
 
     if (recurse && !run_.state_.cancelled() && !run_.caches_.targetDriveGone)
         walkSubdirectories(source, mask, target, subdirs ? &*subdirs : nullptr);
+}
+
+// Excluded files are neither checked nor saved: the counters go on as if
+// they were not there.
+std::vector<FileEntry> EntryWalk::leaveOutFiles(const std::vector<FileEntry>& listed)
+{
+    std::vector<FileEntry> kept;
+    kept.reserve(listed.size());
+    for (const FileEntry& file : listed) {
+        if (MatchesAnyMask(file.name, excluded_.files))
+            ++leftOutFiles_;
+        else
+            kept.push_back(file);
+    }
+    return kept;
+}
+
+// Named by its path, as a count alone would not tell the user which of
+// many "Cache" directories the backup lacks.
+void EntryWalk::leaveOutDirectory(const std::string& directory)
+{
+    if (leftOutDirectories_.insert(directory).second && run_.log_)
+        run_.log_->directoryLeftOut(directory);
 }
 
 // A source directory that cannot be entered or listed ends the run. A link
@@ -208,6 +254,10 @@ void EntryWalk::walkSubdirectories(const std::string& source, const std::string&
         // The versions folder is the program's own, whichever run made it.
         if (EqualsIgnoreCase(entry.name, kVersionsFolder) && run_.versions_->isVersionsFolder(sub))
             continue;
+        if (MatchesAnyMask(entry.name, excluded_.directories)) {
+            leaveOutDirectory(sub);
+            continue;
+        }
         const bool link = IsLink(entry);
         if (walkPath.size() > kMaxWalkDepth) {
             tooDeep(sub);

@@ -15,6 +15,7 @@
 #include "set/BackupSet.h"
 #include "set/Profile.h"
 #include "ui/Controls.h"
+#include "ui/DialogFiles.h"
 #include "ui/Form.h"
 
 #include <cstdint>
@@ -121,6 +122,10 @@ public:
 
     // The runs this window starts; the close query cancels through it.
     RunController& run() { return run_; }
+    // Set files, the settings file and the default target's directory go
+    // through this file system (DialogFileSystem by default); set it
+    // before FormCreate.
+    void setFileSystem(FileSystem& fs) { files_ = &fs; }
 
     // --- The backup set the window shows. Each control's handler updates
     // it as the control changes; a target still being typed into the
@@ -208,6 +213,8 @@ private:
     // The system menu's "Ersetzte Dateien aufbewahren" (below 0xF000, a
     // multiple of 16 as the system's own commands are).
     static constexpr UINT kVersionsCommand = 0x0110;
+    // And "Ausnahmen", beside it.
+    static constexpr UINT kExclusionsCommand = 0x0120;
 
     // --- Events.
     void FormKeyDown(unsigned key, unsigned shift);
@@ -265,13 +272,17 @@ private:
     void applySettings(const Settings& settings);
     Settings currentSettings();
     std::string userSettingsPath() const;
+    // The versions item and the exclusions item beside it.
     void addVersionsItem(HMENU systemMenu);
     // The versions dialog; OK sets the setting and this start's days.
     void keepReplacedFiles();
+    // The exclusions dialog; OK sets the setting, which the next run takes.
+    void editExclusions();
 
     BackupSet set_;
 
     RunController run_;
+    FileSystem* files_ = &DialogFileSystem();
     // The settings of the run going on, or of the last one; the window's own,
     // so that a switch changed during the run reaches it.
     RunSettings runSettings_;

@@ -2,6 +2,7 @@
 // close query.
 #include "mainwindow/MainForm.h"
 
+#include "dialogs/AusnahmenForm.h"
 #include "dialogs/VersionenForm.h"
 
 #include "engine/Format.h"
@@ -211,6 +212,7 @@ void TmForm::BtnStartClick()
     settings.showSummary = run_.showsSummary(set_.autoClose);
     settings.setFile = recordedSetFile();
     settings.modeText = modeText();
+    settings.exclusions = settings_.exclusions;
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
     RunOutcome outcome = run_.start(settings);
@@ -387,6 +389,7 @@ void TmForm::addVersionsItem(HMENU systemMenu)
     versionsItemAdded_ = true;
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(systemMenu, MF_STRING, kVersionsCommand, L"Ersetzte Dateien &aufbewahren \u2026");
+    AppendMenuW(systemMenu, MF_STRING, kExclusionsCommand, L"&Ausnahmen \u2026");
 }
 
 void TmForm::keepReplacedFiles()
@@ -396,6 +399,13 @@ void TmForm::keepReplacedFiles()
         settings_.versionDays = *days;
         run_.pickVersionDays(*days);
     }
+}
+
+void TmForm::editExclusions()
+{
+    TAusnahmenForm dialog;
+    if (std::optional<std::string> list = dialog.Pick(settings_.exclusions))
+        settings_.exclusions = *list;
 }
 
 }  // namespace tresorix

@@ -198,9 +198,12 @@ bool TmForm::onMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
             addVersionsItem(HMENU(wp));
         return false;
     case WM_SYSCOMMAND:
-        if ((wp & 0xFFF0) != kVersionsCommand)
+        if ((wp & 0xFFF0) == kExclusionsCommand)
+            editExclusions();
+        else if ((wp & 0xFFF0) == kVersionsCommand)
+            keepReplacedFiles();
+        else
             return false;
-        keepReplacedFiles();
         result = 0;
         return true;
     case kClampColumns:

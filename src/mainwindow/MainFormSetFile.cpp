@@ -58,7 +58,7 @@ void TmForm::setStatusText(const std::string& text)
 void TmForm::addTarget(const std::string& path, bool checkDirectory)
 {
     const std::string tidy = TidyTarget(path);
-    if (checkDirectory && !PrepareTargetDirectory(tidy))
+    if (checkDirectory && !PrepareTargetDirectory(tidy, *files_))
         return;
     set_.addTarget(tidy);
     showTargets();
@@ -173,7 +173,7 @@ SaveOutcome TmForm::SaveSetFile(const std::string& name)
     // Takes a target still being typed into the box first.
     liste().focus();
     std::string full = QualifyFileName(name, setFileFolder());
-    uint32_t code = ReplaceFileBytes(full, set_.setFileBytes());
+    uint32_t code = ReplaceFileBytes(*files_, full, set_.setFileBytes());
     SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
         set_.fileName = full;
@@ -195,7 +195,7 @@ LoadOutcome TmForm::LoadSetFile(const std::string& name)
     if (AskSave() == SaveAnswer::cancelled)
         return LoadOutcome::cancelled;
     std::string full = QualifyFileName(name, setFileFolder());
-    if (!FileExists(full)) {
+    if (!FileExists(*files_, full)) {
         if (IsNonameFile(full))
             return LoadOutcome::nonameMissing;
         tellAtStart("Datei nicht gefunden!\r\n" + full);
@@ -203,7 +203,7 @@ LoadOutcome TmForm::LoadSetFile(const std::string& name)
     }
     // The whole file first: a read error then changes nothing at all.
     std::string bytes;
-    if (uint32_t error = ReadFileBytes(full, bytes); error != 0) {
+    if (uint32_t error = ReadFileBytes(*files_, full, bytes); error != 0) {
         tellAtStart("Konnte Datei \"" + full + "\" nicht lesen.\r\nFehlermeldung: " + ErrorText(uint16_t(error)));
         return LoadOutcome::failed;
     }

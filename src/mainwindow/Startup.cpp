@@ -46,10 +46,10 @@ void TmForm::FormCreate(const StartupInfo& startup)
     // start would otherwise be read at every start while every change
     // went elsewhere.
     settingsPath_ = SettingsFileName(programPath_);
-    if (const std::string user = userSettingsPath(); !user.empty() && FileExists(user))
+    if (const std::string user = userSettingsPath(); !user.empty() && FileExists(*files_, user))
         settingsPath_ = user;
     std::string bytes;
-    ReadFileBytes(settingsPath_, bytes);
+    ReadFileBytes(*files_, settingsPath_, bytes);
     settings_ = ReadSettings(Profile(bytes), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     applySettings(settings_);
     // The source dialog's presets are the program's list until the user
@@ -168,7 +168,7 @@ void TmForm::FormClose()
         liste().focus();
 
     std::string bytes;
-    ReadFileBytes(settingsPath_, bytes);  // keeps what else the file holds
+    ReadFileBytes(*files_, settingsPath_, bytes);  // keeps what else the file holds
     Profile profile(bytes);
     bool normal = !IsZoomed(handle()) && !IsIconic(handle());
     WriteSettings(profile, currentSettings(), normal, !HasHklmRun(switches_));
@@ -176,10 +176,10 @@ void TmForm::FormClose()
     // leaves the old settings whole. Where the program's folder is closed
     // to this user, the user's own folder takes them, and the next start
     // reads them there. The program closes all the same.
-    if (ReplaceFileBytes(settingsPath_, profile.bytes()) == 0)
+    if (ReplaceFileBytes(*files_, settingsPath_, profile.bytes()) == 0)
         return;
     const std::string user = userSettingsPath();
-    if (user.empty() || user == settingsPath_ || ReplaceFileBytes(user, profile.bytes()) != 0)
+    if (user.empty() || user == settingsPath_ || ReplaceFileBytes(*files_, user, profile.bytes()) != 0)
         run_.tell("nach " + settingsPath_ + " kann nicht geschrieben werden");
 }
 

@@ -45,6 +45,7 @@ enum : uint32_t {
     errDiskFull = 112,
     errAlreadyExists = 183,
     errDirectoryExists = 250,  // a directory of that name is there already
+    errCancelled = 1223,  // a call that waited for its medium was dropped (AnsweringFileSystem)
 };
 
 struct FileEntry {
@@ -109,8 +110,13 @@ public:
     virtual uint32_t write(const void* buffer, uint32_t size, uint32_t& put) = 0;
     // The size now, which may differ from what a listing said a moment ago.
     virtual uint32_t size(uint64_t& bytes) = 0;
-    // On the open handle, in one step: one open per copied file fewer than
-    // by path. `attributes` 0 leaves the file without any.
+    // The next read or write begins `offset` bytes from the start: a copy
+    // stopped for a question goes on there. 50 (not supported) where a file
+    // cannot; the copy then starts again.
+    virtual uint32_t seek(uint64_t offset) { return errNotSupported; }
+    // On the open handle of a file just made, in one step: one open per
+    // copied file fewer than by path. `attributes` 0 leaves the file without
+    // any.
     virtual uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) = 0;
     // On the medium before it returns: a copy that is to take an existing
     // copy's name must not be garbage there after a power cut.
@@ -148,6 +154,9 @@ public:
     // As FileSystem::directoryIndex, of this directory, without a second
     // open; 50 (not supported) where the file system has no such handle.
     virtual uint32_t index(FileId& id) { return errNotSupported; }
+    // As FileSystem::fileSystemName and onFixedDisk, of this directory.
+    virtual uint32_t fileSystemName(std::string& name) { return errNotSupported; }
+    virtual bool onFixedDisk() { return false; }
 };
 
 class FileSystem {
@@ -190,6 +199,15 @@ public:
     // change a moment ago. Equal stamps before a listing and after it mean
     // the listing still holds, where keepsDirectoryTimes says so.
     virtual std::optional<uint64_t> directoryStamp(const std::string& directory) { return std::nullopt; }
+    // The name of the file system that holds the existing directory, as the
+    // system gives it: "NTFS", "FAT32", "FAT", "exFAT"... A question to the
+    // volume of its own, asked only where the answer matters.
+    virtual uint32_t fileSystemName(const std::string& directory, std::string& name) { return errNotSupported; }
+    // Whether the directory lies on a fixed local disk, where one flush of
+    // any file empties the device's cache for every file written out there.
+    // A share, a removable medium or any other device promises no such
+    // thing: there each file needs a flush of its own.
+    virtual bool onFixedDisk(const std::string& directory) { return false; }
     // The room the file takes on its medium, which its deletion frees.
     virtual uint32_t allocatedSize(const std::string& path, uint64_t& bytes)
     {
@@ -205,6 +223,11 @@ public:
     // Creates a new file; a name that is taken fails with 80 (file exists),
     // so nothing that is there already is ever truncated.
     virtual uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
+    // Opens an existing file for writing, as createWrite made it, without
+    // changing a byte: a copy stopped for a question goes on in its
+    // temporary. Never makes a file. 50 (not supported) where a file system
+    // cannot; the copy then starts again.
+    virtual uint32_t openWrite(const std::string& path, std::unique_ptr<OpenFile>& file) { return errNotSupported; }
 
     // Free bytes available to the caller on the volume holding the existing
     // directory `path`; a volume mounted in a folder answers for itself.
@@ -226,6 +249,8 @@ public:
             {
                 return fs.renameFile(directory + from, directory + to, replace);
             }
+            uint32_t fileSystemName(std::string& name) override { return fs.fileSystemName(directory, name); }
+            bool onFixedDisk() override { return fs.onFixedDisk(directory); }
             uint32_t deleteFile(const std::string& name) override
             {
                 uint32_t attributes = 0;

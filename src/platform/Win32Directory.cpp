@@ -96,6 +96,10 @@ public:
     }
 
     uint32_t index(FileId& id) override { return internalIndex(handle_, id); }
+    uint32_t fileSystemName(std::string& name) override { return tresorix::fileSystemName(handle_, name); }
+    // Asked once for each directory held: the handle's descriptor is known
+    // by then, so under Wine this costs no request to the server.
+    bool onFixedDisk() override { return fixedLocalDisk(handle_); }
 
 private:
     uint32_t rename(HANDLE file, const std::string& to, bool replace)

@@ -336,30 +336,63 @@ uint32_t Win32FileSystem::allocatedSize(const std::string& path, uint64_t& bytes
     return error;
 }
 
+uint32_t fileSystemName(HANDLE h, std::string& name)
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, buffer, MAX_PATH + 1))
+        return GetLastError();
+    name = Narrow(buffer);
+    return 0;
+}
+
+namespace {
+
+// The directory's own volume answers through a handle: a drive letter says
+// nothing of a volume mounted in a folder.
+HANDLE openForVolume(const std::string& directory)
+{
+    HANDLE h;
+    if (openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h))
+        return INVALID_HANDLE_VALUE;
+    return h;
+}
+
+}  // namespace
+
 bool Win32FileSystem::keepsDirectoryTimes(const std::string& directory)
 {
     // NTFS and ReFS move a directory's last-write time on every entry made,
     // removed or renamed in it; FAT does not, and a share answers with the
-    // server's clock, not ours. Asked of the directory's own volume through
-    // its handle: a drive letter says nothing of a volume mounted in a folder.
-    HANDLE h;
-    if (openHandle(directory, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, h))
+    // server's clock, not ours.
+    HANDLE h = openForVolume(directory);
+    if (h == INVALID_HANDLE_VALUE)
         return false;
-    // FILE_REMOVABLE_MEDIA, FILE_REMOTE_DEVICE; FILE_DEVICE_DISK and, as
-    // Wine answers, FILE_DEVICE_DISK_FILE_SYSTEM
-    constexpr ULONG kRemovable = 0x1, kRemote = 0x10, kDisk = 7, kDiskFileSystem = 8;
-    FILE_FS_DEVICE_INFORMATION device;
-    IO_STATUS_BLOCK io;
-    wchar_t name[MAX_PATH + 1] = {};
+    std::string name;
     const bool keeps =
-        NT_SUCCESS(NtQueryVolumeInformationFile(h, &io, &device, sizeof device, FileFsDeviceInformation)) &&
-        (device.DeviceType == kDisk || device.DeviceType == kDiskFileSystem) &&
-        !(device.Characteristics & (kRemovable | kRemote)) &&
-        GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1) &&
-        (std::wstring_view(name) == L"NTFS" || std::wstring_view(name) == L"ReFS");
+        fixedLocalDisk(h) && tresorix::fileSystemName(h, name) == 0 && (name == "NTFS" || name == "ReFS");
     CloseHandle(h);
     return keeps;
+}
+
+uint32_t Win32FileSystem::fileSystemName(const std::string& directory, std::string& name)
+{
+    HANDLE h = openForVolume(directory);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    uint32_t error = tresorix::fileSystemName(h, name);
+    CloseHandle(h);
+    return error;
+}
+
+bool Win32FileSystem::onFixedDisk(const std::string& directory)
+{
+    HANDLE h = openForVolume(directory);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const bool fixed = fixedLocalDisk(h);
+    CloseHandle(h);
+    return fixed;
 }
 
 std::optional<uint64_t> Win32FileSystem::directoryStamp(const std::string& directory)
@@ -399,6 +432,18 @@ uint32_t Win32FileSystem::createWrite(const std::string& path, std::unique_ptr<O
 {
     HANDLE h;
     uint32_t error = openHandle(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
+    if (error == 0)
+        file = std::make_unique<Win32File>(h);
+    return error;
+}
+
+uint32_t Win32FileSystem::openWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    // DELETE, as for a copy made in its directory: the finished copy may
+    // take its name through this handle.
+    HANDLE h;
+    uint32_t error = openHandle(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, h);
     if (error == 0)
         file = std::make_unique<Win32File>(h);

@@ -27,9 +27,12 @@ public:
     uint32_t directoryIndex(const std::string& path, FileId& id) override;
     uint32_t allocatedSize(const std::string& path, uint64_t& bytes) override;
     bool keepsDirectoryTimes(const std::string& directory) override;
+    uint32_t fileSystemName(const std::string& directory, std::string& name) override;
+    bool onFixedDisk(const std::string& directory) override;
     std::optional<uint64_t> directoryStamp(const std::string& directory) override;
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t openWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
     std::unique_ptr<OpenDirectory> openDirectory(const std::string& directory, uint32_t& error) override;
     std::unique_ptr<OpenDirectory> makeDirectory(const std::string& directory, uint32_t& error) override;

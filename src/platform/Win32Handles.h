@@ -41,12 +41,30 @@ public:
         return 0;
     }
 
+    uint32_t seek(uint64_t offset) override
+    {
+        LARGE_INTEGER at;
+        at.QuadPart = LONGLONG(offset);
+        return SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) ? 0 : GetLastError();
+    }
+
     uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
         // Zero leaves a time, or the attributes, as they are.
         FILE_BASIC_INFO info{};
         info.LastWriteTime.QuadPart = LONGLONG(lastWrite);
-        info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        // The access time goes along, as it is now: FUSE drivers on the
+        // older library (FAT and exFAT sticks under Wine) drop a last-write
+        // time that comes alone, and the copy would look newer than its
+        // source for ever.
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        info.LastAccessTime.QuadPart = LONGLONG(uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+        // A new file has the archive bit alone: asked for that, its
+        // attributes stay, and a file system that keeps no others (FAT under
+        // Wine) is not asked for a change it refuses.
+        if (attributes != FILE_ATTRIBUTE_ARCHIVE)
+            info.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
         return SetFileInformationByHandle(handle_, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
     }
 
@@ -98,6 +116,23 @@ inline uint32_t internalIndex(HANDLE h, FileId& id)
     id = {0, NT_SUCCESS(status) ? uint64_t(info.IndexNumber.QuadPart) : 0, 0};
     return NT_SUCCESS(status) ? 0 : RtlNtStatusToDosError(status);
 }
+
+// Whether the volume of an open file or directory is a fixed local disk: a
+// disk (Wine answers for a file system on one) neither removable nor remote.
+inline bool fixedLocalDisk(HANDLE h)
+{
+    // FILE_DEVICE_DISK, FILE_DEVICE_DISK_FILE_SYSTEM; FILE_REMOVABLE_MEDIA,
+    // FILE_REMOTE_DEVICE
+    constexpr ULONG kDisk = 7, kDiskFileSystem = 8, kRemovable = 0x1, kRemote = 0x10;
+    FILE_FS_DEVICE_INFORMATION device;
+    IO_STATUS_BLOCK io;
+    return NT_SUCCESS(NtQueryVolumeInformationFile(h, &io, &device, sizeof device, FileFsDeviceInformation)) &&
+           (device.DeviceType == kDisk || device.DeviceType == kDiskFileSystem) &&
+           !(device.Characteristics & (kRemovable | kRemote));
+}
+
+// The file system of the volume that holds an open file or directory.
+uint32_t fileSystemName(HANDLE h, std::string& name);
 
 // CreateFileW on the path's \\?\ form.
 uint32_t openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,

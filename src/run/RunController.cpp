@@ -112,8 +112,9 @@ bool RunController::closesAfter(RunOutcome outcome) const
 {
     // A prompt answered Cancel for an unattended run ended it, not a user:
     // a scheduled run whose window stays never ends, and Task Scheduler
-    // skips every later one.
-    return outcome != RunOutcome::cancelled;
+    // skips every later one. A user who cancelled (or closed the window)
+    // once every file was saved finished the run, but asked for no close.
+    return outcome != RunOutcome::cancelled && !(outcome == RunOutcome::finished && state_.cancelled());
 }
 
 bool RunController::nobodyWatches() const

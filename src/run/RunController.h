@@ -77,7 +77,9 @@ public:
     // that the autostart value did not start.
     bool showsSummary(bool autoClose) const { return !autoClose && !switches_.startedByAutoRun; }
     // Whether a window set to close after a run may close after this one:
-    // any run that nobody cancelled, whatever ended it.
+    // any run that nobody cancelled, whatever ended it. A cancel (or the
+    // window's close) once every file was saved finishes the run but still
+    // asks for no close after it.
     bool closesAfter(RunOutcome outcome) const;
 
     // Nobody is there to read a box: /SKIPERRORS, a start by the autostart

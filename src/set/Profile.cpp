@@ -295,6 +295,7 @@ Settings ReadSettings(const Profile& profile, int screenWidth, int screenHeight)
     s.autoStart = profile.readInteger("STANDARDS", "AUTOSTART", 0) == 1;
     s.autoClose = profile.readInteger("STANDARDS", "AUTOCLOSE", 0) == 1;
     s.versionDays = ParseVersionDays(profile.readString("STANDARDS", "VERSIONEN", ""));
+    s.exclusions = limitText(profile.readString("STANDARDS", "AUSNAHMEN", ""));
     std::vector<std::string> pairs = readNumbered(profile, "FILTER");
     for (const std::string& pair : pairs) {
         if (!s.filterList.empty())
@@ -324,9 +325,12 @@ void WriteSettings(Profile& profile, const Settings& s, bool windowNormal, bool 
         profile.writeInteger("STANDARDS", "AUTOSTART", s.autoStart ? 1 : 0);
         profile.writeInteger("STANDARDS", "AUTOCLOSE", s.autoClose ? 1 : 0);
     }
-    // A file that never had versions on keeps exactly the keys it had.
+    // A file that never had versions on or exclusions keeps exactly the keys
+    // it had.
     if (s.versionDays != 0 || !profile.readString("STANDARDS", "VERSIONEN", "").empty())
         profile.writeInteger("STANDARDS", "VERSIONEN", s.versionDays);
+    if (!s.exclusions.empty() || profile.value("STANDARDS", "AUSNAHMEN"))
+        profile.writeString("STANDARDS", "AUSNAHMEN", s.exclusions);
     writeNumbered(profile, "FILTER", FilterPairs(s.filterList));
 }
 

@@ -71,6 +71,8 @@ struct Settings {
     bool autoClose = false;
     std::string filterList; // StoredFilterList
     int versionDays = 0;    // days replaced copies are kept; 0: none are
+    // Names every entry leaves out (ParseExclusionList); empty: none.
+    std::string exclusions;
 
     bool operator==(const Settings&) const = default;
 };

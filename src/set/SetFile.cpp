@@ -1,5 +1,7 @@
 #include "set/SetFile.h"
 
+#include "set/Filters.h"
+
 #include <algorithm>
 
 namespace tresorix {
@@ -115,7 +117,7 @@ std::string WriteSetFile(std::string_view defaultTarget, int mode,
         appendLine(text, kSeparator);
         appendLine(text, entry.source);
         appendLine(text, HasSubdirs(entry.subdirs) ? "ja" : "nein");
-        appendLine(text, entry.masks.empty() ? "*.*" : entry.masks);
+        appendLine(text, WrittenMasks(entry.masks));
         appendLine(text, entry.target.empty() ? "\\" : entry.target);
     }
     // The header's umlauts are single bytes that never form UTF-8, so a

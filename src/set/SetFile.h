@@ -43,7 +43,8 @@ std::string WriteSetHeader();
 // The whole file as bytes: header, default target, mode and five lines per
 // entry; code page 1252 unless some text needs the UTF-8 form. No entry line
 // is empty, which the reader would pass over: no masks are written as "*.*",
-// no target as "\", which a run refuses as it refuses none.
+// no target as "\", which a run refuses as it refuses none. A mask list of
+// exclusions alone is written with the "*.*" it walks (WrittenMasks).
 std::string WriteSetFile(std::string_view defaultTarget, int mode,
                          const std::vector<BackupEntry>& entries);
 

@@ -28,7 +28,7 @@ uint8_t ProbeDrive(FileSystem& fs, char letter)
 
 std::string DriveText(char letter)
 {
-    return DriveText(SystemDrives(), letter);
+    return DriveText(DialogDrives(), letter);
 }
 
 std::string DriveText(Drives& drives, char letter)

@@ -6,6 +6,7 @@
 
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "ui/DialogFiles.h"
 #include "ui/Controls.h"
 
 #include <cstdint>
@@ -22,7 +23,7 @@ uint8_t ProbeDrive(FileSystem& fs, char letter);
 // "c: [System]", "d:", "n: \\server\share": the letter in lower case, a
 // fixed, CD-ROM or RAM drive's volume label, a network drive's connection.
 std::string DriveText(char letter);
-// The same of `drives`; the one above asks the system's.
+// The same of `drives`; the one above asks the system's (DialogDrives).
 std::string DriveText(Drives& drives, char letter);
 
 class DriveSelector : public ComboBox {
@@ -30,7 +31,7 @@ public:
     // The selector is a form's control; the object keeps the drive and the
     // handler, so it is made once and attached when the form is created.
     void attach(HWND combo) { hwnd_ = combo; }
-    // The drives it lists (the system's by default).
+    // The drives it lists (DialogDrives by default).
     void setDrives(Drives& drives) { drives_ = &drives; }
 
     // One entry per logical drive, in letter order; the current drive stays
@@ -50,7 +51,7 @@ public:
     std::function<void()> OnChange;
 
 private:
-    Drives* drives_ = &SystemDrives();
+    Drives* drives_ = &DialogDrives();
     char drive_ = 0;
 };
 

@@ -2,12 +2,15 @@
 // for hung (and offers to end it); a copy whose blocks come slowly must
 // never look like that, to the shell or to a screen reader.
 #include "dialogs/ProgressWindow.h"
+#include "dialogs/ZielWahl.h"
 #include "platform/AnsweringFileSystem.h"
 #include "platform/Win32FileSystem.h"
+#include "ui/DialogFiles.h"
 
 #include "support/RecordingView.h"
 #include "support/SlowFileSystem.h"
 #include "support/win/TempTree.h"
+#include "ui/DriveUi.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,65 @@ TEST(HungTest, AQuestionThatWaitsForTheMediumStillAnswers)
     EXPECT_GT(bytes, 0u);
     CloseHandle(answered);
     DestroyWindow(window);
+}
+
+// A level of the target dialog's tree on a medium that does not answer: the
+// dialog goes on answering what is sent to it, and its Abbrechen, clicked
+// through the system, closes it before the listing comes back, whose answer
+// is then let go (the level stays unread).
+TEST(HungTest, ADialogWhoseTreeWaitsForTheMediumAnswersAndItsCancelCloses)
+{
+    test::TempTree tree;
+    tree.mkdir("langsam\\unten");
+    Win32FileSystem real;
+    test::SlowFileSystem slow(real);
+    AnsweringFileSystem files(slow, 0);  // every call as the first after a pause
+    AnswerForWindows(files);
+    TZielwahl dialog;
+    dialog.setFileSystem(files);
+
+    HANDLE listing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE picked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const std::string waiting = LowerCaseName(tree.path("langsam\\"));
+    slow.beforeList = [&](const std::string& directory) {
+        if (LowerCaseName(directory) == waiting) {
+            SetEvent(listing);
+            WaitForSingleObject(release, INFINITE);
+        }
+    };
+    LRESULT sent = 0;
+    bool closedBeforeTheAnswer = false;
+    std::thread user([&] {
+        if (WaitForSingleObject(listing, 30000) == WAIT_OBJECT_0) {
+            DWORD_PTR result = 0;
+            sent = SendMessageTimeoutW(dialog.handle(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            RECT r{};
+            GetWindowRect(dialog.control(TZielwahl::BtnCancel), &r);
+            SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, in, sizeof in[0]);
+            closedBeforeTheAnswer = WaitForSingleObject(picked, 10000) == WAIT_OBJECT_0;
+        }
+        SetEvent(release);
+        if (!closedBeforeTheAnswer)
+            PostMessageW(dialog.handle(), WM_CLOSE, 0, 0);
+    });
+    // "*" on the proposed directory, once the dialog is up, reads its level.
+    test::whenIdle([&] { SendMessageW(dialog.DirView.handle(), WM_CHAR, '*', 0); });
+    TZielwahl::Choice choice = dialog.Pick(tree.path("langsam"));
+    SetEvent(picked);
+    const bool read = dialog.DirView.IsRead(2);
+    user.join();
+    EXPECT_NE(sent, 0) << "the dialog answered while the medium was asked";
+    EXPECT_TRUE(closedBeforeTheAnswer);
+    EXPECT_EQ(choice.modalResult, mrCancel);
+    EXPECT_FALSE(read) << "a dropped listing reads nothing";
+    for (HANDLE h : {listing, release, picked})
+        CloseHandle(h);
 }
 
 }  // namespace

@@ -298,14 +298,18 @@ TEST_F(ProgressTest, EscapeAsksOnceLikeTheCancelButton)
     EXPECT_EQ(answers.asked().size(), 1u);
 }
 
-// Escape during a large file's copy is seen before the file ends: its copy
-// is gone before the question comes, Yes leaves the old copy as it was and
-// No copies the file again whole.
+// Escape during a large file's copy is seen before the file ends: the copy
+// stops and lets go of its files before the question comes. No goes on
+// where it stopped, reading only the rest of an unchanged source, and
+// starts again when the source changed meanwhile; Yes leaves the old copy
+// as it was.
 TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
 {
     const std::string bytes(4 * 65536 + 100, 'n');  // five reads
-    tree.write("src\\gross.txt", bytes, test::FileTimeOf(2024, 1, 1, 0, 0, 0));
+    const uint64_t sourceTime = test::FileTimeOf(2024, 1, 1, 0, 0, 0);
+    tree.write("src\\gross.txt", bytes, sourceTime);
     tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    const std::string temporary = TemporaryName(dst() + "gross.txt", 0);
     Win32FileSystem real;
     test::SlowFileSystem slow(real);
     int reads = 0;
@@ -313,12 +317,28 @@ TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
         if (++reads == 2)
             test::postKey(progress.control(TProgress::BtnCancel), VK_ESCAPE);
     };
-    std::string atQuestion;
+    // Nobody but the asking program may hold a file open without sharing it.
+    auto heldByNobody = [](const std::string& path) {
+        HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(h);
+        return true;
+    };
+    bool released = false;
+    std::function<void()> meanwhile;
     auto runWith = [&](ButtonResult answer) {
         reads = 0;
+        released = false;
         controller.state() = {};
         ScriptedAnswerer answers;
-        answers.thenDo(answer, [&] { atQuestion = test::ListNames(dst()); });
+        answers.thenDo(answer, [&] {
+            released = test::ReadAll(temporary) == bytes.substr(0, 2 * 65536) && heldByNobody(temporary) &&
+                       heldByNobody(src() + "gross.txt");
+            if (meanwhile)
+                meanwhile();
+        });
         BackupRun backup(slow, progress, controller.state());
         RunOutcome outcome = test::RunOneEntry(backup, {src(), "nein", "*.txt", dst()});
         EXPECT_EQ(answers.asked().size(), 1u);
@@ -326,13 +346,27 @@ TEST_F(ProgressTest, EscapeDuringACopyStopsItBeforeTheQuestion)
     };
 
     EXPECT_EQ(runWith(mrNo), RunOutcome::finished);
-    EXPECT_EQ(atQuestion, test::ListNames(src())) << "no temporary left while asking";
-    EXPECT_EQ(reads, 2 + 5);
-    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == bytes) << "copied whole";
+    EXPECT_TRUE(released) << "the temporary kept, closed, and the source let go while asking";
+    EXPECT_EQ(reads, 2 + 3) << "only the rest read";
+    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == bytes);
+    EXPECT_EQ(test::LastWrite(dst() + "gross.txt"), sourceTime);
+    EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));
     EXPECT_EQ(controller.state().savedFiles, 1u);
 
+    // Changed while the question was open, in the same size: read whole again.
+    const std::string changed(bytes.size(), 'c');
+    tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
+    meanwhile = [&] { tree.write("src\\gross.txt", changed, test::FileTimeOf(2024, 2, 1, 0, 0, 0)); };
+    EXPECT_EQ(runWith(mrNo), RunOutcome::finished);
+    EXPECT_EQ(reads, 2 + 5);
+    EXPECT_TRUE(test::ReadAll(dst() + "gross.txt") == changed) << "no mix of old and new bytes";
+    EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));
+
+    meanwhile = nullptr;
+    tree.write("src\\gross.txt", bytes, sourceTime);
     tree.write("dst\\gross.txt", "alt", test::FileTimeOf(2020, 1, 1, 0, 0, 0));
     EXPECT_EQ(runWith(mrYes), RunOutcome::cancelled);
+    EXPECT_TRUE(released);
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(test::ReadAll(dst() + "gross.txt"), "alt");
     EXPECT_EQ(test::ListNames(dst()), test::ListNames(src()));

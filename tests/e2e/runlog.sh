@@ -201,7 +201,6 @@ check "no folder of the relative target" test ! -e "$work/cwd/extra line" -a ! -
 check "the messages on record" eval 'has "Meldung: Eintrag 1 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"extra line\\\" ist kein vollständiger Pfad." &&
     has "Meldung: Eintrag 3 ($(win "$work/src3")) wird nicht gesichert: / sein Ziel \"\\\" ist kein vollständiger Pfad."'
 
-<<<<<<< HEAD
 # A target drive that is not there: asked once for the entry, not for each
 # of its directories; unattended, the entry saves nothing and the run ends
 # as by an error, code 3.
@@ -223,7 +222,7 @@ wait_exit
 check "no window: exit code 4" test $rc = 4
 check "no window: on record" eval 'tail -n 2 "$log" | grep -q "Meldung: Tresorix konnte nicht starten." &&
     tail -n 1 "$log" | grep -q "Exitcode 4.\?$"'
-=======
+
 # A switch value that is no number, nobody watching: the setting stays (no
 # versions), the log names the switch after its first line, which says so,
 # and the exit code is 1.
@@ -253,7 +252,6 @@ check "hand-edited set: the default target with blanks around = is taken" eval '
 check "hand-edited set: the entry without its ### is not run" test ! -e "$work/dst5/zwei"
 check "hand-edited set: the lines passed over are named" \
     has " wurden Zeilen überlesen, die nach den vier Zeilen eines Eintrags vor dem nächsten \"###\" stehen: / Zeile 8: $s5 / Zeile 9: nein / Zeile 10: *.txt / Zeile 11: <Standardziel>\\zwei  Antwort: OK"
->>>>>>> wt-setfile
 
 echo "runlog: $failures failed"
 [ $failures -eq 0 ]

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tresorix {
@@ -327,6 +328,88 @@ TEST_F(BackupTest, MasksAreSplitAtSemicolons)
     test::RemoveTree(dst());
     EXPECT_EQ(runEntry(";;*.txt"), RunOutcome::finished);
     EXPECT_EQ(test::ListNames(dst()), "c.txt");
+}
+
+// Left out by an entry's list or by the list for every entry, at any depth:
+// never opened, counted or copied, and every directory left out is named
+// once, however many masks the entry walks. An entry's own source is
+// never left out.
+TEST_F(BackupTest, ExclusionsLeaveFilesAndDirectoriesOutUnseen)
+{
+    for (const char* file : {"a.doc", "~$a.doc", "b.tmp", "THUMBS.DB", "sub\\c.txt", "sub\\d.TMP", "Cache\\e.doc",
+                             "sub\\cache\\f.doc", "sub\\node_modules\\g.txt", "sub\\keep\\h.doc"})
+        tree.write(std::string("src\\") + file, file, kOld);
+    test::StringLog file;
+    RunLog log{file};
+    RunSettings settings;
+    settings.entries.push_back(entry("*.*;*.doc;-~$*;-cache\\"));
+    settings.entries.push_back({src() + "Cache", "", "-Cache\\", tree.path("other\\")});
+    settings.exclusions = "*.tmp;Thumbs.db;node_modules\\";
+    settings.showSummary = false;
+    settings.log = &log;
+    ScriptedAnswerer answers;  // fails on any prompt
+    EXPECT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+
+    EXPECT_EQ(test::ListNames(dst()), "a.doc sub\\");
+    EXPECT_EQ(test::ListNames(dst() + "sub\\"), "c.txt keep\\");
+    EXPECT_EQ(test::ListNames(dst() + "sub\\keep\\"), "h.doc");
+    EXPECT_EQ(test::ListNames(tree.path("other\\")), "e.doc");
+    // The second mask checks a.doc and h.doc again, as any file two masks match.
+    EXPECT_EQ(state.checkedFiles, 6u);
+    EXPECT_EQ(state.savedFiles, 4u);
+    for (const auto& [op, path] : fs.journal()) {
+        EXPECT_EQ(path.find("~$"), std::string::npos) << path;
+        EXPECT_EQ(path.find("node_modules"), std::string::npos) << path;
+        EXPECT_EQ(path.find("sub\\cache"), std::string::npos) << path;
+    }
+
+    auto times = [&](const std::string& line) {
+        size_t count = 0;
+        for (size_t at = 0; (at = file.text.find(line, at)) != std::string::npos; at += line.size())
+            ++count;
+        return count;
+    };
+    EXPECT_EQ(times("Ausnahmen für alle Einträge: *.tmp;Thumbs.db;node_modules\\\r\n"), 1u) << file.text;
+    for (const char* directory : {"Cache\\", "sub\\cache\\", "sub\\node_modules\\"})
+        EXPECT_EQ(times("  Verzeichnis ausgelassen (Ausnahme): " + src() + directory + "\r\n"), 1u) << file.text;
+    // ~$a.doc for both masks; b.tmp, THUMBS.DB and d.TMP for the one they match.
+    EXPECT_EQ(times("  ausgelassen (Ausnahmen): 5 Dateien, 3 Verzeichnisse\r\n"), 1u) << file.text;
+    EXPECT_EQ(times("  ausgelassen (Ausnahmen): 0 Dateien, 0 Verzeichnisse\r\n"), 1u) << file.text;
+}
+
+// Exclusions that match nothing cost no call of the file system: a run
+// with them asks exactly what a run without asks.
+TEST_F(BackupTest, ExclusionsThatMatchNothingAddNoRequest)
+{
+    tree.write("src\\a.doc", "a", kOld);
+    tree.write("src\\sub\\b.doc", "b", kOld);
+    tree.write("src\\sub\\deep\\c.txt", "c", kOld);
+    // Directories changed a moment ago are listed afresh, and the flusher
+    // writes its calls beside the run's: both runs see settled directories,
+    // and the calls are compared as a whole, not in their order.
+    for (const char* directory : {"src\\", "src\\sub\\", "src\\sub\\deep\\"})
+        test::SetLastWrite(tree.path(directory), kOld);
+    auto calls = [&] {
+        auto journal = fs.journal();
+        std::sort(journal.begin(), journal.end());
+        return journal;
+    };
+    ScriptedAnswerer answers;
+    RunSettings settings;
+    settings.entries.push_back(entry("*.doc;*.txt"));
+    settings.showSummary = false;
+    ASSERT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    const auto without = calls();
+    const uint64_t checked = state.checkedFiles;
+
+    test::RemoveTree(dst());
+    fs.clear();
+    settings.entries[0].masks = "*.doc;-*.xyz;*.txt;-nirgends\\";
+    settings.exclusions = "~$*;Cache\\";
+    ASSERT_EQ(run.BackUpStart(settings), RunOutcome::finished);
+    EXPECT_EQ(calls(), without);
+    EXPECT_EQ(state.checkedFiles, checked);
+    EXPECT_EQ(test::ReadAll(dst() + "sub\\deep\\c.txt"), "c");
 }
 
 TEST_F(BackupTest, SourceThatCannotBeEnteredEndsTheRunWithoutResult)

@@ -27,19 +27,7 @@ using test::LastWrite;
 using test::ListNames;
 using test::ReadAll;
 using test::ScriptedAnswerer;
-
-class StringLog : public LogFile {
-public:
-    uint64_t size() override { return text.size(); }
-    bool rollOver() override { return true; }
-    bool append(std::string_view bytes) override
-    {
-        text += bytes;
-        return true;
-    }
-    std::string now() override { return "07.12.2026 08:00:00"; }
-    std::string text;
-};
+using test::StringLog;
 
 constexpr Stamp kStart{2026, 12, 7, 8, 0, 0};
 constexpr uint32_t kSharingViolation = 32;

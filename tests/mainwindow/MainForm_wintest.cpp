@@ -1,5 +1,7 @@
 #include "mainwindow/MainForm.h"
 
+#include "dialogs/ProgressWindow.h"
+
 #include "set/SetFile.h"
 #include "support/ScriptedAnswerer.h"
 #include "support/win/TempTree.h"
@@ -595,6 +597,132 @@ TEST_F(MainWindow, ClosingDuringARunEndsItWithTheCodeTheLogNames)
     EXPECT_NE(log.find("Meldung: " + kRunningQuestion + " / Soll das Programm dennoch beendet werden ?  Antwort: Ja\r\n"),
               std::string::npos);
     EXPECT_TRUE(log.ends_with("Abgebrochen.  Exitcode 2\r\n")) << log;
+}
+
+// The progress window of a real run, with a hook at each block copied. Its
+// clock makes every look at the queue due.
+class BlockHookedProgress : public TProgress {
+public:
+    explicit BlockHookedProgress(HWND owner) : TProgress(owner)
+    {
+        setTickSource([this] { return clock += kAnswerInterval; });
+    }
+    void setFileProgress(int percent) override
+    {
+        TProgress::setFileProgress(percent);
+        if (onFileProgress && percent > 0)
+            onFileProgress(percent);
+    }
+    std::function<void(int)> onFileProgress;
+    uint32_t clock = 0;
+};
+
+void sendInput(std::vector<INPUT> inputs)
+{
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A click on the title bar's close button and Alt+F4, made as the user makes
+// them, during a large file's copy: the question comes before the file
+// ends, with the copy's temporary closed and kept. No goes on with the
+// copy; Yes ends the run with that file not saved, as the log says.
+TEST_F(MainWindow, ClosingDuringALargeFileAsksAtOnce)
+{
+    const std::string bytes(4 * 65536 + 100, 'g');
+    tree.write("src\\gross.txt", bytes);
+    form.addEntry({tree.path("src"), "ja", "*.txt", tree.path("dst")});
+    form.SetModified(false);
+    form.run().openLog(tree.path("tresorix.INI"));
+    BlockHookedProgress progress(form.handle());
+    form.run().setProgressWindow(progress);
+    // Clear of the progress window, which lies in the middle of the screen.
+    SetWindowPos(form.handle(), nullptr, 0, 0, 640, 400, SWP_NOZORDER);
+    const std::string target = tree.path("dst\\gross.txt");
+    const std::string temporary = TemporaryName(target, 0);
+
+    POINT closeButton{-1, -1};
+    RECT r = form.rect();
+    for (int x = r.right - 1; x > r.left && closeButton.x < 0; --x)
+        for (int y = r.top; y < r.top + 40 && closeButton.x < 0; ++y)
+            if (form.send(WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE)
+                closeButton = {x, y};
+    ASSERT_GE(closeButton.x, 0);
+    progress.onFileProgress = [&](int) {
+        progress.onFileProgress = nullptr;
+        SetCursorPos(closeButton.x, closeButton.y);
+        INPUT down{}, up{};
+        down.type = up.type = INPUT_MOUSE;
+        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        sendInput({down, up});
+    };
+    std::string atQuestion;
+    auto look = [&] {
+        atQuestion = test::ListNames(tree.path("dst\\")) + "|" + std::to_string(test::ReadAll(temporary).size());
+    };
+    ScriptedAnswerer answers;
+    answers.thenDo(mrNo, look).then(mrOk, "Backup beendet.");
+    form.BtnStartClick();
+    ASSERT_EQ(answers.asked().size(), 2u);
+    EXPECT_EQ(answers.asked()[0].text.substr(0, kRunningQuestion.size()), kRunningQuestion);
+    EXPECT_EQ(atQuestion, "gross.txt.~tresorix|65536") << "asked before the file ended";
+    EXPECT_TRUE(test::ReadAll(target) == bytes);
+    EXPECT_EQ(test::ListNames(tree.path("dst\\")), "gross.txt");
+    EXPECT_EQ(closings, 0);
+    EXPECT_EQ(form.run().exitCode(), 0);
+
+    test::RemoveTree(tree.path("dst"));
+    progress.onFileProgress = [&](int) {
+        progress.onFileProgress = nullptr;
+        SetForegroundWindow(form.handle());
+        INPUT keys[4] = {};
+        for (INPUT& key : keys)
+            key.type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[3].ki.wVk = VK_MENU;
+        keys[1].ki.wVk = keys[2].ki.wVk = VK_F4;
+        keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        sendInput({keys[0], keys[1], keys[2], keys[3]});
+    };
+    answers.thenDo(mrYes, look);
+    form.BtnStartClick();
+    ASSERT_EQ(answers.asked().size(), 3u);
+    EXPECT_EQ(answers.asked()[2].text.substr(0, kRunningQuestion.size()), kRunningQuestion);
+    EXPECT_EQ(atQuestion, "gross.txt.~tresorix|65536");
+    EXPECT_EQ(test::ListNames(tree.path("dst\\")), "") << "the temporary gone, the file not saved";
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(form.run().exitCode(), 2);
+    const std::string log = test::ReadAll(tree.path("tresorix.log"));
+    EXPECT_TRUE(log.ends_with("gesichert: 0 Dateien, 0 Bytes; übergangen: 0; fehlgeschlagen: 0.  Abgebrochen.  Exitcode 2\r\n"))
+        << log;
+}
+
+// A close whose Yes comes once the last file's bytes are all copied finds
+// every file saved: the run finished, and the log and the exit code say so.
+TEST_F(MainWindow, ClosingAfterTheLastByteEndsAFinishedRun)
+{
+    tree.write("src\\a.txt", "a");
+    tree.write("src\\b.txt", std::string(65536 + 1, 'b'));
+    form.addEntry({tree.path("src"), "ja", "*.txt", tree.path("dst")});
+    form.setChecked(TmForm::AutoClose, true);
+    form.SetModified(false);
+    form.run().openLog(tree.path("tresorix.INI"));
+    BlockHookedProgress progress(form.handle());
+    form.run().setProgressWindow(progress);
+    progress.onFileProgress = [&](int percent) {
+        if (percent == 100 && progress.shownText(TProgress::LbFile) == "b.txt")
+            form.post(WM_CLOSE);
+    };
+    ScriptedAnswerer answers;
+    answers.then(mrYes, kRunningQuestion);
+    form.BtnStartClick();
+    EXPECT_EQ(answers.asked().size(), 1u);
+    EXPECT_EQ(test::ListNames(tree.path("dst\\")), "a.txt b.txt");
+    EXPECT_EQ(closings, 1) << "closed once, not again for AutoClose";
+    EXPECT_EQ(form.run().exitCode(), 0);
+    const std::string log = test::ReadAll(tree.path("tresorix.log"));
+    EXPECT_NE(log.find("Antwort: Ja\r\n"), std::string::npos);
+    EXPECT_TRUE(log.ends_with("gesichert: 2 Dateien, 65538 Bytes; übergangen: 0; fehlgeschlagen: 0.  Beendet.  Exitcode 0\r\n"))
+        << log;
 }
 
 // Logoff and shutdown wait while something would be lost.

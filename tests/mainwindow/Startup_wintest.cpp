@@ -5,10 +5,15 @@
 #include "platform/Win32Files.h"
 #include "set/FileIO.h"
 #include "set/Profile.h"
+#include "ui/DialogFiles.h"
 #include "ui/DriveUi.h"
+#include "dialogs/AusnahmenForm.h"
 #include "dialogs/VersionenForm.h"
 #include "set/SetFile.h"
+#include "platform/AnsweringFileSystem.h"
+#include "platform/Win32FileSystem.h"
 #include "support/ScriptedAnswerer.h"
+#include "support/SlowFileSystem.h"
 #include "support/win/ClosedRegistry.h"
 #include "support/win/TempTree.h"
 
@@ -18,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tresorix {
@@ -259,6 +265,35 @@ TEST_F(Startup, VersionsFromTheSystemMenuAndForOneStart)
     EXPECT_EQ(runs[1].versionDays, 30);
 }
 
+// The system menu's exclusions item beside the versions item: what OK takes
+// goes to the next run and, at close, into the settings file.
+TEST_F(Startup, ExclusionsFromTheSystemMenuReachTheRunAndTheSettings)
+{
+    tree.write("tresorix.INI", "[STANDARDS]\r\nAUSNAHMEN=*.bak\r\n");
+    auto form = start({});
+    HMENU menu = GetSystemMenu(form->handle(), FALSE);
+    form->send(WM_INITMENUPOPUP, WPARAM(menu), MAKELPARAM(0, TRUE));
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, 0x0120, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(Narrow(text), "&Ausnahmen …");
+    EXPECT_EQ(GetMenuItemID(menu, GetMenuItemCount(menu) - 2), 0x0110u) << "right after the versions item";
+    test::whenIdle([] {
+        HWND dialog = FindWindowW(kAusnahmenFormClass, nullptr);
+        wchar_t line[64] = {};
+        GetWindowTextW(GetDlgItem(dialog, Form::kFirstControlId + TAusnahmenForm::EdList), line, 64);
+        EXPECT_EQ(Narrow(line), "*.bak");
+        for (int row : {TAusnahmenForm::BtnVorschlag, TAusnahmenForm::BtnOk})
+            SendMessageW(GetDlgItem(dialog, Form::kFirstControlId + row), BM_CLICK, 0, 0);
+    });
+    form->send(WM_SYSCOMMAND, 0x0120, 0);
+    form->addEntry({"C:\\Daten", "", "*.*", "D:\\Sicherung\\"});
+    form->BtnStartClick();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].exclusions, "~$*;*.tmp;Thumbs.db;desktop.ini");
+    form->FormClose();
+    EXPECT_EQ(settings().readString("STANDARDS", "AUSNAHMEN", ""), "~$*;*.tmp;Thumbs.db;desktop.ini");
+}
+
 TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
 {
     tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", "", "*.*", "<Standardziel>"}}));
@@ -278,6 +313,47 @@ TEST_F(Startup, CommandLineStartsTheBackupAndClosesAfterIt)
     EXPECT_TRUE(quiet->item<CheckBox>(TmForm::AutoStart).checked());
     quiet->FormShow();
     EXPECT_EQ(runs.size(), 1u);
+}
+
+// A set file on a medium that takes its time (a share Windows has not yet
+// reconnected at logon): the window answers what is sent to it while the
+// file is read, and the set arrives whole.
+TEST_F(Startup, ASetFileThatWaitsForItsMediumLeavesTheWindowAnswering)
+{
+    tree.write("daten.tsi", WriteSetFile("D:\\Ziel", 0, {{"C:\\Daten", " ja", "*.doc", "<Standardziel>"}}));
+    Win32FileSystem real;
+    test::SlowFileSystem slow(real);
+    AnsweringFileSystem files(slow, 0);  // every call as the first after a pause
+    AnswerForWindows(files);
+    HWND window = nullptr;
+    HANDLE reading = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    slow.beforeRead = [&](const std::string& path) {
+        if (path == setFile) {
+            SetEvent(reading);
+            WaitForSingleObject(answered, INFINITE);
+        }
+    };
+    LRESULT sent = 0;
+    std::thread asker([&] {
+        if (WaitForSingleObject(reading, 30000) == WAIT_OBJECT_0) {
+            DWORD_PTR result = 0;
+            sent = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        }
+        SetEvent(answered);
+    });
+    ScriptedAnswerer noPrompts;
+    auto form = std::make_unique<TmForm>();
+    window = form->handle();
+    form->setFileSystem(files);
+    form->FormCreate({program, {setFile}});
+    asker.join();
+    EXPECT_NE(sent, 0) << "the window answered while the set file was read";
+    ASSERT_EQ(form->set().entries.size(), 1u);
+    EXPECT_EQ(form->set().entries[0].source, "C:\\Daten");
+    EXPECT_EQ(form->set().defaultTarget(), "D:\\Ziel");
+    CloseHandle(reading);
+    CloseHandle(answered);
 }
 
 // A set file whose load left lines out, started unattended: the run goes,

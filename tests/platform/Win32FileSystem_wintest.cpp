@@ -1,4 +1,5 @@
 #include "platform/Win32FileSystem.h"
+#include "platform/AnsweringFileSystem.h"
 #include "platform/TextConv.h"
 #include "support/win/TempTree.h"
 
@@ -510,6 +511,32 @@ TEST_F(Win32FileSystemTest, AHeldDirectoryCreatesAndRenamesAsItsPathsDo)
         EXPECT_EQ(listAll(at).count("offen.~tmp"), 0u);
         fs.setAttributes(at + "fertig.txt", attrArchive);
     }
+}
+
+// A copy stopped for a question goes on where it stopped, through the
+// decorator that keeps the windows answering as through the real thing.
+TEST_F(Win32FileSystemTest, ACopyGoesOnWhereItStoppedAlsoThroughTheAnsweringDecorator)
+{
+    const std::string path = dir + "halb.bin";
+    write(path, "0123456789");
+    AnsweringFileSystem answering(fs, 0);  // every call as the first after a pause
+    for (FileSystem* files : {static_cast<FileSystem*>(&fs), static_cast<FileSystem*>(&answering)}) {
+        std::unique_ptr<OpenFile> out;
+        ASSERT_EQ(files->openWrite(path, out), 0u);
+        ASSERT_EQ(out->seek(4), 0u);
+        uint32_t put = 0;
+        ASSERT_EQ(out->write("ab", 2, put), 0u);
+        ASSERT_EQ(out->close(), 0u);
+        std::unique_ptr<OpenFile> in;
+        ASSERT_EQ(files->openRead(path, in), 0u);
+        ASSERT_EQ(in->seek(8), 0u);
+        char rest[4] = {};
+        uint32_t got = 0;
+        ASSERT_EQ(in->read(rest, sizeof rest, got), 0u);
+        EXPECT_EQ(std::string(rest, got), "89");
+        in->close();
+    }
+    EXPECT_EQ(read(path), "0123ab6789");
 }
 
 TEST_F(Win32FileSystemTest, SizesBeyondFourGigabytes)

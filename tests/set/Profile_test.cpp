@@ -207,6 +207,31 @@ TEST(Settings, VersionDaysOnlyWhereTheyWereEverSet)
     EXPECT_EQ(ReadSettings(Profile("[STANDARDS]\r\nVERSIONEN=dreißig\r\n"), 1024, 768).versionDays, 0);
 }
 
+// Exclusions are an addition too: none written, the file stays as it was;
+// a list reads back as typed, and emptied it stays empty.
+TEST(Settings, ExclusionsRoundTripAndAreWrittenOnlyOnceSet)
+{
+    Profile p("[STANDARDS]\r\nBACKUPMODE=1\r\n");
+    Settings s = ReadSettings(p, 1024, 768);
+    EXPECT_EQ(s.exclusions, "");
+    WriteSettings(p, s, true, true);
+    const std::string before = p.bytes();
+    WriteSettings(p, s, true, true);
+    EXPECT_EQ(p.bytes(), before);
+    EXPECT_EQ(p.bytes().find("AUSNAHMEN"), std::string::npos);
+
+    s.exclusions = "~$*;*.tmp;Thumbs.db;Cache\\ ";
+    WriteSettings(p, s, true, true);
+    EXPECT_NE(p.bytes().find("\r\nAUSNAHMEN=\"~$*;*.tmp;Thumbs.db;Cache\\ \"\r\n"), std::string::npos);
+    EXPECT_EQ(ReadSettings(Profile(p.bytes()), 1024, 768).exclusions, s.exclusions);
+    s.exclusions.clear();
+    WriteSettings(p, s, true, true);
+    EXPECT_EQ(ReadSettings(Profile(p.bytes()), 1024, 768).exclusions, "");
+    EXPECT_EQ(p.value("STANDARDS", "AUSNAHMEN"), "");
+    EXPECT_EQ(ReadSettings(Profile("[standards]\r\nausnahmen = *.bak;Temp\\\r\n"), 1024, 768).exclusions,
+              "*.bak;Temp\\");
+}
+
 TEST(Settings, FilterPairsAsWritten)
 {
     EXPECT_EQ(FilterPairs("A|*.a|B|*.b;*.c"), (std::vector<std::string>{"A|*.a", "B|*.b;*.c"}));

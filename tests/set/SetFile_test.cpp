@@ -72,6 +72,14 @@ TEST(SetFileWriter, EmptyFieldsAreWrittenAsLinesThatReadBackInPlace)
     EXPECT_TRUE(content.leftOut.empty());
 }
 
+// An older reader would walk nothing but the exclusions of such a list.
+TEST(SetFileWriter, ExclusionsAloneAreWrittenWithTheWalkTheyStandFor)
+{
+    std::string bytes = WriteSetFile("", 0, {entry("C:\\A", true, "-*.tmp;-Cache\\", "D:\\")});
+    EXPECT_NE(bytes.find("\r\nja\r\n*.*;-*.tmp;-Cache\\\r\nD:\\\r\n"), std::string::npos);
+    EXPECT_EQ(ReadSetFile(bytes).entries[0].masks, "*.*;-*.tmp;-Cache\\");
+}
+
 TEST(SetFileReader, EntriesAndSeparators)
 {
     using Entries = std::vector<BackupEntry>;

@@ -54,6 +54,15 @@ public:
 
     uint32_t size(uint64_t& bytes) override { return real_->size(bytes); }
 
+    // Faults after `after` bytes count from the file's start.
+    uint32_t seek(uint64_t offset) override
+    {
+        uint32_t error = real_->seek(offset);
+        if (error == 0)
+            moved_ = offset;
+        return error;
+    }
+
     uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
     {
         if (uint32_t error = fs_.fail(FaultOp::setTimeAndAttributes, path_))
@@ -71,8 +80,14 @@ public:
     uint32_t writeOut(bool& committed) override
     {
         committed = true;
-        if (uint32_t error = fs_.fail(FaultOp::flush, path_))
-            return error;
+        {
+            std::lock_guard lock(fs_.mutex_);
+            fs_.note(FaultOp::writeOut, path_);
+            if (Fault* f = fs_.match(FaultOp::flush, path_)) {
+                FaultFileSystem::spend(*f);
+                return f->error;
+            }
+        }
         return real_->writeOut(committed);
     }
 
@@ -137,6 +152,8 @@ void FaultFileSystem::clear()
 {
     faults_.clear();
     freeSpace_.reset();
+    fileSystemName_.reset();
+    fixedDisk_.reset();
     deletesFree_ = false;
     reparse_.clear();
     refs_ = false;
@@ -322,6 +339,15 @@ uint32_t FaultFileSystem::createWrite(const std::string& path, std::unique_ptr<O
         return error;
     std::unique_ptr<OpenFile> real;
     uint32_t error = real_.createWrite(path, real);
+    if (error == 0)
+        file = std::make_unique<FaultFile>(*this, std::move(real), path);
+    return error;
+}
+
+uint32_t FaultFileSystem::openWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    std::unique_ptr<OpenFile> real;
+    uint32_t error = real_.openWrite(path, real);
     if (error == 0)
         file = std::make_unique<FaultFile>(*this, std::move(real), path);
     return error;

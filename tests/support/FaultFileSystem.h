@@ -41,6 +41,7 @@ enum class FaultOp {
     write,            // on files created for writing, once `after` bytes have gone
     shortWrite,       // as write, but reports success with fewer bytes put
     flush,
+    writeOut,         // noted on its own; a flush fault fails it too
     close,
     listNext,         // a listing breaks off after `after` entries
     count_
@@ -77,6 +78,10 @@ public:
     // directoryId gives 128-bit identities whose low part is not the 64-bit
     // index of listings and directoryIndex, as ReFS does.
     void identitiesAsReFS() { refs_ = true; }
+    // What the target's volume says of itself instead of what it is: its
+    // file system's name, whether it is a fixed local disk.
+    void setFileSystemName(std::string name) { fileSystemName_ = std::move(name); }
+    void setFixedDisk(bool fixed) { fixedDisk_ = fixed; }
     void clear();
     // How often each call was made, faulty or not (read and write per block).
     int calls(FaultOp op) const { return calls_[int(op)]; }
@@ -101,6 +106,17 @@ public:
         return real_.directoryIndex(path, id);
     }
     bool keepsDirectoryTimes(const std::string& directory) override { return real_.keepsDirectoryTimes(directory); }
+    uint32_t fileSystemName(const std::string& directory, std::string& name) override
+    {
+        if (!fileSystemName_)
+            return real_.fileSystemName(directory, name);
+        name = *fileSystemName_;
+        return 0;
+    }
+    bool onFixedDisk(const std::string& directory) override
+    {
+        return fixedDisk_ ? *fixedDisk_ : real_.onFixedDisk(directory);
+    }
     std::optional<uint64_t> directoryStamp(const std::string& directory) override
     {
         return real_.directoryStamp(directory);
@@ -111,6 +127,7 @@ public:
     }
     uint32_t openRead(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t createWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+    uint32_t openWrite(const std::string& path, std::unique_ptr<OpenFile>& file) override;
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override;
 
 private:
@@ -127,6 +144,8 @@ private:
     std::recursive_mutex mutex_;
     std::vector<Fault> faults_;
     std::optional<uint64_t> freeSpace_;
+    std::optional<std::string> fileSystemName_;
+    std::optional<bool> fixedDisk_;
     bool deletesFree_ = false;
     int calls_[int(FaultOp::count_)] = {};
     std::vector<std::pair<FaultOp, std::string>> journal_;

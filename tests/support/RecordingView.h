@@ -1,5 +1,5 @@
-// What a run showed, as the tests read it, and the one way they run a single
-// entry.
+// What a run showed and logged, as the tests read it, and the one way they
+// run a single entry.
 #pragma once
 
 #include "engine/Backup.h"
@@ -28,6 +28,20 @@ public:
     int lastFileProgress = -1;
     int pumps = 0;
     std::function<void(int)> onPump;
+};
+
+// A run log's file, kept as text.
+class StringLog : public LogFile {
+public:
+    uint64_t size() override { return text.size(); }
+    bool rollOver() override { return true; }
+    bool append(std::string_view bytes) override
+    {
+        text += bytes;
+        return true;
+    }
+    std::string now() override { return "07.12.2026 08:00:00"; }
+    std::string text;
 };
 
 // Runs `entry` alone, without the summary box.

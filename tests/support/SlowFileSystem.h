@@ -1,5 +1,5 @@
-// A file system whose reads and free-space questions take as long as the
-// test wants: each first calls its hook, which may wait for the test's
+// A file system whose reads, listings and free-space questions take as long
+// as the test wants: each first calls its hook, which may wait for the test's
 // other thread. Everything else passes through (with FaultFileSystem's
 // faults, when injected).
 #pragma once
@@ -20,6 +20,14 @@ public:
     // Called with the path before every block read from it.
     std::function<void(const std::string& path)> beforeRead;
     std::function<void(const std::string& path)> beforeFreeSpace;
+    std::function<void(const std::string& directory)> beforeList;
+
+    std::unique_ptr<FileListing> list(const std::string& directory, uint32_t& error) override
+    {
+        if (beforeList)
+            beforeList(directory);
+        return FaultFileSystem::list(directory, error);
+    }
 
     uint32_t freeSpace(const std::string& path, uint64_t& bytes) override
     {
@@ -52,6 +60,7 @@ private:
             return file_->write(buffer, size, put);
         }
         uint32_t size(uint64_t& bytes) override { return file_->size(bytes); }
+        uint32_t seek(uint64_t offset) override { return file_->seek(offset); }
         uint32_t setTimeAndAttributes(uint64_t lastWrite, uint32_t attributes) override
         {
             return file_->setTimeAndAttributes(lastWrite, attributes);
