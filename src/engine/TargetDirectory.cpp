@@ -4,6 +4,7 @@
 
 #include "engine/Backup.h"
 #include "engine/FileHelpers.h"
+#include "engine/Mirror.h"
 
 namespace tresorix {
 
@@ -33,6 +34,9 @@ std::string asciiKey(const std::string& name)
 // over, and a look at a name that is there costs no scan.
 uint32_t DirectoryVisit::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
+    // Whatever a walk looked at stays where it is, another entry's copy too.
+    if (run_.mirror_->recording())
+        run_.mirror_->lookedUp(target + name);
     const TargetListing& listing = hold.listing;
     const std::string key = asciiKey(name);
     if (listing.directory == target && listing.missesKnown && !key.empty() && !listing.names.contains(key))
@@ -53,7 +57,12 @@ void DirectoryVisit::listTarget(const std::string& target)
         return;
     FileEntry entry;
     TargetListing seen{target, {}, true};
+    // Kept for the mirroring, which then need not list the directory again.
+    const bool keep = run_.mirror_->recording();
+    std::vector<FileEntry> entries;
     while (listing->next(entry)) {
+        if (keep)
+            entries.push_back(entry);
         if (entry.name == "." || entry.name == "..")
             continue;
         std::string key = asciiKey(entry.name);
@@ -66,8 +75,11 @@ void DirectoryVisit::listTarget(const std::string& target)
             seen.names.insert(std::move(key));
     }
     // Names a broken listing did not reach would be taken for missing.
-    if (listing->error() == 0)
-        hold.listing = std::move(seen);
+    if (listing->error() != 0)
+        return;
+    hold.listing = std::move(seen);
+    if (keep)
+        run_.mirror_->targetListed(target, std::move(entries));
 }
 
 // What the run itself did to a name in the listed directory: a complete
