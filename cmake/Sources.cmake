@@ -92,6 +92,7 @@ set(APP_SOURCES
 # Fuzz targets in fuzz/, by file name without extension.
 set(FUZZ_TARGETS
     commandline
+    mirrormarker
     profile
     setfile
 )
