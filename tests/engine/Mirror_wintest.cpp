@@ -134,7 +134,8 @@ TEST_F(Mirroring, MovesExactlyWhatTheSourceNoLongerHasWithItsBytesAndTimes)
 }
 
 // The marker decides: another volume, another source or a damaged marker
-// moves nothing and says why; so do versions that are off.
+// moves nothing and says why; so do versions that are off. What moved is
+// then spared by the pruning for room.
 TEST_F(Mirroring, NothingMovesWithoutAMatchingMarkerOrWithoutVersions)
 {
     mirroredOnce();
@@ -160,8 +161,21 @@ TEST_F(Mirroring, NothingMovesWithoutAMatchingMarkerOrWithoutVersions)
     EXPECT_TRUE(logSays("nichts verschoben, denn es werden keine Versionen aufbewahrt")) << file.text;
     EXPECT_TRUE(Exists(dst() + "gone.txt"));
 
+    tree.write("dst\\gone.txt", test::pattern(100000), kOld);
     EXPECT_EQ(mirrorRun(kSecond), kExitAllSaved) << file.text;
-    EXPECT_EQ(ReadAll(runFolder() + "gone.txt"), "gone") << "the same marker, written back, lets it move";
+    EXPECT_TRUE(ReadAll(runFolder() + "gone.txt") == test::pattern(100000))
+        << "the same marker, written back, lets it move";
+
+    // The moved file is the only copy there is: its run folder is not
+    // removed to make room before its days are up.
+    tree.write("src\\big.txt", test::pattern(60000), kNew);
+    fs.setFreeSpace(10000, true);
+    ScriptedAnswerer answers;
+    answers.then(mrCancel, "Nicht genug Platz auf Ziellaufwerk ");
+    EXPECT_EQ(mirrorRun({2026, 12, 9, 8, 0, 0}), kExitCancelled);
+    EXPECT_EQ(answers.pending(), 0u);
+    EXPECT_TRUE(Exists(runFolder() + "gone.txt"));
+    EXPECT_FALSE(Exists(dst() + "big.txt"));
 }
 
 // A run that is not whole (a failed listing ends it by an error), or a
