@@ -32,6 +32,12 @@ std::string markerPath(const std::string& target)
     return target + std::string(kVersionsFolder) + "\\" + std::string(kMirrorMarkerName);
 }
 
+bool isTemporary(const std::string& name)
+{
+    const size_t at = name.rfind(".~tresorix");
+    return at != std::string::npos && name.find_first_not_of("0123456789", at + 10) == std::string::npos;
+}
+
 std::string hexVolume(uint64_t volume)
 {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -259,8 +265,9 @@ void Mirror::plan(const Entry& entry, const std::string& targetDir, const Listed
             subdirectories.push_back(&file);
             continue;
         }
+        // A copy's temporary name is the run's own, never the user's file.
         if ((file.attributes & attrVolumeLabel) || !MatchesAnyMask(file.name, masks) ||
-            MatchesAnyMask(file.name, entry.excluded.files))
+            MatchesAnyMask(file.name, entry.excluded.files) || isTemporary(file.name))
             continue;
         ++plan.candidates;
         if ((listed && listed->names.contains(FoldedKey(file.name))) ||
@@ -338,6 +345,9 @@ bool Mirror::moveAll(const Entry& entry, const Plan& plan)
         uint32_t error = ForceDirectory(run_.fs_, version->substr(0, version->rfind('\\') + 1));
         if (error == 0)
             error = run_.fs_.renameFile(move.targetFile, *version, false);
+        // Gone from the target too since it was listed: nothing to keep.
+        if (error == errFileNotFound)
+            continue;
         if (run_.log_)
             run_.log_->mirrorMoved(move.targetFile, *version, error);
         if (error == 0) {
