@@ -59,6 +59,19 @@ TEST(VersionenForm, MirroringBoxOnlyForASavedSetWithVersions)
     TVersionenForm form;
     Window box(form.control(TVersionenForm::CbMirror));
     EXPECT_EQ(box.text(), "Was in der Quelle fehlt, aus dem Ziel in die Versionen verschieben");
+    {
+        // The whole sentence is readable: box, gap and text fit the control.
+        HDC dc = GetDC(box);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(box, WM_GETFONT, 0, 0)));
+        const std::wstring text = L"Was in der Quelle fehlt, aus dem Ziel in die Versionen verschieben";
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(box, dc);
+        RECT client{};
+        GetClientRect(box, &client);
+        EXPECT_LE(extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 6, client.right);
+    }
     EXPECT_EQ(pick(form, 30,
                    [&] {
                        EXPECT_FALSE(box.enabled());
