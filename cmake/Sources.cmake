@@ -8,6 +8,8 @@ set(CORE_SOURCES
     src/engine/Format.cpp
     src/engine/MadeDirectories.cpp
     src/engine/Mask.cpp
+    src/engine/Mirror.cpp
+    src/engine/MirrorMarker.cpp
     src/engine/Run.cpp
     src/engine/RunLog.cpp
     src/engine/TargetDirectory.cpp
@@ -92,6 +94,7 @@ set(APP_SOURCES
 # Fuzz targets in fuzz/, by file name without extension.
 set(FUZZ_TARGETS
     commandline
+    mirrormarker
     profile
     setfile
 )

@@ -29,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     tresorix::LogFileArgument(arguments);
     tresorix::SwitchSkipsErrors(first.switches);
+    // The switch as written, in any case, always asks for mirroring.
+    for (const std::string& argument : arguments)
+        if (tresorix::UpperCaseUmlaut(argument) == "/SPIEGELN" && !tresorix::SwitchMirrors(first.switches))
+            std::abort();
     bool autoStart = tresorix::SwitchChecksAutoStart(first.switches);
     bool autoClose = tresorix::SwitchChecksAutoClose(first.switches);
     tresorix::StartsBackupAtShow(first.switches, autoStart);

@@ -20,15 +20,17 @@ constexpr ControlRow kLayout[] = {
     {"EdDays", Kind::edit, "", nullptr, 72, 38, 60, 21, 0, mrNone, ES_NUMBER},
     // Sits at the field's right edge, which it takes from the field.
     {"UdDays", Kind::upDown, "", nullptr, 0, 0, 0, 0},
-    {"BtnOk", Kind::button, "OK", nullptr, 156, 72, 75, 23, rowDefault, mrOk},
-    {"BtnCancel", Kind::button, "Abbrechen", nullptr, 237, 72, 75, 23, rowCancel, mrCancel},
+    {"CbMirror", Kind::checkBox, "Was in der Quelle fehlt, aus dem Ziel in die Versionen verschieben", nullptr, 12, 70,
+     386, 17},
+    {"BtnOk", Kind::button, "OK", nullptr, 242, 102, 75, 23, rowDefault, mrOk},
+    {"BtnCancel", Kind::button, "Abbrechen", nullptr, 323, 102, 75, 23, rowCancel, mrCancel},
 };
 
 }  // namespace
 
 TVersionenForm::TVersionenForm()
 {
-    create({kVersionenFormClass, " Ersetzte Dateien", 324, 105, WS_POPUP | WS_CAPTION}, kLayout);
+    create({kVersionenFormClass, " Ersetzte Dateien", 410, 135, WS_POPUP | WS_CAPTION}, kLayout);
     item<Edit>(EdDays).setLimit(4);
     item<Window>(UdDays).send(UDM_SETRANGE32, 1, kMaxVersionDays);
     centerOnScreen();
@@ -38,6 +40,7 @@ std::optional<int> TVersionenForm::Pick(int days)
 {
     item<CheckBox>(CbKeep).setChecked(days > 0);
     item<Window>(EdDays).setText(std::to_string(days > 0 ? days : kFirstDays));
+    item<CheckBox>(CbMirror).setChecked(mirror_.value_or(false));
     showKeep(days > 0);
     if (showModal() != mrOk)
         return std::nullopt;
@@ -56,10 +59,20 @@ std::optional<int> TVersionenForm::days() const
     return typed;
 }
 
+std::optional<bool> TVersionenForm::mirror() const
+{
+    if (!mirror_ || !item<CheckBox>(CbKeep).checked())
+        return std::nullopt;
+    return item<CheckBox>(CbMirror).checked();
+}
+
+// Mirroring moves files into the versions: without them, or without a set
+// file to hold the choice, there is nothing to choose.
 void TVersionenForm::showKeep(bool on)
 {
     for (Row row : {LbDays, EdDays, UdDays})
         item<Window>(row).enable(on);
+    item<Window>(CbMirror).enable(on && mirror_.has_value());
     enableOk();
 }
 

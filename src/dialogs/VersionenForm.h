@@ -1,6 +1,6 @@
 // The dialog behind the main window's system menu item "Ersetzte Dateien
-// aufbewahren": whether a run keeps the copies it replaces, and for how
-// many days.
+// aufbewahren": whether a run keeps the copies it replaces, for how many
+// days, and whether the current set mirrors into those versions.
 #pragma once
 
 #include "ui/Form.h"
@@ -13,9 +13,15 @@ inline constexpr wchar_t kVersionenFormClass[] = L"TVersionenForm";
 
 class TVersionenForm : public Form {
 public:
-    enum Row { CbKeep, LbDays, EdDays, UdDays, BtnOk, BtnCancel, kRowCount };
+    enum Row { CbKeep, LbDays, EdDays, UdDays, CbMirror, BtnOk, BtnCancel, kRowCount };
 
     TVersionenForm();
+
+    // Before Pick: whether the current set is mirrored; nothing for a set
+    // without a file yet, whose box stays disabled.
+    void setMirror(std::optional<bool> mirror) { mirror_ = mirror; }
+    // The box's state after OK; nothing while it could not be changed.
+    std::optional<bool> mirror() const;
 
     // Opens with `days` (0: off); the days chosen with OK (0: off), or
     // nothing when cancelled.
@@ -32,6 +38,8 @@ protected:
 private:
     void showKeep(bool on);
     void enableOk();
+
+    std::optional<bool> mirror_;
 };
 
 }  // namespace tresorix

@@ -119,6 +119,9 @@ struct RunSettings {
     std::vector<std::string> startMessages;
     // Names every entry leaves out, besides its own (ParseExclusionList).
     std::string exclusions;
+    // What the sources no longer hold moves from the targets into the
+    // versions; only while versions are kept.
+    bool mirror = false;
 };
 
 // endedByError: a prompt without a choice to pass over was answered for an
@@ -146,11 +149,13 @@ struct PassOver {
 };
 
 class Flusher;
+class Mirror;
 class VersionKeeper;
 class DirectoryVisit;
 
 class BackupRun {
     friend class VersionKeeper;
+    friend class Mirror;
     friend class DirectoryVisit;
     friend class EntryWalk;
     friend class FileTransfer;
@@ -193,6 +198,7 @@ private:
     RunPrompts* prompts_;
     ConflictMode mode_ = ConflictMode::newer;
     std::unique_ptr<VersionKeeper> versions_;  // of the current run
+    std::unique_ptr<Mirror> mirror_;           // of the current run
     RunLog* log_ = nullptr;
     std::unique_ptr<char[]> buffer_;  // the copies', made with the first one and kept for the run
     // The directory visit going on, or the last one: made when a visit
@@ -213,6 +219,8 @@ private:
         std::vector<FileId> entryTargetIds;
         // The settings' exclusions, taken apart once for every entry.
         Exclusions everyEntry;
+        // An entry that was not walked at all: its target no full path.
+        bool entryNotWalked = false;
     } caches_;
 };
 

@@ -6,6 +6,7 @@
 #include "engine/EntryWalk.h"
 #include "engine/Flusher.h"
 #include "engine/Format.h"
+#include "engine/Mirror.h"
 #include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
@@ -96,6 +97,8 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
     log_ = settings.log;
     mode_ = settings.mode;
     versions_ = std::make_unique<VersionKeeper>(*this, settings.versionDays, settings.startedAt);
+    mirror_ = std::make_unique<Mirror>(*this, settings.mirror);
+    mirror_->begin(versions_->keepsVersions());
     struct Release {
         BackupRun& run;
         ~Release()
@@ -115,8 +118,14 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
             log_->prompt(message, "OK", true);
         if (!caches_.everyEntry.empty())
             log_->exclusions(settings.exclusions);
-        flushLog();
     }
+    if (versions_->keepsVersions()) {
+        std::vector<std::string> targets;
+        for (const BackupEntry& entry : settings.entries)
+            targets.push_back(ResolveTarget(entry.target, AddBackslash(entry.source), settings.stdZiel));
+        versions_->prepare(targets);
+    }
+    flushLog();
     if (!settings.startMessages.empty())
         state_.passedOverAfterError = true;
 
@@ -126,6 +135,7 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
         finishCopies();
         flushLog();
         if (sourceFailed) {
+            mirror_->mirror(false, settings.entries.size());
             versions_->pruneVersions();
             view_.flush();
             endRecord(RunOutcome::sourceFailed, "Backup wegen eines Fehlers im Quellverzeichnis beendet.");
@@ -135,7 +145,10 @@ RunOutcome BackupRun::BackUpStart(const RunSettings& settings)
             break;
     }
 
-    // Once every copy is complete, cancelled or not.
+    // Once every copy is complete, cancelled or not; the moves first, so
+    // that the pruning knows their run folder.
+    mirror_->mirror(!state_.cancelled() && !caches_.endedByError && !caches_.entryNotWalked,
+                    settings.entries.size());
     versions_->pruneVersions();
     // A cancel or a close that comes from here on finds every file saved:
     // it cuts nothing short, and the record says that the run finished.
@@ -194,10 +207,13 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
             "Eintrag " + std::to_string(number) + " (" + entry.source + ") wird nicht gesichert:\r\nsein Ziel \"" +
                 target + "\" ist kein vollständiger Pfad.",
             btnOK, {mrOk, source});
+        caches_.entryNotWalked = true;
         return true;
     }
     MaskList list = ParseMaskList(entry.masks);
     list.excluded.add(caches_.everyEntry);
+    if (mirror_->recording())
+        mirror_->startEntry(number, source, target, list.masks, list.excluded);
     EntryWalk walk(*this, list.excluded);
     caches_.targetDriveGone = false;
     const uint64_t savedBefore = state_.savedFiles;
@@ -208,6 +224,8 @@ bool BackupRun::backUpEntry(const BackupEntry& entry, int number, const std::str
     }
     if (log_ && !list.excluded.empty())
         log_->leftOut(walk.leftOutFiles(), walk.leftOutDirectories());
+    if (mirror_->recording())
+        mirror_->entryEnded(!caches_.sourceFailed && !state_.cancelled() && !caches_.targetDriveGone);
     // The other entries still run; a drive unplugged halfway leaves what
     // was saved before it went.
     if (caches_.targetDriveGone && state_.savedFiles == savedBefore)

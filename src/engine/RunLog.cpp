@@ -130,6 +130,19 @@ void RunLog::oldCopyKeptForVersion(const std::string& targetFile)
     line("  nicht ersetzt, zu wenig Platz: die bisherige Zieldatei bleibt, da Versionen aufbewahrt werden: " + targetFile);
 }
 
+void RunLog::mirrorNote(const std::string& text)
+{
+    line(text);
+}
+
+void RunLog::mirrorMoved(const std::string& targetFile, const std::string& versionFile, uint32_t error)
+{
+    if (error == 0)
+        line("  verschoben (fehlt in der Quelle): " + targetFile + "  ->  " + versionFile);
+    else
+        line("  nicht verschoben: " + targetFile + "  bleibt im Ziel  Fehlernummer " + std::to_string(error));
+}
+
 void RunLog::prompt(const std::string& text, const std::string& answer, bool unattended)
 {
     line("  Meldung: " + OneLine(text) + "  Antwort: " + answer + (unattended ? " (ohne Anzeige, /SKIPERRORS)" : ""));

@@ -66,6 +66,10 @@ public:
     // still not make enough; the old copy stayed, as it is to become a version.
     void versionsWouldNotHelp(const std::string& target);
     void oldCopyKeptForVersion(const std::string& targetFile);
+    // Mirroring: why nothing moved, what an entry moved in all; a file
+    // moved from the target into its run folder, or left (`error` not 0).
+    void mirrorNote(const std::string& text);
+    void mirrorMoved(const std::string& targetFile, const std::string& versionFile, uint32_t error);
     // A message outside a run that nobody was there to see (an unattended
     // start, the end of the session): a record of its own, so that the
     // exit code it leads to is the last one the log names.

@@ -4,6 +4,7 @@
 
 #include "engine/Backup.h"
 #include "engine/FileHelpers.h"
+#include "engine/Mirror.h"
 
 namespace tresorix {
 
@@ -33,6 +34,9 @@ std::string asciiKey(const std::string& name)
 // over, and a look at a name that is there costs no scan.
 uint32_t DirectoryVisit::findTarget(const std::string& target, const std::string& name, FileEntry& found)
 {
+    // Whatever a walk looked at stays where it is, another entry's copy too.
+    if (run_.mirror_->recording())
+        run_.mirror_->lookedUp(target + name);
     // A case twin's own copy has exactly its name; one that differs in case
     // is its twin's, which it must neither replace nor be compared with.
     if (!caseTwins.empty() && caseTwins.contains(name))
@@ -57,7 +61,12 @@ void DirectoryVisit::listTarget(const std::string& target)
         return;
     FileEntry entry;
     TargetListing seen{target, {}, true};
+    // Kept for the mirroring, which then need not list the directory again.
+    const bool keep = run_.mirror_->recording();
+    std::vector<FileEntry> entries;
     while (listing->next(entry)) {
+        if (keep)
+            entries.push_back(entry);
         if (entry.name == "." || entry.name == "..")
             continue;
         std::string key = asciiKey(entry.name);
@@ -70,8 +79,11 @@ void DirectoryVisit::listTarget(const std::string& target)
             seen.names.insert(std::move(key));
     }
     // Names a broken listing did not reach would be taken for missing.
-    if (listing->error() == 0)
-        hold.listing = std::move(seen);
+    if (listing->error() != 0)
+        return;
+    hold.listing = std::move(seen);
+    if (keep)
+        run_.mirror_->targetListed(target, std::move(entries));
 }
 
 // The system finds a name without regard to case: only a listing tells

@@ -11,6 +11,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
+#include "engine/Mirror.h"
 #include "ui/Prompts.h"
 
 #include <algorithm>
@@ -26,6 +27,29 @@ std::string versionsFolderOf(const std::string& entryTarget)
 }
 
 }  // namespace
+
+void VersionKeeper::prepare(const std::vector<std::string>& targets)
+{
+    if (days_ <= 0)
+        return;
+    std::unordered_set<std::string> done;
+    std::vector<Stamp> taken;
+    int64_t newest = 0;
+    for (const std::string& target : targets) {
+        if (!IsFullPath(target) || !done.insert(FoldedKey(target)).second)
+            continue;
+        for (const auto& [stamp, folder] : runFolders(target)) {
+            taken.push_back(stamp);
+            newest = std::max(newest, StampSeconds(stamp));
+        }
+    }
+    while (std::find(taken.begin(), taken.end(), started_) != taken.end())
+        started_ = NextSecond(started_);
+    clockSetBack_ = newest > StampSeconds(asked_);
+    if (clockSetBack_ && run_.log_)
+        run_.log_->mirrorNote("Die Uhr steht vor dem jüngsten Versionsordner: in diesem Lauf werden weder "
+                              "Versionen entfernt noch wird gespiegelt.");
+}
 
 bool VersionKeeper::versionWanted(const std::string& targetFile) const
 {
@@ -146,14 +170,15 @@ uint32_t VersionKeeper::removeTree(const std::string& directory)
 // versions. True when any went, so that the space is asked again.
 bool VersionKeeper::makeRoomFromVersions(const std::string& target, uint64_t size, uint64_t free)
 {
-    if (days_ <= 0 || run_.caches_.entryTargets.empty())
+    if (days_ <= 0 || run_.caches_.entryTargets.empty() || clockSetBack_)
         return false;
     const std::string& entryTarget = run_.caches_.entryTargets.back();
     std::vector<std::string> needed;
     uint64_t room = free;
     if (onVolumeOf(target, versionsFolderOf(entryTarget)))
         for (const auto& [stamp, folder] : runFolders(entryTarget)) {
-            if (stamp == started_)
+            // The only copies of files the mirroring moved stay their days.
+            if (stamp == started_ || (!expired(stamp) && run_.mirror_->holdsMovedFiles(entryTarget, stamp)))
                 continue;
             needed.push_back(folder);
             room += treeSize(folder);
@@ -187,14 +212,14 @@ bool VersionKeeper::mayRemoveOldCopy(const std::string& targetFile)
 // the days to keep. A removal that fails is on record, never asked about.
 void VersionKeeper::pruneVersions()
 {
-    if (days_ <= 0)
+    if (days_ <= 0 || clockSetBack_)
         return;
     std::unordered_set<std::string> done;
     for (const std::string& entryTarget : run_.caches_.entryTargets) {
         if (!IsFullPath(entryTarget) || !done.insert(FoldedKey(entryTarget)).second)
             continue;
         for (const auto& [stamp, folder] : runFolders(entryTarget)) {
-            if (!VersionExpired(stamp, started_, days_))
+            if (!expired(stamp))
                 break;
             const uint32_t error = removeTree(folder);
             if (run_.log_)

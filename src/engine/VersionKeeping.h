@@ -16,7 +16,19 @@ class BackupRun;
 class VersionKeeper {
 public:
     // `days`: how long run folders are kept; 0 keeps no versions at all.
-    VersionKeeper(BackupRun& run, int days, const Stamp& started) : run_(run), days_(days), started_(started) {}
+    VersionKeeper(BackupRun& run, int days, const Stamp& started)
+        : run_(run), days_(days), asked_(started), started_(started)
+    {
+    }
+
+    // Before the first copy: the run folders of every entry target that
+    // `targets` names. A run folder of this second already there (two runs
+    // in one second) moves the run's to the next free second; a newer one
+    // means the clock was set back, and then nothing is pruned or mirrored.
+    void prepare(const std::vector<std::string>& targets);
+    bool clockSetBack() const { return clockSetBack_; }
+    // A run folder of that stamp is older than the days to keep.
+    bool expired(const Stamp& folder) const { return VersionExpired(folder, asked_, days_); }
 
     bool versionWanted(const std::string& targetFile) const;
     bool keepVersion(const std::string& targetFile);
@@ -40,7 +52,9 @@ private:
 
     BackupRun& run_;
     const int days_;
-    const Stamp started_;
+    const Stamp asked_;  // the run's start, as the clock gave it
+    Stamp started_;      // its run folders' name
+    bool clockSetBack_ = false;
     // Folded target files this run saved first: replacing one again keeps
     // no version of what was never a backup before. Only with versions on.
     std::unordered_set<std::string> savedHere_;

@@ -70,6 +70,28 @@ int64_t StampSeconds(const Stamp& s)
     return daysFromCivil(s.year, s.month, s.day) * 86400 + s.hour * 3600 + s.minute * 60 + s.second;
 }
 
+Stamp NextSecond(const Stamp& stamp)
+{
+    Stamp s = stamp;
+    if (++s.second < 60)
+        return s;
+    s.second = 0;
+    if (++s.minute < 60)
+        return s;
+    s.minute = 0;
+    if (++s.hour < 24)
+        return s;
+    s.hour = 0;
+    if (++s.day <= daysInMonth(s.year, s.month))
+        return s;
+    s.day = 1;
+    if (++s.month <= 12)
+        return s;
+    s.month = 1;
+    ++s.year;
+    return s;
+}
+
 bool VersionExpired(const Stamp& folder, const Stamp& runStart, int days)
 {
     return StampSeconds(folder) < StampSeconds(runStart) - int64_t(days) * 86400;

@@ -29,6 +29,8 @@ std::string StampText(const Stamp& stamp);
 std::optional<Stamp> ParseStamp(std::string_view name);
 // Seconds since 1 January 1970 of the stamp's calendar time (no time zone).
 int64_t StampSeconds(const Stamp& stamp);
+// The stamp one second later, across minutes, days and years.
+Stamp NextSecond(const Stamp& stamp);
 // A run folder stamped `folder` is older than `days` days before `runStart`.
 bool VersionExpired(const Stamp& folder, const Stamp& runStart, int days);
 

@@ -8,6 +8,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/Format.h"
 #include "engine/Mask.h"
+#include "engine/Mirror.h"
 #include "engine/VersionKeeping.h"
 #include "ui/Prompts.h"
 
@@ -107,6 +108,9 @@ void EntryWalk::BackupDirectory(const std::string& source, const std::string& ma
             kept = leaveOutFiles(fileList.entries());
         const std::vector<FileEntry>& files = excluded_.files.empty() ? fileList.entries() : kept;
         run_.visit_->caseTwins = caseTwins(files);
+        if (run_.mirror_->recording())
+            run_.mirror_->listed(source, target, mask, fileList, files.size(),
+                                 !walkPath_.empty() && walkPath_.back().belowLink);
         uint64_t dirCount = files.size();
         run_.view_.setDirProgress(0);
         run_.view_.setSource(source + mask);

@@ -213,6 +213,7 @@ void TmForm::BtnStartClick()
     settings.setFile = recordedSetFile();
     settings.modeText = modeText();
     settings.exclusions = settings_.exclusions;
+    settings.mirror = SetIsMirrored(settings_, settings.setFile);
     // The run reads showSummary only at its end; AutoSettingsClick keeps it
     // up to date meanwhile, as AutoClose can be ticked during the run.
     RunOutcome outcome = run_.start(settings);
@@ -395,9 +396,14 @@ void TmForm::addVersionsItem(HMENU systemMenu)
 void TmForm::keepReplacedFiles()
 {
     TVersionenForm dialog;
+    const std::string setFile = recordedSetFile();
+    if (!setFile.empty())
+        dialog.setMirror(SetIsMirrored(settings_, setFile));
     if (std::optional<int> days = dialog.Pick(run_.versionDays())) {
         settings_.versionDays = *days;
         run_.pickVersionDays(*days);
+        if (std::optional<bool> mirror = dialog.mirror())
+            SetMirrored(settings_, setFile, *mirror);
     }
 }
 

@@ -18,6 +18,7 @@ RunSwitches ReadRunSwitches(const std::string& given, const std::vector<std::str
     VersionSwitch versions = VersionDaysArgument(arguments);
     switches.versionDays = versions.days;
     switches.unreadableVersions = std::move(versions.unreadable);
+    switches.mirror = SwitchMirrors(given);
     return switches;
 }
 
@@ -63,6 +64,7 @@ RunOutcome RunController::start(RunSettings& settings)
     // The last run's Cancel does not stop this one.
     state_.clearCancel();
     settings.versionDays = versionDays_;
+    settings.mirror = settings.mirror || switches_.mirror;
     settings.log = log_.get();
     settings.startMessages = std::exchange(startMessages_, {});
     SYSTEMTIME now;

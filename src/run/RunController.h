@@ -37,6 +37,8 @@ struct RunSwitches {
     std::optional<int> versionDays;
     // The /VERSIONEN= argument as written when it names no day count.
     std::string unreadableVersions;
+    // /SPIEGELN: every run of this start mirrors, unsaved.
+    bool mirror = false;
 };
 // `switches`: as the command line's reading gathered them.
 RunSwitches ReadRunSwitches(const std::string& switches, const std::vector<std::string>& arguments);

@@ -106,6 +106,11 @@ bool SwitchSkipsErrors(std::string_view switches)
     return contains(switches, "/SKIPERRORS ");
 }
 
+bool SwitchMirrors(std::string_view switches)
+{
+    return contains(switches, "/SPIEGELN ");
+}
+
 std::string LogFileArgument(const std::vector<std::string>& arguments)
 {
     // The switch string is upper-cased; the file's name keeps its case here.

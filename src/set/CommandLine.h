@@ -33,6 +33,9 @@ bool HasHklmRun(std::string_view switches);
 void RemoveHklmRun(std::string& switches);
 // "/SKIPERRORS": a run answers its prompts itself.
 bool SwitchSkipsErrors(std::string_view switches);
+// "/SPIEGELN": this start's runs mirror into the versions, whatever the
+// settings say for the set.
+bool SwitchMirrors(std::string_view switches);
 // The file named by the last "/LOG=<file>" argument, as written; empty when
 // there is none.
 std::string LogFileArgument(const std::vector<std::string>& arguments);

@@ -182,6 +182,25 @@ void Profile::writeInteger(std::string_view section, std::string_view key, long 
     writeString(section, key, std::to_string(value));
 }
 
+std::vector<std::string> Profile::keys(std::string_view section) const
+{
+    std::vector<std::string> names;
+    auto found = index_.find(fold(section));
+    if (found == index_.end())
+        return names;
+    const Section& s = sections_[found->second];
+    for (size_t i = 0; i < s.lines.size(); ++i) {
+        std::optional<std::string_view> name = keyName(s.lines[i]);
+        // The header, and a later line of a name that is there already.
+        if (i == 0 || !name)
+            continue;
+        auto first = s.keys.find(fold(*name));
+        if (first != s.keys.end() && first->second == i)
+            names.emplace_back(*name);
+    }
+    return names;
+}
+
 std::string Profile::text() const
 {
     std::string out;
@@ -296,6 +315,9 @@ Settings ReadSettings(const Profile& profile, int screenWidth, int screenHeight)
     s.autoClose = profile.readInteger("STANDARDS", "AUTOCLOSE", 0) == 1;
     s.versionDays = ParseVersionDays(profile.readString("STANDARDS", "VERSIONEN", ""));
     s.exclusions = limitText(profile.readString("STANDARDS", "AUSNAHMEN", ""));
+    for (const std::string& setFile : profile.keys("SPIEGELN"))
+        if (!setFile.empty() && profile.readInteger("SPIEGELN", setFile, 0) == 1)
+            s.mirroredSets.push_back(setFile);
     std::vector<std::string> pairs = readNumbered(profile, "FILTER");
     for (const std::string& pair : pairs) {
         if (!s.filterList.empty())
@@ -331,7 +353,32 @@ void WriteSettings(Profile& profile, const Settings& s, bool windowNormal, bool 
         profile.writeInteger("STANDARDS", "VERSIONEN", s.versionDays);
     if (!s.exclusions.empty() || profile.value("STANDARDS", "AUSNAHMEN"))
         profile.writeString("STANDARDS", "AUSNAHMEN", s.exclusions);
+    // A set no longer mirrored keeps its line, as 0.
+    for (const std::string& setFile : profile.keys("SPIEGELN"))
+        if (!SetIsMirrored(s, setFile) && profile.readInteger("SPIEGELN", setFile, 0) == 1)
+            profile.writeInteger("SPIEGELN", setFile, 0);
+    for (const std::string& setFile : s.mirroredSets)
+        profile.writeInteger("SPIEGELN", setFile, 1);
     writeNumbered(profile, "FILTER", FilterPairs(s.filterList));
+}
+
+bool SetIsMirrored(const Settings& settings, std::string_view setFile)
+{
+    const std::string key = fold(setFile);
+    return !setFile.empty() && std::any_of(settings.mirroredSets.begin(), settings.mirroredSets.end(),
+                                            [&](const std::string& s) { return fold(s) == key; });
+}
+
+void SetMirrored(Settings& settings, const std::string& setFile, bool mirrored)
+{
+    if (setFile.empty() || SetIsMirrored(settings, setFile) == mirrored)
+        return;
+    if (mirrored) {
+        settings.mirroredSets.push_back(setFile);
+        return;
+    }
+    const std::string key = fold(setFile);
+    std::erase_if(settings.mirroredSets, [&](const std::string& s) { return fold(s) == key; });
 }
 
 std::vector<std::string> FilterPairs(std::string_view filterList)

@@ -34,6 +34,9 @@ public:
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, long long value);
 
+    // The keys of the first such section, in file order, each name once.
+    std::vector<std::string> keys(std::string_view section) const;
+
     std::string text() const;  // UTF-8, CR LF
     std::string bytes() const; // as the file is written
 
@@ -73,6 +76,8 @@ struct Settings {
     int versionDays = 0;    // days replaced copies are kept; 0: none are
     // Names every entry leaves out (ParseExclusionList); empty: none.
     std::string exclusions;
+    // Full paths of the set files that are mirrored (SPIEGELN), in file order.
+    std::vector<std::string> mirroredSets;
 
     bool operator==(const Settings&) const = default;
 };
@@ -85,6 +90,10 @@ Settings ReadSettings(const Profile& profile, int screenWidth, int screenHeight)
 // /HKLMRUN.
 void WriteSettings(Profile& profile, const Settings& settings, bool windowNormal,
                    bool writeAutoFlags);
+
+// Whether the set file's runs mirror into the versions.
+bool SetIsMirrored(const Settings& settings, std::string_view setFile);
+void SetMirrored(Settings& settings, const std::string& setFile, bool mirrored);
 
 // A filter list cut into the values of the FILTER section, one pair each.
 std::vector<std::string> FilterPairs(std::string_view filterList);

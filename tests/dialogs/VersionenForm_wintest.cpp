@@ -51,6 +51,55 @@ TEST(VersionenForm, TickTypeAndConfirm)
     EXPECT_EQ(pick(form, 45, [&] { form.click(TVersionenForm::BtnCancel); }), std::nullopt);
 }
 
+// The mirroring box belongs to the current set: greyed for a set without a
+// file and while versions are off, and only a box that could be changed
+// gives a choice back.
+TEST(VersionenForm, MirroringBoxOnlyForASavedSetWithVersions)
+{
+    TVersionenForm form;
+    Window box(form.control(TVersionenForm::CbMirror));
+    EXPECT_EQ(box.text(), "Was in der Quelle fehlt, aus dem Ziel in die Versionen verschieben");
+    {
+        // The whole sentence is readable: box, gap and text fit the control.
+        HDC dc = GetDC(box);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(box, WM_GETFONT, 0, 0)));
+        const std::wstring text = L"Was in der Quelle fehlt, aus dem Ziel in die Versionen verschieben";
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(box, dc);
+        RECT client{};
+        GetClientRect(box, &client);
+        EXPECT_LE(extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 6, client.right);
+    }
+    EXPECT_EQ(pick(form, 30,
+                   [&] {
+                       EXPECT_FALSE(box.enabled());
+                       form.click(TVersionenForm::BtnOk);
+                   }),
+              30);
+    EXPECT_EQ(form.mirror(), std::nullopt) << "a set without a file";
+
+    form.setMirror(false);
+    pick(form, 0, [&] {
+        EXPECT_FALSE(box.enabled()) << "versions off";
+        tick(form);
+        EXPECT_TRUE(box.enabled());
+        SendMessageW(box.handle(), BM_CLICK, 0, 0);
+        form.click(TVersionenForm::BtnOk);
+    });
+    EXPECT_EQ(form.mirror(), true);
+
+    form.setMirror(true);
+    pick(form, 30, [&] {
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+        tick(form);
+        EXPECT_FALSE(box.enabled());
+        form.click(TVersionenForm::BtnOk);
+    });
+    EXPECT_EQ(form.mirror(), std::nullopt) << "versions turned off: the choice stays as it was";
+}
+
 // A field that holds no day count of 1 to 3650 is never taken: OK waits,
 // also for Enter, until the field holds one or the box is unticked.
 TEST(VersionenForm, OkWaitsForADayCount)

@@ -131,12 +131,14 @@ TEST_F(Versions, AnOldCopyThatCannotMoveIsNotReplaced)
     EXPECT_EQ(ListNames(dst()), "Tresorix-Versionen\\ a.txt") << "no temporary left";
     EXPECT_TRUE(state.passedOverAfterError);
 
-    // The fault is spent: Yes tries again and keeps the version.
+    // The fault is spent: Yes tries again and keeps the version, in the
+    // next second's run folder, as the first run's is there already.
     fs.inject({FaultOp::renameFile, dst() + "a.txt", 5, 0, 1, true});
-    answers.then(mrYes, text);
+    const std::string next = runFolder("2026-12-07 08-00-01");
+    answers.then(mrYes, "Konnte die bisherige Zieldatei \"" + dst() + "a.txt\" nicht aufbewahren (nach \"" + next);
     EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
     EXPECT_EQ(ReadAll(dst() + "a.txt"), "neu");
-    EXPECT_EQ(ReadAll(runFolder() + "a.txt"), "alt");
+    EXPECT_EQ(ReadAll(next + "a.txt"), "alt");
 }
 
 TEST_F(Versions, RunFoldersOlderThanTheDaysGoAtTheEndAndForeignOnesStay)
@@ -178,11 +180,12 @@ TEST_F(Versions, OnlyTheOldestRunFolderGoesWhenThatMakesRoom)
     fs.setFreeSpace(50000, true);
 
     EXPECT_EQ(runWith(ConflictMode::always, 30), RunOutcome::finished);
+    // This run's folder takes the next second: one of its stamp is there.
     EXPECT_EQ(ListNames(dst() + "Tresorix-Versionen\\"),
-              "2026-11-01 00-00-00\\ 2026-12-03 00-00-00\\ 2026-12-07 08-00-00\\");
+              "2026-11-01 00-00-00\\ 2026-12-03 00-00-00\\ 2026-12-07 08-00-00\\ 2026-12-07 08-00-01\\");
     EXPECT_TRUE(Exists(tree.path("elsewhere\\keep.txt")));
     EXPECT_TRUE(ReadAll(dst() + "a.txt") == test::pattern(100000));
-    EXPECT_EQ(ReadAll(runFolder() + "a.txt"), "alt");
+    EXPECT_EQ(ReadAll(runFolder("2026-12-07 08-00-01") + "a.txt"), "alt");
     EXPECT_TRUE(Exists(runFolder() + "w.txt"));
     EXPECT_NE(file.text.find("Versionen entfernt (Platz für " + dst() + "): " + runFolder("2026-12-01 00-00-00")),
               std::string::npos)

@@ -63,12 +63,15 @@ TEST(CommandLine, HklmRun)
     EXPECT_FALSE(StartedByAutoRun({}));
 }
 
-TEST(CommandLine, LogFileKeepsItsCaseAndSkipErrorsNeedsTheWholeSwitch)
+TEST(CommandLine, LogFileKeepsItsCaseAndSkipErrorsAndMirroringNeedTheWholeSwitch)
 {
     Args arguments = CommandLineArguments(R"(tresorix.exe /log=C:\Alt.log "/LOG=D:\Mein Ordner\Lauf.log" /skiperrors)");
     EXPECT_EQ(LogFileArgument(arguments), "D:\\Mein Ordner\\Lauf.log");
     EXPECT_TRUE(SwitchSkipsErrors(ReadCommandLine(arguments).switches));
     EXPECT_FALSE(SwitchSkipsErrors(ReadCommandLine({"/SKIPERRORSX"}).switches));
+    EXPECT_FALSE(SwitchMirrors(ReadCommandLine(arguments).switches));
+    EXPECT_TRUE(SwitchMirrors(ReadCommandLine({"set.tsi", "/spiegeln", "/START"}).switches));
+    EXPECT_FALSE(SwitchMirrors(ReadCommandLine({"/SPIEGELNX", "/SPIEGEL"}).switches));
     EXPECT_EQ(LogFileArgument({"/LOG", "/LOGX=a", "x.tsi"}), "");
 }
 

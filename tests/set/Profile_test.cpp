@@ -232,6 +232,32 @@ TEST(Settings, ExclusionsRoundTripAndAreWrittenOnlyOnceSet)
               "*.bak;Temp\\");
 }
 
+// Mirroring belongs to one set file: only "=1" turns it on, the same file
+// under another case is the same set, and a set turned off keeps its line
+// as 0. A file that never mirrored gets no section.
+TEST(Settings, MirroredSetsAreReadPerSetFileAndWrittenOnlyOnceSet)
+{
+    Profile p("[SPIEGELN]\r\nC:\\Sets\\Haus.tsi=1\r\nC:\\Sets\\Karte.tsi=0\r\nC:\\Sets\\Alt.tsi = 1 \r\n"
+              "C:\\Sets\\Haus.tsi=0\r\nD:\\x.tsi=ja\r\n");
+    Settings s = ReadSettings(p, 1024, 768);
+    EXPECT_EQ(s.mirroredSets, (std::vector<std::string>{"C:\\Sets\\Haus.tsi", "C:\\Sets\\Alt.tsi"}));
+    EXPECT_TRUE(SetIsMirrored(s, "c:\\sets\\HAUS.TSI"));
+    EXPECT_FALSE(SetIsMirrored(s, "C:\\Sets\\Karte.tsi"));
+    EXPECT_FALSE(SetIsMirrored(s, ""));
+
+    SetMirrored(s, "c:\\sets\\haus.tsi", false);
+    SetMirrored(s, "C:\\Sets\\Karte.tsi", true);
+    SetMirrored(s, "", true);
+    WriteSettings(p, s, true, true);
+    const Settings again = ReadSettings(Profile(p.bytes()), 1024, 768);
+    EXPECT_EQ(again.mirroredSets, (std::vector<std::string>{"C:\\Sets\\Karte.tsi", "C:\\Sets\\Alt.tsi"}));
+    EXPECT_EQ(p.value("SPIEGELN", "C:\\Sets\\Haus.tsi"), "0");
+
+    Profile none("[STANDARDS]\r\nBACKUPMODE=1\r\n");
+    WriteSettings(none, ReadSettings(none, 1024, 768), true, true);
+    EXPECT_EQ(none.bytes().find("SPIEGELN"), std::string::npos);
+}
+
 TEST(Settings, FilterPairsAsWritten)
 {
     EXPECT_EQ(FilterPairs("A|*.a|B|*.b;*.c"), (std::vector<std::string>{"A|*.a", "B|*.b;*.c"}));
