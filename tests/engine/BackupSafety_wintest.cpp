@@ -71,6 +71,15 @@ protected:
         }
         auto unlink = std::make_unique<OnExit>(OnExit{"rm -f '" + link + "'"});
         EXPECT_EQ(RunUnixShell("ln -s '" + unixRoot + "' '" + link + "'"), 0);
+        // Wine's mount manager may learn of a new letter a moment later;
+        // until then the letter's volume is not the directory's.
+        FileId own, through;
+        for (int tries = 0; tries < 100; ++tries) {
+            if (real.directoryId(tree.root(), own) == 0 && real.directoryId("Y:\\", through) == 0 && own == through)
+                return unlink;
+            Sleep(100);
+        }
+        ADD_FAILURE() << "Y: never showed the identity of " << tree.root();
         return unlink;
     }
 
