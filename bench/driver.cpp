@@ -21,13 +21,6 @@ using namespace tresorix;
 
 namespace {
 
-// As a scheduled run with /SKIPERRORS: a file that the target refuses (a
-// name that differs from another only in case) is passed over, no box.
-class Unattended : public RunPrompts {
-public:
-    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
-};
-
 double now()
 {
     static LARGE_INTEGER frequency = [] {
@@ -112,7 +105,9 @@ int wmain(int argc, wchar_t** argv)
     Win32FileSystem fs;
     RunView nullView;
     RunState state;
-    Unattended nobody;
+    // As a scheduled run with /SKIPERRORS: a file that the target refuses (a
+    // name that differs from another only in case) is passed over, no box.
+    UnattendedPrompts nobody;
     BackupRun run(fs, nullView, state, &nobody);
     RunSettings settings;
     settings.entries.push_back({Narrow(argv[1]), " ja", "*.*", Narrow(argv[2])});

@@ -14,4 +14,10 @@ inline ButtonResult UnattendedAnswer(const Prompt& prompt)
     return prompt.buttons == btnOK ? mrOk : mrCancel;
 }
 
+// Answers every prompt so, without a box: a run nobody watches.
+class UnattendedPrompts : public RunPrompts {
+public:
+    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
+};
+
 }  // namespace tresorix

@@ -28,23 +28,7 @@ using test::RunUnixShell;
 using test::ScriptedAnswerer;
 using test::UnixPath;
 
-class StringLog : public LogFile {
-public:
-    uint64_t size() override { return text.size(); }
-    bool rollOver() override { return true; }
-    bool append(std::string_view bytes) override
-    {
-        text += bytes;
-        return true;
-    }
-    std::string now() override { return "07.12.2026 08:00:00"; }
-    std::string text;
-};
-
-class Unattended : public RunPrompts {
-public:
-    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
-};
+using test::StringLog;
 
 constexpr Stamp kFirst{2026, 12, 7, 8, 0, 0};
 constexpr Stamp kSecond{2026, 12, 8, 8, 0, 0};
@@ -293,7 +277,7 @@ TEST_F(Mirroring, MassMovesAreAskedFailedMovesStayAndRunFoldersNeverMix)
         EXPECT_FALSE(Exists(runFolder()));
     }
     {
-        Unattended unattended;
+        UnattendedPrompts unattended;
         BackupRun unwatched(fs, view, state, &unattended);
         EXPECT_EQ(mirrorRun(kSecond, {}, 30, &unwatched), kExitPassedOver);
         EXPECT_TRUE(logSays(question)) << file.text;

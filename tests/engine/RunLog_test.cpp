@@ -39,12 +39,6 @@ public:
     bool broken = false;
 };
 
-// Answers as the run controller does for a run nobody watches.
-class Unattended : public RunPrompts {
-public:
-    Answer ask(const Prompt& prompt) override { return {UnattendedAnswer(prompt), true}; }
-};
-
 class RunLogTest : public ::testing::Test {
 protected:
     RunOutcome run(std::vector<BackupEntry> entries, ConflictMode mode = ConflictMode::newer, bool skipErrors = false)
@@ -56,7 +50,7 @@ protected:
         settings.log = &runLog;
         settings.setFile = "C:\\Sets\\daten.tsi";
         settings.modeText = "nachfragen";
-        Unattended unattended;
+        UnattendedPrompts unattended;
         BackupRun backup(fs, view, state, skipErrors ? &unattended : nullptr);
         outcome = backup.BackUpStart(settings);
         return outcome;

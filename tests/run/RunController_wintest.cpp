@@ -37,6 +37,15 @@ protected:
         settings.showSummary = false;
         return controller.start(settings);
     }
+    // As /SKIPERRORS /LOG=lauf.log: nobody watches, the log is in the tree.
+    void startUnattended()
+    {
+        RunSwitches switches;
+        switches.skipErrors = true;
+        switches.logArgument = tree.path("lauf.log");
+        controller.takeSwitches(switches);
+        controller.openLog(tree.path("tresorix.INI"));
+    }
     std::string text(TProgress::Text value) const { return progress.shownText(value); }
 
     test::TempTree tree;
@@ -83,11 +92,7 @@ TEST_F(RunControllerTest, UnattendedRunTakesThePromptsWayPastWithoutABox)
     tree.write("src\\neu.txt", "neu");
     tree.write("src\\alt.txt", "quelle");
     tree.write("dst\\alt.txt", "ziel");
-    RunSwitches switches;
-    switches.skipErrors = true;
-    switches.logArgument = tree.path("lauf.log");
-    controller.takeSwitches(switches);
-    controller.openLog(tree.path("tresorix.INI"));
+    startUnattended();
     ScriptedAnswerer nobody;  // fails the test at any box
     EXPECT_EQ(run({}, ConflictMode::ask), RunOutcome::finished);
     EXPECT_TRUE(nobody.asked().empty());
@@ -105,11 +110,7 @@ TEST_F(RunControllerTest, UnattendedRunTakesThePromptsWayPastWithoutABox)
 // the task from ever ending.
 TEST_F(RunControllerTest, NobodyWatchingMeansNoBoxAndAWindowThatCloses)
 {
-    RunSwitches switches;
-    switches.skipErrors = true;
-    switches.logArgument = tree.path("lauf.log");
-    controller.takeSwitches(switches);
-    controller.openLog(tree.path("tresorix.INI"));
+    startUnattended();
     ScriptedAnswerer nobody;  // fails the test at any box
     // As the engine ends such a run: its answer Cancel cancels the state.
     controller.backup = [&](const RunSettings&) {
