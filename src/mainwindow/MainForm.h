@@ -175,6 +175,7 @@ public:
     // Where set files named without a folder lie: the program's folder, or
     // the user's Documents where this user cannot write into the former.
     const std::string& setFileFolder();
+    std::string setFilePath(const std::string& name);
     SaveOutcome SaveSetFile(const std::string& fileName);
     LoadOutcome LoadSetFile(const std::string& fileName);
 

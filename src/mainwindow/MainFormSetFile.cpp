@@ -168,11 +168,19 @@ const std::string& TmForm::setFileFolder()
     return *setFileFolder_;
 }
 
+// The folder is asked for only for a bare name: a start with a full path
+// on its command line probes no folder.
+std::string TmForm::setFilePath(const std::string& name)
+{
+    const bool bare = name.find_first_of("\\:") == std::string::npos;
+    return QualifyFileName(name, bare ? setFileFolder() : std::string());
+}
+
 SaveOutcome TmForm::SaveSetFile(const std::string& name)
 {
     // Takes a target still being typed into the box first.
     liste().focus();
-    std::string full = QualifyFileName(name, setFileFolder());
+    std::string full = setFilePath(name);
     uint32_t code = ReplaceFileBytes(*files_, full, set_.setFileBytes());
     SaveOutcome result = SaveOutcome::failed;
     if (code == 0) {
@@ -194,7 +202,7 @@ LoadOutcome TmForm::LoadSetFile(const std::string& name)
 {
     if (AskSave() == SaveAnswer::cancelled)
         return LoadOutcome::cancelled;
-    std::string full = QualifyFileName(name, setFileFolder());
+    std::string full = setFilePath(name);
     if (!FileExists(*files_, full)) {
         if (IsNonameFile(full))
             return LoadOutcome::nonameMissing;
