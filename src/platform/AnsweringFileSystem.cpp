@@ -442,28 +442,29 @@ bool AnsweringFileSystem::onFixedDisk(const std::string& directory)
     return onVolume(directory, [&real = real_, directory] { return real.onFixedDisk(directory); }, false);
 }
 
-uint32_t AnsweringFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
+// An open file's calls go through the decorator as its opening did.
+uint32_t AnsweringFileSystem::openFile(const std::string& path, std::unique_ptr<OpenFile>& file, OpenCall open)
 {
-    uint32_t error =
-        withValue(path, file, [&real = real_, path](std::unique_ptr<OpenFile>& file) { return real.openRead(path, file); });
+    uint32_t error = withValue(path, file, [&real = real_, path, open](std::unique_ptr<OpenFile>& file) {
+        return (real.*open)(path, file);
+    });
     file = wrap(std::move(file), path);
     return error;
+}
+
+uint32_t AnsweringFileSystem::openRead(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    return openFile(path, file, &FileSystem::openRead);
 }
 
 uint32_t AnsweringFileSystem::createWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
-    uint32_t error = withValue(path, file,
-                               [&real = real_, path](std::unique_ptr<OpenFile>& file) { return real.createWrite(path, file); });
-    file = wrap(std::move(file), path);
-    return error;
+    return openFile(path, file, &FileSystem::createWrite);
 }
 
 uint32_t AnsweringFileSystem::openWrite(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
-    uint32_t error = withValue(path, file,
-                               [&real = real_, path](std::unique_ptr<OpenFile>& file) { return real.openWrite(path, file); });
-    file = wrap(std::move(file), path);
-    return error;
+    return openFile(path, file, &FileSystem::openWrite);
 }
 
 uint32_t AnsweringFileSystem::freeSpace(const std::string& path, uint64_t& bytes)
@@ -471,26 +472,27 @@ uint32_t AnsweringFileSystem::freeSpace(const std::string& path, uint64_t& bytes
     return withValue(path, bytes, [&real = real_, path](uint64_t& bytes) { return real.freeSpace(path, bytes); });
 }
 
-std::unique_ptr<OpenDirectory> AnsweringFileSystem::openDirectory(const std::string& directory, uint32_t& error)
+// A held directory's calls go through the decorator as its opening did.
+std::unique_ptr<OpenDirectory> AnsweringFileSystem::holdDirectory(const std::string& directory, uint32_t& error,
+                                                                  HoldCall hold)
 {
     std::unique_ptr<OpenDirectory> held;
-    error = withValue(directory, held, [&real = real_, directory](std::unique_ptr<OpenDirectory>& held) {
+    error = withValue(directory, held, [&real = real_, directory, hold](std::unique_ptr<OpenDirectory>& held) {
         uint32_t error = 0;
-        held = real.openDirectory(directory, error);
+        held = (real.*hold)(directory, error);
         return error;
     });
     return wrap(std::move(held), directory);
 }
 
+std::unique_ptr<OpenDirectory> AnsweringFileSystem::openDirectory(const std::string& directory, uint32_t& error)
+{
+    return holdDirectory(directory, error, &FileSystem::openDirectory);
+}
+
 std::unique_ptr<OpenDirectory> AnsweringFileSystem::makeDirectory(const std::string& directory, uint32_t& error)
 {
-    std::unique_ptr<OpenDirectory> held;
-    error = withValue(directory, held, [&real = real_, directory](std::unique_ptr<OpenDirectory>& held) {
-        uint32_t error = 0;
-        held = real.makeDirectory(directory, error);
-        return error;
-    });
-    return wrap(std::move(held), directory);
+    return holdDirectory(directory, error, &FileSystem::makeDirectory);
 }
 
 }  // namespace tresorix

@@ -100,6 +100,10 @@ private:
     bool answering(std::function<void()> call);
     std::unique_ptr<OpenDirectory> wrap(std::unique_ptr<OpenDirectory> directory, const std::string& path);
     std::unique_ptr<OpenFile> wrap(std::unique_ptr<OpenFile> file, const std::string& path);
+    using OpenCall = uint32_t (FileSystem::*)(const std::string&, std::unique_ptr<OpenFile>&);
+    uint32_t openFile(const std::string& path, std::unique_ptr<OpenFile>& file, OpenCall open);
+    using HoldCall = std::unique_ptr<OpenDirectory> (FileSystem::*)(const std::string&, uint32_t&);
+    std::unique_ptr<OpenDirectory> holdDirectory(const std::string& directory, uint32_t& error, HoldCall hold);
 
     FileSystem& real_;
     const uint32_t awakeFor_;
